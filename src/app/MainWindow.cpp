@@ -1,0 +1,323 @@
+#include "app/MainWindow.h"
+
+#include "app/DatabaseMaintenance.h"
+#include "app/Geometry.h"
+#include "app/NavigationBar.h"
+#include "data/Schema.h"
+#include "practice/Chapters.h"
+#include "ui/Controls.h"
+#include "ui/TaskWindow.h"
+
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace kaoshi {
+
+namespace {
+
+const QString kExamGroup = QStringLiteral("考试");
+const QString kPracticeGroup = QStringLiteral("练习");
+const QString kChapterGroup = QStringLiteral("章节练习");
+const QString kBankGroup = QStringLiteral("题库");
+const QString kAdminGroup = QStringLiteral("管理");
+
+const QStringList kBankItems{QStringLiteral("单选题库"), QStringLiteral("多选题库"),
+                             QStringLiteral("判断题库"), QStringLiteral("问答题库")};
+
+constexpr int kStatusWidths[] = {300, 150, 100, 197};
+
+bool isTaskWindowKind(QWidget *window) { return qobject_cast<TaskWindow *>(window) != nullptr; }
+
+} // namespace
+
+MainWindow::MainWindow(AppContext &context, QWidget *parent)
+    : QMainWindow(parent), m_context(context), m_factory(createTaskWindow)
+{
+    m_context.shell = this;
+    setObjectName(QStringLiteral("MainWindow"));
+    setAccessibleName(QStringLiteral("考试系统"));
+
+    m_host = new QWidget(this);
+    m_host->setObjectName(QStringLiteral("taskHost"));
+    m_host->setAutoFillBackground(true);
+    QPalette p = m_host->palette();
+    p.setColor(QPalette::Window, QColor(172, 172, 172));
+    m_host->setPalette(p);
+    setCentralWidget(m_host);
+
+    buildMenus();
+    buildNavigation();
+    buildStatusBar();
+    m_progress.setSink([this](const QString &blocks) {
+        setStatusText(4, blocks);
+        m_statusParts[3]->repaint();
+    });
+
+    // Start-up steps: size from the screen, open the database, caption.
+    if (QScreen *screen = this->screen())
+        applyScreenSize(screen->geometry().size());
+    m_context.reopenStore();
+    setWindowTitle(QStringLiteral("考试系统"));
+}
+
+void MainWindow::applyScreenSize(QSize screen)
+{
+    resize(mainWindowSize(screen.width(), screen.height()));
+    move(mainWindowPosition(screen.width(), screen.height(), size()));
+}
+
+void MainWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    nameControl(bar, QStringLiteral("超级菜单1"), QStringLiteral("菜单栏"));
+    const QList<QPair<QString, QStringList>> menus{
+        {kExamGroup, {QStringLiteral("模拟组卷"), QStringLiteral("评分")}},
+        {kPracticeGroup, {QStringLiteral("顺序练习"), QStringLiteral("随机练习")}},
+        {kBankGroup, kBankItems},
+        {kAdminGroup, {QStringLiteral("清空数据库"), QStringLiteral("配置")}},
+    };
+    for (const auto &[title, items] : menus) {
+        QMenu *menu = bar->addMenu(title);
+        menu->setObjectName(title + QStringLiteral("菜单"));
+        for (const QString &item : items) {
+            QAction *action = menu->addAction(item);
+            action->setObjectName(item + QStringLiteral("菜单项"));
+            connect(action, &QAction::triggered, this, [this, item] { runMenuItem(item); });
+        }
+    }
+}
+
+void MainWindow::buildNavigation()
+{
+    m_navigation = new NavigationBar(m_host);
+    m_navigation->addGroup(kExamGroup, {QStringLiteral("模拟组卷"), QStringLiteral("评分")});
+    m_navigation->addGroup(kPracticeGroup, {QStringLiteral("顺序练习"), QStringLiteral("随机练习")});
+    m_navigation->addGroup(kChapterGroup, {});
+    m_navigation->addGroup(kBankGroup, kBankItems);
+    m_navigation->addGroup(kAdminGroup, {QStringLiteral("清空数据库")});
+    m_navigation->setGeometry(kNavigationBarLeft, kNavigationBarTop, kNavigationBarWidth, 320);
+    connect(m_navigation, &NavigationBar::itemClicked, this, [this](int group, int item) {
+        dispatch(m_navigation->groupCaption(group), m_navigation->itemCaption(group, item));
+    });
+    connect(m_navigation, &NavigationBar::groupOpened, this, &MainWindow::onGroupOpened);
+}
+
+void MainWindow::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    nameControl(bar, QStringLiteral("状态条1"), QStringLiteral("状态栏"));
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < 4; ++i) {
+        auto *part = new QLabel(bar);
+        nameControl(part, QStringLiteral("状态条1第%1栏").arg(i + 1));
+        part->setFixedWidth(kStatusWidths[i]);
+        part->setFrameShape(QFrame::StyledPanel);
+        part->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(part);
+        m_statusParts << part;
+    }
+}
+
+void MainWindow::setStatusText(int part, const QString &text)
+{
+    if (part >= 1 && part <= m_statusParts.size())
+        m_statusParts[part - 1]->setText(text);
+}
+
+QString MainWindow::statusText(int part) const
+{
+    return part >= 1 && part <= m_statusParts.size() ? m_statusParts[part - 1]->text() : QString();
+}
+
+// ---------------------------------------------------------------- dispatch
+
+void MainWindow::dispatch(const QString &group, const QString &item)
+{
+    if (group == kChapterGroup) {
+        openChapter(item);
+        return;
+    }
+    static const QHash<QString, QStringList> groups{
+        {kExamGroup, {QStringLiteral("模拟组卷"), QStringLiteral("评分")}},
+        {kPracticeGroup, {QStringLiteral("顺序练习"), QStringLiteral("随机练习")}},
+        {kBankGroup, kBankItems},
+    };
+    // Items of 管理 in the navigation bar have no action; the menu item
+    // "清空数据库" is the one that clears the database.
+    if (groups.value(group).contains(item))
+        runMenuItem(item);
+}
+
+void MainWindow::runMenuItem(const QString &item)
+{
+    if (item == QLatin1String("模拟组卷")) {
+        openCandidateDialog();
+    } else if (item == QLatin1String("评分")) {
+        openTaskWindow(TaskKind::Grading);
+    } else if (item == QLatin1String("顺序练习")) {
+        openTaskWindow(TaskKind::SequentialPractice);
+    } else if (item == QLatin1String("随机练习")) {
+        openTaskWindow(TaskKind::RandomPractice);
+    } else if (kBankItems.contains(item)) {
+        m_context.session.currentType = item.left(2);
+        openTaskWindow(TaskKind::Bank);
+    } else if (item == QLatin1String("清空数据库")) {
+        clearDatabase();
+    } else if (item == QLatin1String("配置")) {
+        openTaskWindow(TaskKind::ExamConfig);
+    }
+}
+
+void MainWindow::onGroupOpened(int group)
+{
+    // The chapter list is rebuilt each time its group is opened.
+    if (m_navigation->groupCaption(group) == kChapterGroup)
+        m_navigation->setItems(group, listChapters(m_context.store));
+}
+
+// ---------------------------------------------------------------- task windows
+
+QWidget *MainWindow::currentTaskWindow() const
+{
+    return m_current && !m_current->isHidden() ? m_current.data() : nullptr;
+}
+
+void MainWindow::closeCurrentTaskWindow()
+{
+    if (QWidget *current = currentTaskWindow())
+        current->close();
+    m_current = nullptr;
+}
+
+void MainWindow::openTaskWindow(TaskKind kind)
+{
+    QWidget *window = m_factory(kind, m_context, m_host);
+    if (!window)
+        return;
+    // Entries whose window this build lacks do nothing; otherwise the current
+    // window closes before the new one starts.
+    closeCurrentTaskWindow();
+    showCreatedWindow(window);
+}
+
+void MainWindow::showCreatedWindow(QWidget *window)
+{
+    QPointer<QWidget> guard(window);
+    if (auto *task = qobject_cast<TaskWindow *>(window)) {
+        if (!task->start()) {
+            if (guard)
+                guard->deleteLater();
+            if (m_current == guard)
+                m_current = nullptr;
+            return;
+        }
+    }
+    if (guard)
+        guard->show();
+}
+
+void MainWindow::openCandidateDialog()
+{
+    QWidget *dialog = m_factory(TaskKind::Candidate, m_context, nullptr);
+    if (!dialog)
+        return;
+    closeCurrentTaskWindow();
+    if (auto *modal = qobject_cast<QDialog *>(dialog)) {
+        modal->exec();
+        delete modal;
+    }
+}
+
+void MainWindow::openChapter(const QString &chapter)
+{
+    QWidget *window = m_factory(TaskKind::ChapterPractice, m_context, m_host);
+    if (!window)
+        return;
+    m_context.session.chosenChapter = chapter;
+    closeCurrentTaskWindow();
+    if (m_chapterWindow)
+        m_chapterWindow->close();
+    m_chapterWindow = window;
+    placeWindow(window);
+    showCreatedWindow(window);
+}
+
+void MainWindow::registerTaskWindow(QWidget *window) { m_current = window; }
+
+QWidget *MainWindow::placedWindow() const
+{
+    if (m_current && isTaskWindowKind(m_current))
+        return m_current;
+    return nullptr;
+}
+
+void MainWindow::placeWindow(QWidget *window)
+{
+    // The task window's outer top-left sits at the main window's outer
+    // top-left + (155, 44), but never over the menu bar or the navigation bar.
+    const QPoint global = frameGeometry().topLeft() + kTaskWindowOffset;
+    QPoint local = m_host->mapFromGlobal(global);
+    local.setX(qMax(local.x(), kNavigationBarLeft + kNavigationBarWidth + 5));
+    local.setY(qMax(local.y(), 0));
+    window->move(local);
+}
+
+void MainWindow::placeTaskWindow()
+{
+    if (m_chapterWindow)
+        placeWindow(m_chapterWindow);
+    else if (QWidget *window = placedWindow())
+        placeWindow(window);
+}
+
+void MainWindow::sizeTaskWindow()
+{
+    const QRect frame = frameGeometry();
+    const int navHeight = qMin(navigationBarHeight(frame.height()), m_host->height() - kNavigationBarTop);
+    m_navigation->setGeometry(kNavigationBarLeft, kNavigationBarTop, kNavigationBarWidth, qMax(navHeight, 0));
+    QWidget *window = placedWindow();
+    if (!window)
+        return;
+    // Never over the status bar or past the right edge.
+    QSize size = taskWindowSize(frame.size());
+    size.setWidth(qMax(0, qMin(size.width(), m_host->width() - window->x())));
+    size.setHeight(qMax(0, qMin(size.height(), m_host->height() - window->y())));
+    window->resize(size);
+}
+
+void MainWindow::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    placeTaskWindow();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    sizeTaskWindow();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------- maintenance
+
+void MainWindow::clearDatabase()
+{
+    if (!m_context.messages().confirm({QStringLiteral("确定要清空所有数据"), QStringLiteral("注意")}))
+        return;
+    clearAllBanks(m_context.store);
+    m_context.messages().notice(QStringLiteral("清空完毕"));
+}
+
+} // namespace kaoshi

@@ -1,0 +1,76 @@
+#pragma once
+// The main window "考试系统": menu bar, navigation bar, status bar, and the
+// host of one task window at a time beside the navigation bar.
+#include "app/StatusProgress.h"
+#include "app/TaskWindows.h"
+#include "ui/AppContext.h"
+#include "ui/Shell.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QLabel;
+
+namespace kaoshi {
+
+class NavigationBar;
+
+class MainWindow : public QMainWindow, public Shell
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(AppContext &context, QWidget *parent = nullptr);
+
+    // Start-up step 1: size and place the window from the screen size.
+    void applyScreenSize(QSize screen);
+
+    // Runs the action of a navigation-bar item or menu item by its captions.
+    void dispatch(const QString &group, const QString &item);
+    void runMenuItem(const QString &item);
+    void openTaskWindow(TaskKind kind);
+    void openCandidateDialog();
+    void openChapter(const QString &chapter);
+    void clearDatabase();
+
+    QWidget *currentTaskWindow() const;
+    QWidget *chapterWindow() const { return m_chapterWindow; }
+    NavigationBar *navigationBar() const { return m_navigation; }
+    QString statusText(int part) const;
+    // Replaces the window factory (tests open stand-in windows).
+    void setTaskFactory(TaskFactory factory) { m_factory = std::move(factory); }
+
+    // Shell
+    QWidget *taskHost() override { return m_host; }
+    void setCaption(const QString &caption) override { setWindowTitle(caption); }
+    void registerTaskWindow(QWidget *window) override;
+    void placeTaskWindow() override;
+    void sizeTaskWindow() override;
+    StatusProgress &statusProgress() override { return m_progress; }
+    void setStatusText(int part, const QString &text) override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildNavigation();
+    void buildStatusBar();
+    void onGroupOpened(int group);
+    void closeCurrentTaskWindow();
+    void showCreatedWindow(QWidget *window);
+    void placeWindow(QWidget *window);
+    QWidget *placedWindow() const;
+
+    AppContext &m_context;
+    TaskFactory m_factory;
+    QWidget *m_host = nullptr;
+    NavigationBar *m_navigation = nullptr;
+    QList<QLabel *> m_statusParts;
+    StatusProgress m_progress;
+    QPointer<QWidget> m_current;
+    QPointer<QWidget> m_chapterWindow;
+};
+
+} // namespace kaoshi

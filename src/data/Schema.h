@@ -1,0 +1,20 @@
+#pragma once
+// Tables, columns and question types of the database file 考试修改.mdb.
+#include <QString>
+#include <QStringList>
+
+namespace kaoshi {
+
+// The four question banks, always handled in this order. Each word is at once
+// a bank table name, a value of the 题型 columns and a tab caption.
+const QStringList &questionTypes();
+bool isQuestionType(const QString &text);
+
+inline const QString kDatabaseFileName = QStringLiteral("考试修改.mdb");
+inline const QString kImageFolder = QStringLiteral("image");
+
+// Statements that create an empty database of ours: every table, the indexes
+// and the single 配置 row.
+QStringList schemaStatements();
+
+} // namespace kaoshi

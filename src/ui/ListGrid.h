@@ -1,0 +1,119 @@
+#pragma once
+// The list grid of every list window. Row 0 holds the column titles and is
+// shown as the header; rowCount() includes it, so data rows are 1 … rowCount()-1.
+// A column of width 0 is hidden. Data rows are striped RGB(230,230,255) and
+// white. Cells may carry a tick box or a picture.
+#include <QAbstractTableModel>
+#include <QImage>
+#include <QTableView>
+#include <vector>
+
+namespace kaoshi {
+
+class GridModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit GridModel(QObject *parent = nullptr);
+
+    int gridRowCount() const { return int(m_rows.size()); }
+    void setGridRowCount(int rows);
+    int gridColumnCount() const { return m_columns; }
+    void setGridColumnCount(int columns);
+
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString &text);
+    void appendRows(std::vector<QStringList> rows);
+    void removeGridRow(int row);
+
+    void setEditable(bool editable) { m_editable = editable; }
+    bool isEditable() const { return m_editable; }
+    void setStriped(bool striped);
+    void setFixedColumns(int columns) { m_fixedColumns = columns; }
+
+    void setCheckable(int row, int column, bool checkable);
+    bool isChecked(int row, int column) const;
+    void setChecked(int row, int column, bool checked);
+    void setImage(int row, int column, const QImage &image);
+    QImage image(int row, int column) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    struct Extra {
+        bool checkable = false;
+        bool checked = false;
+        QImage image;
+    };
+    static quint64 key(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
+    const Extra *extra(int row, int column) const;
+    void dropExtrasFrom(int row);
+    void shiftExtrasAfter(int row);
+
+    std::vector<QStringList> m_rows{QStringList()};
+    int m_columns = 0;
+    bool m_editable = true;
+    bool m_striped = false;
+    int m_fixedColumns = 0;
+    QHash<quint64, Extra> m_extras;
+};
+
+class ListGrid : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit ListGrid(QWidget *parent = nullptr);
+
+    int rowCount() const { return m_model->gridRowCount(); }
+    // Keeps the title row; rows beyond n are dropped, missing ones added blank.
+    // A count below 1 is ignored.
+    void setRowCount(int rows);
+    int columnCount() const { return m_model->gridColumnCount(); }
+    void setColumnCount(int columns);
+
+    QString text(int row, int column) const { return m_model->text(row, column); }
+    void setText(int row, int column, const QString &text) { m_model->setText(row, column, text); }
+    // Appends one data row; returns its row number.
+    int appendRow(const QStringList &cells = {});
+    // Appends many data rows at once (fast for long lists).
+    void appendRows(std::vector<QStringList> rows) { m_model->appendRows(std::move(rows)); }
+    void removeRow(int row) { m_model->removeGridRow(row); }
+
+    // Width 0 hides the column; a hidden column reports width 0.
+    void setColumnWidth(int column, int width);
+    int columnWidth(int column) const;
+
+    // The row of the keyboard cursor: 1 … rowCount()-1, or 0 when none.
+    int cursorRow() const;
+    void setCursorRow(int row, int column = 1);
+
+    void setEditable(bool editable);
+    bool isEditable() const { return m_model->isEditable(); }
+    void setStriped(bool striped) { m_model->setStriped(striped); }
+    void setFixedColumns(int columns) { m_model->setFixedColumns(columns); }
+
+    void setCheckable(int row, int column, bool checkable) { m_model->setCheckable(row, column, checkable); }
+    bool isChecked(int row, int column) const { return m_model->isChecked(row, column); }
+    void setChecked(int row, int column, bool checked) { m_model->setChecked(row, column, checked); }
+    void setImage(int row, int column, const QImage &image) { m_model->setImage(row, column, image); }
+    QImage image(int row, int column) const { return m_model->image(row, column); }
+
+    // Stores the text of an open in-place edit into its cell.
+    void commitEdit();
+
+    GridModel *gridModel() const { return m_model; }
+
+signals:
+    // A double-click on a cell (row ≥ 1) or on the title row (row 0).
+    void rowDoubleClicked(int row, int column);
+
+private:
+    GridModel *m_model;
+};
+
+} // namespace kaoshi

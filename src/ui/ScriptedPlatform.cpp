@@ -1,0 +1,39 @@
+#include "ui/ScriptedPlatform.h"
+
+#include <QCoreApplication>
+
+namespace kaoshi {
+
+void ScriptedPlatform::notify(const Message &message) { messages << message; }
+
+bool ScriptedPlatform::confirm(const Message &message)
+{
+    messages << message;
+    return !m_answers.isEmpty() && m_answers.dequeue();
+}
+
+QString ScriptedPlatform::openFileName(const QString &title, const QString &)
+{
+    fileDialogTitles << title;
+    return m_fileNames.isEmpty() ? QString() : m_fileNames.dequeue();
+}
+
+std::optional<FontChoice> ScriptedPlatform::chooseFont(const FontChoice &)
+{
+    ++fontDialogs;
+    return m_fonts.isEmpty() ? std::nullopt : m_fonts.dequeue();
+}
+
+bool ScriptedPlatform::openWithDesktop(const QString &path)
+{
+    openedFiles << path;
+    return true;
+}
+
+void ScriptedPlatform::wait(int milliseconds)
+{
+    waitedMilliseconds += milliseconds;
+    QCoreApplication::processEvents();
+}
+
+} // namespace kaoshi

@@ -1,0 +1,65 @@
+#pragma once
+// A platform for tests: records every message box and desktop request, and
+// answers confirmations, file and font dialogs from a script.
+#include "ui/Platform.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+namespace kaoshi {
+
+class ScriptedPlatform final : public MessageBoxes,
+                               public FileDialogs,
+                               public FontDialogs,
+                               public Desktop,
+                               public Clock,
+                               public Waits
+{
+public:
+    // Scripted answers, used in order. Without one, a confirmation answers
+    // Cancel, a file dialog is cancelled and a font dialog is cancelled.
+    void setNextAnswer(bool ok) { m_answers.enqueue(ok); }
+    void setNextFileName(const QString &path) { m_fileNames.enqueue(path); }
+    void setNextFont(const std::optional<FontChoice> &choice) { m_fonts.enqueue(choice); }
+    void setClock(qint64 milliseconds, const QDateTime &now = {})
+    {
+        m_milliseconds = milliseconds;
+        m_now = now;
+    }
+
+    // Everything shown so far, in order (notices and confirmations).
+    QList<Message> messages;
+    QStringList openedFiles;
+    QStringList fileDialogTitles;
+    int fontDialogs = 0;
+    qint64 waitedMilliseconds = 0;
+
+    Message lastMessage() const { return messages.isEmpty() ? Message() : messages.last(); }
+    void clear()
+    {
+        messages.clear();
+        openedFiles.clear();
+        fileDialogTitles.clear();
+    }
+
+    void notify(const Message &message) override;
+    bool confirm(const Message &message) override;
+    QString openFileName(const QString &title, const QString &filter) override;
+    std::optional<FontChoice> chooseFont(const FontChoice &initial) override;
+    bool openWithDesktop(const QString &path) override;
+    qint64 millisecondsSinceStart() override { return m_milliseconds; }
+    QDateTime now() override { return m_now.isValid() ? m_now : QDateTime::currentDateTime(); }
+    void wait(int milliseconds) override;
+
+    Platform platform() { return {*this, *this, *this, *this, *this, *this}; }
+
+private:
+    QQueue<bool> m_answers;
+    QQueue<QString> m_fileNames;
+    QQueue<std::optional<FontChoice>> m_fonts;
+    qint64 m_milliseconds = 0;
+    QDateTime m_now;
+};
+
+} // namespace kaoshi

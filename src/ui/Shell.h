@@ -1,0 +1,28 @@
+#pragma once
+// What the main window offers the task windows it hosts.
+#include <QString>
+
+class QWidget;
+
+namespace kaoshi {
+
+class StatusProgress;
+
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    // The widget that task windows are created in (beside the navigation bar).
+    virtual QWidget *taskHost() = 0;
+    virtual void setCaption(const QString &caption) = 0;
+    // The window becomes the current task window.
+    virtual void registerTaskWindow(QWidget *window) = 0;
+    // Move and size the task window beside the navigation bar.
+    virtual void placeTaskWindow() = 0;
+    virtual void sizeTaskWindow() = 0;
+    virtual StatusProgress &statusProgress() = 0;
+    // part: 1 … 4, left to right.
+    virtual void setStatusText(int part, const QString &text) = 0;
+};
+
+} // namespace kaoshi

@@ -1,0 +1,116 @@
+#include "TestDatabase.h"
+
+#include "data/Schema.h"
+#include "data/SqlText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+namespace kaoshi::test {
+
+TestDatabase::TestDatabase() { m_store.open(path()); }
+
+QString TestDatabase::path() const { return QDir(m_dir.path()).filePath(kDatabaseFileName); }
+
+void TestDatabase::addQuestion(const QString &type, const QuestionRow &row)
+{
+    RecordCursor cursor = m_store.openCursor(type, CursorKind::Table);
+    cursor.addNew();
+    cursor.setInteger(QStringLiteral("题号"), row.number);
+    cursor.setText(QStringLiteral("题目"), row.text);
+    cursor.setText(QStringLiteral("标准答案"), row.answer);
+    cursor.setText(QStringLiteral("解析"), row.explanation);
+    cursor.setNumber(QStringLiteral("分值"), row.score);
+    cursor.setText(QStringLiteral("章节"), row.chapter);
+    cursor.setText(QStringLiteral("练习答案"), row.practiceAnswer);
+    cursor.next();
+}
+
+void TestDatabase::addQuestions(const QString &type, int count)
+{
+    DataStore::Transaction unit(m_store);
+    for (int n = 1; n <= count; ++n)
+        addQuestion(type, {n, QStringLiteral("%1题%2").arg(type).arg(n), QStringLiteral("A")});
+    unit.commit();
+}
+
+void TestDatabase::addPicture(const QString &type, qint64 number, const QString &summary, const QString &location)
+{
+    m_store.execute("insert into 图片 (题型, 题号, 摘要, 图片) values ('" + sqlText(type) + "', " +
+                    sqlNumber(number) + ", '" + sqlText(summary) + "', '" + sqlText(location) + "')");
+}
+
+qint64 TestDatabase::count(const QString &table)
+{
+    RowSet rows = m_store.query("select count(*) from " + table);
+    return rows.value(1).toInteger();
+}
+
+QString TestDatabase::text(const QString &statement)
+{
+    RowSet rows = m_store.query(statement);
+    return rows.value(1).toText();
+}
+
+namespace {
+
+// Splits one CSV record (RFC 4180 quoting) that may span several lines.
+bool readRecord(QTextStream &in, QStringList &fields)
+{
+    fields.clear();
+    QString field;
+    bool quoted = false;
+    bool any = false;
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        any = true;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const QChar c = line[i];
+            if (quoted) {
+                if (c == QLatin1Char('"')) {
+                    if (i + 1 < line.size() && line[i + 1] == QLatin1Char('"')) {
+                        field += c;
+                        ++i;
+                    } else {
+                        quoted = false;
+                    }
+                } else {
+                    field += c;
+                }
+            } else if (c == QLatin1Char('"')) {
+                quoted = true;
+            } else if (c == QLatin1Char(',')) {
+                fields << field;
+                field.clear();
+            } else {
+                field += c;
+            }
+        }
+        if (!quoted)
+            break;
+        field += QLatin1Char('\n');
+    }
+    fields << field;
+    return any;
+}
+
+} // namespace
+
+QList<RealQuestion> loadRealQuestions(int limit)
+{
+    QList<RealQuestion> questions;
+    QFile file(QStringLiteral(KAOSHI_SHARED_DATA "/cmmlu-single-choice.csv"));
+    if (!file.open(QIODevice::ReadOnly))
+        return questions;
+    QTextStream in(&file);
+    QStringList fields;
+    readRecord(in, fields); // header: 题目,标准答案,解析,分值,章节
+    while ((limit < 0 || questions.size() < limit) && readRecord(in, fields)) {
+        if (fields.size() >= 5)
+            questions.append({fields[0], fields[1], fields[4]});
+    }
+    return questions;
+}
+
+} // namespace kaoshi::test

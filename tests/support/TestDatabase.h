@@ -1,0 +1,49 @@
+#pragma once
+// Fixture databases for tests: a temporary program directory with a fresh
+// database of ours, and short ways to put questions and pictures into it.
+#include "data/DataStore.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace kaoshi::test {
+
+struct QuestionRow {
+    qint64 number = 0;
+    QString text;
+    QString answer;
+    QString explanation;
+    double score = 1;
+    QString chapter;
+    QString practiceAnswer;
+};
+
+class TestDatabase
+{
+public:
+    TestDatabase();
+    QString programDir() const { return m_dir.path(); }
+    QString path() const;
+    DataStore &store() { return m_store; }
+
+    void addQuestion(const QString &type, const QuestionRow &row);
+    // Questions 1 … count with texts "<type>题<n>".
+    void addQuestions(const QString &type, int count);
+    void addPicture(const QString &type, qint64 number, const QString &summary, const QString &location);
+    qint64 count(const QString &table);
+    QString text(const QString &statement);
+
+private:
+    QTemporaryDir m_dir;
+    DataStore m_store;
+};
+
+// The real questions of the shared data set: text, answer and chapter.
+struct RealQuestion {
+    QString text;
+    QString answer;
+    QString chapter;
+};
+QList<RealQuestion> loadRealQuestions(int limit = -1);
+
+} // namespace kaoshi::test
