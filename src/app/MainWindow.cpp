@@ -42,7 +42,7 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent)
     setAccessibleName(QStringLiteral("考试系统"));
 
     m_host = new QWidget(this);
-    m_host->setObjectName(QStringLiteral("taskHost"));
+    nameControl(m_host, QStringLiteral("taskHost"), QStringLiteral("任务区"));
     m_host->setAutoFillBackground(true);
     QPalette p = m_host->palette();
     p.setColor(QPalette::Window, QColor(172, 172, 172));
@@ -66,8 +66,21 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent)
 
 void MainWindow::applyScreenSize(QSize screen)
 {
-    resize(mainWindowSize(screen.width(), screen.height()));
-    move(mainWindowPosition(screen.width(), screen.height(), size()));
+    // The sizes are those of the outer window, frame included; the frame is
+    // known once the window exists on screen, so this runs again when shown.
+    m_screenSize = screen;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(mainWindowSize(screen.width(), screen.height()) - frame);
+    move(mainWindowPosition(screen.width(), screen.height(), frameGeometry().size()));
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_sizedWithFrame && m_screenSize.isValid()) {
+        m_sizedWithFrame = true;
+        applyScreenSize(m_screenSize);
+    }
 }
 
 void MainWindow::buildMenus()
@@ -82,7 +95,7 @@ void MainWindow::buildMenus()
     };
     for (const auto &[title, items] : menus) {
         QMenu *menu = bar->addMenu(title);
-        menu->setObjectName(title + QStringLiteral("菜单"));
+        nameControl(menu, title + QStringLiteral("菜单"), title);
         for (const QString &item : items) {
             QAction *action = menu->addAction(item);
             action->setObjectName(item + QStringLiteral("菜单项"));
@@ -111,6 +124,8 @@ void MainWindow::buildStatusBar()
     QStatusBar *bar = statusBar();
     nameControl(bar, QStringLiteral("状态条1"), QStringLiteral("状态栏"));
     bar->setSizeGripEnabled(false);
+    // Compact, so that a task window of the main height - 70 fits above it.
+    bar->setFixedHeight(23);
     for (int i = 0; i < 4; ++i) {
         auto *part = new QLabel(bar);
         nameControl(part, QStringLiteral("状态条1第%1栏").arg(i + 1));
@@ -154,20 +169,20 @@ void MainWindow::dispatch(const QString &group, const QString &item)
 
 void MainWindow::runMenuItem(const QString &item)
 {
-    if (item == QLatin1String("模拟组卷")) {
+    if (item == QStringLiteral("模拟组卷")) {
         openCandidateDialog();
-    } else if (item == QLatin1String("评分")) {
+    } else if (item == QStringLiteral("评分")) {
         openTaskWindow(TaskKind::Grading);
-    } else if (item == QLatin1String("顺序练习")) {
+    } else if (item == QStringLiteral("顺序练习")) {
         openTaskWindow(TaskKind::SequentialPractice);
-    } else if (item == QLatin1String("随机练习")) {
+    } else if (item == QStringLiteral("随机练习")) {
         openTaskWindow(TaskKind::RandomPractice);
     } else if (kBankItems.contains(item)) {
         m_context.session.currentType = item.left(2);
         openTaskWindow(TaskKind::Bank);
-    } else if (item == QLatin1String("清空数据库")) {
+    } else if (item == QStringLiteral("清空数据库")) {
         clearDatabase();
-    } else if (item == QLatin1String("配置")) {
+    } else if (item == QStringLiteral("配置")) {
         openTaskWindow(TaskKind::ExamConfig);
     }
 }
@@ -261,7 +276,7 @@ void MainWindow::placeWindow(QWidget *window)
     // top-left + (155, 44), but never over the menu bar or the navigation bar.
     const QPoint global = frameGeometry().topLeft() + kTaskWindowOffset;
     QPoint local = m_host->mapFromGlobal(global);
-    local.setX(qMax(local.x(), kNavigationBarLeft + kNavigationBarWidth + 5));
+    local.setX(qMax(local.x(), kNavigationBarLeft + kNavigationBarWidth + 2));
     local.setY(qMax(local.y(), 0));
     window->move(local);
 }

@@ -52,6 +52,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildMenus();
@@ -71,6 +72,8 @@ private:
     StatusProgress m_progress;
     QPointer<QWidget> m_current;
     QPointer<QWidget> m_chapterWindow;
+    QSize m_screenSize;
+    bool m_sizedWithFrame = false;
 };
 
 } // namespace kaoshi

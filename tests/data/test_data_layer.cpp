@@ -1,0 +1,326 @@
+// The DataStore against the statement shapes the windows build, and against
+// missing, foreign and damaged database files.
+#include "TestDatabase.h"
+
+#include "data/DataStore.h"
+#include "data/Schema.h"
+#include "data/SqlText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kaoshi;
+using kaoshi::test::QuestionRow;
+using kaoshi::test::TestDatabase;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+QStringList column(DataStore &store, const QString &statement, const QString &name)
+{
+    QStringList values;
+    RowSet rows = store.query(statement);
+    for (rows.first(); !rows.atEnd(); rows.next())
+        values << rows.value(name).toText();
+    return values;
+}
+
+} // namespace
+
+TEST(DataStoreFile, MissingFileIsCreatedWithEveryTableAndOneConfigRow)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(kDatabaseFileName);
+    DataStore store;
+    ASSERT_TRUE(store.open(path));
+    for (const QString &table : {"单选", "多选", "判断", "问答", "图片", "评分", "配置"}) {
+        RowSet rows = store.query("select count(*) from " + table);
+        EXPECT_FALSE(rows.atEnd()) << table.toStdString();
+    }
+    RecordCursor config = store.openCursor(QStringLiteral("配置"), CursorKind::Table);
+    EXPECT_EQ(config.recordCount(), 1);
+    qint64 count = -1;
+    EXPECT_TRUE(config.readInteger(QStringLiteral("单选抽题"), count));
+    EXPECT_EQ(count, 0);
+    // A second open finds the same file and keeps its rows.
+    store.execute("update 配置 set 计时=90");
+    store.close();
+    ASSERT_TRUE(store.open(path));
+    RowSet rows = store.query(QStringLiteral("select 计时 from 配置"));
+    EXPECT_EQ(rows.value(1).toText(), "90");
+}
+
+TEST(DataStoreFile, ForeignFilesAreNeverTouchedAndBehaveAsEmpty)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("text.mdb"));
+    {
+        QFile f(text);
+        f.open(QIODevice::WriteOnly);
+        f.write("Standard Jet DB\0 not ours", 25);
+    }
+    // Another program's SQLite file, without our tables.
+    const QString other = dir.filePath(QStringLiteral("other.mdb"));
+    {
+        TestDatabase scratch;
+        QFile::copy(scratch.path(), other); // ours, then made foreign below
+    }
+    {
+        DataStore s;
+        ASSERT_TRUE(s.open(other));
+        for (const char *t : {"单选", "多选", "判断", "问答"})
+            s.execute(QStringLiteral("drop table %1").arg(QString::fromUtf8(t)));
+    }
+    for (const QString &path : {text, other}) {
+        const QByteArray before = readAll(path);
+        DataStore store;
+        EXPECT_FALSE(store.open(path)) << path.toStdString();
+        EXPECT_FALSE(store.isOpen());
+        EXPECT_TRUE(store.query(QStringLiteral("select * from 单选")).atEnd());
+        EXPECT_FALSE(store.execute(QStringLiteral("delete * from 单选")));
+        EXPECT_EQ(store.openCursor(QStringLiteral("单选"), CursorKind::Table).recordCount(), 0);
+        store.close();
+        EXPECT_EQ(readAll(path), before) << path.toStdString();
+    }
+    // A folder that does not exist creates nothing.
+    DataStore store;
+    EXPECT_FALSE(store.open(dir.filePath(QStringLiteral("missing/考试修改.mdb"))));
+    EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("missing"))).exists());
+}
+
+TEST(DataStoreQuery, EmptyFailedAndUnknownReadAsEmpty)
+{
+    TestDatabase db;
+    DataStore &store = db.store();
+    EXPECT_TRUE(store.query(QString()).atEnd());
+    EXPECT_TRUE(store.query(QStringLiteral("select * from 不存在")).atEnd());
+    // The maximum of an empty bank reads as "" and 0.
+    RowSet max = store.query(QStringLiteral("select max(题号) AS 最大值 from 问答"));
+    EXPECT_FALSE(max.atEnd());
+    EXPECT_EQ(max.value(QStringLiteral("最大值")).toText(), "");
+    EXPECT_EQ(max.value(QStringLiteral("最大值")).toNumber(), 0);
+    EXPECT_EQ(max.value(QStringLiteral("没有此列")).toText(), "");
+    EXPECT_EQ(max.value(5).toText(), "");
+    max.next();
+    EXPECT_TRUE(max.atEnd());
+    EXPECT_EQ(max.value(1).toText(), "");
+    // Only one statement at a time.
+    db.addQuestions(QStringLiteral("单选"), 2);
+    EXPECT_FALSE(store.execute(QStringLiteral("update 单选 set 练习答案='A'; drop table 单选")));
+    EXPECT_EQ(db.count(QStringLiteral("单选")), 2);
+}
+
+TEST(DataStoreQuery, StatementShapesOfTheWindows)
+{
+    TestDatabase db;
+    DataStore &store = db.store();
+    db.addQuestion("单选", {1, "甲？A.一B.二", "A", "", 2.5, "第二章", "B"});
+    db.addQuestion("单选", {2, "乙？A.一B.二", "B", "", 5, "第一章", ""});
+    db.addQuestion("多选", {1, "丙？A.一B.二C.三", "ACD", "", 3, "第一章", "AC"});
+    db.addQuestion("判断", {1, "丁", "×", "", 1, "", "√"});
+    store.execute("insert into 评分 values ('001','一','张三',1,'单选','A')");
+    store.execute("insert into 评分 values ('001','一','张三',2,'单选','A')");
+    store.execute("insert into 评分 values ('001','一','张三',1,'多选','ACD')");
+    store.execute("insert into 评分 values ('002','二','李四',2,'单选','B')");
+    store.execute("insert into 评分 values ('002','二','李四',9,'单选','B')"); // question gone
+
+    // min/max aliases
+    EXPECT_EQ(store.query("select max(题号) AS 最大值 from 单选").value("最大值").toText(), "2");
+    EXPECT_EQ(store.query("select min(题号) AS 最小值 from 单选").value("最小值").toText(), "1");
+
+    // Chapters: distinct over a union in an unaliased subquery, read by name.
+    EXPECT_EQ(column(store,
+                     "select distinct(章节) from (select 章节 from 单选 union all select 章节 from 多选 "
+                     "union all select 章节 from 判断 union all select 章节 from 问答) order by 章节",
+                     "章节"),
+              QStringList({"", "第一章", "第二章"}));
+
+    // Candidate lists with distinct(…), the sign-in count by position.
+    EXPECT_EQ(column(store, "select distinct(考号) from 评分", "考号"), QStringList({"001", "002"}));
+    EXPECT_EQ(column(store, "select distinct(场次) from 评分 where 考号='001'", "场次"), QStringList({"一"}));
+    EXPECT_EQ(store.query("select count(*) from 评分 where 考号='001' and 场次='一'").value(1).toText(), "3");
+    EXPECT_EQ(store.query("select count(*) from 评分 where 考号='009' and 场次='一'").value(1).toText(), "0");
+
+    // Grading: drop (fails harmlessly when missing), make-table, totals.
+    EXPECT_FALSE(store.execute("drop table 临时"));
+    QString make = "Select * into 临时 from (";
+    for (const QString &t : questionTypes()) {
+        if (t != "单选")
+            make += " union all ";
+        make += QString("select 评分.考号,评分.场次,评分.姓名,评分.题号,评分.题型,评分.考生答案,%1.标准答案,%1.分值 "
+                        "from 评分,%1 where 评分.题号=%1.题号 and 评分.题型='%1'")
+                    .arg(t);
+    }
+    make += ")";
+    ASSERT_TRUE(store.execute(make));
+    EXPECT_EQ(db.count("临时"), 4); // the answer to the deleted question 9 drops out
+    RowSet totals = store.query("select 考号,场次,姓名,sum(分值) AS 总分 from 临时 where 考生答案=标准答案 "
+                                "group by 考号,场次,姓名");
+    EXPECT_EQ(totals.value("考号").toText(), "001");
+    EXPECT_EQ(totals.value("总分").toText(), "5.5");
+    totals.next();
+    EXPECT_EQ(totals.value("姓名").toText(), "李四");
+    EXPECT_EQ(totals.value("总分").toText(), "5");
+    totals.close();
+    // The work table's number column is an integer column, its score a number.
+    RecordCursor work = store.openCursor("select * from 临时 order by 题型,题号", CursorKind::Sql);
+    qint64 number = 0;
+    EXPECT_TRUE(work.readInteger("题号", number));
+    EXPECT_EQ(number, 1);
+    EXPECT_FALSE(work.readInteger("分值", number));
+    work.close();
+    EXPECT_TRUE(store.execute("drop table 临时"));
+
+    // Search with like on the number column 分值, without a space before "or".
+    auto search = [&](const QString &q) {
+        return column(store,
+                      "select * from 单选 where 题目 like '%" + sqlText(q) + "%'or 标准答案 like '%" + sqlText(q) +
+                          "%'or 解析 like '%" + sqlText(q) + "%'or 分值 like '%" + sqlText(q) + "%' order by 题号",
+                      "题号");
+    };
+    EXPECT_EQ(search("2.5"), QStringList({"1"}));
+    EXPECT_EQ(search("5"), QStringList({"1", "2"}));
+    EXPECT_EQ(search("乙"), QStringList({"2"}));
+
+    // Wrong questions: "" and NULL never count.
+    store.execute("insert into 单选 (题号, 题目, 标准答案) values (3, '丙', 'C')"); // 练习答案 NULL
+    EXPECT_EQ(column(store, "select * from 单选 where 练习答案<>'' and 练习答案<>标准答案 order by 题号", "题号"),
+              QStringList({"1"}));
+    EXPECT_EQ(column(store, "select * from 多选 where 练习答案<>'' and 练习答案<>标准答案 order by 题号", "题号"),
+              QStringList({"1"}));
+
+    // delete * with a condition, update without one.
+    EXPECT_TRUE(store.execute("delete * from 评分 where 题号=1 and 题型='单选' and 考号='001' and 场次='一'"));
+    EXPECT_EQ(db.count("评分"), 4);
+    EXPECT_TRUE(store.execute("update 单选 set 练习答案=''"));
+    EXPECT_EQ(db.text("select count(*) from 单选 where 练习答案=''"), "3");
+}
+
+TEST(DataStoreQuery, UserTextIsStoredAndFoundAsTyped)
+{
+    TestDatabase db;
+    DataStore &store = db.store();
+    db.addQuestions("问答", 3);
+    const QString answer = "it's 'quoted' -- 答案";
+    EXPECT_TRUE(store.execute("update 问答 set 练习答案='" + sqlText(answer) + "' where 题号=" + sqlNumber("2")));
+    EXPECT_EQ(db.text("select 练习答案 from 问答 where 题号=2"), answer);
+    EXPECT_EQ(db.text("select count(*) from 问答 where 练习答案=''"), "2");
+    EXPECT_EQ(db.text("select 题号 from 问答 where 练习答案 like '%" + sqlText("it's") + "%'"), "2");
+    // A number box holding something else than a number changes no row.
+    EXPECT_FALSE(store.execute("update 问答 set 练习答案='X' where 题号=" + sqlNumber("1 or 1=1")));
+    EXPECT_TRUE(store.query("select * from 问答 where 题号=" + sqlNumber("abc")).atEnd());
+    EXPECT_EQ(store.openCursor("select * from 问答 where 题号=" + sqlNumber(""), CursorKind::Sql).recordCount(), 0);
+    EXPECT_EQ(db.text("select count(*) from 问答 where 练习答案='X'"), "0");
+}
+
+TEST(RecordCursor, AppendsReadsAndChecksColumnTypes)
+{
+    TestDatabase db;
+    DataStore &store = db.store();
+    RecordCursor cursor = store.openCursor("单选", CursorKind::Table);
+    EXPECT_EQ(cursor.recordCount(), 0);
+    EXPECT_TRUE(cursor.addNew());
+    EXPECT_TRUE(cursor.setInteger("题号", 1));
+    EXPECT_TRUE(cursor.setText("题目", "第一题"));
+    EXPECT_TRUE(cursor.setNumber("分值", 2.5));
+    EXPECT_FALSE(cursor.setInteger("题目", 5)); // not an integer column
+    EXPECT_FALSE(cursor.setNumber("题号", 5));  // not a number column
+    cursor.next();                              // stores the row
+    cursor.addNew();
+    cursor.setInteger("题号", 2);
+    cursor.setText("题目", "被丢弃");
+    cursor.close(); // no move: discarded
+    EXPECT_EQ(db.count("单选"), 1);
+
+    RecordCursor read = store.openCursor("select * from 单选 where 题号=1", CursorKind::Sql);
+    QString text = "old";
+    EXPECT_TRUE(read.readText("题目", text));
+    EXPECT_EQ(text, "第一题");
+    EXPECT_TRUE(read.readText("分值", text));
+    EXPECT_EQ(text, "2.5");
+    EXPECT_TRUE(read.readText("练习答案", text)); // NULL reads as ""
+    EXPECT_EQ(text, "");
+    qint64 number = 77;
+    EXPECT_FALSE(read.readInteger("题目", number));
+    EXPECT_EQ(number, 77);
+    EXPECT_FALSE(read.deleteAll()); // only for table cursors
+    EXPECT_FALSE(read.addNew());
+    read.next();
+    text = "old";
+    EXPECT_FALSE(read.readText("题目", text)); // past the end
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(db.count("单选"), 1);
+}
+
+TEST(RecordCursor, ScrollsOffBothEndsAndBack)
+{
+    TestDatabase db;
+    db.addQuestions("多选", 3);
+    RecordCursor c = db.store().openCursor("select * from 多选 order by 题号", CursorKind::Sql);
+    EXPECT_EQ(c.recordCount(), 3);
+    auto number = [&] { return c.value("题号").toText(); };
+    EXPECT_EQ(number(), "1");
+    EXPECT_FALSE(c.previous());
+    EXPECT_EQ(number(), "");
+    EXPECT_TRUE(c.next());
+    EXPECT_EQ(number(), "1");
+    EXPECT_TRUE(c.last());
+    EXPECT_EQ(number(), "3");
+    EXPECT_FALSE(c.next());
+    EXPECT_FALSE(c.next());
+    EXPECT_TRUE(c.previous());
+    EXPECT_EQ(number(), "3");
+    EXPECT_TRUE(c.first());
+    EXPECT_EQ(number(), "1");
+    RecordCursor table = db.store().openCursor("多选", CursorKind::Table);
+    EXPECT_TRUE(table.deleteAll());
+    EXPECT_EQ(db.count("多选"), 0);
+}
+
+TEST(DataStoreUnits, RollbackUnlessCommittedAndReopenKeepsOldResultsSafe)
+{
+    TestDatabase db;
+    DataStore &store = db.store();
+    db.addQuestions("判断", 2);
+    {
+        DataStore::Transaction unit(store);
+        store.execute("delete * from 判断 where 题号=1");
+        EXPECT_EQ(db.count("判断"), 1);
+    }
+    EXPECT_EQ(db.count("判断"), 2);
+    {
+        DataStore::Transaction unit(store);
+        store.execute("delete * from 判断 where 题号=1");
+        EXPECT_TRUE(unit.commit());
+    }
+    EXPECT_EQ(db.count("判断"), 1);
+
+    // A result obtained before a reconnect stays readable and harmless.
+    RowSet old = store.query("select * from 判断");
+    ASSERT_TRUE(store.open(db.path()));
+    EXPECT_EQ(old.value("题号").toText(), "2");
+    old.next();
+    EXPECT_TRUE(old.atEnd());
+    EXPECT_EQ(db.count("判断"), 1);
+}
+
+TEST(SampleBank, HasQuestionsChaptersPicturesAndAnswers)
+{
+    DataStore store;
+    ASSERT_TRUE(store.open(QStringLiteral(KAOSHI_SAMPLE_DIR "/考试修改.mdb")));
+    for (const QString &type : questionTypes())
+        EXPECT_GE(store.query("select count(*) from " + type).value(1).toInteger(), 2) << type.toStdString();
+    EXPECT_EQ(store.query("select count(distinct 考号) from 评分").value(1).toInteger(), 2);
+    RowSet picture = store.query("select 图片 from 图片");
+    const QString location = picture.value(1).toText();
+    EXPECT_TRUE(location.startsWith("\\image\\"));
+    EXPECT_TRUE(QFile::exists(QStringLiteral(KAOSHI_SAMPLE_DIR) + QString(location).replace('\\', '/')));
+}
