@@ -1,0 +1,79 @@
+// The data layer on a bank of 100,000 real questions: filling, listing,
+// counting, appending and single-row updates.
+#include "BenchData.h"
+
+#include "data/Schema.h"
+#include "data/SqlText.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+using namespace kaoshi;
+using namespace kaoshi::bench;
+
+int main()
+{
+    QTemporaryDir dir;
+    DataStore store;
+    store.open(QDir(dir.path()).filePath(kDatabaseFileName));
+    const QList<Question> questions = realQuestions();
+    std::printf("real questions read: %lld\n", qlonglong(questions.size()));
+
+    QElapsedTimer t;
+    t.start();
+    fillBank(store, QStringLiteral("单选"), 100000);
+    report("append 100,000 questions in one unit", t);
+
+    t.restart();
+    RowSet rows = store.query(QStringLiteral("select * from 单选 order by 题号"));
+    qint64 n = 0;
+    qint64 characters = 0;
+    for (rows.first(); !rows.atEnd(); rows.next(), ++n)
+        for (const char *c : {"题号", "题目", "标准答案", "解析", "分值", "章节"})
+            characters += rows.value(QString::fromUtf8(c)).toText().size();
+    rows.close();
+    report("list 100,000 questions, 6 columns as text", t);
+    std::printf("  rows %lld, characters %lld\n", qlonglong(n), qlonglong(characters));
+
+    t.restart();
+    RecordCursor all = store.openCursor(QStringLiteral("select * from 单选"), CursorKind::Sql);
+    const qint64 count = all.recordCount();
+    all.close();
+    report("record count of a cursor on the whole bank", t);
+    std::printf("  count %lld\n", qlonglong(count));
+
+    t.restart();
+    RecordCursor one = store.openCursor(QStringLiteral("select * from 单选 where 题号=54321"), CursorKind::Sql);
+    QString text;
+    one.readText(QStringLiteral("题目"), text);
+    one.close();
+    report("read one question by number", t);
+
+    t.restart();
+    RecordCursor append = store.openCursor(QStringLiteral("多选"), CursorKind::Table);
+    for (int i = 1; i <= 1000; ++i) {
+        append.addNew();
+        append.setInteger(QStringLiteral("题号"), i);
+        append.setText(QStringLiteral("题目"), questions[i % questions.size()].text);
+        append.setNumber(QStringLiteral("分值"), 1);
+        append.next();
+    }
+    append.close();
+    report("append 1,000 rows, each committed on its own", t);
+
+    t.restart();
+    for (int i = 1; i <= 1000; ++i)
+        store.execute("update 单选 set 练习答案='" + sqlText(QStringLiteral("B")) + "' where 题号=" + sqlNumber(i));
+    report("1,000 single-row updates, each committed on its own", t);
+
+    t.restart();
+    {
+        DataStore::Transaction unit(store);
+        for (int k = 2; k <= 10000; ++k)
+            store.execute("update 单选 set 题号=" + sqlNumber(k - 1) + " where 题号=" + sqlNumber(k));
+        unit.commit();
+    }
+    report("renumber 10,000 questions one by one in one unit", t);
+    std::printf("resident memory: %.0f MB\n", residentMegabytes());
+    return 0;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Large banks for benchmarks, made from the real questions of the shared
+// data set (read at run time) and repeated up to the size wanted.
+#include "data/DataStore.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+namespace kaoshi::bench {
+
+struct Question {
+    QString text;
+    QString answer;
+    QString chapter;
+};
+
+// The questions of cmmlu-single-choice.csv; synthetic ones when it is missing.
+QList<Question> realQuestions();
+
+// Appends questions 1 … count to a bank in one unit; practice answers are
+// set to `practiceAnswer` (empty: unanswered).
+void fillBank(DataStore &store, const QString &type, int count, const QString &practiceAnswer = QString());
+
+// Prints "name: 12.3 ms" and returns the milliseconds.
+double report(const char *name, const QElapsedTimer &timer);
+
+// Resident memory of this process in MB.
+double residentMegabytes();
+
+} // namespace kaoshi::bench
