@@ -86,7 +86,7 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::buildMenus()
 {
     QMenuBar *bar = menuBar();
-    nameControl(bar, QStringLiteral("超级菜单1"), QStringLiteral("菜单栏"));
+    nameControl(bar, QStringLiteral("超级菜单1"));
     const QList<QPair<QString, QStringList>> menus{
         {kExamGroup, {QStringLiteral("模拟组卷"), QStringLiteral("评分")}},
         {kPracticeGroup, {QStringLiteral("顺序练习"), QStringLiteral("随机练习")}},
@@ -122,7 +122,7 @@ void MainWindow::buildNavigation()
 void MainWindow::buildStatusBar()
 {
     QStatusBar *bar = statusBar();
-    nameControl(bar, QStringLiteral("状态条1"), QStringLiteral("状态栏"));
+    nameControl(bar, QStringLiteral("状态条1"));
     bar->setSizeGripEnabled(false);
     // Compact, so that a task window of the main height - 70 fits above it.
     bar->setFixedHeight(23);

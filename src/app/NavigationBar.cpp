@@ -9,7 +9,12 @@ namespace kaoshi {
 
 NavigationBar::NavigationBar(QWidget *parent) : QToolBox(parent)
 {
-    nameControl(this, QStringLiteral("卷帘式菜单1"), QStringLiteral("导航栏"));
+    nameControl(this, QStringLiteral("卷帘式菜单1"));
+    setStyleSheet(QStringLiteral(
+        "QToolBox::tab { background: #d9def2; border: 1px solid #9aa4c8; border-radius: 3px;"
+        " color: #1f2a55; font-weight: bold; padding-left: 8px; min-height: 26px; }"
+        "QToolBox::tab:selected { background: #b9c6f2; }"
+        "QListWidget { background: white; }"));
     connect(this, &QToolBox::currentChanged, this, [this](int group) {
         if (group >= 0)
             emit groupOpened(group);
@@ -21,6 +26,8 @@ int NavigationBar::addGroup(const QString &caption, const QStringList &items)
     auto *list = new QListWidget(this);
     nameControl(list, caption + QStringLiteral("组"), caption);
     list->setFrameShape(QFrame::NoFrame);
+    list->setSpacing(4);
+    list->setStyleSheet(QStringLiteral("QListWidget::item:hover { background: #e6e6ff; }"));
     list->setFocusPolicy(Qt::StrongFocus);
     list->addItems(items);
     connect(list, &QListWidget::itemClicked, this, [this, list](QListWidgetItem *item) {
