@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace kaoshi {
@@ -253,6 +254,8 @@ RecordCursor &RecordCursor::operator=(RecordCursor &&other) noexcept
         m_count = other.m_count;
         m_position = other.m_position;
         m_pending = std::move(other.m_pending);
+        m_insert = std::move(other.m_insert);
+        m_insertColumns = std::move(other.m_insertColumns);
         other.m_count = -1;
     }
     return *this;
@@ -262,11 +265,13 @@ RecordCursor::~RecordCursor() { close(); }
 
 int RecordCursor::columnIndex(const QString &column) const
 {
-    QStringList names;
-    names.reserve(qsizetype(m_columns.size()));
-    for (const Column &c : m_columns)
-        names << c.name;
-    return findColumn(names, column);
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].name == column)
+            return int(i);
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].name.compare(column, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
 }
 
 void RecordCursor::load()
@@ -363,6 +368,8 @@ bool RecordCursor::readInteger(const QString &column, int &number)
     return true;
 }
 
+void RecordCursor::StatementDeleter::operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
+
 bool RecordCursor::storePendingRow()
 {
     if (!m_pending)
@@ -371,28 +378,36 @@ bool RecordCursor::storePendingRow()
     m_pending.reset();
     if (!m_connection || pending.isEmpty())
         return false;
-    QStringList names;
-    QStringList marks;
-    std::vector<FieldValue> row(m_columns.size());
-    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
-        names << quotedIdentifier(m_columns[size_t(it.key())].name);
-        marks << QStringLiteral("?");
-        row[size_t(it.key())] = it.value();
+    QList<int> columns = pending.keys();
+    std::sort(columns.begin(), columns.end());
+    if (!m_insert || columns != m_insertColumns) {
+        QStringList names;
+        QStringList marks;
+        for (int c : columns) {
+            names << quotedIdentifier(m_columns[size_t(c)].name);
+            marks << QStringLiteral("?");
+        }
+        const QString insert = QStringLiteral("insert into %1 (%2) values (%3)")
+                                   .arg(quotedIdentifier(m_table), names.join(QLatin1Char(',')),
+                                        marks.join(QLatin1Char(',')));
+        m_insert.reset(prepare(m_connection->db, insert));
+        m_insertColumns = columns;
+        if (!m_insert)
+            return false;
     }
-    const QString insert = QStringLiteral("insert into %1 (%2) values (%3)")
-                               .arg(quotedIdentifier(m_table), names.join(QLatin1Char(',')),
-                                    marks.join(QLatin1Char(',')));
-    sqlite3_stmt *stmt = prepare(m_connection->db, insert);
-    if (!stmt)
+    sqlite3_stmt *stmt = m_insert.get();
+    sqlite3_reset(stmt);
+    for (int i = 0; i < columns.size(); ++i)
+        bindValue(stmt, i + 1, pending.value(columns[i]));
+    if (sqlite3_step(stmt) != SQLITE_DONE) {
+        sqlite3_reset(stmt);
         return false;
-    int bindIndex = 1;
-    for (auto it = pending.cbegin(); it != pending.cend(); ++it)
-        bindValue(stmt, bindIndex++, it.value());
-    const bool ok = sqlite3_step(stmt) == SQLITE_DONE;
-    sqlite3_finalize(stmt);
-    if (!ok)
-        return false;
+    }
+    sqlite3_reset(stmt);
     if (m_loaded) {
+        std::vector<FieldValue> row(m_columns.size());
+        for (int c : columns)
+            row[size_t(c)] = pending.value(c);
         m_rows.push_back(std::move(row));
         m_rowIds.push_back(sqlite3_last_insert_rowid(m_connection->db));
     }
@@ -401,9 +416,20 @@ bool RecordCursor::storePendingRow()
     return true;
 }
 
+bool RecordCursor::storeBeforeMove()
+{
+    // A move right after addNew stores the row. A cursor that was only used to
+    // append has nothing to scroll, so the table is not read for it.
+    if (!m_pending)
+        return true;
+    storePendingRow();
+    return m_loaded;
+}
+
 bool RecordCursor::first()
 {
-    storePendingRow();
+    if (!storeBeforeMove())
+        return false;
     load();
     m_position = 0;
     return hasCurrentRow();
@@ -411,7 +437,8 @@ bool RecordCursor::first()
 
 bool RecordCursor::next()
 {
-    storePendingRow();
+    if (!storeBeforeMove())
+        return false;
     load();
     if (m_position < qint64(m_rows.size()))
         ++m_position;
@@ -420,7 +447,8 @@ bool RecordCursor::next()
 
 bool RecordCursor::previous()
 {
-    storePendingRow();
+    if (!storeBeforeMove())
+        return false;
     load();
     if (m_position >= 0)
         --m_position;
@@ -429,7 +457,8 @@ bool RecordCursor::previous()
 
 bool RecordCursor::last()
 {
-    storePendingRow();
+    if (!storeBeforeMove())
+        return false;
     load();
     m_position = qint64(m_rows.size()) - 1;
     return hasCurrentRow();
@@ -506,6 +535,7 @@ bool RecordCursor::deleteAll()
 void RecordCursor::close()
 {
     m_pending.reset();
+    m_insert.reset();
     m_connection.reset();
     m_rows.clear();
     m_rowIds.clear();

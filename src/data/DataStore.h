@@ -105,6 +105,7 @@ private:
     int columnIndex(const QString &column) const;
     void load();
     bool storePendingRow();
+    bool storeBeforeMove();
     bool setValue(const QString &column, const FieldValue &value, bool (*accepts)(const QString &));
     const FieldValue *current(const QString &column);
 
@@ -119,6 +120,12 @@ private:
     qint64 m_count = -1;
     qint64 m_position = 0;
     std::optional<QHash<int, FieldValue>> m_pending;
+    // The insert of the last stored row, kept for rows that set the same columns.
+    struct StatementDeleter {
+        void operator()(sqlite3_stmt *statement) const;
+    };
+    std::unique_ptr<sqlite3_stmt, StatementDeleter> m_insert;
+    QList<int> m_insertColumns;
 };
 
 class DataStore
