@@ -225,6 +225,37 @@ void BankWindow::openEditor()
         return;
     QuestionEditorWindow editor(m_context, m_type, rowTexts(row), this);
     editor.exec();
+    // The list follows the change, so a row shown afterwards never carries a
+    // number that now belongs to another question.
+    if (editor.outcome() == QuestionEditorWindow::Outcome::Saved)
+        showSavedQuestion(row, editor.savedQuestion());
+    else if (editor.outcome() == QuestionEditorWindow::Outcome::Deleted)
+        dropDeletedQuestion(editor.questionNumber());
+}
+
+void BankWindow::showSavedQuestion(int row, const QuestionTexts &question)
+{
+    const QStringList cells{question.number, question.text,  question.answer, question.explanation,
+                            question.score,  question.chapter, question.number};
+    for (int c = 0; c < kBankColumnCount; ++c)
+        m_grid->setText(row, c, cells[c]);
+}
+
+void BankWindow::dropDeletedQuestion(qint64 number)
+{
+    for (int row = m_grid->rowCount() - 1; row >= 1; --row) {
+        const QString cell = m_grid->text(row, 0);
+        if (cell.isEmpty())
+            continue;
+        const qint64 k = qint64(textToNumber(cell));
+        if (k == number) {
+            m_grid->removeRow(row);
+        } else if (k > number) {
+            const QString moved = numberToText(double(k - 1));
+            m_grid->setText(row, 0, moved);
+            m_grid->setText(row, kHiddenNumberColumn, moved);
+        }
+    }
 }
 
 } // namespace kaoshi

@@ -44,6 +44,8 @@ private:
     void setUpGrid();
     void removeBlankRows();
     QuestionTexts rowTexts(int row) const;
+    void showSavedQuestion(int row, const QuestionTexts &question);
+    void dropDeletedQuestion(qint64 number);
     bool rowHasText(int row) const;
 
     AppContext &m_context;

@@ -42,6 +42,13 @@ public:
     // The standard answer the answer controls of this type give now.
     QString composedAnswer() const;
 
+    // What the editor did before it closed, so the bank list can follow.
+    enum class Outcome { None, Saved, Deleted };
+    Outcome outcome() const { return m_outcome; }
+    // The question as stored by the last save, its number included.
+    QuestionTexts savedQuestion() const { return m_saved; }
+    qint64 questionNumber() const;
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -56,11 +63,12 @@ private:
     QString pictureStampNow();
     bool isPictureLocationTaken(const QString &location, int row);
     bool isSharedWithOtherQuestion(const QString &location);
-    qint64 questionNumber() const;
 
     AppContext &m_context;
     QString m_type;
     QString m_rememberedAnswer;
+    Outcome m_outcome = Outcome::None;
+    QuestionTexts m_saved;
 
     QToolBar *m_toolbar = nullptr;
     QLineEdit *m_number = nullptr;

@@ -74,6 +74,7 @@ private slots:
     void clearEmptiesTheBankWithItsPicturesAfterOk();
     void resizeNeverDiscardsRowsWithText();
     void doubleClickOpensTheEditorOnDataRowsOnly();
+    void listFollowsTheEditorsDeleteAndSave();
 };
 
 void BankWindowTest::opensWithSevenColumnsSizedFromTheWindow()
@@ -266,6 +267,33 @@ void BankWindowTest::doubleClickOpensTheEditorOnDataRowsOnly()
     doubleClickCell(f.grid, 1, 1);
     QCOMPARE(number, QStringLiteral("1"));
     QCOMPARE(text, QStringLiteral("题一"));
+}
+
+void BankWindowTest::listFollowsTheEditorsDeleteAndSave()
+{
+    BankFixture f;
+    f.db.addQuestions(kSingle, 5);
+    f.open();
+    f.searchFor(QString());
+
+    whenModalOpens([](QWidget *editor) { pressToolButton(editor, QStringLiteral("删除")); });
+    doubleClickCell(f.grid, 3, 1);
+    QCOMPARE(f.column(0), (QStringList{"1", "2", "3", "4"}));
+    QCOMPARE(f.column(6), f.column(0));
+    QCOMPARE(f.column(1), (QStringList{"单选题1", "单选题2", "单选题4", "单选题5"}));
+
+    // Row 3 now edits the former question 4 under its new number.
+    QString number;
+    whenModalOpens([&](QWidget *editor) {
+        number = editor->findChild<QLineEdit *>(QStringLiteral("题号编辑框"))->text();
+        editor->findChild<QTextEdit *>(QStringLiteral("题目超级编辑框"))->setPlainText(QStringLiteral(" 改过的题 "));
+        pressToolButton(editor, QStringLiteral("保存"));
+    });
+    doubleClickCell(f.grid, 3, 1);
+    QCOMPARE(number, QStringLiteral("3"));
+    QCOMPARE(f.grid->text(3, 1), QStringLiteral("改过的题"));
+    QCOMPARE(f.db.text("select group_concat(题目, ',') from (select * from 单选 order by 题号)"),
+             QStringLiteral("单选题1,单选题2,改过的题,单选题5"));
 }
 
 QTEST_MAIN(BankWindowTest)
