@@ -29,6 +29,7 @@ AddRowsDialog::AddRowsDialog(QWidget *parent) : QDialog(parent)
     // Enter in the box confirms like the button.
     connect(m_rows, &QLineEdit::returnPressed, this, &QDialog::accept);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    m_rows->selectAll();
     m_rows->setFocus();
 }
 
