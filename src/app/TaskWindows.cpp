@@ -1,15 +1,14 @@
 #include "app/TaskWindows.h"
 
+#include "bank/BankWindow.h"
 #include "ui/AppContext.h"
 
 namespace kaoshi {
 
 QWidget *createTaskWindow(TaskKind kind, AppContext &context, QWidget *host)
 {
-    Q_UNUSED(context);
-    Q_UNUSED(host);
     switch (kind) {
-    case TaskKind::Bank:
+    case TaskKind::Bank: return new BankWindow(context, host);
     case TaskKind::Grading:
     case TaskKind::SequentialPractice:
     case TaskKind::RandomPractice:

@@ -517,6 +517,8 @@ bool RecordCursor::setNumber(const QString &column, double number)
     return setValue(column, FieldValue::real(number), isNumberType);
 }
 
+bool RecordCursor::update() { return m_pending && storePendingRow(); }
+
 bool RecordCursor::deleteAll()
 {
     if (!m_connection || m_kind != CursorKind::Table)

@@ -89,6 +89,8 @@ public:
     bool setText(const QString &column, const QString &text);
     bool setInteger(const QString &column, qint64 number);
     bool setNumber(const QString &column, double number);
+    // Stores the pending new row without moving; true when it was stored.
+    bool update();
 
     // Only for a table cursor: "delete from" the table.
     bool deleteAll();

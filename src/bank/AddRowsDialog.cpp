@@ -1,0 +1,44 @@
+#include "bank/AddRowsDialog.h"
+
+#include "bank/DialogPlacement.h"
+#include "ui/Controls.h"
+
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kaoshi {
+
+namespace {
+constexpr int kMostRows = 100000;
+}
+
+AddRowsDialog::AddRowsDialog(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("添加行数"));
+    m_rows = named(new QLineEdit(QStringLiteral("30"), this), QStringLiteral("行数编辑框"));
+    m_rows->setValidator(new QIntValidator(0, kMostRows, m_rows));
+    auto *ok = named(new QPushButton(QStringLiteral("确定"), this), QStringLiteral("确定按钮"), QStringLiteral("确定"));
+    ok->setAutoDefault(false);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(m_rows);
+    layout->addWidget(ok);
+
+    // Enter in the box confirms like the button.
+    connect(m_rows, &QLineEdit::returnPressed, this, &QDialog::accept);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    m_rows->selectAll();
+    m_rows->setFocus();
+}
+
+int AddRowsDialog::rowCount() const { return m_rows->text().toInt(); }
+
+void AddRowsDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    centreOnScreen(this);
+}
+
+} // namespace kaoshi

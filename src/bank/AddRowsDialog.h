@@ -1,0 +1,25 @@
+#pragma once
+// "添加行数": asks how many blank rows the bank list offers for typing.
+#include <QDialog>
+
+class QLineEdit;
+
+namespace kaoshi {
+
+class AddRowsDialog final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit AddRowsDialog(QWidget *parent = nullptr);
+
+    // The number in the box; 0 when it holds none.
+    int rowCount() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QLineEdit *m_rows;
+};
+
+} // namespace kaoshi

@@ -1,0 +1,261 @@
+#include "bank/BankWindow.h"
+
+#include "app/StatusProgress.h"
+#include "bank/AddRowsDialog.h"
+#include "bank/QuestionEditorWindow.h"
+#include "data/TextRules.h"
+#include "ui/AppContext.h"
+#include "ui/Controls.h"
+#include "ui/ListGrid.h"
+#include "ui/Shell.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QResizeEvent>
+#include <QToolBar>
+
+namespace kaoshi {
+
+namespace {
+
+const QString kAdd = QStringLiteral("添加");
+const QString kSave = QStringLiteral("保存");
+const QString kExport = QStringLiteral("导出");
+const QString kClear = QStringLiteral("清空");
+const QString kSearch = QStringLiteral("搜索");
+
+constexpr int kRowHeight = 24;
+constexpr int kDefaultColumnWidth = 100;
+constexpr int kDesignRows = 5;
+constexpr int kNumberColumnWidth = 50;
+constexpr int kHiddenNumberColumn = 6;
+// The grid starts at (10, 40) and leaves 10 pixels on the right and at the bottom.
+const QPoint kGridOrigin(10, 40);
+constexpr int kGridMarginWidth = 20;
+constexpr int kGridMarginHeight = 50;
+
+} // namespace
+
+BankWindow::BankWindow(AppContext &context, QWidget *host)
+    : TaskWindow(host), m_context(context), m_type(context.session.currentType)
+{
+    nameControl(this, QStringLiteral("题库"));
+    m_toolbar = named(new QToolBar(this), QStringLiteral("工具条1"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (const QString &caption : {kAdd, kSave, kExport, kClear, kSearch}) {
+        QAction *action = m_toolbar->addAction(caption);
+        connect(action, &QAction::triggered, this, [this, action] { onToolbarAction(action); });
+    }
+    m_toolbar->setGeometry(8, 8, m_toolbar->sizeHint().width(), 32);
+
+    m_searchBox = named(new QLineEdit(this), QStringLiteral("查询编辑框"));
+    m_searchBox->setGeometry(m_toolbar->geometry().right() + 8, 11, 160, 24);
+
+    m_grid = named(new ListGrid(this), QStringLiteral("高级表格1"));
+    m_grid->move(kGridOrigin);
+    setUpGrid();
+    connect(m_grid, &ListGrid::rowDoubleClicked, this, [this](int row) {
+        if (row > 0)
+            openEditor();
+    });
+}
+
+void BankWindow::setUpGrid()
+{
+    m_grid->setColumnCount(kBankColumnCount);
+    m_grid->setFixedColumns(1);
+    m_grid->setRowCount(kDesignRows + 1);
+    const QStringList &titles = bankColumnTitles();
+    for (int c = 0; c < kBankColumnCount; ++c) {
+        m_grid->setColumnWidth(c, kDefaultColumnWidth);
+        m_grid->setText(0, c, titles[c]);
+    }
+    m_grid->setColumnWidth(0, kNumberColumnWidth);
+    m_grid->setColumnWidth(kHiddenNumberColumn, 0);
+
+    // The proportions come from the design widths over a grid as wide as all
+    // columns but one at the default width.
+    const double gridWidth = double((kBankColumnCount - 1) * kDefaultColumnWidth);
+    for (int c = 0; c < kBankColumnCount; ++c)
+        m_proportions[size_t(c)] = double(m_grid->columnWidth(c)) / gridWidth;
+}
+
+bool BankWindow::start()
+{
+    m_context.reopenStore();
+    if (Shell *shell = m_context.shell) {
+        shell->registerTaskWindow(this);
+        shell->setCaption(QStringLiteral("考试系统-题库-") + m_type);
+        shell->placeTaskWindow();
+        shell->sizeTaskWindow();
+    }
+    m_grid->setStriped(true);
+    return true;
+}
+
+void BankWindow::resizeEvent(QResizeEvent *event)
+{
+    TaskWindow::resizeEvent(event);
+    const int width = event->size().width() - kGridMarginWidth;
+    const int height = event->size().height() - kGridMarginHeight;
+    m_grid->resize(qMax(width, 0), qMax(height, 0));
+    for (int c = 0; c < kHiddenNumberColumn; ++c)
+        m_grid->setColumnWidth(c, int(m_proportions[size_t(c)] * double(width)));
+    // Rows that hold text stay; only trailing blank rows give way.
+    const int target = int(double(height) / double(kRowHeight));
+    m_grid->setRowCount(fittedRowCount(m_grid->rowCount(), target, [this](int row) { return rowHasText(row); }));
+}
+
+bool BankWindow::rowHasText(int row) const
+{
+    for (int c = 0; c < kBankColumnCount; ++c)
+        if (!m_grid->text(row, c).isEmpty())
+            return true;
+    return false;
+}
+
+void BankWindow::onToolbarAction(QAction *action)
+{
+    const QString caption = action->text();
+    if (caption == kAdd)
+        addRows();
+    else if (caption == kSave)
+        saveNewRows();
+    else if (caption == kExport)
+        exportList();
+    else if (caption == kClear)
+        clearBank();
+    else if (caption == kSearch)
+        search();
+}
+
+void BankWindow::addRows()
+{
+    AddRowsDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_grid->setRowCount(1);
+    m_grid->setEditable(true);
+    m_grid->setRowCount(dialog.rowCount() + 1);
+}
+
+QuestionTexts BankWindow::rowTexts(int row) const
+{
+    return {m_grid->text(row, 0), m_grid->text(row, 1), m_grid->text(row, 2),
+            m_grid->text(row, 3), m_grid->text(row, 4), m_grid->text(row, 5)};
+}
+
+void BankWindow::removeBlankRows()
+{
+    for (int row = m_grid->rowCount() - 1; row >= 1; --row)
+        if (m_grid->text(row, 1).isEmpty())
+            m_grid->removeRow(row);
+}
+
+void BankWindow::saveNewRows()
+{
+    // A cell still being edited belongs to the rows to store.
+    m_grid->commitEdit();
+    m_context.platform.waits.wait(50);
+    removeBlankRows();
+
+    std::vector<QuestionTexts> rows;
+    rows.reserve(size_t(m_grid->rowCount()));
+    for (int row = 1; row < m_grid->rowCount(); ++row)
+        rows.push_back(rowTexts(row));
+    const std::vector<qint64> numbers = saveNewQuestions(m_context.store, m_type, rows);
+    // Stored rows show their numbers, so a second "保存" does not store them again.
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        if (numbers[i] > 0) {
+            const QString number = numberToText(double(numbers[i]));
+            m_grid->setText(int(i) + 1, 0, number);
+            m_grid->setText(int(i) + 1, kHiddenNumberColumn, number);
+        }
+    }
+    m_context.messages().notice(QStringLiteral("操作完毕,请重新查询"));
+}
+
+void BankWindow::exportList()
+{
+    // Hand-over to the print window: it takes this grid with the title
+    // m_type + "题库导出" and the settings file "题库.ini". The print window
+    // is not part of this build yet, so the button does nothing for now.
+}
+
+void BankWindow::clearBank()
+{
+    if (!m_context.messages().ask(QStringLiteral("确定要清空所有") + m_type))
+        return;
+    kaoshi::clearBank(m_context.store, m_type);
+    m_context.messages().notice(QStringLiteral("清空完毕"));
+}
+
+void BankWindow::search()
+{
+    m_grid->setEditable(false);
+    fillGrid(searchStatement(m_type, m_searchBox->text()));
+}
+
+void BankWindow::fillGrid(const QString &statement)
+{
+    RecordCursor counter = m_context.store.openCursor(statement, CursorKind::Sql);
+    const qint64 total = counter.recordCount();
+    counter.close();
+    m_grid->setRowCount(1);
+
+    StatusProgress fallback;
+    StatusProgress &progress = m_context.shell ? m_context.shell->statusProgress() : fallback;
+    progress.start(total);
+    std::vector<QStringList> rows;
+    rows.reserve(size_t(total));
+    RowSet listing = m_context.store.query(statement);
+    for (qint64 i = 1; !listing.atEnd(); listing.next(), ++i) {
+        progress.step(i);
+        rows.push_back(questionCells(listing));
+    }
+    listing.close();
+    m_grid->appendRows(std::move(rows));
+    progress.finish();
+}
+
+void BankWindow::openEditor()
+{
+    const int row = m_grid->cursorRow();
+    if (row <= 0)
+        return;
+    QuestionEditorWindow editor(m_context, m_type, rowTexts(row), this);
+    editor.exec();
+    // The list follows the change, so a row shown afterwards never carries a
+    // number that now belongs to another question.
+    if (editor.outcome() == QuestionEditorWindow::Outcome::Saved)
+        showSavedQuestion(row, editor.savedQuestion());
+    else if (editor.outcome() == QuestionEditorWindow::Outcome::Deleted)
+        dropDeletedQuestion(editor.questionNumber());
+}
+
+void BankWindow::showSavedQuestion(int row, const QuestionTexts &question)
+{
+    const QStringList cells{question.number, question.text,  question.answer, question.explanation,
+                            question.score,  question.chapter, question.number};
+    for (int c = 0; c < kBankColumnCount; ++c)
+        m_grid->setText(row, c, cells[c]);
+}
+
+void BankWindow::dropDeletedQuestion(qint64 number)
+{
+    for (int row = m_grid->rowCount() - 1; row >= 1; --row) {
+        const QString cell = m_grid->text(row, 0);
+        if (cell.isEmpty())
+            continue;
+        const qint64 k = qint64(textToNumber(cell));
+        if (k == number) {
+            m_grid->removeRow(row);
+        } else if (k > number) {
+            const QString moved = numberToText(double(k - 1));
+            m_grid->setText(row, 0, moved);
+            m_grid->setText(row, kHiddenNumberColumn, moved);
+        }
+    }
+}
+
+} // namespace kaoshi

@@ -1,0 +1,60 @@
+#pragma once
+// The bank list "题库": the questions of the current bank in a grid, where
+// new questions are typed into blank rows and stored, the bank is searched or
+// emptied, and a row opens the question editor.
+#include "bank/QuestionBank.h"
+#include "ui/TaskWindow.h"
+
+#include <array>
+
+class QAction;
+class QLineEdit;
+class QToolBar;
+
+namespace kaoshi {
+
+struct AppContext;
+class ListGrid;
+
+class BankWindow final : public TaskWindow
+{
+    Q_OBJECT
+public:
+    BankWindow(AppContext &context, QWidget *host);
+    bool start() override;
+
+    QString questionType() const { return m_type; }
+    ListGrid *grid() const { return m_grid; }
+
+    // Toolbar "添加", "保存", "导出", "清空", "搜索".
+    void addRows();
+    void saveNewRows();
+    void exportList();
+    void clearBank();
+    void search();
+    void fillGrid(const QString &statement);
+    // Double-click on a data row.
+    void openEditor();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void onToolbarAction(QAction *action);
+    void setUpGrid();
+    void removeBlankRows();
+    QuestionTexts rowTexts(int row) const;
+    void showSavedQuestion(int row, const QuestionTexts &question);
+    void dropDeletedQuestion(qint64 number);
+    bool rowHasText(int row) const;
+
+    AppContext &m_context;
+    QString m_type;
+    QToolBar *m_toolbar;
+    QLineEdit *m_searchBox;
+    ListGrid *m_grid;
+    // One width proportion per column, captured when the grid is set up.
+    std::array<double, kBankColumnCount> m_proportions{};
+};
+
+} // namespace kaoshi

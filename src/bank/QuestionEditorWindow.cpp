@@ -1,0 +1,417 @@
+#include "bank/QuestionEditorWindow.h"
+
+#include "bank/DialogPlacement.h"
+#include "bank/EditedQuestion.h"
+#include "bank/QuestionPictures.h"
+#include "data/Schema.h"
+#include "data/SqlText.h"
+#include "data/TextRules.h"
+#include "ui/AppContext.h"
+#include "ui/Controls.h"
+#include "ui/ListGrid.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QStyleOptionGroupBox>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace kaoshi {
+
+namespace {
+
+const QString kSave = QStringLiteral("保存");
+const QString kDelete = QStringLiteral("删除");
+
+// Picture grid columns.
+constexpr int kSummaryColumn = 1;
+constexpr int kPictureColumn = 2;
+constexpr int kSourceColumn = 3;
+constexpr int kLocationColumn = 4;
+constexpr int kPictureRowHeight = 52;
+
+// The group box "第          题" shows the question number in the gap of its title.
+class NumberGroupBox final : public QGroupBox
+{
+public:
+    NumberGroupBox(QLineEdit *number, QWidget *parent)
+        : QGroupBox(QStringLiteral("第          题"), parent), m_number(number)
+    {
+        m_number->setParent(this);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QGroupBox::resizeEvent(event);
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        const QRect label = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+        const QFontMetrics metrics(font());
+        const int left = label.left() + metrics.horizontalAdvance(QStringLiteral("第 "));
+        const int right = label.right() - metrics.horizontalAdvance(QStringLiteral(" 题"));
+        m_number->setGeometry(left, label.top(), qMax(right - left, 1), label.height());
+    }
+
+private:
+    QLineEdit *m_number;
+};
+
+// Cells of the picture grid: the picture cell asks for a file instead of
+// opening an editor, the path cells are never typed into; 摘要 edits as text.
+class PictureCellDelegate final : public QStyledItemDelegate
+{
+public:
+    PictureCellDelegate(std::function<void(int, int)> choose, QObject *parent)
+        : QStyledItemDelegate(parent), m_choose(std::move(choose))
+    {
+    }
+
+    QWidget *createEditor(QWidget *, const QStyleOptionViewItem &, const QModelIndex &index) const override
+    {
+        m_choose(index.row() + 1, index.column());
+        return nullptr;
+    }
+
+private:
+    std::function<void(int, int)> m_choose;
+};
+
+QTextEdit *richEditor(const QString &controlName)
+{
+    auto *editor = named(new QTextEdit, controlName);
+    editor->setAcceptRichText(false);
+    return editor;
+}
+
+} // namespace
+
+QuestionEditorWindow::QuestionEditorWindow(AppContext &context, const QString &type, const QuestionTexts &row,
+                                           QWidget *parent)
+    : QDialog(parent), m_context(context), m_type(type)
+{
+    setWindowTitle(QStringLiteral("题目编辑"));
+    nameControl(this, QStringLiteral("题目编辑"));
+    m_context.reopenStore();
+
+    m_toolbar = named(new QToolBar, QStringLiteral("工具条1"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (const QString &caption : {kSave, kDelete}) {
+        QAction *action = m_toolbar->addAction(caption);
+        connect(action, &QAction::triggered, this, [this, action] {
+            if (action->text() == kSave)
+                saveQuestion();
+            else if (action->text() == kDelete)
+                deleteQuestion();
+        });
+    }
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->addWidget(m_toolbar);
+    layout->addWidget(buildQuestionArea(), 3);
+    layout->addWidget(buildAnswerArea(), 0);
+    layout->addWidget(buildPictureArea(), 0);
+
+    m_stamp = named(new QLineEdit(this), QStringLiteral("编辑框1"));
+    m_stamp->hide();
+    m_clock = new QTimer(this);
+    m_clock->setObjectName(QStringLiteral("时钟1"));
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &QuestionEditorWindow::onTimer);
+    m_clock->start();
+
+    showOnlyAnswerPage();
+    setUpPictureGrid();
+    fillFromRow(row);
+    loadAnswerAndPictures();
+    resize(480, 640);
+}
+
+QWidget *QuestionEditorWindow::buildQuestionArea()
+{
+    m_number = named(new QLineEdit, QStringLiteral("题号编辑框"));
+    m_number->setReadOnly(true);
+    m_number->setFrame(false);
+    m_number->setAlignment(Qt::AlignCenter);
+    m_number->setFocusPolicy(Qt::NoFocus);
+    auto *group = named(new NumberGroupBox(m_number, this), QStringLiteral("分组框2"), QStringLiteral("第          题"));
+
+    m_questionTabs = named(new QTabWidget, QStringLiteral("题目区高级选择夹"));
+    m_text = richEditor(QStringLiteral("题目超级编辑框"));
+    m_explanation = richEditor(QStringLiteral("解析超级编辑框"));
+    m_chapter = richEditor(QStringLiteral("章节超级编辑框"));
+    m_score = named(new QLineEdit, QStringLiteral("分值编辑框"));
+    m_score->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d*\\.?\\d*")), m_score));
+    auto *scorePage = new QWidget;
+    auto *scoreLayout = new QVBoxLayout(scorePage);
+    scoreLayout->addWidget(m_score);
+    scoreLayout->addStretch();
+
+    m_questionTabs->addTab(m_text, QStringLiteral("题目"));
+    m_questionTabs->addTab(m_explanation, QStringLiteral("解析"));
+    m_questionTabs->addTab(scorePage, QStringLiteral("分值"));
+    m_questionTabs->addTab(m_chapter, QStringLiteral("章节"));
+
+    auto *groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(m_questionTabs);
+    return group;
+}
+
+QWidget *QuestionEditorWindow::buildAnswerArea()
+{
+    m_answerTabs = named(new QTabWidget, QStringLiteral("答题区高级选择夹"));
+
+    auto *singlePage = new QWidget;
+    auto *singleLayout = new QHBoxLayout(singlePage);
+    m_singleGroup = new QButtonGroup(this);
+    auto *multiplePage = new QWidget;
+    auto *multipleLayout = new QHBoxLayout(multiplePage);
+    for (int i = 0; i < kOptionLetters; ++i) {
+        const QString letter = optionLetter(i);
+        auto *option = named(new QRadioButton(letter), letter + QStringLiteral("单选框"), letter);
+        option->setProperty("tag", i + 1);
+        m_singleGroup->addButton(option);
+        m_singleOptions << option;
+        singleLayout->addWidget(option);
+        auto *box = named(new QCheckBox(letter), letter + QStringLiteral("选择框"), letter);
+        box->setProperty("tag", i + 11);
+        m_multipleOptions << box;
+        multipleLayout->addWidget(box);
+    }
+
+    auto *judgementPage = new QWidget;
+    auto *judgementLayout = new QHBoxLayout(judgementPage);
+    m_true = named(new QRadioButton(kTrueAnswer), QStringLiteral("对单选框"), kTrueAnswer);
+    m_false = named(new QRadioButton(kFalseAnswer), QStringLiteral("错单选框"), kFalseAnswer);
+    m_judgementGroup = new QButtonGroup(this);
+    m_judgementGroup->addButton(m_true);
+    m_judgementGroup->addButton(m_false);
+    judgementLayout->addWidget(m_true);
+    judgementLayout->addWidget(m_false);
+    judgementLayout->addStretch();
+
+    m_freeAnswer = richEditor(QStringLiteral("问答超级编辑框"));
+    m_freeAnswer->setMaximumHeight(80);
+
+    const QStringList &types = questionTypes();
+    m_answerTabs->addTab(singlePage, types[0]);
+    m_answerTabs->addTab(multiplePage, types[1]);
+    m_answerTabs->addTab(judgementPage, types[2]);
+    m_answerTabs->addTab(m_freeAnswer, types[3]);
+    return m_answerTabs;
+}
+
+QWidget *QuestionEditorWindow::buildPictureArea()
+{
+    auto *group = named(new QGroupBox(QStringLiteral("图片")), QStringLiteral("分组框3"), QStringLiteral("图片"));
+    m_pictures = named(new ListGrid, QStringLiteral("高级表格1"));
+    auto *groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(m_pictures);
+    return group;
+}
+
+void QuestionEditorWindow::showOnlyAnswerPage()
+{
+    const QStringList &types = questionTypes();
+    for (int page = 0; page < types.size(); ++page)
+        m_answerTabs->setTabVisible(page, types[page] == m_type);
+    if (const int page = int(types.indexOf(m_type)); page >= 0)
+        m_answerTabs->setCurrentIndex(page);
+}
+
+void QuestionEditorWindow::setUpPictureGrid()
+{
+    m_pictures->setColumnCount(5);
+    m_pictures->setFixedColumns(1);
+    const QStringList titles{QString(), QStringLiteral("摘要"), QStringLiteral("选择图片"),
+                             QStringLiteral("源图片路径"), QStringLiteral("目的图片路径")};
+    const int widths[] = {30, 50, 130, 80, 80};
+    for (int c = 0; c < titles.size(); ++c) {
+        m_pictures->setText(0, c, titles[c]);
+        m_pictures->setColumnWidth(c, widths[c]);
+    }
+    m_pictures->setRowCount(kPictureRows + 1);
+    m_pictures->verticalHeader()->setDefaultSectionSize(kPictureRowHeight);
+    m_pictures->setIconSize(QSize(64, 48));
+    auto *cells = new PictureCellDelegate([this](int row, int column) { choosePicture(row, column); }, m_pictures);
+    for (int c : {kPictureColumn, kSourceColumn, kLocationColumn})
+        m_pictures->setItemDelegateForColumn(c, cells);
+    m_pictures->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                QAbstractItemView::AnyKeyPressed);
+    const int gridHeight = m_pictures->horizontalHeader()->sizeHint().height() + kPictureRows * kPictureRowHeight +
+                           2 * m_pictures->frameWidth();
+    m_pictures->setFixedHeight(gridHeight);
+}
+
+void QuestionEditorWindow::fillFromRow(const QuestionTexts &row)
+{
+    if (row.number.isEmpty()) {
+        m_number->setText(numberToText(double(maxQuestionNumber(m_context.store, m_type) + 1)));
+        return;
+    }
+    m_number->setText(row.number);
+    m_text->setPlainText(row.text);
+    m_rememberedAnswer = row.answer;
+    m_explanation->setPlainText(row.explanation);
+    m_score->setText(row.score);
+    m_chapter->setPlainText(row.chapter);
+}
+
+qint64 QuestionEditorWindow::questionNumber() const { return qint64(textToNumber(m_number->text())); }
+
+void QuestionEditorWindow::showAnswer(const QString &answer)
+{
+    const LetterChoice letters = lettersInAnswer(answer);
+    if (m_type == questionTypes()[0]) {
+        m_singleGroup->setExclusive(false);
+        for (QRadioButton *option : m_singleOptions)
+            option->setChecked(false);
+        // Each letter found switches its option on and the others off.
+        for (int i = kOptionLetters - 1; i >= 0; --i) {
+            if (letters[size_t(i)]) {
+                m_singleOptions[i]->setChecked(true);
+                break;
+            }
+        }
+        m_singleGroup->setExclusive(true);
+    } else if (m_type == questionTypes()[1]) {
+        for (int i = 0; i < kOptionLetters; ++i)
+            m_multipleOptions[i]->setChecked(letters[size_t(i)]);
+    } else if (m_type == questionTypes()[2]) {
+        m_judgementGroup->setExclusive(false);
+        m_true->setChecked(answer == kTrueAnswer);
+        m_false->setChecked(answer == kFalseAnswer);
+        m_judgementGroup->setExclusive(true);
+    } else if (m_type == questionTypes()[3]) {
+        m_freeAnswer->setPlainText(answer);
+    }
+}
+
+QString QuestionEditorWindow::composedAnswer() const
+{
+    if (m_type == questionTypes()[2])
+        return judgementAnswer(m_true->isChecked(), m_false->isChecked());
+    if (m_type == questionTypes()[3])
+        return m_freeAnswer->toPlainText();
+    const bool single = m_type == questionTypes()[0];
+    LetterChoice chosen{};
+    for (int i = 0; i < kOptionLetters; ++i)
+        chosen[size_t(i)] = single ? m_singleOptions[i]->isChecked() : m_multipleOptions[i]->isChecked();
+    return composeLetters(chosen);
+}
+
+void QuestionEditorWindow::loadAnswerAndPictures()
+{
+    showAnswer(m_rememberedAnswer);
+    m_pictures->setRowCount(1);
+    for (const PictureRecord &picture : loadPictures(m_context.store, m_type, questionNumber())) {
+        const int row = m_pictures->appendRow({QString(), picture.summary, QString(), QString(), picture.location});
+        m_pictures->setImage(row, kPictureColumn, QImage(pictureFilePath(m_context.programDir, picture.location)));
+    }
+    // Four picture rows, whatever is stored.
+    m_pictures->setRowCount(kPictureRows + 1);
+}
+
+void QuestionEditorWindow::onTimer() { m_stamp->setText(pictureStamp(m_context.platform.clock.now())); }
+
+QString QuestionEditorWindow::pictureStampNow()
+{
+    if (m_stamp->text().isEmpty())
+        onTimer();
+    return m_stamp->text();
+}
+
+bool QuestionEditorWindow::isPictureLocationTaken(const QString &location, int row)
+{
+    if (QFileInfo::exists(pictureFilePath(m_context.programDir, location)))
+        return true;
+    for (int other = 1; other < m_pictures->rowCount(); ++other)
+        if (other != row && m_pictures->text(other, kLocationColumn) == location)
+            return true;
+    RowSet uses = m_context.store.query(QStringLiteral("select count(*) from 图片 where 图片='") +
+                                        sqlText(location) + QStringLiteral("'"));
+    return uses.value(1).toInteger() > 0;
+}
+
+bool QuestionEditorWindow::isSharedWithOtherQuestion(const QString &location)
+{
+    RowSet uses = m_context.store.query(QStringLiteral("select count(*) from 图片 where 图片='") + sqlText(location) +
+                                        QStringLiteral("' and not (题型='") + sqlText(m_type) +
+                                        QStringLiteral("' and 题号=") + sqlNumber(questionNumber()) +
+                                        QStringLiteral(")"));
+    return uses.value(1).toInteger() > 0;
+}
+
+void QuestionEditorWindow::choosePicture(int row, int column)
+{
+    if (row < 1 || row >= m_pictures->rowCount() || column != kPictureColumn)
+        return;
+    const QString path = m_context.platform.files.openFileName(QStringLiteral("选择打开文件："),
+                                                               QStringLiteral("*.jpg;*.bmp;*.png|*.jpg;*.bmp;*.png"));
+    if (path.isEmpty())
+        return;
+    m_pictures->setText(row, kSourceColumn, path);
+    m_pictures->setImage(row, kPictureColumn, QImage(path));
+
+    // A stored picture of this question is replaced in its own file, unless
+    // another question's record points to that file too.
+    const QString stored = m_pictures->text(row, kLocationColumn);
+    if (isImageLocation(stored) && !isSharedWithOtherQuestion(stored))
+        return;
+    const QString location = uniquePictureLocation(pictureStampNow(), pictureExtension(path),
+                                                   [&](const QString &l) { return isPictureLocationTaken(l, row); });
+    m_pictures->setText(row, kLocationColumn, location);
+}
+
+void QuestionEditorWindow::saveQuestion()
+{
+    if (m_text->toPlainText().isEmpty()) {
+        m_context.messages().notice(QStringLiteral("题目未添"));
+        return;
+    }
+    QuestionValues values = trimmedValues({m_number->text(), m_text->toPlainText(), QString(),
+                                           m_explanation->toPlainText(), m_score->text(),
+                                           m_chapter->toPlainText()});
+    values.answer = composedAnswer();
+    QList<PictureRow> pictures;
+    for (int row = 1; row <= kPictureRows && row < m_pictures->rowCount(); ++row)
+        pictures.append({m_pictures->text(row, kSummaryColumn), m_pictures->text(row, kSourceColumn),
+                         m_pictures->text(row, kLocationColumn)});
+    if (saveEditedQuestion(m_context.store, m_context.programDir, m_type, questionNumber(), values, pictures,
+                           [this] { m_context.platform.waits.wait(2000); })) {
+        m_outcome = Outcome::Saved;
+        m_saved = {numberToText(double(questionNumber())), values.text, values.answer, values.explanation,
+                   numberToText(values.score), values.chapter};
+    }
+    m_context.messages().notice(QStringLiteral("更新") + m_type + QStringLiteral("成功"));
+    accept();
+}
+
+void QuestionEditorWindow::deleteQuestion()
+{
+    if (kaoshi::deleteQuestion(m_context.store, m_type, questionNumber()))
+        m_outcome = Outcome::Deleted;
+    m_context.messages().notice(QStringLiteral("删除") + m_type + QStringLiteral("成功"));
+    accept();
+}
+
+void QuestionEditorWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    centreOnScreen(this);
+}
+
+} // namespace kaoshi

@@ -1,0 +1,56 @@
+#pragma once
+// The pictures of a question: records of table 图片 and the copies of the
+// chosen files in the folder "image" of the program directory. A stored
+// location is relative to the program directory and reads "\image\<name>".
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace kaoshi {
+
+class DataStore;
+
+struct PictureRecord {
+    QString summary;  // 摘要
+    QString location; // 图片, "\image\…"
+};
+
+// A picture row of the question editor.
+struct PictureRow {
+    QString summary;
+    QString source;   // full path of a newly chosen file; empty for a stored picture
+    QString location; // destination "\image\…"; empty: the row holds no picture
+};
+
+// The question editor offers four picture rows.
+inline constexpr int kPictureRows = 4;
+
+QList<PictureRecord> loadPictures(DataStore &store, const QString &type, qint64 number);
+
+// Year, month, day, hour, minute and second, zero-padded: "20260305090702".
+QString pictureStamp(const QDateTime &moment);
+
+// The extension of a chosen file with its dot (".jpg"); the last four
+// characters when the name has none.
+QString pictureExtension(const QString &sourcePath);
+
+// "\image\" + stamp + extension, or with "-2", "-3" … after the stamp when
+// that location is taken.
+QString uniquePictureLocation(const QString &stamp, const QString &extension,
+                              const std::function<bool(const QString &)> &isTaken);
+
+// True for "\image\<file name>" without further folders.
+bool isImageLocation(const QString &location);
+
+// The file of a stored location inside the program directory.
+QString pictureFilePath(const QString &programDir, const QString &location);
+
+// Copies the chosen file to its location, replacing the file there, and
+// creates the folder "image" when it is missing.
+bool copyPicture(const QString &programDir, const QString &source, const QString &location);
+
+// Adds the picture records of question n.
+bool insertPictures(DataStore &store, const QString &type, qint64 number, const QList<PictureRecord> &pictures);
+
+} // namespace kaoshi

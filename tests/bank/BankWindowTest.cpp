@@ -1,0 +1,300 @@
+// The bank list driven through its controls, inside the main window.
+#include "BankTestSupport.h"
+#include "bank/BankWindow.h"
+#include "bank/QuestionEditorWindow.h"
+#include "ui/ListGrid.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTextEdit>
+
+using namespace kaoshi;
+using namespace kaoshi::test;
+
+namespace {
+
+const QString kSingle = QStringLiteral("单选");
+
+struct BankFixture : ProgramFixture {
+    MainWindow main{context};
+    BankWindow *bank = nullptr;
+    ListGrid *grid = nullptr;
+
+    void open(const QString &item = QStringLiteral("单选题库"))
+    {
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        main.runMenuItem(item);
+        bank = qobject_cast<BankWindow *>(main.currentTaskWindow());
+        QVERIFY(bank);
+        grid = bank->findChild<ListGrid *>(QStringLiteral("高级表格1"));
+        QVERIFY(grid);
+    }
+    void searchFor(const QString &text)
+    {
+        bank->findChild<QLineEdit *>(QStringLiteral("查询编辑框"))->setText(text);
+        pressToolButton(bank, QStringLiteral("搜索"));
+    }
+    void addRows(const QString &count)
+    {
+        whenModalOpens([count](QWidget *dialog) {
+            auto *box = dialog->findChild<QLineEdit *>(QStringLiteral("行数编辑框"));
+            QVERIFY(box);
+            QCOMPARE(dialog->focusWidget(), box);
+            box->selectAll();
+            QTest::keyClicks(box, count);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        pressToolButton(bank, QStringLiteral("添加"));
+    }
+    QStringList column(int c) const
+    {
+        QStringList cells;
+        for (int row = 1; row < grid->rowCount(); ++row)
+            cells << grid->text(row, c);
+        return cells;
+    }
+    void typeRow(int row, const QStringList &cells)
+    {
+        for (int c = 0; c < cells.size(); ++c)
+            grid->setText(row, c + 1, cells[c]);
+    }
+};
+
+} // namespace
+
+class BankWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void opensWithSevenColumnsSizedFromTheWindow();
+    void searchListsTheBankWithProgressOrFindsText();
+    void addRowsDiscardsListedRowsAndMakesTheGridEditable();
+    void saveStoresTypedRowsOnceWithNumbersAfterTheMaximum();
+    void clearEmptiesTheBankWithItsPicturesAfterOk();
+    void resizeNeverDiscardsRowsWithText();
+    void doubleClickOpensTheEditorOnDataRowsOnly();
+    void listFollowsTheEditorsDeleteAndSave();
+};
+
+void BankWindowTest::opensWithSevenColumnsSizedFromTheWindow()
+{
+    BankFixture f;
+    f.session.currentType = QStringLiteral("多选");
+    f.open(QStringLiteral("判断题库"));
+    QCOMPARE(f.bank->questionType(), QStringLiteral("判断"));
+    QCOMPARE(f.main.windowTitle(), QStringLiteral("考试系统-题库-判断"));
+    QCOMPARE(f.grid->columnCount(), 7);
+    QStringList titles;
+    for (int c = 0; c < 7; ++c)
+        titles << f.grid->text(0, c);
+    QCOMPARE(titles, (QStringList{"题号", "题目", "标准答案", "解析", "分值", "章节", "题号"}));
+    QCOMPARE(f.grid->columnWidth(6), 0);
+
+    const QSize window = f.bank->size();
+    QCOMPARE(f.grid->geometry(), QRect(10, 40, window.width() - 20, window.height() - 50));
+    const int width = window.width() - 20;
+    QCOMPARE(f.grid->columnWidth(0), int(50.0 / 600.0 * width));
+    QCOMPARE(f.grid->columnWidth(3), int(100.0 / 600.0 * width));
+    QCOMPARE(f.grid->rowCount(), (window.height() - 50) / 24);
+    QVERIFY(f.grid->isEditable());
+    QVERIFY(f.grid->isVisible());
+
+    // Nothing of the toolbar row overlaps.
+    auto *toolbar = f.bank->findChild<QToolBar *>(QStringLiteral("工具条1"));
+    auto *search = f.bank->findChild<QLineEdit *>(QStringLiteral("查询编辑框"));
+    QVERIFY(!toolbar->geometry().intersects(search->geometry()));
+    QVERIFY(!search->geometry().intersects(f.grid->geometry()));
+}
+
+void BankWindowTest::searchListsTheBankWithProgressOrFindsText()
+{
+    BankFixture f;
+    for (qint64 n : {3, 1, 2, 4, 5})
+        f.db.addQuestion(kSingle, {n, QStringLiteral("题%1").arg(n), "A", "", n == 4 ? 2.5 : 1});
+    f.db.addQuestion(kSingle, {6, QStringLiteral("It's here"), "B"});
+    f.open();
+    QStringList shown;
+    f.main.statusProgress().setSink([&](const QString &blocks) { shown << blocks; });
+
+    f.searchFor(QString());
+    QCOMPARE(f.column(0), (QStringList{"1", "2", "3", "4", "5", "6"}));
+    QCOMPARE(f.column(6), f.column(0));
+    QCOMPARE(f.column(4)[3], QStringLiteral("2.5"));
+    QVERIFY(!f.grid->isEditable());
+    // One block per row for six rows, then the bar is cleared.
+    QCOMPARE(shown.size(), 7);
+    QCOMPARE(shown[5], QString(6, QChar(0x2589)));
+    QCOMPARE(shown.last(), QString());
+
+    const struct {
+        QString text;
+        QStringList numbers;
+    } cases[] = {{QStringLiteral("It's"), {"6"}}, {QStringLiteral("2.5"), {"4"}}, {QStringLiteral("题3"), {"3"}},
+                 {QStringLiteral("none"), {}}};
+    for (const auto &c : cases) {
+        f.searchFor(c.text);
+        QCOMPARE(f.column(0), c.numbers);
+    }
+}
+
+void BankWindowTest::addRowsDiscardsListedRowsAndMakesTheGridEditable()
+{
+    BankFixture f;
+    f.db.addQuestions(kSingle, 3);
+    f.open();
+    f.searchFor(QString());
+    QCOMPARE(f.grid->rowCount(), 4);
+
+    f.addRows(QStringLiteral("2"));
+    QCOMPARE(f.grid->rowCount(), 3);
+    QCOMPARE(f.column(0), (QStringList{"", ""}));
+    QCOMPARE(f.column(1), (QStringList{"", ""}));
+    QVERIFY(f.grid->isEditable());
+}
+
+void BankWindowTest::saveStoresTypedRowsOnceWithNumbersAfterTheMaximum()
+{
+    BankFixture f;
+    f.db.addQuestions(kSingle, 2);
+    f.open();
+    f.addRows(QStringLiteral("5"));
+    f.typeRow(1, {QStringLiteral("first ab"), QStringLiteral("ab"), QStringLiteral("why"), QStringLiteral("abc")});
+    // Row 2 stays blank; row 4 has an answer but no question.
+    f.typeRow(4, {QString(), QStringLiteral("C")});
+    // Row 3 is still being typed when "保存" is pressed.
+    f.grid->setCursorRow(3, 1);
+    QTest::keyClick(f.grid, Qt::Key_T); // opens the in-place editor with "t"
+    auto *cellEditor = f.grid->viewport()->findChild<QLineEdit *>();
+    QVERIFY(cellEditor);
+    QTest::keyClicks(cellEditor, QStringLiteral("hird"));
+    f.grid->setText(3, 2, QStringLiteral("d"));
+
+    pressToolButton(f.bank, QStringLiteral("保存"));
+    QCOMPARE(f.platform.lastMessage(), (Message{QStringLiteral("操作完毕,请重新查询"), QStringLiteral("系统消息"),
+                                                Message::Icon::Information}));
+    QCOMPARE(f.db.count(kSingle), 4);
+    QCOMPARE(f.db.text("select 题目 || '|' || 标准答案 || '|' || 解析 from 单选 where 题号=3"),
+             QStringLiteral("FIRST AB|AB|why"));
+    QCOMPARE(f.db.text("select 分值 from 单选 where 题号=3"), QStringLiteral("0"));
+    QCOMPARE(f.db.text("select 题目 || '|' || 标准答案 from 单选 where 题号=4"), QStringLiteral("THIRD|D"));
+    // Blank rows are gone and the stored rows show their numbers in both columns.
+    QCOMPARE(f.column(0), (QStringList{"3", "4"}));
+    QCOMPARE(f.column(6), (QStringList{"3", "4"}));
+
+    pressToolButton(f.bank, QStringLiteral("保存"));
+    QCOMPARE(f.db.count(kSingle), 4);
+}
+
+void BankWindowTest::clearEmptiesTheBankWithItsPicturesAfterOk()
+{
+    BankFixture f;
+    f.db.addQuestions(kSingle, 3);
+    f.db.addQuestions(QStringLiteral("多选"), 1);
+    f.db.addPicture(kSingle, 1, "s", "\\image\\s.png");
+    f.db.addPicture(QStringLiteral("多选"), 1, "m", "\\image\\m.png");
+    f.open();
+
+    f.platform.setNextAnswer(false);
+    pressToolButton(f.bank, QStringLiteral("清空"));
+    QCOMPARE(f.platform.lastMessage(),
+             (Message{QStringLiteral("确定要清空所有单选"), QStringLiteral("注意"), Message::Icon::Question}));
+    QCOMPARE(f.db.count(kSingle), 3);
+
+    f.platform.setNextAnswer(true);
+    pressToolButton(f.bank, QStringLiteral("清空"));
+    QCOMPARE(f.platform.lastMessage().text, QStringLiteral("清空完毕"));
+    QCOMPARE(f.db.count(kSingle), 0);
+    QCOMPARE(f.db.count(QStringLiteral("多选")), 1);
+    QCOMPARE(f.db.text("select group_concat(题型) from 图片"), QStringLiteral("多选"));
+}
+
+void BankWindowTest::resizeNeverDiscardsRowsWithText()
+{
+    BankFixture f;
+    f.db.addQuestions(kSingle, 30);
+    f.open();
+    f.searchFor(QString());
+    QCOMPARE(f.grid->rowCount(), 31);
+
+    f.bank->resize(600, 50 + 24 * 10);
+    QCOMPARE(f.grid->rowCount(), 31); // the listing is not cut
+    f.bank->resize(600, 50 + 24 * 40);
+    QCOMPARE(f.grid->rowCount(), 40); // blank rows fill the grid
+    QCOMPARE(f.grid->text(39, 1), QString());
+
+    f.addRows(QStringLiteral("20"));
+    f.typeRow(12, {QStringLiteral("typed")});
+    f.bank->resize(600, 50 + 24 * 6);
+    QCOMPARE(f.grid->rowCount(), 13); // trailing blank rows go, typed row 12 stays
+    QCOMPARE(f.grid->text(12, 1), QStringLiteral("typed"));
+}
+
+void BankWindowTest::doubleClickOpensTheEditorOnDataRowsOnly()
+{
+    BankFixture f;
+    f.db.addQuestion(kSingle, {1, QStringLiteral("题一"), "C", QStringLiteral("解"), 2, QStringLiteral("章")});
+    f.open();
+    f.searchFor(QString());
+
+    bool opened = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            opened = true;
+            modal->close();
+        }
+    });
+    guard.start(0);
+    QSignalSpy doubleClicks(f.grid, &ListGrid::rowDoubleClicked);
+    QHeaderView *header = f.grid->horizontalHeader();
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
+                       QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    QCoreApplication::processEvents();
+    QCOMPARE(doubleClicks.size(), 1);
+    QCOMPARE(doubleClicks[0][0].toInt(), 0);
+    QVERIFY(!opened);
+
+    QString number;
+    QString text;
+    whenModalOpens([&](QWidget *editor) {
+        QCOMPARE(editor->windowTitle(), QStringLiteral("题目编辑"));
+        number = editor->findChild<QLineEdit *>(QStringLiteral("题号编辑框"))->text();
+        text = editor->findChild<QTextEdit *>(QStringLiteral("题目超级编辑框"))->toPlainText();
+        editor->close();
+    });
+    doubleClickCell(f.grid, 1, 1);
+    QCOMPARE(number, QStringLiteral("1"));
+    QCOMPARE(text, QStringLiteral("题一"));
+}
+
+void BankWindowTest::listFollowsTheEditorsDeleteAndSave()
+{
+    BankFixture f;
+    f.db.addQuestions(kSingle, 5);
+    f.open();
+    f.searchFor(QString());
+
+    whenModalOpens([](QWidget *editor) { pressToolButton(editor, QStringLiteral("删除")); });
+    doubleClickCell(f.grid, 3, 1);
+    QCOMPARE(f.column(0), (QStringList{"1", "2", "3", "4"}));
+    QCOMPARE(f.column(6), f.column(0));
+    QCOMPARE(f.column(1), (QStringList{"单选题1", "单选题2", "单选题4", "单选题5"}));
+
+    // Row 3 now edits the former question 4 under its new number.
+    QString number;
+    whenModalOpens([&](QWidget *editor) {
+        number = editor->findChild<QLineEdit *>(QStringLiteral("题号编辑框"))->text();
+        editor->findChild<QTextEdit *>(QStringLiteral("题目超级编辑框"))->setPlainText(QStringLiteral(" 改过的题 "));
+        pressToolButton(editor, QStringLiteral("保存"));
+    });
+    doubleClickCell(f.grid, 3, 1);
+    QCOMPARE(number, QStringLiteral("3"));
+    QCOMPARE(f.grid->text(3, 1), QStringLiteral("改过的题"));
+    QCOMPARE(f.db.text("select group_concat(题目, ',') from (select * from 单选 order by 题号)"),
+             QStringLiteral("单选题1,单选题2,改过的题,单选题5"));
+}
+
+QTEST_MAIN(BankWindowTest)
+#include "BankWindowTest.moc"
