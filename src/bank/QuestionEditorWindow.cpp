@@ -390,20 +390,26 @@ void QuestionEditorWindow::saveQuestion()
     for (int row = 1; row <= kPictureRows && row < m_pictures->rowCount(); ++row)
         pictures.append({m_pictures->text(row, kSummaryColumn), m_pictures->text(row, kSourceColumn),
                          m_pictures->text(row, kLocationColumn)});
-    if (saveEditedQuestion(m_context.store, m_context.programDir, m_type, questionNumber(), values, pictures,
-                           [this] { m_context.platform.waits.wait(2000); })) {
-        m_outcome = Outcome::Saved;
-        m_saved = {numberToText(double(questionNumber())), values.text, values.answer, values.explanation,
-                   numberToText(values.score), values.chapter};
+    if (!saveEditedQuestion(m_context.store, m_context.programDir, m_type, questionNumber(), values, pictures,
+                            [this] { m_context.platform.waits.wait(2000); })) {
+        // Nothing was changed; the editor stays open with what was typed.
+        m_context.messages().notice(QStringLiteral("更新") + m_type + QStringLiteral("失败"));
+        return;
     }
+    m_outcome = Outcome::Saved;
+    m_saved = {numberToText(double(questionNumber())), values.text, values.answer, values.explanation,
+               numberToText(values.score), values.chapter};
     m_context.messages().notice(QStringLiteral("更新") + m_type + QStringLiteral("成功"));
     accept();
 }
 
 void QuestionEditorWindow::deleteQuestion()
 {
-    if (kaoshi::deleteQuestion(m_context.store, m_type, questionNumber()))
-        m_outcome = Outcome::Deleted;
+    if (!kaoshi::deleteQuestion(m_context.store, m_type, questionNumber())) {
+        m_context.messages().notice(QStringLiteral("删除") + m_type + QStringLiteral("失败"));
+        return;
+    }
+    m_outcome = Outcome::Deleted;
     m_context.messages().notice(QStringLiteral("删除") + m_type + QStringLiteral("成功"));
     accept();
 }

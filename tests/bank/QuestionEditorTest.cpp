@@ -77,6 +77,7 @@ private slots:
     void savesTickedLettersWithoutCarryOver();
     void composesEachAnswerKind();
     void emptyQuestionIsRefused();
+    void refusedSaveOrDeleteIsReportedAndKeepsTheEditorOpen();
     void fourChosenPicturesAreCopiedShownAndStored();
     void storedPictureIsReplacedInItsOwnFile();
     void moreThanFourStoredPicturesAreCutToFour();
@@ -189,6 +190,24 @@ void QuestionEditorTest::emptyQuestionIsRefused()
     QCOMPARE(f.platform.lastMessage(),
              (Message{QStringLiteral("题目未添"), QStringLiteral("系统消息"), Message::Icon::Information}));
     QVERIFY(f.editor->isVisible());
+    QCOMPARE(f.db.text("select 题目 from 单选 where 题号=2"), QStringLiteral("单选题2"));
+}
+
+void QuestionEditorTest::refusedSaveOrDeleteIsReportedAndKeepsTheEditorOpen()
+{
+    EditorFixture f;
+    f.db.addQuestions(kSingle, 2);
+    f.open(kSingle, {"2", QStringLiteral("改过的题目"), "A"});
+    f.db.store().close(); // the database can no longer be reached
+    f.save();
+    QCOMPARE(f.platform.lastMessage(),
+             (Message{QStringLiteral("更新单选失败"), QStringLiteral("系统消息"), Message::Icon::Information}));
+    QVERIFY(f.editor->isVisible());
+    QCOMPARE(f.control<QTextEdit>("题目超级编辑框")->toPlainText(), QStringLiteral("改过的题目"));
+    pressToolButton(f.editor.get(), QStringLiteral("删除"));
+    QCOMPARE(f.platform.lastMessage().text, QStringLiteral("删除单选失败"));
+    QVERIFY(f.editor->isVisible());
+    QVERIFY(f.db.store().open(f.db.path()));
     QCOMPARE(f.db.text("select 题目 from 单选 where 题号=2"), QStringLiteral("单选题2"));
 }
 
