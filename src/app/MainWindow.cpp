@@ -154,20 +154,20 @@ void MainWindow::dispatch(const QString &group, const QString &item)
 
 void MainWindow::runMenuItem(const QString &item)
 {
-    if (item == QLatin1String("模拟组卷")) {
+    if (item == QStringLiteral("模拟组卷")) {
         openCandidateDialog();
-    } else if (item == QLatin1String("评分")) {
+    } else if (item == QStringLiteral("评分")) {
         openTaskWindow(TaskKind::Grading);
-    } else if (item == QLatin1String("顺序练习")) {
+    } else if (item == QStringLiteral("顺序练习")) {
         openTaskWindow(TaskKind::SequentialPractice);
-    } else if (item == QLatin1String("随机练习")) {
+    } else if (item == QStringLiteral("随机练习")) {
         openTaskWindow(TaskKind::RandomPractice);
     } else if (kBankItems.contains(item)) {
         m_context.session.currentType = item.left(2);
         openTaskWindow(TaskKind::Bank);
-    } else if (item == QLatin1String("清空数据库")) {
+    } else if (item == QStringLiteral("清空数据库")) {
         clearDatabase();
-    } else if (item == QLatin1String("配置")) {
+    } else if (item == QStringLiteral("配置")) {
         openTaskWindow(TaskKind::ExamConfig);
     }
 }
