@@ -1,19 +1,23 @@
 #include "app/TaskWindows.h"
 
+#include "practice/ChapterPracticeWindow.h"
+#include "practice/RandomPracticeWindow.h"
+#include "practice/SequentialPracticeWindow.h"
 #include "ui/AppContext.h"
 
 namespace kaoshi {
 
 QWidget *createTaskWindow(TaskKind kind, AppContext &context, QWidget *host)
 {
-    Q_UNUSED(context);
-    Q_UNUSED(host);
     switch (kind) {
+    case TaskKind::SequentialPractice:
+        return new SequentialPracticeWindow(context, host);
+    case TaskKind::RandomPractice:
+        return new RandomPracticeWindow(context, host);
+    case TaskKind::ChapterPractice:
+        return new ChapterPracticeWindow(context, host);
     case TaskKind::Bank:
     case TaskKind::Grading:
-    case TaskKind::SequentialPractice:
-    case TaskKind::RandomPractice:
-    case TaskKind::ChapterPractice:
     case TaskKind::ExamConfig:
     case TaskKind::Candidate:
         break;
