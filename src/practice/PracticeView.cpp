@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -23,6 +25,35 @@ namespace kaoshi {
 namespace {
 
 const QString kFrameCaption = QStringLiteral("第          题");
+
+// The number box sits on the frame's top edge between "第" and "题" of the
+// caption. Where the caption's spaces are narrower than the box in the
+// font in use, the caption gets more spaces so that "题" stays visible.
+void placeNumberBox(QGroupBox *frame, QLineEdit *box)
+{
+    // Some styles draw the caption in bold: measure with the wider font.
+    QFont bold = frame->font();
+    bold.setBold(true);
+    const QFontMetrics normal(frame->font());
+    const QFontMetrics wide(bold);
+    const auto advance = [&](const QString &text) {
+        return qMax(normal.horizontalAdvance(text), wide.horizontalAdvance(text));
+    };
+    const int width = 41;
+    const int margin = 3;
+    QString gap(10, QLatin1Char(' '));
+    while (qMin(normal.horizontalAdvance(gap), wide.horizontalAdvance(gap)) < width + 2 * margin)
+        gap += QLatin1Char(' ');
+    frame->setTitle(QStringLiteral("第") + gap + QStringLiteral("题"));
+
+    QStyleOptionGroupBox option;
+    option.initFrom(frame);
+    option.text = frame->title();
+    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+    const QRect label = frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+    const int left = label.left() + advance(QStringLiteral("第")) + margin;
+    box->setGeometry(left, 0, width, qMax(16, qMin(box->sizeHint().height(), label.bottom() + 4)));
+}
 
 QTextEdit *textField(QWidget *parent, const QString &name, bool readOnly)
 {
@@ -98,7 +129,7 @@ void PracticeView::buildAnswerArea(QWidget *window)
         // A 题号 or a position: digits only.
         box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
         box->setAlignment(Qt::AlignCenter);
-        placeFitted(box, 30, 0, 41, 16);
+        placeNumberBox(frame, box);
         numberBoxes[size_t(p)] = box;
     }
 
