@@ -9,6 +9,7 @@
 #include "ui/Shell.h"
 
 #include <QCheckBox>
+#include <QHash>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -307,22 +308,15 @@ void PracticeWindow::handOverWrongList()
 
 void PracticeWindow::runToolbarButton(const QString &caption)
 {
-    if (caption == QStringLiteral("字体"))
-        chooseFont();
-    else if (caption == QStringLiteral("首题"))
-        goFirst();
-    else if (caption == QStringLiteral("上题"))
-        goPrevious();
-    else if (caption == QStringLiteral("下题"))
-        goNext();
-    else if (caption == QStringLiteral("尾题"))
-        goLast();
-    else if (caption == QStringLiteral("重做"))
-        redoBank();
-    else if (caption == QStringLiteral("错题"))
-        exportWrongList();
-    else if (caption == QStringLiteral("保存"))
-        saveAnswer();
+    using Operation = void (PracticeWindow::*)();
+    static const QHash<QString, Operation> operations{
+        {QStringLiteral("字体"), &PracticeWindow::chooseFont}, {QStringLiteral("首题"), &PracticeWindow::goFirst},
+        {QStringLiteral("上题"), &PracticeWindow::goPrevious}, {QStringLiteral("下题"), &PracticeWindow::goNext},
+        {QStringLiteral("尾题"), &PracticeWindow::goLast},     {QStringLiteral("重做"), &PracticeWindow::redoBank},
+        {QStringLiteral("错题"), &PracticeWindow::exportWrongList}, {QStringLiteral("保存"), &PracticeWindow::saveAnswer},
+    };
+    if (const Operation operation = operations.value(caption))
+        (this->*operation)();
 }
 
 void PracticeWindow::resizeEvent(QResizeEvent *event)
