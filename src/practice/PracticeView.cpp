@@ -126,8 +126,9 @@ void PracticeView::buildAnswerArea(QWidget *window)
         frames[size_t(p)] = frame;
 
         auto *box = named(new QLineEdit(frame), types[p] + QStringLiteral("题号编辑框"));
-        // A 题号 or a position: digits only.
-        box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+        // A 题号 or a position: digits only, few enough to stay an exact
+        // whole number in every calculation.
+        box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), box));
         box->setAlignment(Qt::AlignCenter);
         placeNumberBox(frame, box);
         numberBoxes[size_t(p)] = box;

@@ -356,6 +356,11 @@ void PracticeWindowsTest::numberBoxTakesDigitsOnly()
     QCOMPARE(single->text(), QStringLiteral("111"));
     typeNumber(single, QStringLiteral("-3"));
     QCOMPARE(single->text(), QStringLiteral("3"));
+    typeNumber(single, QStringLiteral("123456789012"));
+    QCOMPARE(single->text(), QStringLiteral("123456789"));
+    press(w, QStringLiteral("上题"));
+    QCOMPARE(single->text(), QStringLiteral("123456788"));
+    QCOMPARE(question(w), QString());
 }
 
 void PracticeWindowsTest::redoClearsTheCurrentBankOnlyOnOk()
