@@ -1,0 +1,40 @@
+#pragma once
+// The 图片 page: steps through the picture rows of the loaded question and
+// opens the shown picture with the desktop's picture viewer.
+#include "data/DataStore.h"
+
+#include <QString>
+
+namespace kaoshi {
+
+struct AppContext;
+class PracticeView;
+
+class PictureViewer
+{
+public:
+    PictureViewer(AppContext &context, PracticeView &view);
+
+    // Reopens the picture rows of a question and shows the first.
+    void open(const QString &type, const QString &number);
+    void close();
+
+    void showPictureRow();
+    void first();
+    void previous();
+    void next();
+    void last();
+    // Opens the shown picture's file with the desktop's program; only files
+    // inside the program directory's image folder are ever opened.
+    void openPicture();
+
+    QString picturePath() const { return m_picturePath; }
+
+private:
+    AppContext &m_context;
+    PracticeView &m_view;
+    RecordCursor m_rows;
+    QString m_picturePath;
+};
+
+} // namespace kaoshi

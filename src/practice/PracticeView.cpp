@@ -1,0 +1,235 @@
+#include "practice/PracticeView.h"
+
+#include "data/Schema.h"
+#include "practice/PictureBox.h"
+#include "practice/PracticeQueries.h"
+#include "ui/Controls.h"
+#include "ui/ListGrid.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
+
+namespace kaoshi {
+
+namespace {
+
+const QString kFrameCaption = QStringLiteral("第          题");
+
+// The number box sits on the frame's top edge between "第" and "题" of the
+// caption. Where the caption's spaces are narrower than the box in the
+// font in use, the caption gets more spaces so that "题" stays visible.
+void placeNumberBox(QGroupBox *frame, QLineEdit *box)
+{
+    // Some styles draw the caption in bold: measure with the wider font.
+    QFont bold = frame->font();
+    bold.setBold(true);
+    const QFontMetrics normal(frame->font());
+    const QFontMetrics wide(bold);
+    const auto advance = [&](const QString &text) {
+        return qMax(normal.horizontalAdvance(text), wide.horizontalAdvance(text));
+    };
+    const int width = 41;
+    const int margin = 3;
+    QString gap(10, QLatin1Char(' '));
+    while (qMin(normal.horizontalAdvance(gap), wide.horizontalAdvance(gap)) < width + 2 * margin)
+        gap += QLatin1Char(' ');
+    frame->setTitle(QStringLiteral("第") + gap + QStringLiteral("题"));
+
+    QStyleOptionGroupBox option;
+    option.initFrom(frame);
+    option.text = frame->title();
+    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+    const QRect label = frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+    const int left = label.left() + advance(QStringLiteral("第")) + margin;
+    box->setGeometry(left, 0, width, qMax(16, qMin(box->sizeHint().height(), label.bottom() + 4)));
+}
+
+QTextEdit *textField(QWidget *parent, const QString &name, bool readOnly)
+{
+    auto *edit = named(new QTextEdit(parent), name);
+    edit->setAcceptRichText(false);
+    edit->setReadOnly(readOnly);
+    return edit;
+}
+
+// Small controls keep their design width but grow to the height their
+// font needs, so captions and digits are never cut.
+void placeFitted(QWidget *control, int left, int top, int width, int height)
+{
+    control->setGeometry(left, top, width, qMax(height, control->sizeHint().height()));
+}
+
+} // namespace
+
+const QStringList &PracticeView::toolbarCaptions()
+{
+    static const QStringList captions{QStringLiteral("重做"), QStringLiteral("错题"), QStringLiteral("字体"),
+                                      QStringLiteral("首题"), QStringLiteral("上题"), QStringLiteral("下题"),
+                                      QStringLiteral("尾题"), QStringLiteral("保存")};
+    return captions;
+}
+
+PracticeView::PracticeView(QWidget *window)
+{
+    toolbar = named(new QToolBar(window), QStringLiteral("工具条1"));
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (const QString &caption : toolbarCaptions()) {
+        QAction *action = toolbar->addAction(caption);
+        action->setObjectName(caption + QStringLiteral("按钮"));
+        action->setToolTip(caption == QStringLiteral("错题") ? QStringLiteral("错题导出") : caption);
+    }
+    toolbar->setGeometry(8, 8, 416, 32);
+
+    buildAnswerArea(window);
+    buildQuestionArea(window);
+}
+
+QWidget *PracticeView::addPage(QTabWidget *tabs, const QString &caption)
+{
+    auto *page = new QWidget(tabs);
+    page->setObjectName(caption + QStringLiteral("页"));
+    page->setAutoFillBackground(true);
+    tabs->addTab(page, caption);
+    return page;
+}
+
+void PracticeView::placeOnPage(QWidget *control, int left, int top, int width, int height)
+{
+    control->setGeometry(left, top - m_pageTop, width, height);
+}
+
+void PracticeView::buildAnswerArea(QWidget *window)
+{
+    answerTabs = named(new QTabWidget(window), QStringLiteral("答题区高级选择夹"));
+    answerTabs->setGeometry(10, 67, 688, 133);
+    const QStringList &types = questionTypes();
+    QList<QWidget *> pages;
+    for (const QString &type : types)
+        pages << addPage(answerTabs, type);
+    m_pageTop = answerTabs->tabBar()->sizeHint().height();
+
+    for (int p = 0; p < 4; ++p) {
+        QWidget *page = pages[p];
+        QGroupBox *frame = named(new QGroupBox(kFrameCaption, page), types[p] + QStringLiteral("分组框"));
+        placeOnPage(frame, 8, 29, 670, 96);
+        frames[size_t(p)] = frame;
+
+        auto *box = named(new QLineEdit(frame), types[p] + QStringLiteral("题号编辑框"));
+        // A 题号 or a position: digits only, few enough to stay an exact
+        // whole number in every calculation.
+        box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), box));
+        box->setAlignment(Qt::AlignCenter);
+        placeNumberBox(frame, box);
+        numberBoxes[size_t(p)] = box;
+    }
+
+    for (int i = 0; i < kChoiceCount; ++i) {
+        const QString letter = choiceCaption(i);
+        singleChoices[size_t(i)] = named(new QRadioButton(letter, frames[0]), letter + QStringLiteral("单选框"), letter);
+        placeFitted(singleChoices[size_t(i)], 16 + 50 * i, 48, 30, 16);
+        multipleChoices[size_t(i)] = named(new QCheckBox(letter, frames[1]), letter + QStringLiteral("选择框"), letter);
+        placeFitted(multipleChoices[size_t(i)], 16 + 50 * i, 48, 30, 16);
+    }
+    rightChoice = named(new QRadioButton(kRightMark, frames[2]), QStringLiteral("对单选框"), kRightMark);
+    placeFitted(rightChoice, 16, 48, 30, 16);
+    wrongChoice = named(new QRadioButton(kWrongMark, frames[2]), QStringLiteral("错单选框"), kWrongMark);
+    placeFitted(wrongChoice, 66, 48, 30, 16);
+
+    freeAnswer = textField(frames[3], QStringLiteral("问答超级编辑框"), false);
+    freeAnswer->setGeometry(8, 21, 650, 67);
+}
+
+void PracticeView::buildQuestionArea(QWidget *window)
+{
+    questionTabs = named(new QTabWidget(window), QStringLiteral("题目区高级选择夹"));
+    questionTabs->setGeometry(10, 205, 688, 147);
+
+    QWidget *textPage = addPage(questionTabs, QStringLiteral("文字"));
+    questionText = textField(textPage, QStringLiteral("题目超级编辑框"), true);
+    placeOnPage(questionText, 8, 32, 670, 107);
+
+    QWidget *picturePage = addPage(questionTabs, QStringLiteral("图片"));
+    const QStringList pictureCaptions{QStringLiteral("首图"), QStringLiteral("上图"), QStringLiteral("下图"),
+                                      QStringLiteral("尾图")};
+    std::array<QPushButton **, 4> buttons{&firstPicture, &previousPicture, &nextPicture, &lastPicture};
+    for (int i = 0; i < 4; ++i) {
+        *buttons[size_t(i)] = named(new QPushButton(pictureCaptions[i], picturePage),
+                                    pictureCaptions[i] + QStringLiteral("按钮"), pictureCaptions[i]);
+        placeOnPage(*buttons[size_t(i)], 8 + 59 * i, 32, 50, 20);
+    }
+    summary = named(new QLabel(picturePage), QStringLiteral("摘要透明标签"));
+    summary->setAttribute(Qt::WA_TranslucentBackground);
+    QFont summaryFont(QStringLiteral("黑体"));
+    summaryFont.setBold(true);
+    summary->setFont(summaryFont);
+    placeOnPage(summary, 258, 32, 344, 20);
+    picture = named(new PictureBox(picturePage), QStringLiteral("图片框1"));
+    placeOnPage(picture, 8, 61, 680, 70);
+
+    QWidget *wrongPage = addPage(questionTabs, QStringLiteral("错题"));
+    wrongGrid = named(new ListGrid(wrongPage), QStringLiteral("错题高级表格"));
+    wrongGrid->setEditable(false);
+    wrongGrid->setStriped(true);
+    wrongGrid->setColumnCount(kWrongListColumns);
+    for (int c = 0; c < kWrongListColumns; ++c) {
+        wrongGrid->setText(0, c, wrongListTitles()[c]);
+        wrongGrid->setColumnWidth(c, wrongListWidths()[size_t(c)]);
+    }
+    placeOnPage(wrongGrid, 8, 32, 682, 130);
+
+    QWidget *answerPage = addPage(questionTabs, QStringLiteral("答案"));
+    standardAnswer = textField(answerPage, QStringLiteral("标准答案超级编辑框"), true);
+    placeOnPage(standardAnswer, 8, 32, 696, 64);
+    explanation = textField(answerPage, QStringLiteral("解析超级编辑框"), true);
+    placeOnPage(explanation, 8, 104, 696, 64);
+}
+
+void PracticeView::adaptToSize(QSize size)
+{
+    const int w = size.width();
+    const int h = size.height();
+    const auto setWidth = [](QWidget *control, int width) { control->resize(qMax(width, 0), control->height()); };
+    const auto setSize = [](QWidget *control, int width, int height) {
+        control->resize(qMax(width, 0), qMax(height, 0));
+    };
+    for (QGroupBox *frame : frames)
+        setWidth(frame, w - 40);
+    setWidth(answerTabs, w - 20);
+    setWidth(freeAnswer, w - 60);
+    setSize(questionTabs, w - 20, h - 220);
+    setSize(questionText, w - 40, h - 260);
+    setSize(picture, w - 40, h - 290);
+    setSize(wrongGrid, w - 40, h - 260);
+    setWidth(standardAnswer, w - 40);
+    setSize(explanation, w - 40, h - 332);
+}
+
+void PracticeView::applyCharFormat(const CharFormat &format)
+{
+    QFont font(format.face);
+    font.setPointSize(qMax(format.size, 1));
+    font.setBold(format.effects & CharFormat::Bold);
+    font.setItalic(format.effects & CharFormat::Italic);
+    font.setUnderline(format.effects & CharFormat::Underline);
+    font.setStrikeOut(format.effects & CharFormat::StrikeOut);
+    for (QTextEdit *edit : {questionText, freeAnswer, standardAnswer, explanation}) {
+        edit->setFont(font);
+        QPalette palette = edit->parentWidget()->palette();
+        if (!format.automaticColour)
+            palette.setColor(QPalette::Text, QColor::fromRgb(QRgb(format.colour)));
+        edit->setPalette(palette);
+    }
+}
+
+} // namespace kaoshi

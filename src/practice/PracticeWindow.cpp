@@ -1,0 +1,328 @@
+#include "practice/PracticeWindow.h"
+
+#include "data/Schema.h"
+#include "data/TextRules.h"
+#include "practice/PictureBox.h"
+#include "practice/QuestionLayout.h"
+#include "ui/AppContext.h"
+#include "ui/ListGrid.h"
+#include "ui/Shell.h"
+
+#include <QCheckBox>
+#include <QHash>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
+
+namespace kaoshi {
+
+namespace {
+
+// Radio boxes that exclude each other cannot be unchecked one by one.
+template <typename Radios>
+void clearRadios(const Radios &radios)
+{
+    for (QRadioButton *radio : radios) {
+        radio->setAutoExclusive(false);
+        radio->setChecked(false);
+        radio->setAutoExclusive(true);
+    }
+}
+
+template <typename Boxes>
+ChoiceMarks checkedMarks(const Boxes &boxes)
+{
+    ChoiceMarks marks{};
+    for (size_t i = 0; i < marks.size(); ++i)
+        marks[i] = boxes[i]->isChecked();
+    return marks;
+}
+
+// Rich edits break lines at "\n" only.
+QString displayText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+} // namespace
+
+PracticeWindow::PracticeWindow(AppContext &context, QWidget *host)
+    : TaskWindow(host), m_context(context), m_view(this), m_pictures(context, m_view)
+{
+    resize(PracticeView::kDesignSize);
+    m_state.currentType = questionTypes().first();
+
+    connect(m_view.toolbar, &QToolBar::actionTriggered, this,
+            [this](QAction *action) { runToolbarButton(action->text()); });
+    connect(m_view.answerTabs, &QTabWidget::currentChanged, this, [this] { changeAnswerPage(); });
+    connect(m_view.questionTabs, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == WrongListPage)
+            fillWrongList();
+    });
+    connect(m_view.firstPicture, &QPushButton::clicked, this, [this] { m_pictures.first(); });
+    connect(m_view.previousPicture, &QPushButton::clicked, this, [this] { m_pictures.previous(); });
+    connect(m_view.nextPicture, &QPushButton::clicked, this, [this] { m_pictures.next(); });
+    connect(m_view.lastPicture, &QPushButton::clicked, this, [this] { m_pictures.last(); });
+    connect(m_view.picture, &PictureBox::doubleClicked, this, [this] { m_pictures.openPicture(); });
+    connect(m_view.wrongGrid, &ListGrid::rowDoubleClicked, this, [this](int row) { jumpToWrongQuestion(row); });
+}
+
+PracticeWindow::~PracticeWindow() = default;
+
+bool PracticeWindow::start()
+{
+    m_context.reopenStore();
+    if (Shell *shell = m_context.shell) {
+        shell->registerTaskWindow(this);
+        shell->setCaption(windowCaption());
+        shell->placeTaskWindow();
+        shell->sizeTaskWindow();
+    }
+    m_context.session.charFormat.size = 20;
+    m_view.applyCharFormat(m_context.session.charFormat);
+    if (!checkBanks()) {
+        close();
+        return false;
+    }
+    prepareBanks();
+    changeAnswerPage();
+    return true;
+}
+
+bool PracticeWindow::checkBanks()
+{
+    const QStringList &types = questionTypes();
+    for (int page = 0; page < types.size(); ++page) {
+        m_state.bounds[size_t(page)] = readBankBounds(m_context.store, types[page]);
+        if (m_state.bounds[size_t(page)].isEmpty()) {
+            m_context.messages().notice(types[page] + QStringLiteral("题库是空的"));
+            return false;
+        }
+    }
+    return true;
+}
+
+QLineEdit *PracticeWindow::numberBox() const { return m_view.numberBoxes[size_t(m_state.page)]; }
+
+void PracticeWindow::changeAnswerPage()
+{
+    const int page = m_view.answerTabs->currentIndex();
+    if (page < 0 || page >= questionTypes().size())
+        return;
+    m_state.page = page;
+    m_state.currentType = questionTypes()[page];
+    m_context.session.currentType = m_state.currentType;
+    if (numberBox()->text().isEmpty())
+        numberBox()->setText(m_state.bounds[size_t(page)].lower);
+    loadQuestion();
+}
+
+void PracticeWindow::loadQuestion()
+{
+    m_state.loadedNumber = numberToLoad();
+    // A 题号 that matches no row (or no 题号 at all) reads as empty texts.
+    RecordCursor row = m_context.store.openCursor(questionQuery(m_state.currentType, m_state.loadedNumber),
+                                                  CursorKind::Sql);
+    row.first();
+    QString stored, standard, explanation;
+    m_state.questionText.clear();
+    row.readText(QStringLiteral("题目"), m_state.questionText);
+    row.readText(QStringLiteral("练习答案"), stored);
+    row.readText(QStringLiteral("标准答案"), standard);
+    row.readText(QStringLiteral("解析"), explanation);
+    row.close();
+
+    m_view.questionText->setPlainText(displayText(layoutQuestionText(m_state.questionText)));
+    showStoredAnswer(stored);
+    m_view.standardAnswer->setPlainText(standard);
+    m_view.explanation->setPlainText(explanation);
+    m_pictures.open(m_state.currentType, m_state.loadedNumber);
+}
+
+void PracticeWindow::showStoredAnswer(const QString &stored)
+{
+    switch (m_state.page) {
+    case SingleChoicePage: {
+        clearRadios(m_view.singleChoices);
+        const ChoiceMarks marks = marksFromAnswer(stored);
+        for (size_t i = 0; i < marks.size(); ++i)
+            if (marks[i])
+                m_view.singleChoices[i]->setChecked(true);
+        break;
+    }
+    case MultipleChoicePage: {
+        const ChoiceMarks marks = marksFromAnswer(stored);
+        for (size_t i = 0; i < marks.size(); ++i)
+            m_view.multipleChoices[i]->setChecked(marks[i]);
+        break;
+    }
+    case TrueFalsePage:
+        clearRadios(std::array{m_view.rightChoice, m_view.wrongChoice});
+        if (const Verdict verdict = verdictFromAnswer(stored); verdict == Verdict::Right)
+            m_view.rightChoice->setChecked(true);
+        else if (verdict == Verdict::Wrong)
+            m_view.wrongChoice->setChecked(true);
+        break;
+    case FreeAnswerPage:
+        m_view.freeAnswer->setPlainText(stored);
+        break;
+    }
+}
+
+void PracticeWindow::collectAnswer()
+{
+    switch (m_state.page) {
+    case SingleChoicePage:
+        m_state.answerText = singleChoiceAnswer(checkedMarks(m_view.singleChoices));
+        break;
+    case MultipleChoicePage:
+        m_state.answerText = multipleChoiceAnswer(checkedMarks(m_view.multipleChoices));
+        break;
+    case TrueFalsePage:
+        m_state.answerText = trueFalseAnswer(m_view.rightChoice->isChecked()   ? Verdict::Right
+                                             : m_view.wrongChoice->isChecked() ? Verdict::Wrong
+                                                                               : Verdict::None);
+        break;
+    case FreeAnswerPage:
+        m_state.answerText = freeAnswer(m_view.freeAnswer->toPlainText());
+        break;
+    }
+}
+
+void PracticeWindow::saveAnswer()
+{
+    collectAnswer();
+    // Written to the row shown, even when the number box was edited since.
+    m_context.store.execute(saveAnswerStatement(m_state.currentType, m_state.answerText, m_state.loadedNumber));
+    m_state.answerText.clear();
+    goNext();
+}
+
+void PracticeWindow::moveTo(double number)
+{
+    numberBox()->setText(numberToText(number));
+    loadQuestion();
+}
+
+void PracticeWindow::goFirst()
+{
+    numberBox()->setText(m_state.bounds[size_t(m_state.page)].lower);
+    loadQuestion();
+}
+
+void PracticeWindow::goLast()
+{
+    numberBox()->setText(m_state.bounds[size_t(m_state.page)].upper);
+    loadQuestion();
+}
+
+void PracticeWindow::goPrevious()
+{
+    const BankBounds &bounds = m_state.bounds[size_t(m_state.page)];
+    const double n = textToNumber(numberBox()->text());
+    const double high = textToNumber(bounds.upper);
+    if (numberGreater(n, textToNumber(bounds.lower)) && !numberIsZero(high))
+        moveTo(n - 1);
+}
+
+void PracticeWindow::goNext()
+{
+    const BankBounds &bounds = m_state.bounds[size_t(m_state.page)];
+    const double n = textToNumber(numberBox()->text());
+    const double high = textToNumber(bounds.upper);
+    if (numberLess(n, high) && !numberIsZero(high))
+        moveTo(n + 1);
+}
+
+void PracticeWindow::redoBank()
+{
+    if (m_context.messages().ask(QStringLiteral("清空答案重新做题?")))
+        m_context.store.execute(clearAnswersStatement(m_state.currentType));
+}
+
+void PracticeWindow::chooseFont()
+{
+    CharFormat &format = m_context.session.charFormat;
+    FontChoice initial;
+    initial.family = format.face;
+    initial.pointSize = format.size;
+    initial.bold = format.effects & CharFormat::Bold;
+    initial.italic = format.effects & CharFormat::Italic;
+    initial.underline = format.effects & CharFormat::Underline;
+    initial.strikeOut = format.effects & CharFormat::StrikeOut;
+    if (!format.automaticColour)
+        initial.colour = QColor::fromRgb(QRgb(format.colour));
+    const std::optional<FontChoice> choice = m_context.platform.fonts.chooseFont(initial);
+    if (!choice)
+        return;
+    // The face chosen in the dialog is not taken over: the practice fields
+    // keep their face and take size, colour and style.
+    format.size = choice->pointSize;
+    format.automaticColour = !choice->colour.isValid();
+    format.colour = choice->colour.isValid() ? choice->colour.rgb() & 0xffffffu : 0;
+    format.effects = (choice->bold ? CharFormat::Bold : 0) | (choice->italic ? CharFormat::Italic : 0) |
+                     (choice->underline ? CharFormat::Underline : 0) |
+                     (choice->strikeOut ? CharFormat::StrikeOut : 0);
+    m_view.applyCharFormat(format);
+}
+
+void PracticeWindow::fillWrongList()
+{
+    ListGrid *grid = m_view.wrongGrid;
+    grid->setRowCount(1);
+    grid->appendRows(wrongQuestionRows(m_context.store));
+}
+
+void PracticeWindow::jumpToWrongQuestion(int row)
+{
+    ListGrid *grid = m_view.wrongGrid;
+    if (row < 1 || row >= grid->rowCount())
+        return;
+    const int page = questionTypes().indexOf(grid->text(row, 2));
+    if (page >= 0) {
+        m_view.numberBoxes[size_t(page)]->setText(grid->text(row, 1));
+        m_state.page = page;
+        m_state.currentType = questionTypes()[page];
+        m_view.answerTabs->setCurrentIndex(page);
+    }
+    m_view.questionTabs->setCurrentIndex(TextPage);
+    prepareJump();
+    loadQuestion();
+}
+
+void PracticeWindow::exportWrongList()
+{
+    if (m_view.questionTabs->currentIndex() == WrongListPage)
+        fillWrongList();
+    else
+        m_view.questionTabs->setCurrentIndex(WrongListPage); // refills the list
+    handOverWrongList();
+}
+
+void PracticeWindow::handOverWrongList()
+{
+    // The print window takes the list from here: source grid 错题高级表格,
+    // title currentType + "错题导出", settings file "错题.ini". Until the
+    // print window exists, the button shows the refreshed list only.
+}
+
+void PracticeWindow::runToolbarButton(const QString &caption)
+{
+    using Operation = void (PracticeWindow::*)();
+    static const QHash<QString, Operation> operations{
+        {QStringLiteral("字体"), &PracticeWindow::chooseFont}, {QStringLiteral("首题"), &PracticeWindow::goFirst},
+        {QStringLiteral("上题"), &PracticeWindow::goPrevious}, {QStringLiteral("下题"), &PracticeWindow::goNext},
+        {QStringLiteral("尾题"), &PracticeWindow::goLast},     {QStringLiteral("重做"), &PracticeWindow::redoBank},
+        {QStringLiteral("错题"), &PracticeWindow::exportWrongList}, {QStringLiteral("保存"), &PracticeWindow::saveAnswer},
+    };
+    if (const Operation operation = operations.value(caption))
+        (this->*operation)();
+}
+
+void PracticeWindow::resizeEvent(QResizeEvent *event)
+{
+    TaskWindow::resizeEvent(event);
+    m_view.adaptToSize(size());
+}
+
+} // namespace kaoshi

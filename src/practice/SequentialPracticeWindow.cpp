@@ -1,0 +1,17 @@
+#include "practice/SequentialPracticeWindow.h"
+
+#include <QLineEdit>
+
+namespace kaoshi {
+
+SequentialPracticeWindow::SequentialPracticeWindow(AppContext &context, QWidget *host)
+    : PracticeWindow(context, host)
+{
+    setObjectName(QStringLiteral("SequentialPracticeWindow"));
+}
+
+QString SequentialPracticeWindow::windowCaption() const { return QStringLiteral("考试系统-顺序练习"); }
+
+QString SequentialPracticeWindow::numberToLoad() { return numberBox()->text(); }
+
+} // namespace kaoshi

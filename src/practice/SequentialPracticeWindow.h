@@ -1,0 +1,18 @@
+#pragma once
+#include "practice/PracticeWindow.h"
+
+namespace kaoshi {
+
+// Walks a bank in 题号 order: the number box holds the 题号 itself.
+class SequentialPracticeWindow : public PracticeWindow
+{
+    Q_OBJECT
+public:
+    SequentialPracticeWindow(AppContext &context, QWidget *host);
+
+protected:
+    QString windowCaption() const override;
+    QString numberToLoad() override;
+};
+
+} // namespace kaoshi
