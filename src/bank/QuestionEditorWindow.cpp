@@ -11,7 +11,6 @@
 #include "ui/ListGrid.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -174,43 +173,39 @@ QWidget *QuestionEditorWindow::buildAnswerArea()
 {
     m_answerTabs = named(new QTabWidget, QStringLiteral("答题区高级选择夹"));
 
+    // The option buttons of a page exclude each other by sharing the page.
     auto *singlePage = new QWidget;
     auto *singleLayout = new QHBoxLayout(singlePage);
-    m_singleGroup = new QButtonGroup(this);
     auto *multiplePage = new QWidget;
     auto *multipleLayout = new QHBoxLayout(multiplePage);
-    for (int i = 0; i < kOptionLetters; ++i) {
-        const QString letter = optionLetter(i);
+    for (int i = 0; i < kChoiceCount; ++i) {
+        const QString letter = choiceCaption(i);
         auto *option = named(new QRadioButton(letter), letter + QStringLiteral("单选框"), letter);
         option->setProperty("tag", i + 1);
-        m_singleGroup->addButton(option);
-        m_singleOptions << option;
+        m_answers.singleChoices[size_t(i)] = option;
         singleLayout->addWidget(option);
         auto *box = named(new QCheckBox(letter), letter + QStringLiteral("选择框"), letter);
         box->setProperty("tag", i + 11);
-        m_multipleOptions << box;
+        m_answers.multipleChoices[size_t(i)] = box;
         multipleLayout->addWidget(box);
     }
 
     auto *judgementPage = new QWidget;
     auto *judgementLayout = new QHBoxLayout(judgementPage);
-    m_true = named(new QRadioButton(kTrueAnswer), QStringLiteral("对单选框"), kTrueAnswer);
-    m_false = named(new QRadioButton(kFalseAnswer), QStringLiteral("错单选框"), kFalseAnswer);
-    m_judgementGroup = new QButtonGroup(this);
-    m_judgementGroup->addButton(m_true);
-    m_judgementGroup->addButton(m_false);
-    judgementLayout->addWidget(m_true);
-    judgementLayout->addWidget(m_false);
+    m_answers.rightChoice = named(new QRadioButton(kRightMark), QStringLiteral("对单选框"), kRightMark);
+    m_answers.wrongChoice = named(new QRadioButton(kWrongMark), QStringLiteral("错单选框"), kWrongMark);
+    judgementLayout->addWidget(m_answers.rightChoice);
+    judgementLayout->addWidget(m_answers.wrongChoice);
     judgementLayout->addStretch();
 
-    m_freeAnswer = richEditor(QStringLiteral("问答超级编辑框"));
-    m_freeAnswer->setMaximumHeight(80);
+    m_answers.freeAnswer = richEditor(QStringLiteral("问答超级编辑框"));
+    m_answers.freeAnswer->setMaximumHeight(80);
 
     const QStringList &types = questionTypes();
     m_answerTabs->addTab(singlePage, types[0]);
     m_answerTabs->addTab(multiplePage, types[1]);
     m_answerTabs->addTab(judgementPage, types[2]);
-    m_answerTabs->addTab(m_freeAnswer, types[3]);
+    m_answerTabs->addTab(m_answers.freeAnswer, types[3]);
     return m_answerTabs;
 }
 
@@ -274,43 +269,13 @@ qint64 QuestionEditorWindow::questionNumber() const { return qint64(textToNumber
 
 void QuestionEditorWindow::showAnswer(const QString &answer)
 {
-    const LetterChoice letters = lettersInAnswer(answer);
-    if (m_type == questionTypes()[0]) {
-        m_singleGroup->setExclusive(false);
-        for (QRadioButton *option : m_singleOptions)
-            option->setChecked(false);
-        // Each letter found switches its option on and the others off.
-        for (int i = kOptionLetters - 1; i >= 0; --i) {
-            if (letters[size_t(i)]) {
-                m_singleOptions[i]->setChecked(true);
-                break;
-            }
-        }
-        m_singleGroup->setExclusive(true);
-    } else if (m_type == questionTypes()[1]) {
-        for (int i = 0; i < kOptionLetters; ++i)
-            m_multipleOptions[i]->setChecked(letters[size_t(i)]);
-    } else if (m_type == questionTypes()[2]) {
-        m_judgementGroup->setExclusive(false);
-        m_true->setChecked(answer == kTrueAnswer);
-        m_false->setChecked(answer == kFalseAnswer);
-        m_judgementGroup->setExclusive(true);
-    } else if (m_type == questionTypes()[3]) {
-        m_freeAnswer->setPlainText(answer);
-    }
+    m_answers.show(int(questionTypes().indexOf(m_type)), answer);
 }
 
 QString QuestionEditorWindow::composedAnswer() const
 {
-    if (m_type == questionTypes()[2])
-        return judgementAnswer(m_true->isChecked(), m_false->isChecked());
-    if (m_type == questionTypes()[3])
-        return m_freeAnswer->toPlainText();
-    const bool single = m_type == questionTypes()[0];
-    LetterChoice chosen{};
-    for (int i = 0; i < kOptionLetters; ++i)
-        chosen[size_t(i)] = single ? m_singleOptions[i]->isChecked() : m_multipleOptions[i]->isChecked();
-    return composeLetters(chosen);
+    // Built afresh from the controls for every save; a free answer untrimmed.
+    return m_answers.collect(int(questionTypes().indexOf(m_type)));
 }
 
 void QuestionEditorWindow::loadAnswerAndPictures()

@@ -2,13 +2,12 @@
 // "题目编辑": one question of the current bank with its text, explanation,
 // score, chapter, standard answer and up to four pictures. "保存" replaces
 // the question, "删除" removes it and moves the later questions up.
-#include "bank/AnswerText.h"
+#include "ui/AnswerControls.h"
 #include "bank/QuestionBank.h"
 
 #include <QDialog>
 #include <QList>
 
-class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -78,13 +77,7 @@ private:
     QLineEdit *m_score = nullptr;
     QTextEdit *m_chapter = nullptr;
     QTabWidget *m_answerTabs = nullptr;
-    QList<QRadioButton *> m_singleOptions;
-    QButtonGroup *m_singleGroup = nullptr;
-    QList<QCheckBox *> m_multipleOptions;
-    QRadioButton *m_true = nullptr;
-    QRadioButton *m_false = nullptr;
-    QButtonGroup *m_judgementGroup = nullptr;
-    QTextEdit *m_freeAnswer = nullptr;
+    AnswerControls m_answers;
     ListGrid *m_pictures = nullptr;
     QTimer *m_clock = nullptr;
     QLineEdit *m_stamp = nullptr;

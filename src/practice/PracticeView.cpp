@@ -136,18 +136,20 @@ void PracticeView::buildAnswerArea(QWidget *window)
 
     for (int i = 0; i < kChoiceCount; ++i) {
         const QString letter = choiceCaption(i);
-        singleChoices[size_t(i)] = named(new QRadioButton(letter, frames[0]), letter + QStringLiteral("单选框"), letter);
-        placeFitted(singleChoices[size_t(i)], 16 + 50 * i, 48, 30, 16);
-        multipleChoices[size_t(i)] = named(new QCheckBox(letter, frames[1]), letter + QStringLiteral("选择框"), letter);
-        placeFitted(multipleChoices[size_t(i)], 16 + 50 * i, 48, 30, 16);
+        answers.singleChoices[size_t(i)] =
+            named(new QRadioButton(letter, frames[0]), letter + QStringLiteral("单选框"), letter);
+        placeFitted(answers.singleChoices[size_t(i)], 16 + 50 * i, 48, 30, 16);
+        answers.multipleChoices[size_t(i)] =
+            named(new QCheckBox(letter, frames[1]), letter + QStringLiteral("选择框"), letter);
+        placeFitted(answers.multipleChoices[size_t(i)], 16 + 50 * i, 48, 30, 16);
     }
-    rightChoice = named(new QRadioButton(kRightMark, frames[2]), QStringLiteral("对单选框"), kRightMark);
-    placeFitted(rightChoice, 16, 48, 30, 16);
-    wrongChoice = named(new QRadioButton(kWrongMark, frames[2]), QStringLiteral("错单选框"), kWrongMark);
-    placeFitted(wrongChoice, 66, 48, 30, 16);
+    answers.rightChoice = named(new QRadioButton(kRightMark, frames[2]), QStringLiteral("对单选框"), kRightMark);
+    placeFitted(answers.rightChoice, 16, 48, 30, 16);
+    answers.wrongChoice = named(new QRadioButton(kWrongMark, frames[2]), QStringLiteral("错单选框"), kWrongMark);
+    placeFitted(answers.wrongChoice, 66, 48, 30, 16);
 
-    freeAnswer = textField(frames[3], QStringLiteral("问答超级编辑框"), false);
-    freeAnswer->setGeometry(8, 21, 650, 67);
+    answers.freeAnswer = textField(frames[3], QStringLiteral("问答超级编辑框"), false);
+    answers.freeAnswer->setGeometry(8, 21, 650, 67);
 }
 
 void PracticeView::buildQuestionArea(QWidget *window)
@@ -206,7 +208,7 @@ void PracticeView::adaptToSize(QSize size)
     for (QGroupBox *frame : frames)
         setWidth(frame, w - 40);
     setWidth(answerTabs, w - 20);
-    setWidth(freeAnswer, w - 60);
+    setWidth(answers.freeAnswer, w - 60);
     setSize(questionTabs, w - 20, h - 220);
     setSize(questionText, w - 40, h - 260);
     setSize(picture, w - 40, h - 290);
@@ -223,7 +225,7 @@ void PracticeView::applyCharFormat(const CharFormat &format)
     font.setItalic(format.effects & CharFormat::Italic);
     font.setUnderline(format.effects & CharFormat::Underline);
     font.setStrikeOut(format.effects & CharFormat::StrikeOut);
-    for (QTextEdit *edit : {questionText, freeAnswer, standardAnswer, explanation}) {
+    for (QTextEdit *edit : {questionText, answers.freeAnswer, standardAnswer, explanation}) {
         edit->setFont(font);
         QPalette palette = edit->parentWidget()->palette();
         if (!format.automaticColour)

@@ -5,7 +5,7 @@
 // 错题 and 答案. The view only builds and sizes the controls; the windows
 // give them behaviour.
 #include "app/SessionState.h"
-#include "practice/AnswerEncoding.h"
+#include "ui/AnswerControls.h"
 
 #include <QSize>
 #include <QString>
@@ -51,11 +51,7 @@ public:
     QTabWidget *answerTabs = nullptr;
     std::array<QGroupBox *, 4> frames{};
     std::array<QLineEdit *, 4> numberBoxes{};
-    std::array<QRadioButton *, kChoiceCount> singleChoices{};
-    std::array<QCheckBox *, kChoiceCount> multipleChoices{};
-    QRadioButton *rightChoice = nullptr;
-    QRadioButton *wrongChoice = nullptr;
-    QTextEdit *freeAnswer = nullptr;
+    AnswerControls answers;
 
     QTabWidget *questionTabs = nullptr;
     QTextEdit *questionText = nullptr;

@@ -21,26 +21,6 @@ namespace kaoshi {
 
 namespace {
 
-// Radio boxes that exclude each other cannot be unchecked one by one.
-template <typename Radios>
-void clearRadios(const Radios &radios)
-{
-    for (QRadioButton *radio : radios) {
-        radio->setAutoExclusive(false);
-        radio->setChecked(false);
-        radio->setAutoExclusive(true);
-    }
-}
-
-template <typename Boxes>
-ChoiceMarks checkedMarks(const Boxes &boxes)
-{
-    ChoiceMarks marks{};
-    for (size_t i = 0; i < marks.size(); ++i)
-        marks[i] = boxes[i]->isChecked();
-    return marks;
-}
-
 // Rich edits break lines at "\n" only.
 QString displayText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
@@ -139,54 +119,12 @@ void PracticeWindow::loadQuestion()
     m_pictures.open(m_state.currentType, m_state.loadedNumber);
 }
 
-void PracticeWindow::showStoredAnswer(const QString &stored)
-{
-    switch (m_state.page) {
-    case SingleChoicePage: {
-        clearRadios(m_view.singleChoices);
-        const ChoiceMarks marks = marksFromAnswer(stored);
-        for (size_t i = 0; i < marks.size(); ++i)
-            if (marks[i])
-                m_view.singleChoices[i]->setChecked(true);
-        break;
-    }
-    case MultipleChoicePage: {
-        const ChoiceMarks marks = marksFromAnswer(stored);
-        for (size_t i = 0; i < marks.size(); ++i)
-            m_view.multipleChoices[i]->setChecked(marks[i]);
-        break;
-    }
-    case TrueFalsePage:
-        clearRadios(std::array{m_view.rightChoice, m_view.wrongChoice});
-        if (const Verdict verdict = verdictFromAnswer(stored); verdict == Verdict::Right)
-            m_view.rightChoice->setChecked(true);
-        else if (verdict == Verdict::Wrong)
-            m_view.wrongChoice->setChecked(true);
-        break;
-    case FreeAnswerPage:
-        m_view.freeAnswer->setPlainText(stored);
-        break;
-    }
-}
+void PracticeWindow::showStoredAnswer(const QString &stored) { m_view.answers.show(m_state.page, stored); }
 
 void PracticeWindow::collectAnswer()
 {
-    switch (m_state.page) {
-    case SingleChoicePage:
-        m_state.answerText = singleChoiceAnswer(checkedMarks(m_view.singleChoices));
-        break;
-    case MultipleChoicePage:
-        m_state.answerText = multipleChoiceAnswer(checkedMarks(m_view.multipleChoices));
-        break;
-    case TrueFalsePage:
-        m_state.answerText = trueFalseAnswer(m_view.rightChoice->isChecked()   ? Verdict::Right
-                                             : m_view.wrongChoice->isChecked() ? Verdict::Wrong
-                                                                               : Verdict::None);
-        break;
-    case FreeAnswerPage:
-        m_state.answerText = freeAnswer(m_view.freeAnswer->toPlainText());
-        break;
-    }
+    const QString answer = m_view.answers.collect(m_state.page);
+    m_state.answerText = m_state.page == FreeAnswerPage ? freeAnswer(answer) : answer;
 }
 
 void PracticeWindow::saveAnswer()

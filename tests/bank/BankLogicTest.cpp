@@ -1,6 +1,5 @@
 // Statements and stores of the bank list and the question editor.
 #include "support/TestDatabase.h"
-#include "bank/AnswerText.h"
 #include "bank/EditedQuestion.h"
 #include "bank/QuestionBank.h"
 #include "data/DataStore.h"
@@ -189,14 +188,3 @@ TEST(FittedRowCount, KeepsRowsWithTextAndFillsWithBlankRows)
     EXPECT_EQ(fittedRowCount(10, 0, grid({})), 10);                          // below 1: ignored
 }
 
-TEST(AnswerText, LettersAreComposedInOrderAndFoundAnywhere)
-{
-    EXPECT_EQ(composeLetters({true, false, true, true, false, false, false}), "ACD");
-    EXPECT_EQ(composeLetters({}), "");
-    EXPECT_EQ(composeLetters({false, false, false, false, false, false, true}), "G");
-    const LetterChoice found = lettersInAnswer("DBa");
-    EXPECT_EQ(composeLetters(found), "BD"); // case-sensitive, order does not matter
-    EXPECT_EQ(judgementAnswer(true, false), QStringLiteral("√"));
-    EXPECT_EQ(judgementAnswer(false, true), QStringLiteral("×"));
-    EXPECT_EQ(judgementAnswer(false, false), "");
-}

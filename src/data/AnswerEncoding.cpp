@@ -1,4 +1,4 @@
-#include "practice/AnswerEncoding.h"
+#include "data/AnswerEncoding.h"
 
 #include "data/TextRules.h"
 

@@ -1,4 +1,4 @@
-#include "practice/AnswerEncoding.h"
+#include "data/AnswerEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -31,4 +31,16 @@ TEST(AnswerEncoding, TrueFalseAndFreeAnswers)
 
     EXPECT_EQ(freeAnswer(QStringLiteral("  答案  ")), QStringLiteral("答案"));
     EXPECT_EQ(freeAnswer(QStringLiteral("　答 案　 ")), QStringLiteral("答 案"));
+}
+
+TEST(AnswerEncoding, LettersAreComposedInOrderAndFoundAnywhere)
+{
+    EXPECT_EQ(multipleChoiceAnswer({true, false, true, true, false, false, false}), "ACD");
+    EXPECT_EQ(multipleChoiceAnswer({}), "");
+    EXPECT_EQ(multipleChoiceAnswer({false, false, false, false, false, false, true}), "G");
+    const ChoiceMarks found = marksFromAnswer("DBa");
+    EXPECT_EQ(multipleChoiceAnswer(found), "BD"); // case-sensitive, order does not matter
+    EXPECT_EQ(trueFalseAnswer(Verdict::Right), QStringLiteral("√"));
+    EXPECT_EQ(trueFalseAnswer(Verdict::Wrong), QStringLiteral("×"));
+    EXPECT_EQ(trueFalseAnswer(Verdict::None), "");
 }
