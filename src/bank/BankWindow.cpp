@@ -235,6 +235,10 @@ void BankWindow::openEditor()
 
 void BankWindow::showSavedQuestion(int row, const QuestionTexts &question)
 {
+    // A typed row that is not stored yet keeps its text for "保存"; the new
+    // question is shown in a row of its own.
+    if (m_grid->text(row, 0).isEmpty() && rowHasText(row))
+        row = m_grid->appendRow();
     const QStringList cells{question.number, question.text,  question.answer, question.explanation,
                             question.score,  question.chapter, question.number};
     for (int c = 0; c < kBankColumnCount; ++c)

@@ -3,6 +3,9 @@
 #include "data/DataStore.h"
 #include "data/SqlText.h"
 
+#include <QFile>
+#include <QScopeGuard>
+
 namespace kaoshi {
 
 bool saveEditedQuestion(DataStore &store, const QString &programDir, const QString &type, qint64 number,
@@ -19,16 +22,29 @@ bool saveEditedQuestion(DataStore &store, const QString &programDir, const QStri
     if (!insertQuestion(bank, number, values))
         return false;
     bank.close();
+    // The copied files wait beside their places until the database has
+    // committed, so a refused save leaves the old question's pictures as well.
+    QList<QPair<QString, QString>> staged; // staged file, location
+    const auto discardStaged = qScopeGuard([&staged] {
+        for (const auto &file : staged)
+            QFile::remove(file.first);
+    });
     for (const PictureRow &row : pictures) {
         if (row.location.isEmpty())
             continue;
-        copyPicture(programDir, row.source, row.location);
+        if (const QString file = stagePicture(programDir, row.source, row.location); !file.isEmpty())
+            staged.append({file, row.location});
         if (afterCopy)
             afterCopy();
         if (!insertPictures(store, type, number, {{row.summary, row.location}}))
             return false;
     }
-    return unit.commit();
+    if (!unit.commit())
+        return false;
+    for (const auto &file : staged)
+        placeStagedPicture(file.first, programDir, file.second);
+    staged.clear();
+    return true;
 }
 
 } // namespace kaoshi

@@ -109,8 +109,11 @@ std::vector<qint64> saveNewQuestions(DataStore &store, const QString &type,
     for (size_t i = 0; i < rows.size(); ++i) {
         if (!rows[i].number.isEmpty())
             continue;
-        if (insertQuestion(bank, m + 1, typedRowValues(rows[i])))
-            numbers[i] = ++m;
+        // A row that cannot be stored whole abandons the unit: nothing is
+        // stored, and no half-built row is left to take a number.
+        if (!insertQuestion(bank, m + 1, typedRowValues(rows[i])))
+            return std::vector<qint64>(rows.size(), 0);
+        numbers[i] = ++m;
     }
     bank.close();
     if (!unit.commit())

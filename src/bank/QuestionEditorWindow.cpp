@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -343,6 +345,13 @@ void QuestionEditorWindow::choosePicture(int row, int column)
 
 void QuestionEditorWindow::saveQuestion()
 {
+    // The waits after each picture copy keep processing input: a second
+    // 保存 or a 删除 must not run inside this save.
+    if (m_busy)
+        return;
+    const QScopedValueRollback<bool> busy(m_busy, true);
+    setEnabled(false);
+    const auto enable = qScopeGuard([this] { setEnabled(true); });
     if (m_text->toPlainText().isEmpty()) {
         m_context.messages().notice(QStringLiteral("题目未添"));
         return;
@@ -370,6 +379,8 @@ void QuestionEditorWindow::saveQuestion()
 
 void QuestionEditorWindow::deleteQuestion()
 {
+    if (m_busy)
+        return;
     if (!kaoshi::deleteQuestion(m_context.store, m_type, questionNumber())) {
         m_context.messages().notice(QStringLiteral("删除") + m_type + QStringLiteral("失败"));
         return;

@@ -78,6 +78,7 @@ private:
     QTextEdit *m_chapter = nullptr;
     QTabWidget *m_answerTabs = nullptr;
     AnswerControls m_answers;
+    bool m_busy = false; // a save is running
     ListGrid *m_pictures = nullptr;
     QTimer *m_clock = nullptr;
     QLineEdit *m_stamp = nullptr;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 
 namespace kaoshi {
 
@@ -65,22 +66,38 @@ QString pictureFilePath(const QString &programDir, const QString &location)
     return QDir(programDir).filePath(relative);
 }
 
-bool copyPicture(const QString &programDir, const QString &source, const QString &location)
+QString stagePicture(const QString &programDir, const QString &source, const QString &location)
 {
     if (source.isEmpty() || !isImageLocation(location) || !QFileInfo(source).isFile())
-        return false;
+        return QString();
     if (!QDir(programDir).mkpath(kImageFolder))
-        return false;
+        return QString();
     const QString target = pictureFilePath(programDir, location);
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
+        return QString();
+    // Copied beside the target first, so a failed copy leaves the old picture.
+    const QString staged = target + QStringLiteral(".part");
+    QFile::remove(staged);
+    return QFile::copy(source, staged) ? staged : QString();
+}
+
+bool placeStagedPicture(const QString &staged, const QString &programDir, const QString &location)
+{
+    // rename() replaces the old file in one step: there is never a moment
+    // without a picture at the location.
+    const QByteArray from = QFile::encodeName(staged);
+    const QByteArray to = QFile::encodeName(pictureFilePath(programDir, location));
+    return std::rename(from.constData(), to.constData()) == 0;
+}
+
+bool copyPicture(const QString &programDir, const QString &source, const QString &location)
+{
+    const QString target = pictureFilePath(programDir, location);
+    if (isImageLocation(location) && !source.isEmpty() &&
+        QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
         return true;
-    // Copy beside the target first, so a failed copy leaves the old picture.
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial))
-        return false;
-    QFile::remove(target);
-    return QFile::rename(partial, target);
+    const QString staged = stagePicture(programDir, source, location);
+    return !staged.isEmpty() && placeStagedPicture(staged, programDir, location);
 }
 
 bool insertPictures(DataStore &store, const QString &type, qint64 number, const QList<PictureRecord> &pictures)

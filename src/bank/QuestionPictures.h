@@ -50,6 +50,14 @@ QString pictureFilePath(const QString &programDir, const QString &location);
 // creates the folder "image" when it is missing.
 bool copyPicture(const QString &programDir, const QString &source, const QString &location);
 
+// The two halves of copyPicture, for a copy that must wait for the database:
+// stagePicture copies the chosen file beside its location and returns that
+// staged file ("" when nothing was staged: no source, the source is the
+// location's file itself, or the copy failed); placeStagedPicture then moves
+// it over the location in one step.
+QString stagePicture(const QString &programDir, const QString &source, const QString &location);
+bool placeStagedPicture(const QString &staged, const QString &programDir, const QString &location);
+
 // Adds the picture records of question n.
 bool insertPictures(DataStore &store, const QString &type, qint64 number, const QList<PictureRecord> &pictures);
 

@@ -33,6 +33,8 @@ bool ScriptedPlatform::openWithDesktop(const QString &path)
 void ScriptedPlatform::wait(int milliseconds)
 {
     waitedMilliseconds += milliseconds;
+    if (duringWait)
+        duringWait();
     QCoreApplication::processEvents();
 }
 

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QQueue>
 #include <QStringList>
+#include <functional>
 
 namespace kaoshi {
 
@@ -34,6 +35,8 @@ public:
     QStringList fileDialogTitles;
     int fontDialogs = 0;
     qint64 waitedMilliseconds = 0;
+    // Runs inside every wait, as the user's input would.
+    std::function<void()> duringWait;
 
     Message lastMessage() const { return messages.isEmpty() ? Message() : messages.last(); }
     void clear()

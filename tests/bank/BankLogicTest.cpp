@@ -4,6 +4,8 @@
 #include "bank/QuestionBank.h"
 #include "data/DataStore.h"
 
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace kaoshi;
@@ -173,6 +175,41 @@ TEST(SaveEditedQuestion, KeepsTheOldQuestionWhenTheNewRowIsRefused)
     EXPECT_FALSE(saveEditedQuestion(db.store(), db.programDir(), kSingle, 2, {"new", "A", "", 1, ""}, {}, {}));
     EXPECT_EQ(db.text("select 题目 from 单选 where 题号=2"), QStringLiteral("单选题2"));
     EXPECT_EQ(db.text("select 摘要 from 图片 where 题号=2"), "old");
+}
+
+TEST(SaveEditedQuestion, RefusedPictureRecordLeavesTheStoredPictureFile)
+{
+    TestDatabase db;
+    db.addQuestions(kSingle, 1);
+    QDir(db.programDir()).mkpath("image");
+    const QString stored = QDir(db.programDir()).filePath("image/old.png");
+    const QString chosen = QDir(db.programDir()).filePath("chosen.png");
+    for (const auto &[path, bytes] : {std::pair{stored, QByteArray("old picture")}, {chosen, QByteArray("new")}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    db.addPicture(kSingle, 1, "old", "\\image\\old.png");
+    ASSERT_TRUE(db.store().execute("create trigger refuse before insert on 图片 "
+                                   "begin select raise(abort, 'refused'); end"));
+    int waits = 0;
+    EXPECT_FALSE(saveEditedQuestion(db.store(), db.programDir(), kSingle, 1, {"new", "A", "", 1, ""},
+                                    {{"new", chosen, "\\image\\old.png"}}, [&] { ++waits; }));
+    EXPECT_EQ(waits, 1);
+    QFile f(stored);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "old picture");
+    EXPECT_EQ(QDir(db.programDir()).entryList({"*.part"}, QDir::Files, QDir::NoSort).size(), 0);
+    EXPECT_EQ(QDir(db.programDir() + "/image").entryList({"*.part"}).size(), 0);
+    EXPECT_EQ(db.text("select 题目 from 单选 where 题号=1"), QStringLiteral("单选题1"));
+
+    // Once the records can be stored, the file is replaced.
+    ASSERT_TRUE(db.store().execute("drop trigger refuse"));
+    EXPECT_TRUE(saveEditedQuestion(db.store(), db.programDir(), kSingle, 1, {"new", "A", "", 1, ""},
+                                   {{"new", chosen, "\\image\\old.png"}}, {}));
+    f.close();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "new");
 }
 
 TEST(FittedRowCount, KeepsRowsWithTextAndFillsWithBlankRows)

@@ -294,6 +294,20 @@ void BankWindowTest::listFollowsTheEditorsDeleteAndSave()
     QCOMPARE(f.grid->text(3, 1), QStringLiteral("改过的题"));
     QCOMPARE(f.db.text("select group_concat(题目, ',') from (select * from 单选 order by 题号)"),
              QStringLiteral("单选题1,单选题2,改过的题,单选题5"));
+
+    // A typed row that is not stored yet keeps its text when the editor opened
+    // on it stores a question; that question is shown in a row of its own.
+    f.addRows("2");
+    f.typeRow(1, {QStringLiteral("打好未存的题"), "A"});
+    whenModalOpens([](QWidget *editor) {
+        editor->findChild<QTextEdit *>(QStringLiteral("题目超级编辑框"))->setPlainText(QStringLiteral("编辑器里的题"));
+        pressToolButton(editor, QStringLiteral("保存"));
+    });
+    doubleClickCell(f.grid, 1, 1);
+    QCOMPARE(f.grid->text(1, 1), QStringLiteral("打好未存的题"));
+    QCOMPARE(f.grid->text(1, 0), QString());
+    QCOMPARE(f.grid->text(f.grid->rowCount() - 1, 1), QStringLiteral("编辑器里的题"));
+    QCOMPARE(f.grid->text(f.grid->rowCount() - 1, 0), QStringLiteral("5"));
 }
 
 QTEST_MAIN(BankWindowTest)

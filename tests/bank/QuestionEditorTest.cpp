@@ -78,6 +78,7 @@ private slots:
     void composesEachAnswerKind();
     void emptyQuestionIsRefused();
     void refusedSaveOrDeleteIsReportedAndKeepsTheEditorOpen();
+    void pressesDuringThePictureWaitDoNothing();
     void fourChosenPicturesAreCopiedShownAndStored();
     void storedPictureIsReplacedInItsOwnFile();
     void moreThanFourStoredPicturesAreCutToFour();
@@ -209,6 +210,28 @@ void QuestionEditorTest::refusedSaveOrDeleteIsReportedAndKeepsTheEditorOpen()
     QVERIFY(f.editor->isVisible());
     QVERIFY(f.db.store().open(f.db.path()));
     QCOMPARE(f.db.text("select 题目 from 单选 where 题号=2"), QStringLiteral("单选题2"));
+}
+
+void QuestionEditorTest::pressesDuringThePictureWaitDoNothing()
+{
+    EditorFixture f;
+    f.db.addQuestions(kSingle, 3);
+    f.open(kSingle, {"2", QStringLiteral("第二题"), "A"});
+    f.choose(1, f.picture("a.png", Qt::red));
+    f.choose(2, f.picture("b.png", Qt::blue));
+    int presses = 0;
+    f.platform.duringWait = [&] {
+        ++presses;
+        pressToolButton(f.editor.get(), QStringLiteral("保存"));
+        pressToolButton(f.editor.get(), QStringLiteral("删除"));
+    };
+    f.save();
+    f.platform.duringWait = nullptr;
+    QCOMPARE(presses, 2);
+    QCOMPARE(f.db.count(kSingle), 3);
+    QCOMPARE(f.db.text("select count(*) from 图片 where 题型='单选' and 题号=2"), QStringLiteral("2"));
+    QCOMPARE(f.db.count("图片"), 2);
+    QCOMPARE(f.platform.lastMessage().text, QStringLiteral("更新单选成功"));
 }
 
 void QuestionEditorTest::fourChosenPicturesAreCopiedShownAndStored()
