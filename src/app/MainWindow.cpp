@@ -249,10 +249,10 @@ void MainWindow::openCandidateDialog()
 
 void MainWindow::openChapter(const QString &chapter)
 {
+    m_context.session.chosenChapter = chapter;
     QWidget *window = m_factory(TaskKind::ChapterPractice, m_context, m_host);
     if (!window)
         return;
-    m_context.session.chosenChapter = chapter;
     closeCurrentTaskWindow();
     if (m_chapterWindow)
         m_chapterWindow->close();
@@ -283,9 +283,11 @@ void MainWindow::placeWindow(QWidget *window)
 
 void MainWindow::placeTaskWindow()
 {
+    // A chapter window stays open when another task opens; both keep their
+    // place beside the navigation bar.
     if (m_chapterWindow)
         placeWindow(m_chapterWindow);
-    else if (QWidget *window = placedWindow())
+    if (QWidget *window = placedWindow())
         placeWindow(window);
 }
 

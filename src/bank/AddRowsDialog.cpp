@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -26,11 +27,19 @@ AddRowsDialog::AddRowsDialog(QWidget *parent) : QDialog(parent)
     layout->addWidget(m_rows);
     layout->addWidget(ok);
 
-    // Enter in the box confirms like the button.
-    connect(m_rows, &QLineEdit::returnPressed, this, &QDialog::accept);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     m_rows->selectAll();
     m_rows->setFocus();
+}
+
+void AddRowsDialog::keyPressEvent(QKeyEvent *event)
+{
+    // Enter confirms like the button, also when the box is empty (0 rows).
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 int AddRowsDialog::rowCount() const { return m_rows->text().toInt(); }

@@ -660,8 +660,12 @@ bool DataStore::Transaction::commit()
 {
     if (!m_open)
         return false;
+    // A release that fails leaves the unit open; the destructor then rolls
+    // it back instead of letting later statements join it.
+    if (!runSimple(m_connection->db, QStringLiteral("release ") + m_name))
+        return false;
     m_open = false;
-    return runSimple(m_connection->db, QStringLiteral("release ") + m_name);
+    return true;
 }
 
 } // namespace kaoshi

@@ -14,9 +14,11 @@ bool isQuestionType(const QString &text) { return questionTypes().contains(text)
 QStringList schemaStatements()
 {
     QStringList statements;
+    // 分值 is NUMERIC: a whole score is kept as an integer, so that it reads
+    // and matches "like" as "5", not "5.0"; 2.5 stays a real number.
     for (const QString &type : questionTypes()) {
         statements << QStringLiteral("create table %1 (题号 INTEGER, 题目 TEXT, 标准答案 TEXT, "
-                                     "解析 TEXT, 分值 REAL, 章节 TEXT, 练习答案 TEXT)")
+                                     "解析 TEXT, 分值 NUMERIC, 章节 TEXT, 练习答案 TEXT)")
                           .arg(type)
                    << QStringLiteral("create index %1_题号 on %1 (题号)").arg(type);
     }

@@ -172,6 +172,7 @@ void PracticeView::buildQuestionArea(QWidget *window)
     }
     summary = named(new QLabel(picturePage), QStringLiteral("摘要透明标签"));
     summary->setAttribute(Qt::WA_TranslucentBackground);
+    summary->setTextFormat(Qt::PlainText); // a caption from the bank is never markup
     QFont summaryFont(QStringLiteral("黑体"));
     summaryFont.setBold(true);
     summary->setFont(summaryFont);

@@ -34,7 +34,7 @@ public:
     {
         notify({text, QStringLiteral("系统消息"), Message::Icon::Information});
     }
-    bool ask(const QString &text, Message::Icon icon = Message::Icon::Question)
+    bool ask(const QString &text, Message::Icon icon = Message::Icon::None)
     {
         return confirm({text, QStringLiteral("注意"), icon});
     }

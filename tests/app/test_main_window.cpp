@@ -35,6 +35,8 @@ public:
     }
     bool start() override
     {
+        if (kind == TaskKind::ChapterPractice)
+            return true; // never the current task window
         m_context.shell->registerTaskWindow(this);
         m_context.shell->placeTaskWindow();
         m_context.shell->sizeTaskWindow();
@@ -224,6 +226,11 @@ private slots:
         nav->clickItem(g, 1);
         QCOMPARE(h.session.chosenChapter, QStringLiteral("第二章"));
         QVERIFY(h.main.chapterWindow());
+        // A task opened later leaves the chapter window open, and takes its
+        // own place beside the navigation bar too.
+        h.menuItem("单选题库")->trigger();
+        QVERIFY(h.main.chapterWindow() && !h.main.chapterWindow()->isHidden());
+        QCOMPARE(h.current()->mapToGlobal(QPoint(0, 0)), QPoint(435, 94));
     }
 
     void statusProgressShowsBlocksInTheFourthPart()

@@ -42,6 +42,7 @@ struct BankFixture : ProgramFixture {
             QVERIFY(box);
             QCOMPARE(dialog->focusWidget(), box);
             box->selectAll();
+            QTest::keyClick(box, Qt::Key_Backspace);
             QTest::keyClicks(box, count);
             QTest::keyClick(box, Qt::Key_Return);
         });
@@ -151,6 +152,10 @@ void BankWindowTest::addRowsDiscardsListedRowsAndMakesTheGridEditable()
     QCOMPARE(f.column(0), (QStringList{"", ""}));
     QCOMPARE(f.column(1), (QStringList{"", ""}));
     QVERIFY(f.grid->isEditable());
+
+    // Enter on an empty box confirms too: no blank row is offered.
+    f.addRows(QString());
+    QCOMPARE(f.grid->rowCount(), 1);
 }
 
 void BankWindowTest::saveStoresTypedRowsOnceWithNumbersAfterTheMaximum()
@@ -198,7 +203,7 @@ void BankWindowTest::clearEmptiesTheBankWithItsPicturesAfterOk()
     f.platform.setNextAnswer(false);
     pressToolButton(f.bank, QStringLiteral("清空"));
     QCOMPARE(f.platform.lastMessage(),
-             (Message{QStringLiteral("确定要清空所有单选"), QStringLiteral("注意"), Message::Icon::Question}));
+             (Message{QStringLiteral("确定要清空所有单选"), QStringLiteral("注意"), Message::Icon::None}));
     QCOMPARE(f.db.count(kSingle), 3);
 
     f.platform.setNextAnswer(true);

@@ -188,6 +188,8 @@ TEST(DataStoreQuery, StatementShapesOfTheWindows)
     };
     EXPECT_EQ(search("2.5"), QStringList({"1"}));
     EXPECT_EQ(search("5"), QStringList({"1", "2"}));
+    EXPECT_EQ(search("0"), QStringList()); // a score of 5 reads "5", never "5.0"
+    EXPECT_EQ(search("5.0"), QStringList());
     EXPECT_EQ(search("乙"), QStringList({"2"}));
 
     // Wrong questions: "" and NULL never count.

@@ -376,7 +376,7 @@ void PracticeWindowsTest::redoClearsTheCurrentBankOnlyOnOk()
     p.platform.setNextAnswer(false);
     press(w, QStringLiteral("重做"));
     QCOMPARE(p.platform.lastMessage(), (Message{QStringLiteral("清空答案重新做题?"), QStringLiteral("注意"),
-                                                Message::Icon::Question}));
+                                                Message::Icon::None}));
     QCOMPARE(p.db.text(answered.arg(QStringLiteral("单选"))), QStringLiteral("3"));
 
     p.platform.setNextAnswer(true);
@@ -598,7 +598,8 @@ void PracticeWindowsTest::missingOrForeignPictures()
     QTemporaryDir elsewhere;
     writeImage(elsewhere.filePath(QStringLiteral("x.png")), {10, 10}, Qt::red);
     writeImage(QDir(p.db.programDir()).filePath(QStringLiteral("outside.png")), {10, 10}, Qt::red);
-    p.db.addPicture(QStringLiteral("单选"), 1, QStringLiteral("丢失的图片"), QStringLiteral("\\image\\missing.png"));
+    p.db.addPicture(QStringLiteral("单选"), 1, QStringLiteral("<b>丢失的图片</b>"),
+                    QStringLiteral("\\image\\missing.png"));
     p.db.addPicture(QStringLiteral("单选"), 1, QStringLiteral("上一层"), QStringLiteral("\\image\\..\\outside.png"));
     p.db.addPicture(QStringLiteral("单选"), 1, QStringLiteral("别处"), QStringLiteral("\\..\\") +
                                                                      QFileInfo(elsewhere.path()).fileName() +
@@ -607,7 +608,8 @@ void PracticeWindowsTest::missingOrForeignPictures()
     showPage(w, QStringLiteral("题目区高级选择夹"), 1);
     auto *summary = control<QLabel>(w, QStringLiteral("摘要透明标签"));
     auto *picture = control<PictureBox>(w, QStringLiteral("图片框1"));
-    QCOMPARE(summary->text(), QStringLiteral("丢失的图片"));
+    QCOMPARE(summary->text(), QStringLiteral("<b>丢失的图片</b>"));
+    QCOMPARE(summary->textFormat(), Qt::PlainText); // shown as typed, never as markup
     QVERIFY(picture->image().isNull());
     for (const QString &expected : {QStringLiteral("上一层"), QStringLiteral("别处")}) {
         click(w, QStringLiteral("下图按钮"));
