@@ -15,7 +15,6 @@ class ChapterPracticeWindow : public TaskWindow
 public:
     ChapterPracticeWindow(AppContext &context, QWidget *host);
 
-    PracticeView &view() { return m_view; }
 
 private:
     PracticeView m_view;

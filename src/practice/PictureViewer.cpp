@@ -21,7 +21,6 @@ void PictureViewer::open(const QString &type, const QString &number)
     showPictureRow();
 }
 
-void PictureViewer::close() { m_rows.close(); }
 
 void PictureViewer::showPictureRow()
 {

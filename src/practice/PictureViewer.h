@@ -17,7 +17,6 @@ public:
 
     // Reopens the picture rows of a question and shows the first.
     void open(const QString &type, const QString &number);
-    void close();
 
     void showPictureRow();
     void first();
@@ -27,8 +26,6 @@ public:
     // Opens the shown picture's file with the desktop's program; only files
     // inside the program directory's image folder are ever opened.
     void openPicture();
-
-    QString picturePath() const { return m_picturePath; }
 
 private:
     AppContext &m_context;

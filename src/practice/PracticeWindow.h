@@ -18,7 +18,6 @@ namespace kaoshi {
 struct AppContext;
 
 // Answer pages, in the order of the question types.
-enum AnswerPage { SingleChoicePage = 0, MultipleChoicePage = 1, TrueFalsePage = 2, FreeAnswerPage = 3 };
 
 struct PracticeState {
     QString currentType;                // bank shown, from the answer page
@@ -57,9 +56,7 @@ public:
     // The toolbar's buttons are told apart by their captions.
     void runToolbarButton(const QString &caption);
 
-    const PracticeState &state() const { return m_state; }
     PracticeView &view() { return m_view; }
-    PictureViewer &pictures() { return m_pictures; }
 
 protected:
     // The main window's caption while this window is open.

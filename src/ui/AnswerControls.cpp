@@ -30,10 +30,10 @@ ChoiceMarks checkedMarks(const Boxes &boxes)
 
 } // namespace
 
-void AnswerControls::show(int type, const QString &stored) const
+void AnswerControls::show(int page, const QString &stored) const
 {
-    switch (type) {
-    case 0: {
+    switch (page) {
+    case SingleChoicePage: {
         clearRadios(singleChoices);
         const ChoiceMarks marks = marksFromAnswer(stored);
         for (size_t i = 0; i < marks.size(); ++i)
@@ -41,37 +41,37 @@ void AnswerControls::show(int type, const QString &stored) const
                 singleChoices[i]->setChecked(true);
         break;
     }
-    case 1: {
+    case MultipleChoicePage: {
         const ChoiceMarks marks = marksFromAnswer(stored);
         for (size_t i = 0; i < marks.size(); ++i)
             multipleChoices[i]->setChecked(marks[i]);
         break;
     }
-    case 2:
+    case TrueFalsePage:
         clearRadios(std::array{rightChoice, wrongChoice});
         if (const Verdict verdict = verdictFromAnswer(stored); verdict == Verdict::Right)
             rightChoice->setChecked(true);
         else if (verdict == Verdict::Wrong)
             wrongChoice->setChecked(true);
         break;
-    case 3:
+    case FreeAnswerPage:
         freeAnswer->setPlainText(stored);
         break;
     }
 }
 
-QString AnswerControls::collect(int type) const
+QString AnswerControls::collect(int page) const
 {
-    switch (type) {
-    case 0:
+    switch (page) {
+    case SingleChoicePage:
         return singleChoiceAnswer(checkedMarks(singleChoices));
-    case 1:
+    case MultipleChoicePage:
         return multipleChoiceAnswer(checkedMarks(multipleChoices));
-    case 2:
+    case TrueFalsePage:
         return trueFalseAnswer(rightChoice->isChecked()   ? Verdict::Right
                                : wrongChoice->isChecked() ? Verdict::Wrong
                                                           : Verdict::None);
-    case 3:
+    case FreeAnswerPage:
         return freeAnswer->toPlainText();
     }
     return QString();

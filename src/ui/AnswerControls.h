@@ -14,6 +14,9 @@ class QTextEdit;
 
 namespace kaoshi {
 
+// The answer page of each QuestionType, in the order of questionTypes().
+enum AnswerPage { SingleChoicePage = 0, MultipleChoicePage = 1, TrueFalsePage = 2, FreeAnswerPage = 3 };
+
 struct AnswerControls {
     std::array<QRadioButton *, kChoiceCount> singleChoices{};
     std::array<QCheckBox *, kChoiceCount> multipleChoices{};
@@ -21,11 +24,11 @@ struct AnswerControls {
     QRadioButton *wrongChoice = nullptr;
     QTextEdit *freeAnswer = nullptr;
 
-    // type: the index of the QuestionType, 0 单选 … 3 问答. Letters are found
-    // anywhere in the stored text; the others controls of the type are cleared.
-    void show(int type, const QString &stored) const;
-    // The answer of the controls of a type; a free answer as typed.
-    QString collect(int type) const;
+    // Letters are found anywhere in the stored text; the other controls of
+    // the page are cleared.
+    void show(int page, const QString &stored) const;
+    // The answer of the controls of a page; a free answer as typed.
+    QString collect(int page) const;
 };
 
 } // namespace kaoshi
