@@ -2,6 +2,7 @@
 // bank of 100,000 questions with the status-bar progress, storing 1,000 typed
 // rows, and deleting question 1 of a 10,000-question bank with renumbering.
 // Questions are the real ones of the shared data set, repeated as needed.
+#include "BenchData.h"
 #include "app/MainWindow.h"
 #include "bank/BankWindow.h"
 #include "bank/QuestionBank.h"
@@ -21,18 +22,6 @@ using namespace kaoshi::test;
 namespace {
 
 const QString kSingle = QStringLiteral("单选");
-
-// Peak resident memory of this process in MB.
-double peakMemoryMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
 
 void fillBank(TestDatabase &db, const QList<RealQuestion> &real, int count, int picturesEvery = 0)
 {
@@ -71,7 +60,7 @@ void benchListing(const QList<RealQuestion> &real)
     Program program(db);
     int blocks = 0;
     program.main.statusProgress().setSink([&](const QString &shown) { blocks = qMax(blocks, int(shown.size())); });
-    const double before = peakMemoryMb();
+    const double before = kaoshi::bench::peakMegabytes();
     QElapsedTimer timer;
     timer.start();
     program.bank->search();
@@ -79,7 +68,7 @@ void benchListing(const QList<RealQuestion> &real)
     const qint64 ms = timer.elapsed();
     std::printf("listing 100000 questions (搜索, empty box): %lld ms, %d rows, %d progress blocks, "
                 "peak memory %.0f MB (%.0f MB before listing)\n",
-                ms, program.bank->grid()->rowCount() - 1, blocks, peakMemoryMb(), before);
+                ms, program.bank->grid()->rowCount() - 1, blocks, kaoshi::bench::peakMegabytes(), before);
 }
 
 void benchSaveTypedRows(const QList<RealQuestion> &real)

@@ -87,15 +87,20 @@ double report(const char *name, const QElapsedTimer &timer)
     return ms;
 }
 
-double residentMegabytes()
+namespace {
+double statusMegabytes(const QByteArray &key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024.0;
     return 0;
 }
+} // namespace
+
+double residentMegabytes() { return statusMegabytes("VmRSS:"); }
+double peakMegabytes() { return statusMegabytes("VmHWM:"); }
 
 } // namespace kaoshi::bench

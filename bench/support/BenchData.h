@@ -26,7 +26,8 @@ void fillBank(DataStore &store, const QString &type, int count, const QString &p
 // Prints "name: 12.3 ms" and returns the milliseconds.
 double report(const char *name, const QElapsedTimer &timer);
 
-// Resident memory of this process in MB.
+// Resident memory of this process in MB, now and at its peak.
 double residentMegabytes();
+double peakMegabytes();
 
 } // namespace kaoshi::bench
