@@ -475,6 +475,9 @@ void PracticeWindowsTest::randomOrdersAreDrawnAnewOnEachOpening()
     auto *first = qobject_cast<RandomPracticeWindow *>(p.open(kRandom, true));
     const std::vector<qint64> before = first->shuffledOrder(0);
     QCOMPARE(before.size(), size_t(200));
+    // The window opens on position 1, showing the question the order puts there.
+    QCOMPARE(box(first, QStringLiteral("单选"))->text(), QStringLiteral("1"));
+    QCOMPARE(question(first), p.db.text("select 题目 from 单选 where 题号=" + QString::number(before[0])));
     // The pages do not share one order, and a new opening draws anew even
     // at the same clock reading.
     QVERIFY(first->shuffledOrder(1) != before);
