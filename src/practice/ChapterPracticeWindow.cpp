@@ -1,5 +1,7 @@
 #include "practice/ChapterPracticeWindow.h"
 
+#include "ui/Controls.h"
+
 #include <QLineEdit>
 
 namespace kaoshi {
@@ -7,7 +9,7 @@ namespace kaoshi {
 ChapterPracticeWindow::ChapterPracticeWindow(AppContext &context, QWidget *host) : TaskWindow(host), m_view(this)
 {
     Q_UNUSED(context);
-    setObjectName(QStringLiteral("ChapterPracticeWindow"));
+    nameControl(this, QStringLiteral("ChapterPracticeWindow"), QStringLiteral("章节练习"));
     resize(PracticeView::kDesignSize);
     m_view.numberBoxes[0]->setEnabled(false);
 }

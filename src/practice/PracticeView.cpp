@@ -98,7 +98,7 @@ PracticeView::PracticeView(QWidget *window)
 QWidget *PracticeView::addPage(QTabWidget *tabs, const QString &caption)
 {
     auto *page = new QWidget(tabs);
-    page->setObjectName(caption + QStringLiteral("页"));
+    nameControl(page, caption + QStringLiteral("页"), caption);
     page->setAutoFillBackground(true);
     tabs->addTab(page, caption);
     return page;

@@ -1,5 +1,7 @@
 #include "practice/RandomPracticeWindow.h"
 
+#include "ui/Controls.h"
+
 #include "data/Schema.h"
 #include "data/TextRules.h"
 #include "practice/ShuffledOrder.h"
@@ -11,7 +13,7 @@ namespace kaoshi {
 
 RandomPracticeWindow::RandomPracticeWindow(AppContext &context, QWidget *host) : PracticeWindow(context, host)
 {
-    setObjectName(QStringLiteral("RandomPracticeWindow"));
+    nameControl(this, QStringLiteral("RandomPracticeWindow"), QStringLiteral("随机练习"));
 }
 
 QString RandomPracticeWindow::windowCaption() const { return QStringLiteral("考试系统-随机练习"); }

@@ -1,5 +1,7 @@
 #include "practice/SequentialPracticeWindow.h"
 
+#include "ui/Controls.h"
+
 #include <QLineEdit>
 
 namespace kaoshi {
@@ -7,7 +9,7 @@ namespace kaoshi {
 SequentialPracticeWindow::SequentialPracticeWindow(AppContext &context, QWidget *host)
     : PracticeWindow(context, host)
 {
-    setObjectName(QStringLiteral("SequentialPracticeWindow"));
+    nameControl(this, QStringLiteral("SequentialPracticeWindow"), QStringLiteral("顺序练习"));
 }
 
 QString SequentialPracticeWindow::windowCaption() const { return QStringLiteral("考试系统-顺序练习"); }

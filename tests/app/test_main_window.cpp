@@ -275,6 +275,30 @@ private slots:
         QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
     }
 
+    void everyControlOfTheTaskWindowsHasAnAccessibleName()
+    {
+        ScriptedPlatform platform;
+        SessionState session;
+        TestDatabase db;
+        for (const QString &type : questionTypes())
+            db.addQuestions(type, 2);
+        AppContext context{db.programDir(), db.store(), platform.platform(), session};
+        MainWindow main(context); // the real task windows
+        main.show();
+        for (const QString &item : {"顺序练习", "随机练习", "单选题库"}) {
+            main.runMenuItem(item);
+            QWidget *task = main.currentTaskWindow();
+            QVERIFY2(task, qPrintable(item));
+            for (QWidget *w : task->findChildren<QWidget *>()) {
+                if (w->objectName().isEmpty() || w->objectName().startsWith("qt_") || !w->isVisibleTo(task))
+                    continue;
+                QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+                QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(),
+                         qPrintable(item + ": " + w->objectName()));
+            }
+        }
+    }
+
     void accessibleTreeNamesControlsAndInvokesMenuItems()
     {
         Harness h;
