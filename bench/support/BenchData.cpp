@@ -1,56 +1,16 @@
 #include "BenchData.h"
 
+#include "support/TestDatabase.h"
+
 #include <QFile>
-#include <QTextStream>
 
 namespace kaoshi::bench {
-
-namespace {
-
-QStringList parseRecord(QTextStream &in)
-{
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const QChar c = line[i];
-            if (quoted && c == QLatin1Char('"') && i + 1 < line.size() && line[i + 1] == QLatin1Char('"')) {
-                field += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                quoted = !quoted;
-            } else if (c == QLatin1Char(',') && !quoted) {
-                fields << field;
-                field.clear();
-            } else {
-                field += c;
-            }
-        }
-        if (!quoted)
-            break;
-        field += QLatin1Char('\n');
-    }
-    fields << field;
-    return fields;
-}
-
-} // namespace
 
 QList<Question> realQuestions()
 {
     QList<Question> questions;
-    QFile file(QStringLiteral(KAOSHI_SHARED_DATA "/cmmlu-single-choice.csv"));
-    if (file.open(QIODevice::ReadOnly)) {
-        QTextStream in(&file);
-        parseRecord(in);
-        while (!in.atEnd()) {
-            const QStringList f = parseRecord(in);
-            if (f.size() >= 5)
-                questions.append({f[0], f[1], f[4]});
-        }
-    }
+    for (const test::RealQuestion &q : test::loadRealQuestions())
+        questions.append({q.text, q.answer, q.chapter});
     if (questions.isEmpty())
         for (int i = 0; i < 1000; ++i)
             questions.append({QStringLiteral("第%1题？A.甲B.乙C.丙D.丁").arg(i), QStringLiteral("A"),
