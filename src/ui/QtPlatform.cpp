@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -49,7 +50,8 @@ public:
         m_fonts = new QFontDialog(this);
         m_fonts->setWindowFlags(Qt::Widget);
         m_fonts->setOptions(QFontDialog::NoButtons);
-        QFont font(initial.family);
+        // A Windows face name such as 宋体 is shown as the face it maps to.
+        QFont font(QFontInfo(QFont(initial.family)).family());
         font.setPointSize(initial.pointSize);
         font.setBold(initial.bold);
         font.setItalic(initial.italic);
