@@ -1,10 +1,9 @@
 #include "app/MainWindow.h"
 
-#include "app/DatabaseMaintenance.h"
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
 #include "data/Schema.h"
-#include "practice/Chapters.h"
+#include "data/BankTable.h"
 #include "ui/Controls.h"
 #include "ui/TaskWindow.h"
 
@@ -191,7 +190,7 @@ void MainWindow::onGroupOpened(int group)
 {
     // The chapter list is rebuilt each time its group is opened.
     if (m_navigation->groupCaption(group) == kChapterGroup)
-        m_navigation->setItems(group, listChapters(m_context.store));
+        m_navigation->setItems(group, bank::chapters(m_context.store));
 }
 
 // ---------------------------------------------------------------- task windows
@@ -333,7 +332,11 @@ void MainWindow::clearDatabase()
 {
     if (!m_context.messages().confirm({QStringLiteral("确定要清空所有数据"), QStringLiteral("注意")}))
         return;
-    clearAllBanks(m_context.store);
+    // The four banks are emptied as one unit: all of them, or none.
+    if (!bank::clearAllBanks(m_context.store)) {
+        m_context.messages().failure(QStringLiteral("数据库没有清空"), m_context.store.errorString());
+        return;
+    }
     m_context.messages().notice(QStringLiteral("清空完毕"));
 }
 

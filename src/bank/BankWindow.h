@@ -32,7 +32,8 @@ public:
     void exportList();
     void clearBank();
     void search();
-    void fillGrid(const QString &statement);
+    // Lists the questions of the bank, or those containing the search text.
+    void listQuestions(const QString &searchText);
     // Double-click on a data row.
     void openEditor();
 
@@ -45,7 +46,7 @@ private:
     void removeBlankRows();
     QuestionTexts rowTexts(int row) const;
     void showSavedQuestion(int row, const QuestionTexts &question);
-    void dropDeletedQuestion(qint64 number);
+    void dropDeletedQuestion(int deletedRow, qint64 number);
     bool rowHasText(int row) const;
 
     AppContext &m_context;

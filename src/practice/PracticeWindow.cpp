@@ -74,6 +74,11 @@ bool PracticeWindow::checkBanks()
     const QStringList &types = questionTypes();
     for (int page = 0; page < types.size(); ++page) {
         m_state.bounds[size_t(page)] = readBankBounds(m_context.store, types[page]);
+        if (m_state.bounds[size_t(page)].failed) {
+            m_context.messages().failure(QStringLiteral("没能读取") + types[page] + QStringLiteral("题库"),
+                                         m_context.store.errorString());
+            return false;
+        }
         if (m_state.bounds[size_t(page)].isEmpty()) {
             m_context.messages().notice(types[page] + QStringLiteral("题库是空的"));
             return false;
@@ -101,8 +106,8 @@ void PracticeWindow::loadQuestion()
 {
     m_state.loadedNumber = numberToLoad();
     // A 题号 that matches no row (or no 题号 at all) reads as empty texts.
-    RecordCursor row = m_context.store.openCursor(questionQuery(m_state.currentType, m_state.loadedNumber),
-                                                  CursorKind::Sql);
+    const std::optional<FieldValue> number = bank::numberValue(m_state.loadedNumber);
+    RecordCursor row = number ? bank::questionByNumber(m_context.store, m_state.currentType, *number) : RecordCursor();
     row.first();
     QString stored, standard, explanation;
     m_state.questionText.clear();
@@ -131,7 +136,13 @@ void PracticeWindow::saveAnswer()
 {
     collectAnswer();
     // Written to the row shown, even when the number box was edited since.
-    m_context.store.execute(saveAnswerStatement(m_state.currentType, m_state.answerText, m_state.loadedNumber));
+    const std::optional<FieldValue> number = bank::numberValue(m_state.loadedNumber);
+    if (!number || !bank::saveAnswer(m_context.store, m_state.currentType, *number, m_state.answerText)) {
+        // The answer stays on screen and the question stays: nothing moves on.
+        m_context.messages().failure(QStringLiteral("答案没有保存"),
+                                     number ? m_context.store.errorString() : QStringLiteral("没有显示题目"));
+        return;
+    }
     m_state.answerText.clear();
     goNext();
 }
@@ -174,8 +185,11 @@ void PracticeWindow::goNext()
 
 void PracticeWindow::redoBank()
 {
-    if (m_context.messages().ask(QStringLiteral("清空答案重新做题?")))
-        m_context.store.execute(clearAnswersStatement(m_state.currentType));
+    if (!m_context.messages().ask(QStringLiteral("清空答案重新做题?")))
+        return;
+    if (!bank::clearAnswers(m_context.store, m_state.currentType))
+        m_context.messages().failure(QStringLiteral("没有清空") + m_state.currentType + QStringLiteral("的练习答案"),
+                                     m_context.store.errorString());
 }
 
 void PracticeWindow::chooseFont()
@@ -208,7 +222,7 @@ void PracticeWindow::fillWrongList()
 {
     ListGrid *grid = m_view.wrongGrid;
     grid->setRowCount(1);
-    grid->appendRows(wrongQuestionRows(m_context.store));
+    grid->setListing(wrongQuestionListing(m_context.store));
 }
 
 void PracticeWindow::jumpToWrongQuestion(int row)

@@ -2,6 +2,7 @@
 
 #include "ui/Controls.h"
 
+#include "data/BankTable.h"
 #include "data/Schema.h"
 #include "data/TextRules.h"
 #include "practice/ShuffledOrder.h"
@@ -22,9 +23,7 @@ void RandomPracticeWindow::drawShuffledOrders()
 {
     const QStringList &types = questionTypes();
     for (int page = 0; page < types.size(); ++page) {
-        RecordCursor rows = m_context.store.openCursor("select * from " + types[page], CursorKind::Sql);
-        const qint64 count = rows.recordCount();
-        rows.close();
+        const qint64 count = bank::questionCount(m_context.store, types[page]).value_or(0);
         const quint64 seed =
             nextClockSeed(m_context.platform.clock.millisecondsSinceStart(), m_context.session.randomSeedOffset);
         m_orders[size_t(page)] = drawShuffledOrder(count, seed);
