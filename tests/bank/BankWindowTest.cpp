@@ -81,7 +81,6 @@ private slots:
 void BankWindowTest::opensWithSevenColumnsSizedFromTheWindow()
 {
     BankFixture f;
-    f.session.currentType = QStringLiteral("多选");
     f.open(QStringLiteral("判断题库"));
     QCOMPARE(f.bank->questionType(), QStringLiteral("判断"));
     QCOMPARE(f.main.windowTitle(), QStringLiteral("考试系统-题库-判断"));
