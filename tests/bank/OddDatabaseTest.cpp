@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <unistd.h>
 
 using namespace kaoshi;
 using namespace kaoshi::test;
@@ -50,6 +51,7 @@ class OddDatabaseTest : public QObject
     Q_OBJECT
 private slots:
     void aForeignFileIsReportedOnceAndNeverTouched();
+    void aReadOnlyFileIsToldOnceAndEveryWriteSaysItWasRefused();
     void duplicateNumbersAreEditedOneRowAtATime();
     void aFractionalNumberOpensAsItselfAndKeepsIt();
     void theLargestNumberRefusesAnotherRow();
@@ -90,6 +92,41 @@ void OddDatabaseTest::aForeignFileIsReportedOnceAndNeverTouched()
     QVERIFY(platform.lastMessage().text.startsWith(QStringLiteral("数据库不可用")));
     QVERIFY(!platform.lastMessage().text.contains(QStringLiteral("题库是空的")));
     QCOMPARE(digest(path), before);
+}
+
+void OddDatabaseTest::aReadOnlyFileIsToldOnceAndEveryWriteSaysItWasRefused()
+{
+    if (::geteuid() == 0)
+        QSKIP("file permissions do not bind the superuser");
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+    for (const bool folder : {false, true}) {
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).filePath(kDatabaseFileName);
+        {
+            DataStore made;
+            QVERIFY(made.open(path));
+            QVERIFY(made.execute("insert into 单选 (题号, 题目, 标准答案) values (1, '题', 'A')"));
+        }
+        QVERIFY(QFile::setPermissions(folder ? dir.path() : path,
+                                      folder ? readOnly : QFileDevice::Permissions(QFileDevice::ReadOwner)));
+        const QByteArray before = digest(path);
+        ScriptedPlatform platform;
+        PracticeSession practice;
+        ExamState exam;
+        DataStore store;
+        AppContext context{dir.path(), store, platform.platform(), practice, exam};
+        MainWindow main(context);
+        main.show();
+        QCOMPARE(platform.messages.size(), 1);
+        QVERIFY(platform.lastMessage().text.startsWith(QStringLiteral("数据库只读")));
+        main.runMenuItem(QStringLiteral("单选题库"));
+        QCOMPARE(platform.messages.size(), 1); // told once
+        platform.setNextAnswer(true);
+        pressToolButton(main.currentTaskWindow(), QStringLiteral("清空"));
+        QCOMPARE(platform.lastMessage().caption, QStringLiteral("失败"));
+        QCOMPARE(digest(path), before);
+        QFile::setPermissions(dir.path(), readOnly | QFileDevice::WriteOwner);
+    }
 }
 
 void OddDatabaseTest::duplicateNumbersAreEditedOneRowAtATime()
