@@ -1,5 +1,7 @@
 #pragma once
 // Process-wide state shared by the windows for the whole run of the program.
+#include "exam/Candidate.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -14,12 +16,6 @@ struct CharFormat {
     int effects = 0;     // bit set of Effect
     bool automaticColour = true;
     quint32 colour = 0;  // 0xRRGGBB when not automatic
-};
-
-struct Candidate {
-    QString number;   // 考号
-    QString occasion; // 场次
-    QString name;     // 姓名
 };
 
 struct SessionState {

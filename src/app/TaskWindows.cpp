@@ -1,6 +1,8 @@
 #include "app/TaskWindows.h"
 
 #include "bank/BankWindow.h"
+#include "exam/CandidateDialog.h"
+#include "exam/ExamConfigDialog.h"
 #include "practice/ChapterPracticeWindow.h"
 #include "practice/RandomPracticeWindow.h"
 #include "practice/SequentialPracticeWindow.h"
@@ -19,9 +21,14 @@ QWidget *createTaskWindow(TaskKind kind, AppContext &context, QWidget *host)
         return new RandomPracticeWindow(context, host);
     case TaskKind::ChapterPractice:
         return new ChapterPracticeWindow(context, host);
-    case TaskKind::Grading:
     case TaskKind::ExamConfig:
+        // A dialog of its own, owned by the main window, not placed beside
+        // the navigation bar.
+        return new ExamConfigDialog(context, host ? host->window() : nullptr);
     case TaskKind::Candidate:
+        // Modal and without an owner.
+        return new CandidateDialog(context);
+    case TaskKind::Grading:
         break;
     }
     return nullptr;
