@@ -3,6 +3,7 @@
 #include "bank/BankWindow.h"
 #include "exam/CandidateDialog.h"
 #include "exam/ExamConfigDialog.h"
+#include "grading/GradingWindow.h"
 #include "practice/ChapterPracticeWindow.h"
 #include "practice/RandomPracticeWindow.h"
 #include "practice/SequentialPracticeWindow.h"
@@ -21,6 +22,8 @@ QWidget *createTaskWindow(TaskKind kind, AppContext &context, QWidget *host)
         return new RandomPracticeWindow(context, host);
     case TaskKind::ChapterPractice:
         return new ChapterPracticeWindow(context, host);
+    case TaskKind::Grading:
+        return new GradingWindow(context, host);
     case TaskKind::ExamConfig:
         // A dialog of its own, owned by the main window, not placed beside
         // the navigation bar.
@@ -28,8 +31,6 @@ QWidget *createTaskWindow(TaskKind kind, AppContext &context, QWidget *host)
     case TaskKind::Candidate:
         // Modal and without an owner.
         return new CandidateDialog(context);
-    case TaskKind::Grading:
-        break;
     }
     return nullptr;
 }

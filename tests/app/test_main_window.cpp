@@ -285,7 +285,7 @@ private slots:
         AppContext context{db.programDir(), db.store(), platform.platform(), session};
         MainWindow main(context); // the real task windows
         main.show();
-        for (const QString &item : {"顺序练习", "随机练习", "单选题库", "配置"}) {
+        for (const QString &item : {"顺序练习", "随机练习", "单选题库", "评分", "配置"}) {
             main.runMenuItem(item);
             QWidget *task = main.currentTaskWindow();
             QVERIFY2(task, qPrintable(item));
