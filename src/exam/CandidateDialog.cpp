@@ -61,14 +61,17 @@ CandidateDialog::CandidateDialog(AppContext &context, QWidget *owner) : QDialog(
     connect(m_number, &DropDownBox::listAboutToOpen, this, &CandidateDialog::listNumbers);
     connect(m_occasion, &DropDownBox::listAboutToOpen, this, &CandidateDialog::listOccasions);
     connect(m_start, &QPushButton::clicked, this, &CandidateDialog::signIn);
-
-    m_context.reopenStore();
 }
 
 void CandidateDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     centreOnScreen(this);
+    // Opened after the current task window has closed: connect afresh.
+    if (!m_started) {
+        m_started = true;
+        m_context.reopenStore();
+    }
 }
 
 void CandidateDialog::listNumbers() { m_number->setList(answerNumbers(m_context.store)); }

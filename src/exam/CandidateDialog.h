@@ -34,6 +34,7 @@ private:
     DropDownBox *m_occasion;
     QLineEdit *m_name;
     QPushButton *m_start;
+    bool m_started = false;
 };
 
 } // namespace kaoshi
