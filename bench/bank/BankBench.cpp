@@ -16,6 +16,9 @@
 #include <QLineEdit>
 #include <cstdio>
 
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
+
 using namespace kaoshi;
 using namespace kaoshi::test;
 
@@ -40,9 +43,10 @@ void fillBank(TestDatabase &db, const QList<RealQuestion> &real, int count, int 
 
 struct Program {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase &db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
     MainWindow main{context};
     BankWindow *bank = nullptr;
 

@@ -14,6 +14,8 @@
 //   has answers (refused) and for one that has none (accepted).
 #include "BenchData.h"
 #include "app/MainWindow.h"
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
 #include "data/Schema.h"
 #include "data/WorkTable.h"
 #include "exam/CandidateDialog.h"
@@ -75,9 +77,10 @@ void fillDatabase(DataStore &store)
 
 struct Program {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase &db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
     MainWindow main{context};
     GradingWindow *window = nullptr;
 

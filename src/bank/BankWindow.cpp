@@ -1,6 +1,6 @@
 #include "bank/BankWindow.h"
 
-#include "app/StatusProgress.h"
+#include "ui/StatusProgress.h"
 #include "bank/AddRowsDialog.h"
 #include "bank/QuestionEditorWindow.h"
 #include "data/KeyedRows.h"
@@ -36,8 +36,8 @@ const QSize kGridMargin(20, 50);
 
 } // namespace
 
-BankWindow::BankWindow(AppContext &context, QWidget *host)
-    : TaskWindow(host), m_context(context), m_type(context.session.currentType)
+BankWindow::BankWindow(AppContext &context, const QString &type, QWidget *host)
+    : TaskWindow(context, host), m_type(type)
 {
     nameControl(this, QStringLiteral("题库"));
     m_toolbar = named(new QToolBar(this), QStringLiteral("工具条1"));
@@ -78,15 +78,10 @@ void BankWindow::setUpGrid()
     m_proportions.capture(*m_grid, double((kBankColumnCount - 1) * kGridDefaultColumnWidth));
 }
 
-bool BankWindow::start()
+QString BankWindow::mainCaption() const { return QStringLiteral("考试系统-题库-") + m_type; }
+
+bool BankWindow::startTask()
 {
-    m_context.reopenStore();
-    if (Shell *shell = m_context.shell) {
-        shell->registerTaskWindow(this);
-        shell->setCaption(QStringLiteral("考试系统-题库-") + m_type);
-        shell->placeTaskWindow();
-        shell->sizeTaskWindow();
-    }
     m_grid->setStriped(true);
     return true;
 }

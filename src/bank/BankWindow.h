@@ -20,8 +20,7 @@ class BankWindow final : public TaskWindow
 {
     Q_OBJECT
 public:
-    BankWindow(AppContext &context, QWidget *host);
-    bool start() override;
+    BankWindow(AppContext &context, const QString &type, QWidget *host);
 
     QString questionType() const { return m_type; }
     ListGrid *grid() const { return m_grid; }
@@ -38,6 +37,8 @@ public:
     void openEditor();
 
 protected:
+    QString mainCaption() const override;
+    bool startTask() override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -49,7 +50,6 @@ private:
     void dropDeletedQuestion(int deletedRow, qint64 number);
     bool rowHasText(int row) const;
 
-    AppContext &m_context;
     QString m_type;
     QToolBar *m_toolbar;
     QLineEdit *m_searchBox;

@@ -1,7 +1,7 @@
 #include "exam/CandidateDialog.h"
 
 #include "data/AnswerTable.h"
-#include "exam/Candidate.h"
+#include "exam/ExamState.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/DialogPlacement.h"
@@ -112,7 +112,7 @@ void CandidateDialog::signIn()
         return;
     }
     const Candidate candidate = signedInCandidate(number, occasion, name);
-    m_context.session.candidate = candidate;
+    m_context.exam.candidate = candidate;
     if (Shell *shell = m_context.shell)
         shell->setStatusText(1, candidateStatusLine(candidate));
     accept();

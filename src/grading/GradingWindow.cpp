@@ -1,6 +1,6 @@
 #include "grading/GradingWindow.h"
 
-#include "app/StatusProgress.h"
+#include "ui/StatusProgress.h"
 #include "data/AnswerTable.h"
 #include "data/TextRules.h"
 #include "grading/Scoring.h"
@@ -59,7 +59,7 @@ bool isInteger(const QString &text)
 
 } // namespace
 
-GradingWindow::GradingWindow(AppContext &context, QWidget *host) : TaskWindow(host), m_context(context)
+GradingWindow::GradingWindow(AppContext &context, QWidget *host) : TaskWindow(context, host)
 {
     nameControl(this, QStringLiteral("GradingWindow"), QStringLiteral("评分"));
     m_toolbar = named(new QToolBar(this), QStringLiteral("工具条1"));
@@ -109,15 +109,9 @@ void GradingWindow::setUpGrid()
     m_proportions.capture(*m_grid, double(kColumnCount * kGridDefaultColumnWidth));
 }
 
-bool GradingWindow::start()
+bool GradingWindow::startTask()
 {
-    m_context.reopenStore();
-    if (Shell *shell = m_context.shell) {
-        shell->registerTaskWindow(this);
-        shell->setCaption(QStringLiteral("考试系统-评分"));
-        shell->placeTaskWindow();
-        shell->sizeTaskWindow();
-    }
+    // Placed and sized by now: the rows are striped from here on.
     m_grid->setStriped(true);
     return true;
 }

@@ -13,7 +13,6 @@ class QToolBar;
 
 namespace kaoshi {
 
-struct AppContext;
 class DropDownBox;
 class ListGrid;
 struct DetailResult;
@@ -24,7 +23,6 @@ class GradingWindow final : public TaskWindow
     Q_OBJECT
 public:
     GradingWindow(AppContext &context, QWidget *host);
-    bool start() override;
 
     ListGrid *grid() const { return m_grid; }
 
@@ -39,6 +37,8 @@ public:
     static constexpr int kColumnCount = 10;
 
 protected:
+    QString mainCaption() const override { return QStringLiteral("考试系统-评分"); }
+    bool startTask() override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -47,7 +47,6 @@ private:
     void showTotals(const TotalsResult &totals);
     void showDetails(const DetailResult &details);
 
-    AppContext &m_context;
     QToolBar *m_toolbar;
     DropDownBox *m_number;
     DropDownBox *m_occasion;

@@ -4,6 +4,7 @@
 #include "data/TextRules.h"
 #include "practice/PictureBox.h"
 #include "practice/QuestionLayout.h"
+#include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
 #include "ui/ListGrid.h"
 #include "ui/Shell.h"
@@ -27,7 +28,7 @@ QString displayText(QString text) { return text.replace(QStringLiteral("\r\n"), 
 } // namespace
 
 PracticeWindow::PracticeWindow(AppContext &context, QWidget *host)
-    : TaskWindow(host), m_context(context), m_view(this), m_pictures(context, m_view)
+    : TaskWindow(context, host), m_view(this), m_pictures(context, m_view)
 {
     resize(PracticeView::kDesignSize);
     m_state.currentType = questionTypes().first();
@@ -49,17 +50,10 @@ PracticeWindow::PracticeWindow(AppContext &context, QWidget *host)
 
 PracticeWindow::~PracticeWindow() = default;
 
-bool PracticeWindow::start()
+bool PracticeWindow::startTask()
 {
-    m_context.reopenStore();
-    if (Shell *shell = m_context.shell) {
-        shell->registerTaskWindow(this);
-        shell->setCaption(windowCaption());
-        shell->placeTaskWindow();
-        shell->sizeTaskWindow();
-    }
-    m_context.session.charFormat.size = 20;
-    m_view.applyCharFormat(m_context.session.charFormat);
+    m_context.practice.charFormat.size = 20;
+    m_view.applyCharFormat(m_context.practice.charFormat);
     if (!checkBanks()) {
         close();
         return false;
@@ -96,7 +90,6 @@ void PracticeWindow::changeAnswerPage()
         return;
     m_state.page = page;
     m_state.currentType = questionTypes()[page];
-    m_context.session.currentType = m_state.currentType;
     if (numberBox()->text().isEmpty())
         numberBox()->setText(m_state.bounds[size_t(page)].lower);
     loadQuestion();
@@ -194,7 +187,7 @@ void PracticeWindow::redoBank()
 
 void PracticeWindow::chooseFont()
 {
-    CharFormat &format = m_context.session.charFormat;
+    CharFormat &format = m_context.practice.charFormat;
     FontChoice initial;
     initial.family = format.face;
     initial.pointSize = format.size;

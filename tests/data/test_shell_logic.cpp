@@ -3,7 +3,7 @@
 #include "TestDatabase.h"
 
 #include "app/Geometry.h"
-#include "app/StatusProgress.h"
+#include "ui/StatusProgress.h"
 #include "data/Schema.h"
 #include "data/BankTable.h"
 

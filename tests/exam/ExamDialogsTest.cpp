@@ -4,6 +4,8 @@
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
 #include "data/ConfigTable.h"
 #include "exam/CandidateDialog.h"
 #include "exam/ExamConfigDialog.h"
@@ -29,9 +31,10 @@ const QStringList kBoxes{"单选抽题编辑框", "多选抽题编辑框", "判�
 
 struct Program {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
     MainWindow main{context};
 
     Program()
@@ -255,29 +258,29 @@ void ExamDialogsTest::signInChecksTheFieldsInOrder()
         QCOMPARE(s.platform.lastMessage(), (Message{c.message, QStringLiteral("系统消息"), Message::Icon::Information}));
         QVERIFY(s.dialog.isVisible());
     }
-    QCOMPARE(s.session.candidate, Candidate());
+    QCOMPARE(s.exam.candidate, Candidate());
     QCOMPARE(s.main.statusText(1), QString());
 }
 
 void ExamDialogsTest::signInRefusesAnOccasionHandedInAndAcceptsANewOne()
 {
     SignIn s;
-    s.session.candidate = {"X", "Y", "Z"};
+    s.exam.candidate = {"X", "Y", "Z"};
     for (const QString &number : {QStringLiteral("A01"), QStringLiteral("B'02")}) {
         QVERIFY(!s.signIn(number, QStringLiteral("一"), QStringLiteral("张三")));
         QCOMPARE(s.platform.lastMessage(), (Message{QStringLiteral("该考生该场次已交卷,想重新作答请换场次"),
                                                     QStringLiteral("系统消息"), Message::Icon::Information}));
         QVERIFY(s.dialog.isVisible());
-        QCOMPARE(s.session.candidate, (Candidate{"X", "Y", "Z"}));
+        QCOMPARE(s.exam.candidate, (Candidate{"X", "Y", "Z"}));
     }
     // A quote is a character like any other: this number has no "三".
     QVERIFY(s.signIn(QStringLiteral("B'02"), QStringLiteral("三"), QStringLiteral("李四")));
-    QCOMPARE(s.session.candidate, (Candidate{"B'02", "三", "李四"}));
+    QCOMPARE(s.exam.candidate, (Candidate{"B'02", "三", "李四"}));
     s.platform.clear();
     // Signing in writes nothing to 评分: the same new occasion is accepted again.
     for (int twice = 0; twice < 2; ++twice) {
         QVERIFY(s.signIn(QStringLiteral("A01"), QStringLiteral("三"), QStringLiteral("张三")));
-        QCOMPARE(s.session.candidate, (Candidate{"A01", "三", "张三"}));
+        QCOMPARE(s.exam.candidate, (Candidate{"A01", "三", "张三"}));
         QCOMPARE(s.main.statusText(1), QStringLiteral("考号:A01  场次:三  姓名:张三"));
     }
     QVERIFY(s.platform.messages.isEmpty());
@@ -290,11 +293,11 @@ void ExamDialogsTest::signInLooksUpAsTypedAndKeepsNoSpaces()
     // "A 01" has no answers of 一 although "A01" has: looked up with its space,
     // signed in without it.
     QVERIFY(s.signIn(QStringLiteral("A 01"), QStringLiteral("一"), QStringLiteral(" 张　三 ")));
-    QCOMPARE(s.session.candidate, (Candidate{"A01", "一", "张三"}));
+    QCOMPARE(s.exam.candidate, (Candidate{"A01", "一", "张三"}));
     QCOMPARE(s.main.statusText(1), QStringLiteral("考号:A01  场次:一  姓名:张三"));
     // A name of spaces only is not empty; it is signed in as "".
     QVERIFY(s.signIn(QStringLiteral("C　03"), QStringLiteral(" 五 "), QStringLiteral(" 　 ")));
-    QCOMPARE(s.session.candidate, (Candidate{"C03", "五", ""}));
+    QCOMPARE(s.exam.candidate, (Candidate{"C03", "五", ""}));
     QCOMPARE(s.main.statusText(1), QStringLiteral("考号:C03  场次:五  姓名:"));
 }
 
@@ -331,7 +334,7 @@ void ExamDialogsTest::signInThatCannotReadIsRefused()
     QCOMPARE(shown.caption, QStringLiteral("失败"));
     QCOMPARE(shown.icon, Message::Icon::Warning);
     QVERIFY(shown.text.contains(QStringLiteral("评分")));
-    QCOMPARE(s.session.candidate, Candidate());
+    QCOMPARE(s.exam.candidate, Candidate());
     QCOMPARE(s.main.statusText(1), QString());
 }
 
@@ -359,7 +362,7 @@ void ExamDialogsTest::signInFromTheMenuClosesTheTaskWindowAndShowsTheCandidate()
     QVERIFY(bank.isNull() || !bank->isVisible());
     QVERIFY(p.main.currentTaskWindow() == nullptr);
     QCOMPARE(p.main.statusText(1), QStringLiteral("考号:D04  场次:一  姓名:赵六"));
-    QCOMPARE(p.session.candidate, (Candidate{"D04", "一", "赵六"}));
+    QCOMPARE(p.exam.candidate, (Candidate{"D04", "一", "赵六"}));
 }
 
 QTEST_MAIN(ExamDialogsTest)

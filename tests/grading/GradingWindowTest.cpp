@@ -3,6 +3,8 @@
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
 #include "grading/GradingWindow.h"
 #include "ui/AppContext.h"
 #include "ui/DropDownBox.h"
@@ -22,9 +24,10 @@ namespace {
 
 struct Grading {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
     MainWindow main{context};
     GradingWindow *window = nullptr;
     ListGrid *grid = nullptr;
