@@ -48,6 +48,10 @@ struct Fixture {
             {"O'Neil", "一'", "欧", 1, "单选", "A"},
             // No right answer at all.
             {"C03", "一", "王五", 2, "单选", "A"},
+            // Three right answers of 2.5.
+            {"D04", "一", "赵六", 1, "单选", "A"},
+            {"D04", "一", "赵六", 2, "单选", "B"},
+            {"D04", "一", "赵六", 3, "单选", "C"},
         });
     }
 };
@@ -86,7 +90,8 @@ TEST(Scoring, TotalsGroupByNumberOccasionAndName)
         QString number, occasion;
         QStringList rows;
     } cases[] = {
-        {"", "", {"A01|一|张三|17.5", "A01|二|张 三|1", "A01|二|张三|4", "O'Neil|一'|欧|2.5"}},
+        {"", "", {"A01|一|张三|17.5", "A01|二|张 三|1", "A01|二|张三|4", "D04|一|赵六|7.5", "O'Neil|一'|欧|2.5"}},
+        {"D04", "", {"D04|一|赵六|7.5"}},
         {"A01", "", {"A01|一|张三|17.5", "A01|二|张 三|1", "A01|二|张三|4"}},
         {"", "二", {"A01|二|张 三|1", "A01|二|张三|4"}},
         {"O'Neil", "", {"O'Neil|一'|欧|2.5"}},
@@ -100,16 +105,16 @@ TEST(Scoring, TotalsGroupByNumberOccasionAndName)
     }
     // The work table holds the answers whose question exists (missing
     // question and unknown kind drop out); running again gives the same.
-    EXPECT_EQ(f.db.count("临时"), 10);
-    EXPECT_EQ(totalsRows(gradeTotals(f.db.store(), "", "")).size(), 4);
-    EXPECT_EQ(f.db.count("临时"), 10);
+    EXPECT_EQ(f.db.count("临时"), 13);
+    EXPECT_EQ(totalsRows(gradeTotals(f.db.store(), "", "")).size(), 5);
+    EXPECT_EQ(f.db.count("临时"), 13);
 }
 
 TEST(Scoring, ARebuildThatFailsLeavesTheOldWorkTableAndReadsNothing)
 {
     Fixture f;
-    ASSERT_EQ(gradeTotals(f.db.store(), "", "").rows.size(), 4u);
-    ASSERT_TRUE(addAnswers(f.db.store(), {{"D04", "一", "赵六", 1, "判断", "√"}}));
+    ASSERT_EQ(gradeTotals(f.db.store(), "", "").rows.size(), 5u);
+    ASSERT_TRUE(addAnswers(f.db.store(), {{"E05", "一", "钱七", 1, "判断", "√"}}));
     // A bank that cannot be read makes the make-table statement fail after
     // the drop: both are undone.
     ASSERT_TRUE(f.db.store().execute("alter table 问答 rename to 旧问答"));
@@ -117,11 +122,11 @@ TEST(Scoring, ARebuildThatFailsLeavesTheOldWorkTableAndReadsNothing)
     EXPECT_FALSE(failed.failure.isEmpty());
     EXPECT_TRUE(failed.reason.contains("问答")) << failed.reason.toStdString();
     EXPECT_TRUE(failed.rows.empty());
-    EXPECT_EQ(f.db.count("临时"), 10);
+    EXPECT_EQ(f.db.count("临时"), 13);
 
     ASSERT_TRUE(f.db.store().execute("alter table 旧问答 rename to 问答"));
-    EXPECT_EQ(gradeTotals(f.db.store(), "", "").rows.size(), 5u);
-    EXPECT_EQ(f.db.count("临时"), 11);
+    EXPECT_EQ(gradeTotals(f.db.store(), "", "").rows.size(), 6u);
+    EXPECT_EQ(f.db.count("临时"), 14);
 }
 
 TEST(Scoring, DetailsMarkOneCandidatesAnswersInBankOrder)
@@ -151,7 +156,7 @@ TEST(Scoring, DetailsMarkOneCandidatesAnswersInBankOrder)
     for (const DetailRow &row : result.rows)
         EXPECT_EQ(row.number + row.occasion + row.name, "A01一张三");
     // Details neither read nor rebuild the work table.
-    EXPECT_EQ(f.db.count("临时"), 10);
+    EXPECT_EQ(f.db.count("临时"), 13);
 
     const DetailResult quoted = scoreDetails(f.db.store(), "O'Neil", "一'");
     ASSERT_EQ(quoted.rows.size(), 1u);
@@ -163,11 +168,11 @@ TEST(AnswerTable, DeletesOnlyTheNamedAnswersAsOneUnit)
 {
     Fixture f;
     ASSERT_TRUE(deleteAnswers(f.db.store(), {{1, "单选", "A01", "一"}, {1, "单选", "O'Neil", "一'"}}));
-    EXPECT_EQ(f.db.count("评分"), 10);
+    EXPECT_EQ(f.db.count("评分"), 13);
     EXPECT_EQ(scoreDetails(f.db.store(), "A01", "一").rows.size(), 7u);
 
     ASSERT_TRUE(refuseWrites(f.db.store(), "评分", "delete"));
     EXPECT_FALSE(deleteAnswers(f.db.store(), {{2, "单选", "A01", "一"}}));
     EXPECT_TRUE(f.db.store().lastError().message.contains("拒绝写入"));
-    EXPECT_EQ(f.db.count("评分"), 10);
+    EXPECT_EQ(f.db.count("评分"), 13);
 }
