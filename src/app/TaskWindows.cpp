@@ -1,6 +1,9 @@
 #include "app/TaskWindows.h"
 
 #include "bank/BankWindow.h"
+#include "exam/CandidateDialog.h"
+#include "exam/ExamConfigDialog.h"
+#include "grading/GradingWindow.h"
 #include "practice/ChapterPracticeWindow.h"
 #include "practice/RandomPracticeWindow.h"
 #include "practice/SequentialPracticeWindow.h"
@@ -67,8 +70,14 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
     case TaskKind::ChapterPractice:
         return new ChapterPracticeWindow(context, request.chapter, host);
     case TaskKind::Grading:
+        return new GradingWindow(context, host);
     case TaskKind::ExamConfig:
+        // A dialog of its own, owned by the main window, not placed beside
+        // the navigation bar.
+        return new ExamConfigDialog(context, host ? host->window() : nullptr);
     case TaskKind::Candidate:
+        // Modal and without an owner.
+        return new CandidateDialog(context);
     case TaskKind::ClearDatabase:
         break;
     }

@@ -1,6 +1,6 @@
 #include "bank/AddRowsDialog.h"
 
-#include "bank/DialogPlacement.h"
+#include "ui/DialogPlacement.h"
 #include "ui/Controls.h"
 
 #include <QHBoxLayout>

@@ -27,15 +27,12 @@ const QString kExport = QStringLiteral("导出");
 const QString kClear = QStringLiteral("清空");
 const QString kSearch = QStringLiteral("搜索");
 
-constexpr int kRowHeight = 24;
-constexpr int kDefaultColumnWidth = 100;
 constexpr int kDesignRows = 5;
 constexpr int kNumberColumnWidth = 50;
 constexpr int kHiddenNumberColumn = 6;
 // The grid starts at (10, 40) and leaves 10 pixels on the right and at the bottom.
 const QPoint kGridOrigin(10, 40);
-constexpr int kGridMarginWidth = 20;
-constexpr int kGridMarginHeight = 50;
+const QSize kGridMargin(20, 50);
 
 } // namespace
 
@@ -70,7 +67,7 @@ void BankWindow::setUpGrid()
     m_grid->setRowCount(kDesignRows + 1);
     const QStringList &titles = bankColumnTitles();
     for (int c = 0; c < kBankColumnCount; ++c) {
-        m_grid->setColumnWidth(c, kDefaultColumnWidth);
+        m_grid->setColumnWidth(c, kGridDefaultColumnWidth);
         m_grid->setText(0, c, titles[c]);
     }
     m_grid->setColumnWidth(0, kNumberColumnWidth);
@@ -78,9 +75,7 @@ void BankWindow::setUpGrid()
 
     // The proportions come from the design widths over a grid as wide as all
     // columns but one at the default width.
-    const double gridWidth = double((kBankColumnCount - 1) * kDefaultColumnWidth);
-    for (int c = 0; c < kBankColumnCount; ++c)
-        m_proportions[size_t(c)] = double(m_grid->columnWidth(c)) / gridWidth;
+    m_proportions.capture(*m_grid, double((kBankColumnCount - 1) * kGridDefaultColumnWidth));
 }
 
 QString BankWindow::mainCaption() const { return QStringLiteral("考试系统-题库-") + m_type; }
@@ -94,14 +89,8 @@ bool BankWindow::startTask()
 void BankWindow::resizeEvent(QResizeEvent *event)
 {
     TaskWindow::resizeEvent(event);
-    const int width = event->size().width() - kGridMarginWidth;
-    const int height = event->size().height() - kGridMarginHeight;
-    m_grid->resize(qMax(width, 0), qMax(height, 0));
-    for (int c = 0; c < kHiddenNumberColumn; ++c)
-        m_grid->setColumnWidth(c, int(m_proportions[size_t(c)] * double(width)));
     // Rows that hold text stay; only trailing blank rows give way.
-    const int target = int(double(height) / double(kRowHeight));
-    m_grid->setRowCount(fittedRowCount(m_grid->rowCount(), target, [this](int row) { return rowHasText(row); }));
+    fitGridToWindow(*m_grid, event->size(), kGridMargin, m_proportions);
 }
 
 bool BankWindow::rowHasText(int row) const

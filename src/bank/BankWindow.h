@@ -3,9 +3,9 @@
 // new questions are typed into blank rows and stored, the bank is searched or
 // emptied, and a row opens the question editor.
 #include "bank/QuestionBank.h"
+#include "ui/GridSizing.h"
 #include "ui/TaskWindow.h"
 
-#include <array>
 
 class QAction;
 class QLineEdit;
@@ -55,7 +55,7 @@ private:
     QLineEdit *m_searchBox;
     ListGrid *m_grid;
     // One width proportion per column, captured when the grid is set up.
-    std::array<double, kBankColumnCount> m_proportions{};
+    ColumnProportions m_proportions;
 };
 
 } // namespace kaoshi

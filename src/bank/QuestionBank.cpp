@@ -86,16 +86,4 @@ bool deleteQuestion(DataStore &store, const QString &type, qint64 rowId)
     return unit.isOpen() && bank::deleteQuestion(store, type, rowId) && unit.commit();
 }
 
-int fittedRowCount(int rowCount, int target, const std::function<bool(int)> &rowHasText)
-{
-    if (target < 1)
-        return rowCount;
-    if (rowCount <= target)
-        return target;
-    int kept = rowCount;
-    while (kept > target && !rowHasText(kept - 1))
-        --kept;
-    return kept;
-}
-
 } // namespace kaoshi

@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <vector>
 
 namespace kaoshi {
@@ -50,10 +49,5 @@ bool clearBank(DataStore &store, const QString &type);
 // The question row with that identity is removed with its picture records;
 // every later question and its pictures moves down by one. One unit.
 bool deleteQuestion(DataStore &store, const QString &type, qint64 rowId);
-
-// How many rows a grid keeps when it should show `target` rows: blank rows
-// are added up to the target, and only trailing blank rows are taken away.
-// rowHasText(r) tells whether data row r (1-based) holds any text.
-int fittedRowCount(int rowCount, int target, const std::function<bool(int)> &rowHasText);
 
 } // namespace kaoshi

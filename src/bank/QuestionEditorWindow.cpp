@@ -1,6 +1,6 @@
 #include "bank/QuestionEditorWindow.h"
 
-#include "bank/DialogPlacement.h"
+#include "ui/DialogPlacement.h"
 #include "bank/EditedQuestion.h"
 #include "bank/QuestionPictures.h"
 #include "data/Schema.h"

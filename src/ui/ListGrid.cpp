@@ -233,6 +233,15 @@ void GridModel::setChecked(int row, int column, bool checked)
         emit dataChanged(index(row - 1, column), index(row - 1, column));
 }
 
+void GridModel::setRowBackground(int row, const QColor &colour, int fromColumn)
+{
+    if (row < 1 || row >= gridRowCount())
+        return;
+    for (int column = qMax(fromColumn, 0); column < m_columns; ++column)
+        m_extras[key(row, column)].background = colour;
+    emit dataChanged(index(row - 1, 0), index(row - 1, m_columns - 1), {Qt::BackgroundRole});
+}
+
 void GridModel::setImage(int row, int column, const QImage &image)
 {
     m_extras[key(row, column)].image = image;
@@ -261,6 +270,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole:
         if (isMarked(row, column))
             return kMarked;
+        if (const Extra *e = extra(row, column); e && e->background.isValid())
+            return e->background;
         if (column < m_fixedColumns)
             return kFixed;
         if (m_striped)

@@ -4,6 +4,7 @@
 // A column of width 0 is hidden. Data rows are striped RGB(230,230,255) and
 // white. Cells may carry a tick box or a picture.
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QHash>
 #include <QSet>
 #include <QImage>
@@ -59,6 +60,9 @@ public:
     void setChecked(int row, int column, bool checked);
     void setImage(int row, int column, const QImage &image);
     QImage image(int row, int column) const;
+    // A background of its own for the cells of a row from fromColumn on, in
+    // place of the striping.
+    void setRowBackground(int row, const QColor &colour, int fromColumn = 0);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -72,6 +76,7 @@ private:
         bool checkable = false;
         bool checked = false;
         QImage image;
+        QColor background; // invalid: striped like its row
     };
     static quint64 key(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
     const Extra *extra(int row, int column) const;
@@ -136,6 +141,10 @@ public:
     void setChecked(int row, int column, bool checked) { m_model->setChecked(row, column, checked); }
     void setImage(int row, int column, const QImage &image) { m_model->setImage(row, column, image); }
     QImage image(int row, int column) const { return m_model->image(row, column); }
+    void setRowBackground(int row, const QColor &colour, int fromColumn = 0)
+    {
+        m_model->setRowBackground(row, colour, fromColumn);
+    }
 
     // Stores the text of an open in-place edit into its cell.
     void commitEdit();

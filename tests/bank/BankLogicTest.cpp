@@ -3,6 +3,7 @@
 #include "bank/EditedQuestion.h"
 #include "bank/QuestionBank.h"
 #include "data/DataStore.h"
+#include "ui/GridRows.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "bank/DialogPlacement.h"
+#include "ui/DialogPlacement.h"
 
 #include <QScreen>
 #include <QWidget>

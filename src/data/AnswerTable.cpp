@@ -1,0 +1,81 @@
+#include "data/AnswerTable.h"
+
+#include "data/Schema.h"
+
+namespace kaoshi {
+
+namespace {
+
+QStringList firstColumn(RowSet rows)
+{
+    QStringList texts;
+    for (; !rows.atEnd(); rows.next())
+        texts << rows.value(1).toText();
+    if (rows.failed())
+        return {};
+    return texts;
+}
+
+// The details statement: one left join per bank, each taken only for the
+// answers of its own kind, so every answer row comes out exactly once.
+QString detailsStatement()
+{
+    QString columns = QStringLiteral("select 评分.题号 as 题号,评分.题型 as 题型,评分.考生答案 as 考生答案,"
+                                     "评分.考号 as 考号,评分.场次 as 场次,评分.姓名 as 姓名");
+    QStringList text, answer, score, order;
+    QString joins;
+    int rank = 0;
+    for (const QString &type : questionTypes()) {
+        // The bank names are the four fixed words, never user text.
+        joins += QStringLiteral(" left join %1 on 评分.题型='%1' and %1.题号=评分.题号").arg(type);
+        text << type + QStringLiteral(".题目");
+        answer << type + QStringLiteral(".标准答案");
+        score << type + QStringLiteral(".分值");
+        order << QStringLiteral(" when '%1' then %2").arg(type).arg(++rank);
+    }
+    return columns + QStringLiteral(",coalesce(%1) as 题目,coalesce(%2) as 标准答案,coalesce(%3) as 分值 from 评分")
+                         .arg(text.join(u','), answer.join(u','), score.join(u',')) +
+           joins + QStringLiteral(" where 评分.考号=? and 评分.场次=? order by case 评分.题型") + order.join(QString()) +
+           QStringLiteral(" else %1 end,评分.题型,评分.题号").arg(rank + 1);
+}
+
+} // namespace
+
+QStringList answerNumbers(DataStore &store)
+{
+    return firstColumn(store.query(QStringLiteral("select distinct(考号) from 评分")));
+}
+
+QStringList answerOccasions(DataStore &store, const QString &number)
+{
+    return firstColumn(store.query(QStringLiteral("select distinct(场次) from 评分 where 考号=?"), {number}));
+}
+
+std::optional<qint64> answerCount(DataStore &store, const QString &number, const QString &occasion)
+{
+    RowSet rows = store.query(QStringLiteral("select count(*) from 评分 where 考号=? and 场次=?"), {number, occasion});
+    if (rows.failed() || rows.atEnd())
+        return std::nullopt;
+    return rows.value(1).toInteger();
+}
+
+RowSet queryAnswerDetails(DataStore &store, const QString &number, const QString &occasion)
+{
+    static const QString statement = detailsStatement();
+    return store.query(statement, {number, occasion});
+}
+
+bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys)
+{
+    Transaction unit(store);
+    if (!unit.isOpen())
+        return false;
+    for (const AnswerKey &key : keys) {
+        if (!store.execute(QStringLiteral("delete * from 评分 where 题号=? and 题型=? and 考号=? and 场次=?"),
+                           {key.questionNumber, key.type, key.number, key.occasion}))
+            return false;
+    }
+    return unit.commit();
+}
+
+} // namespace kaoshi

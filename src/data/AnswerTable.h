@@ -1,0 +1,42 @@
+#pragma once
+// The statements of table 评分: the candidates' stored answers. Rows arrive
+// from outside the program; here they are listed, counted, read with their
+// questions and deleted. Every 考号 and 场次 is a bound value.
+#include "data/DataStore.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace kaoshi {
+
+// The distinct candidate numbers, in the order the engine returns them.
+// Empty when the table cannot be read.
+QStringList answerNumbers(DataStore &store);
+// The distinct occasions of one candidate number.
+QStringList answerOccasions(DataStore &store, const QString &number);
+
+// How many answers a candidate number has for an occasion; nothing when the
+// count could not be read.
+std::optional<qint64> answerCount(DataStore &store, const QString &number, const QString &occasion);
+
+// One candidate's answers of one occasion, each with its question looked up
+// in the bank its 题型 names, in the order of the banks (单选, 多选, 判断, 问答,
+// then any other 题型) and by 题号. Columns: 题号, 题型, 考生答案, 考号, 场次,
+// 姓名, 题目, 标准答案, 分值 (NULL when the bank has no such question).
+RowSet queryAnswerDetails(DataStore &store, const QString &number, const QString &occasion);
+
+// What identifies a stored answer.
+struct AnswerKey {
+    qint64 questionNumber = 0; // 题号
+    QString type;              // 题型
+    QString number;            // 考号
+    QString occasion;          // 场次
+};
+
+// Deletes every answer row that matches one of the keys, in one unit: either
+// all of them go or none does.
+bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys);
+
+} // namespace kaoshi

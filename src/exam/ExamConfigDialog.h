@@ -1,0 +1,38 @@
+#pragma once
+// "配置": how many questions of each kind a mock paper draws and the exam
+// time setting, the one row of table 配置. It is the current task window while
+// open, but keeps its own place centred on the screen.
+#include <QDialog>
+#include <array>
+
+class QLineEdit;
+class QPushButton;
+
+namespace kaoshi {
+
+struct AppContext;
+
+class ExamConfigDialog final : public QDialog
+{
+    Q_OBJECT
+public:
+    ExamConfigDialog(AppContext &context, QWidget *owner);
+
+    // 确定: stores the five boxes and closes; a store that fails is reported
+    // and the dialog stays open.
+    void storeConfig();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void start();
+
+    AppContext &m_context;
+    std::array<QLineEdit *, 5> m_boxes{};
+    QPushButton *m_ok;
+    bool m_started = false;
+};
+
+} // namespace kaoshi

@@ -1,0 +1,58 @@
+#pragma once
+// "评分": the results of the stored answers. With a candidate number or an
+// occasion left empty it lists the totals per candidate, occasion and name;
+// with both given, that candidate's answers of that occasion marked right or
+// wrong, with the score of each right answer and a last row "总分". Selected
+// answers can be deleted, and the list can be handed to the print window.
+#include "ui/GridSizing.h"
+#include "ui/TaskWindow.h"
+
+class QAction;
+class QLabel;
+class QToolBar;
+
+namespace kaoshi {
+
+class DropDownBox;
+class ListGrid;
+struct DetailResult;
+struct TotalsResult;
+
+class GradingWindow final : public TaskWindow
+{
+    Q_OBJECT
+public:
+    GradingWindow(AppContext &context, QWidget *host);
+
+    ListGrid *grid() const { return m_grid; }
+
+    // Toolbar "删除", "导出", "评分".
+    void deleteAnswers();
+    void exportList();
+    void grade();
+    // The drop-down lists, filled just before they open.
+    void fillNumberList();
+    void fillOccasionList();
+
+    static constexpr int kColumnCount = 10;
+
+protected:
+    QString mainCaption() const override { return QStringLiteral("考试系统-评分"); }
+    bool startTask() override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void onToolbarAction(QAction *action);
+    void setUpGrid();
+    void showTotals(const TotalsResult &totals);
+    void showDetails(const DetailResult &details);
+
+    QToolBar *m_toolbar;
+    DropDownBox *m_number;
+    DropDownBox *m_occasion;
+    ListGrid *m_grid;
+    ColumnProportions m_proportions;
+    bool m_grading = false;
+};
+
+} // namespace kaoshi

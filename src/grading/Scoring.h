@@ -1,0 +1,66 @@
+#pragma once
+// Grading of the stored answers. A question earns its full 分值 when the
+// candidate's answer text equals its standard answer text, and nothing
+// otherwise. With a candidate number or an occasion left empty the database
+// sums the totals per 考号, 场次 and 姓名 through the work table 临时; with
+// both given, that candidate's answers of that occasion are marked one by one.
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace kaoshi {
+
+class DataStore;
+
+// Totals when either filter is empty, details when both are given. The
+// texts are taken exactly as typed or chosen.
+bool isDetailMode(const QString &number, const QString &occasion);
+
+struct TotalsRow {
+    QString number;   // 考号
+    QString occasion; // 场次
+    QString name;     // 姓名
+    double total = 0; // 总分
+};
+
+struct TotalsResult {
+    std::vector<TotalsRow> rows;
+    // What failed ("" when nothing did) and the engine's reason.
+    QString failure;
+    QString reason;
+};
+
+// Rebuilds 临时 and reads the totals, filtered by whichever text is given.
+// When the rebuild fails nothing is read: totals of an earlier run never
+// stand in for the current ones.
+TotalsResult gradeTotals(DataStore &store, const QString &number, const QString &occasion);
+
+struct DetailRow {
+    qint64 questionNumber = 0; // 题号
+    QString type;              // 题型
+    QString question;          // 题目
+    QString standardAnswer;    // 标准答案
+    QString answer;            // 考生答案
+    QString number;            // 考号
+    QString occasion;          // 场次
+    QString name;              // 姓名
+    // The question's 分值 when the answer is right; nothing otherwise.
+    std::optional<double> score;
+};
+
+struct DetailResult {
+    std::vector<DetailRow> rows;
+    double total = 0; // the sum of the scores present
+    QString failure;
+    QString reason;
+};
+
+// The answers of one candidate for one occasion, in the order of the banks
+// and by 题号. An answer whose question is missing from its bank shows empty
+// texts and is right (scoring 0) only when the answer is empty as well.
+DetailResult scoreDetails(DataStore &store, const QString &number, const QString &occasion);
+
+// Whether an answer is right: the texts are equal, character for character.
+bool isRightAnswer(const QString &answer, const QString &standardAnswer);
+
+} // namespace kaoshi

@@ -1,0 +1,178 @@
+// Scoring without windows: the work table, the totals and the marked answers
+// of one candidate, on small fixture databases.
+#include "support/AnswerRows.h"
+#include "support/TestDatabase.h"
+
+#include "data/AnswerTable.h"
+#include "data/WorkTable.h"
+#include "grading/Scoring.h"
+
+#include <gtest/gtest.h>
+
+using namespace kaoshi;
+using namespace kaoshi::test;
+
+namespace {
+
+// Banks: 单选 1 (A, 2.5), 2 (B, 2.5), 3 (C, 2.5); 多选 1 (AC, 4); 判断 1 (√, 1);
+// 问答 1 (北京, 10).
+void addBanks(TestDatabase &db)
+{
+    for (qint64 n = 1; n <= 3; ++n)
+        db.addQuestion("单选", {n, QStringLiteral("单选题%1").arg(n), QString(QChar(char16_t(u'A' + n - 1))), {}, 2.5});
+    db.addQuestion("多选", {1, "多选题", "AC", {}, 4});
+    db.addQuestion("判断", {1, "判断题", "√", {}, 1});
+    db.addQuestion("问答", {1, "问答题", "北京", {}, 10});
+}
+
+struct Fixture {
+    TestDatabase db;
+    Fixture()
+    {
+        addBanks(db);
+        addAnswers(db.store(), {
+            // 张三, 一: all three 单选 right (7.5), 多选 "CA" wrong, 问答 right (10).
+            {"A01", "一", "张三", 3, "单选", "C"},
+            {"A01", "一", "张三", 1, "问答", "北京"},
+            {"A01", "一", "张三", 1, "单选", "A"},
+            {"A01", "一", "张三", 1, "多选", "CA"},
+            {"A01", "一", "张三", 2, "单选", "B"},
+            {"A01", "一", "张三", 1, "判断", "×"},
+            {"A01", "一", "张三", 99, "单选", "A"},     // the question is missing
+            {"A01", "一", "张三", 1, "填空", ""},        // no such bank
+            // 张三, 二: 多选 "AC" right (4).
+            {"A01", "二", "张三", 1, "多选", "AC"},
+            // The same number and occasion under a second spelling of the name.
+            {"A01", "二", "张 三", 1, "判断", "√"},
+            // A quote in number and occasion.
+            {"O'Neil", "一'", "欧", 1, "单选", "A"},
+            // No right answer at all.
+            {"C03", "一", "王五", 2, "单选", "A"},
+            // Three right answers of 2.5.
+            {"D04", "一", "赵六", 1, "单选", "A"},
+            {"D04", "一", "赵六", 2, "单选", "B"},
+            {"D04", "一", "赵六", 3, "单选", "C"},
+        });
+    }
+};
+
+QStringList totalsRows(const TotalsResult &result)
+{
+    QStringList rows;
+    for (const TotalsRow &row : result.rows)
+        rows << QStringLiteral("%1|%2|%3|%4").arg(row.number, row.occasion, row.name).arg(row.total);
+    rows.sort();
+    return rows;
+}
+
+} // namespace
+
+TEST(WorkTable, OneTotalsStatementForEveryFilter)
+{
+    const QString start = "select 考号,场次,姓名,sum(分值) AS 总分 from 临时 where ";
+    const QString end = "考生答案=标准答案 group by 考号,场次,姓名";
+    EXPECT_EQ(totalsStatement("", "").sql, start + end);
+    EXPECT_TRUE(totalsStatement("", "").values.isEmpty());
+    EXPECT_EQ(totalsStatement("A'1", "").sql, start + "考号=? and " + end);
+    EXPECT_EQ(totalsStatement("A'1", "").values, Values{"A'1"});
+    EXPECT_EQ(totalsStatement("", "一").sql, start + "场次=? and " + end);
+    EXPECT_EQ(totalsStatement("", "一").values, Values{"一"});
+}
+
+TEST(Scoring, TotalsGroupByNumberOccasionAndName)
+{
+    Fixture f;
+    EXPECT_FALSE(isDetailMode("A01", ""));
+    EXPECT_FALSE(isDetailMode("", "一"));
+    EXPECT_TRUE(isDetailMode("A01", "一"));
+
+    const struct {
+        QString number, occasion;
+        QStringList rows;
+    } cases[] = {
+        {"", "", {"A01|一|张三|17.5", "A01|二|张 三|1", "A01|二|张三|4", "D04|一|赵六|7.5", "O'Neil|一'|欧|2.5"}},
+        {"D04", "", {"D04|一|赵六|7.5"}},
+        {"A01", "", {"A01|一|张三|17.5", "A01|二|张 三|1", "A01|二|张三|4"}},
+        {"", "二", {"A01|二|张 三|1", "A01|二|张三|4"}},
+        {"O'Neil", "", {"O'Neil|一'|欧|2.5"}},
+        {"", "一'", {"O'Neil|一'|欧|2.5"}},
+        {"' or ''='", "", {}},
+    };
+    for (const auto &c : cases) {
+        const TotalsResult result = gradeTotals(f.db.store(), c.number, c.occasion);
+        EXPECT_EQ(result.failure, QString());
+        EXPECT_EQ(totalsRows(result), c.rows) << c.number.toStdString() << "/" << c.occasion.toStdString();
+    }
+    // The work table holds the answers whose question exists (missing
+    // question and unknown kind drop out); running again gives the same.
+    EXPECT_EQ(f.db.count("临时"), 13);
+    EXPECT_EQ(totalsRows(gradeTotals(f.db.store(), "", "")).size(), 5);
+    EXPECT_EQ(f.db.count("临时"), 13);
+}
+
+TEST(Scoring, ARebuildThatFailsLeavesTheOldWorkTableAndReadsNothing)
+{
+    Fixture f;
+    ASSERT_EQ(gradeTotals(f.db.store(), "", "").rows.size(), 5u);
+    ASSERT_TRUE(addAnswers(f.db.store(), {{"E05", "一", "钱七", 1, "判断", "√"}}));
+    // A bank that cannot be read makes the make-table statement fail after
+    // the drop: both are undone.
+    ASSERT_TRUE(f.db.store().execute("alter table 问答 rename to 旧问答"));
+    const TotalsResult failed = gradeTotals(f.db.store(), "", "");
+    EXPECT_FALSE(failed.failure.isEmpty());
+    EXPECT_TRUE(failed.reason.contains("问答")) << failed.reason.toStdString();
+    EXPECT_TRUE(failed.rows.empty());
+    EXPECT_EQ(f.db.count("临时"), 13);
+
+    ASSERT_TRUE(f.db.store().execute("alter table 旧问答 rename to 问答"));
+    EXPECT_EQ(gradeTotals(f.db.store(), "", "").rows.size(), 6u);
+    EXPECT_EQ(f.db.count("临时"), 14);
+}
+
+TEST(Scoring, DetailsMarkOneCandidatesAnswersInBankOrder)
+{
+    Fixture f;
+    gradeTotals(f.db.store(), "", "");
+    ASSERT_TRUE(addAnswers(f.db.store(), {{"A01", "一", "张三", 2, "判断", "√"}}));
+    const DetailResult result = scoreDetails(f.db.store(), "A01", "一");
+    EXPECT_EQ(result.failure, QString());
+    QStringList rows;
+    for (const DetailRow &row : result.rows)
+        rows << QStringLiteral("%1 %2 %3|%4|%5|%6").arg(row.type).arg(row.questionNumber)
+                    .arg(row.question, row.standardAnswer, row.answer,
+                         row.score ? QString::number(*row.score) : QStringLiteral("-"));
+    EXPECT_EQ(rows, (QStringList{
+                        "单选 1 单选题1|A|A|2.5",
+                        "单选 2 单选题2|B|B|2.5",
+                        "单选 3 单选题3|C|C|2.5",
+                        "单选 99 ||A|-",       // missing question: empty texts, wrong
+                        "多选 1 多选题|AC|CA|-", // AC is not CA
+                        "判断 1 判断题|√|×|-",
+                        "判断 2 ||√|-",
+                        "问答 1 问答题|北京|北京|10",
+                        "填空 1 |||0",         // empty answer to an unknown kind: right, 0
+                    }));
+    EXPECT_DOUBLE_EQ(result.total, 17.5);
+    for (const DetailRow &row : result.rows)
+        EXPECT_EQ(row.number + row.occasion + row.name, "A01一张三");
+    // Details neither read nor rebuild the work table.
+    EXPECT_EQ(f.db.count("临时"), 13);
+
+    const DetailResult quoted = scoreDetails(f.db.store(), "O'Neil", "一'");
+    ASSERT_EQ(quoted.rows.size(), 1u);
+    EXPECT_DOUBLE_EQ(quoted.total, 2.5);
+    EXPECT_TRUE(scoreDetails(f.db.store(), "' or ''='", "一").rows.empty());
+}
+
+TEST(AnswerTable, DeletesOnlyTheNamedAnswersAsOneUnit)
+{
+    Fixture f;
+    ASSERT_TRUE(deleteAnswers(f.db.store(), {{1, "单选", "A01", "一"}, {1, "单选", "O'Neil", "一'"}}));
+    EXPECT_EQ(f.db.count("评分"), 13);
+    EXPECT_EQ(scoreDetails(f.db.store(), "A01", "一").rows.size(), 7u);
+
+    ASSERT_TRUE(refuseWrites(f.db.store(), "评分", "delete"));
+    EXPECT_FALSE(deleteAnswers(f.db.store(), {{2, "单选", "A01", "一"}}));
+    EXPECT_TRUE(f.db.store().lastError().message.contains("拒绝写入"));
+    EXPECT_EQ(f.db.count("评分"), 13);
+}
