@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QHash>
+#include <QSet>
 #include <QImage>
 #include <functional>
 #include <QTableView>
@@ -43,6 +44,9 @@ public:
     int listedRowCount() const { return m_listed; }
     // The listed rows are read again from the database when next shown.
     void refreshListing();
+    // Cells of the column whose text is one of these stand out, with a tip.
+    void setMarked(int column, QSet<QString> texts, const QString &tip);
+    bool isMarked(int row, int column) const;
     // The stored row behind a listed data row; 0 for a held row.
     qint64 rowId(int row) const;
 
@@ -86,6 +90,9 @@ private:
     std::shared_ptr<RowSource> m_listing;
     int m_listed = 0;
     QHash<int, QStringList> m_changedListed; // listed rows whose cells were set here
+    int m_markedColumn = -1;
+    QSet<QString> m_markedTexts;
+    QString m_markTip;
     std::vector<QStringList> m_rows{QStringList()};
     int m_columns = 0;
     bool m_editable = true;
