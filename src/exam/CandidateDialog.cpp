@@ -56,7 +56,9 @@ CandidateDialog::CandidateDialog(AppContext &context, QWidget *owner) : QDialog(
     m_start = named(new QPushButton(QStringLiteral("开始考试"), this), QStringLiteral("开始考试按钮"),
                     QStringLiteral("开始考试"));
     m_start->setGeometry(kStartButton);
+    // Enter in any field signs in, as the button does.
     m_start->setAutoDefault(false);
+    m_start->setDefault(true);
 
     connect(m_number, &DropDownBox::listAboutToOpen, this, &CandidateDialog::listNumbers);
     connect(m_occasion, &DropDownBox::listAboutToOpen, this, &CandidateDialog::listOccasions);

@@ -299,6 +299,15 @@ void ExamDialogsTest::signInLooksUpAsTypedAndKeepsNoSpaces()
     QVERIFY(s.signIn(QStringLiteral("C　03"), QStringLiteral(" 五 "), QStringLiteral(" 　 ")));
     QCOMPARE(s.exam.candidate, (Candidate{"C03", "五", ""}));
     QCOMPARE(s.main.statusText(1), QStringLiteral("考号:C03  场次:五  姓名:"));
+
+    // Enter in the name box signs in like the button.
+    s.dialog.setResult(QDialog::Rejected);
+    s.dialog.show();
+    s.number->setEditText(QStringLiteral("E05"));
+    s.name->setText(QStringLiteral("钱七"));
+    QTest::keyClick(s.name, Qt::Key_Return);
+    QCOMPARE(s.dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(s.exam.candidate, (Candidate{"E05", "五", "钱七"}));
 }
 
 void ExamDialogsTest::signInListsFillAsTheyOpen()
