@@ -89,8 +89,10 @@ bool ExamPaperWindow::prepareBanks()
     if (Shell *shell = m_context.shell)
         shell->lockForPaper(true);
     m_locked = true;
-    if (m_countdown.isRunning()) {
-        showTimeLeft(m_countdown.secondsLeft(m_context.platform.clock.millisecondsSinceStart()));
+    // The time runs from here, once the candidate has read what was drawn.
+    if (m_keptSeconds >= 0) {
+        m_countdown.start(m_keptSeconds, m_context.platform.clock.millisecondsSinceStart());
+        showTimeLeft(m_keptSeconds);
         m_seconds.start();
     }
     return true;
@@ -115,14 +117,10 @@ bool ExamPaperWindow::openPaper()
         messages.failure(QStringLiteral("无法读取未交的答卷,考试没有开始"), store.errorString());
         return false;
     }
-    const qint64 now = m_context.platform.clock.millisecondsSinceStart();
     if (kept.paper) {
         // The paper left without hand-in goes on, with its answers and time.
         m_paper = ExamPaper(kept.paper->items);
-        if (kept.paper->secondsLeft >= 0) {
-            m_countdown.start(kept.paper->secondsLeft, now);
-            m_keptSeconds = kept.paper->secondsLeft;
-        }
+        m_keptSeconds = kept.paper->secondsLeft;
         messages.notice(QStringLiteral("继续未交的试卷:共 %1 题,已答 %2 题").arg(m_paper.total()).arg(m_paper.answered()));
         return true;
     }
@@ -149,10 +147,7 @@ bool ExamPaperWindow::openPaper()
     }
     const QString report = drawReport(draw);
     m_paper = std::move(draw.paper);
-    if (limit > 0) {
-        m_countdown.start(limit, now);
-        m_keptSeconds = limit;
-    }
+    m_keptSeconds = limit > 0 ? limit : -1;
     messages.notice(report);
     return true;
 }

@@ -61,7 +61,7 @@ private:
     PaperOwner m_owner;
     ExamPaper m_paper;
     Countdown m_countdown;
-    qint64 m_keptSeconds = -1; // the time left as last kept
+    qint64 m_keptSeconds = -1; // the time left as last kept; -1: no time limit
     QTimer m_seconds;
     QTimer m_typing;           // keeps a typed answer when typing pauses
     ListGrid *m_overview = nullptr;
