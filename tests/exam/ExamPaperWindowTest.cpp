@@ -2,6 +2,8 @@
 // through the dialog, answered through its controls, handed in through the
 // menu 试卷, timed with the scripted clock, and graded afterwards.
 #include "support/AnswerRows.h"
+#include "support/PracticeDriving.h"
+#include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
@@ -39,12 +41,7 @@ namespace {
 const QString kSecretAnswer = QStringLiteral("标准答案甲");
 const QString kSecretExplanation = QStringLiteral("解析乙");
 
-struct Program {
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+struct Program : ProgramState {
     std::unique_ptr<MainWindow> main;
 
     // Banks of 6, 3, 2 and 2 questions; 单选 answers A, 多选 AC, 判断 √.
@@ -106,29 +103,8 @@ struct Program {
     QString kept() { return db.text("select group_concat(题型||题号||'='||考生答案, ';') from (select * from 答卷 order by 序号)"); }
 };
 
-template <typename T>
-T *control(QWidget *window, const QString &name)
-{
-    T *found = window->findChild<T *>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
-void press(QWidget *window, const QString &caption)
-{
-    for (QAction *action : control<QToolBar>(window, QStringLiteral("工具条1"))->actions())
-        if (action->text() == caption) {
-            action->trigger();
-            return;
-        }
-    qFatal("no toolbar button %s", qPrintable(caption));
-}
-
-void showAnswerPage(QWidget *w, int page) { control<QTabWidget>(w, QStringLiteral("答题区高级选择夹"))->setCurrentIndex(page); }
-void click(QWidget *w, const QString &name) { QTest::mouseClick(control<QAbstractButton>(w, name), Qt::LeftButton); }
-QString question(QWidget *w) { return control<QTextEdit>(w, QStringLiteral("题目超级编辑框"))->toPlainText(); }
-QString numberBox(QWidget *w, const QString &type) { return control<QLineEdit>(w, type + QStringLiteral("题号编辑框"))->text(); }
+void showAnswerPage(QWidget *w, int page) { showPage(w, QStringLiteral("答题区高级选择夹"), page); }
+QString numberBox(QWidget *w, const QString &type) { return box(w, type)->text(); }
 
 // Every text a control of the window shows.
 QStringList shownTexts(QWidget *window)

@@ -1,5 +1,7 @@
 // The practice windows driven through their controls' object names, as a
 // learner uses them, against small fixture databases.
+#include "support/PracticeDriving.h"
+#include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
@@ -33,6 +35,7 @@
 using namespace kaoshi;
 using kaoshi::test::QuestionRow;
 using kaoshi::test::TestDatabase;
+using namespace kaoshi::test;
 
 namespace {
 
@@ -40,12 +43,7 @@ const QString kSequential = QStringLiteral("顺序练习");
 const QString kRandom = QStringLiteral("随机练习");
 
 // One program run: fixture database, scripted platform and the main window.
-struct Program {
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+struct Program : ProgramState {
     std::unique_ptr<MainWindow> main;
 
     // Every bank gets questions 1 … count unless it is filled already.
@@ -86,38 +84,6 @@ struct Program {
         return db.text("select 练习答案 from " + type + " where 题号=" + QString::number(number));
     }
 };
-
-template <typename T>
-T *control(QWidget *window, const QString &name)
-{
-    T *found = window->findChild<T *>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
-QLineEdit *box(QWidget *w, const QString &type) { return control<QLineEdit>(w, type + QStringLiteral("题号编辑框")); }
-QString question(QWidget *w) { return control<QTextEdit>(w, QStringLiteral("题目超级编辑框"))->toPlainText(); }
-
-void press(QWidget *window, const QString &caption)
-{
-    for (QAction *action : control<QToolBar>(window, QStringLiteral("工具条1"))->actions())
-        if (action->text() == caption) {
-            action->trigger();
-            return;
-        }
-    qFatal("no toolbar button %s", qPrintable(caption));
-}
-
-void showPage(QWidget *window, const QString &tabs, int page)
-{
-    control<QTabWidget>(window, tabs)->setCurrentIndex(page);
-}
-
-void click(QWidget *window, const QString &name)
-{
-    QTest::mouseClick(control<QAbstractButton>(window, name), Qt::LeftButton);
-}
 
 void typeNumber(QLineEdit *box, const QString &text)
 {
