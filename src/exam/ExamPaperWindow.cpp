@@ -292,6 +292,8 @@ void ExamPaperWindow::keyPressEvent(QKeyEvent *event)
 
 void ExamPaperWindow::closeEvent(QCloseEvent *event)
 {
+    // Ended without hand-in (the program closes): what is typed is kept too.
+    keepShownAnswer();
     m_seconds.stop();
     if (m_locked) {
         m_locked = false;

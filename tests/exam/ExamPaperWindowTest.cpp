@@ -353,6 +353,15 @@ void ExamPaperWindowTest::aRefusedHandInKeepsEveryAnswer()
     press(w, "下题");
     QCOMPARE(question(w), QString());
 
+    // An answer the database does not keep is said so, and still handed in.
+    QVERIFY(refuseWrites(p.db.store(), "答卷", "update"));
+    showAnswerPage(w, 0);
+    press(w, "首题");
+    click(w, "C单选框");
+    QCOMPARE(p.platform.lastMessage(),
+             (Message{QStringLiteral("答案没有保存\n拒绝写入"), QStringLiteral("失败"), Message::Icon::Warning}));
+    QVERIFY(p.db.store().execute(QStringLiteral("drop trigger 拒绝_答卷_update")));
+
     QVERIFY(refuseWrites(p.db.store(), "评分", "insert"));
     p.menuAction("收卷")->trigger();
     QCOMPARE(p.platform.lastMessage(), (Message{QStringLiteral("试卷没有交上,答案都还在,请再交卷\n拒绝写入"),
@@ -361,14 +370,14 @@ void ExamPaperWindowTest::aRefusedHandInKeepsEveryAnswer()
     QCOMPARE(p.menus(), QStringList({"考试-", "练习-", "题库-", "试卷+", "管理-"}));
     QCOMPARE(p.db.count("评分"), 0);
     QCOMPARE(w->paper().answered(), 2);
-    QCOMPARE(p.db.text("select count(*) from 答卷 where 考生答案<>''"), QStringLiteral("2"));
+    QCOMPARE(p.db.text("select group_concat(考生答案) from 答卷 where 考生答案<>''"), QStringLiteral("B,×"));
 
     QVERIFY(p.db.store().execute(QStringLiteral("drop trigger 拒绝_评分_insert")));
     p.platform.setNextAnswer(true);
     p.menuAction("交卷")->trigger();
     QCOMPARE(p.platform.lastMessage().text, QStringLiteral("交卷完毕,共 3 题,已答 2 题"));
     QCOMPARE(p.scored().split(u';').size(), 3);
-    QVERIFY(p.scored().contains(QStringLiteral("单选%1=;").arg(single[1])));
+    QVERIFY(p.scored().contains(QStringLiteral("单选%1=C;单选%2=;").arg(single[0]).arg(single[1])));
 }
 
 QTEST_MAIN(ExamPaperWindowTest)
