@@ -19,6 +19,7 @@
 #include "ui/ScriptedPlatform.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -164,6 +165,12 @@ void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
     for (QAction *a : control<QToolBar>(w, QStringLiteral("工具条1"))->actions())
         buttons << a->text();
     QCOMPARE(buttons, QStringList({"字体", "首题", "上题", "下题", "尾题", "保存"}));
+    for (QWidget *c : w->findChildren<QWidget *>()) {
+        if (c->objectName().isEmpty() || c->objectName().startsWith(QStringLiteral("qt_")))
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(c);
+        QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(), qPrintable(c->objectName()));
+    }
 
     // 单选: 第 1 题 kept the moment it is ticked; 下题 and A on 第 2 题.
     const std::vector<qint64> single = w->paper().part(0);
