@@ -4,6 +4,8 @@
 #include "app/NavigationBar.h"
 #include "data/Schema.h"
 #include "data/BankTable.h"
+#include "exam/ExamPaperWindow.h"
+#include "practice/ChapterOrder.h"
 #include "ui/Controls.h"
 #include "ui/TaskWindow.h"
 
@@ -79,6 +81,9 @@ void MainWindow::buildMenus()
     for (const QString &group : taskGroups()) {
         QMenu *menu = bar->addMenu(group);
         nameControl(menu, group + QStringLiteral("菜单"), group);
+        m_menus << menu;
+        // 试卷 shows only while a paper is open.
+        menu->menuAction()->setVisible(group != kPaperGroup);
         for (const TaskEntry &entry : taskEntries()) {
             if (entry.group != group || !entry.inMenu)
                 continue;
@@ -97,6 +102,8 @@ void MainWindow::buildNavigation()
         for (const TaskEntry &entry : taskEntries())
             if (entry.group == group && entry.inNavigation)
                 items << entry.item;
+        if (group == kPaperGroup)
+            continue;
         m_navigation->addGroup(group, items);
         // The chapters follow the practice group.
         if (group == taskGroups()[1])
@@ -171,17 +178,43 @@ void MainWindow::runTask(const TaskEntry &entry)
     case TaskKind::ClearDatabase:
         clearDatabase();
         break;
+    case TaskKind::HandIn:
+    case TaskKind::Collect:
+        runPaperCommand(entry.kind);
+        break;
     default:
         openTaskWindow(entry.kind, {entry.questionType, QString()});
         break;
     }
 }
 
+void MainWindow::runPaperCommand(TaskKind kind)
+{
+    auto *paper = qobject_cast<ExamPaperWindow *>(currentTaskWindow());
+    if (!paper)
+        return;
+    if (kind == TaskKind::HandIn)
+        paper->handIn();
+    else
+        paper->collect();
+}
+
+void MainWindow::lockForPaper(bool locked)
+{
+    m_lockedForPaper = locked;
+    for (QMenu *menu : m_menus) {
+        const bool paperMenu = menu->objectName() == kPaperGroup + QStringLiteral("菜单");
+        menu->menuAction()->setVisible(paperMenu ? locked : true);
+        menu->menuAction()->setEnabled(paperMenu || !locked);
+    }
+    m_navigation->setEnabled(!locked);
+}
+
 void MainWindow::onGroupOpened(int group)
 {
     // The chapter list is rebuilt each time its group is opened.
     if (m_navigation->groupCaption(group) == kChapterGroup)
-        m_navigation->setItems(group, bank::chapters(m_context.store));
+        m_navigation->setItems(group, chapterItems(bank::chapters(m_context.store)));
 }
 
 // ---------------------------------------------------------------- task windows
@@ -232,22 +265,17 @@ void MainWindow::openCandidateDialog()
         return;
     closeCurrentTaskWindow();
     if (auto *modal = qobject_cast<QDialog *>(dialog)) {
-        modal->exec();
+        const bool signedIn = modal->exec() == QDialog::Accepted;
         delete modal;
+        // The signed-in candidate sits the paper at once.
+        if (signedIn)
+            openTaskWindow(TaskKind::ExamPaper);
     }
 }
 
 void MainWindow::openChapter(const QString &chapter)
 {
-    QWidget *window = m_factory(TaskKind::ChapterPractice, {QString(), chapter}, m_context, m_host);
-    if (!window)
-        return;
-    closeCurrentTaskWindow();
-    if (m_chapterWindow)
-        m_chapterWindow->close();
-    m_chapterWindow = window;
-    placeWindow(window);
-    showCreatedWindow(window);
+    openTaskWindow(TaskKind::ChapterPractice, {QString(), chapter});
 }
 
 void MainWindow::registerTaskWindow(QWidget *window) { m_current = window; }
@@ -272,10 +300,6 @@ void MainWindow::placeWindow(QWidget *window)
 
 void MainWindow::placeTaskWindow()
 {
-    // A chapter window stays open when another task opens; both keep their
-    // place beside the navigation bar.
-    if (m_chapterWindow)
-        placeWindow(m_chapterWindow);
     if (QWidget *window = placedWindow())
         placeWindow(window);
 }
@@ -310,7 +334,9 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        close();
+        // Esc never ends the program under an open paper.
+        if (!m_lockedForPaper)
+            close();
         return;
     }
     QMainWindow::keyPressEvent(event);

@@ -10,6 +10,7 @@
 #include <QPointer>
 
 class QLabel;
+class QMenu;
 
 namespace kaoshi {
 
@@ -33,7 +34,6 @@ public:
     void clearDatabase();
 
     QWidget *currentTaskWindow() const;
-    QWidget *chapterWindow() const { return m_chapterWindow; }
     NavigationBar *navigationBar() const { return m_navigation; }
     QString statusText(int part) const;
     // Replaces the window factory (tests open stand-in windows).
@@ -48,6 +48,8 @@ public:
     void sizeTaskWindow() override;
     StatusProgress &statusProgress() override { return m_progress; }
     void setStatusText(int part, const QString &text) override;
+    void lockForPaper(bool locked) override;
+    bool isLockedForPaper() const { return m_lockedForPaper; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -61,6 +63,7 @@ private:
     void buildStatusBar();
     void onGroupOpened(int group);
     void runTask(const TaskEntry &entry);
+    void runPaperCommand(TaskKind kind);
     void closeCurrentTaskWindow();
     void showCreatedWindow(QWidget *window);
     void placeWindow(QWidget *window);
@@ -73,7 +76,8 @@ private:
     QList<QLabel *> m_statusParts;
     StatusProgress m_progress;
     QPointer<QWidget> m_current;
-    QPointer<QWidget> m_chapterWindow;
+    QList<QMenu *> m_menus;
+    bool m_lockedForPaper = false;
     QSize m_screenSize;
     bool m_sizedWithFrame = false;
 };

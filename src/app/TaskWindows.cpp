@@ -3,6 +3,7 @@
 #include "bank/BankWindow.h"
 #include "exam/CandidateDialog.h"
 #include "exam/ExamConfigDialog.h"
+#include "exam/ExamPaperWindow.h"
 #include "grading/GradingWindow.h"
 #include "practice/ChapterPracticeWindow.h"
 #include "practice/RandomPracticeWindow.h"
@@ -29,6 +30,8 @@ const QList<TaskEntry> &taskEntries()
         {kBank, QStringLiteral("多选题库"), TaskKind::Bank, QStringLiteral("多选")},
         {kBank, QStringLiteral("判断题库"), TaskKind::Bank, QStringLiteral("判断")},
         {kBank, QStringLiteral("问答题库"), TaskKind::Bank, QStringLiteral("问答")},
+        {kPaperGroup, QStringLiteral("交卷"), TaskKind::HandIn, QString(), true, false},
+        {kPaperGroup, QStringLiteral("收卷"), TaskKind::Collect, QString(), true, false},
         // The navigation bar shows 清空数据库 but only the menu item clears.
         {kAdmin, QStringLiteral("清空数据库"), TaskKind::ClearDatabase, {}, true, true, false},
         {kAdmin, QStringLiteral("配置"), TaskKind::ExamConfig, {}, true, false},
@@ -38,7 +41,7 @@ const QList<TaskEntry> &taskEntries()
 
 const QStringList &taskGroups()
 {
-    static const QStringList groups{kExam, kPractice, kBank, kAdmin};
+    static const QStringList groups{kExam, kPractice, kBank, kPaperGroup, kAdmin};
     return groups;
 }
 
@@ -78,6 +81,10 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
     case TaskKind::Candidate:
         // Modal and without an owner.
         return new CandidateDialog(context);
+    case TaskKind::ExamPaper:
+        return new ExamPaperWindow(context, host);
+    case TaskKind::HandIn:
+    case TaskKind::Collect:
     case TaskKind::ClearDatabase:
         break;
     }

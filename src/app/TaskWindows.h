@@ -20,6 +20,9 @@ enum class TaskKind {
     ChapterPractice,
     ExamConfig,
     Candidate,
+    ExamPaper,     // opened by a successful sign-in
+    HandIn,        // 交卷: actions on the open paper, no window
+    Collect,       // 收卷
     ClearDatabase, // an action of the shell, no window
 };
 
@@ -39,6 +42,8 @@ struct TaskEntry {
 const QList<TaskEntry> &taskEntries();
 const QStringList &taskGroups();
 inline const QString kChapterGroup = QStringLiteral("章节练习");
+// The menu shown only while an exam paper is open.
+inline const QString kPaperGroup = QStringLiteral("试卷");
 const TaskEntry *findTask(const QString &group, const QString &item);
 const TaskEntry *findMenuTask(const QString &item);
 

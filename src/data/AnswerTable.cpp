@@ -65,6 +65,16 @@ RowSet queryAnswerDetails(DataStore &store, const QString &number, const QString
     return store.query(statement, {number, occasion});
 }
 
+bool insertAnswers(DataStore &store, const std::vector<AnswerRecord> &rows)
+{
+    for (const AnswerRecord &row : rows) {
+        if (!store.execute(QStringLiteral("insert into 评分 (考号,场次,姓名,题号,题型,考生答案) values (?,?,?,?,?,?)"),
+                           {row.number, row.occasion, row.name, row.questionNumber, row.type, row.answer}))
+            return false;
+    }
+    return true;
+}
+
 bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys)
 {
     Transaction unit(store);

@@ -35,6 +35,20 @@ struct AnswerKey {
     QString occasion;          // 场次
 };
 
+// One answer as a paper hands it in.
+struct AnswerRecord {
+    QString number;   // 考号
+    QString occasion; // 场次
+    QString name;     // 姓名
+    qint64 questionNumber = 0; // 题号
+    QString type;     // 题型
+    QString answer;   // 考生答案
+};
+
+// Inserts the rows. Call inside a Transaction:
+// the rows are meant to be stored all together or not at all.
+bool insertAnswers(DataStore &store, const std::vector<AnswerRecord> &rows);
+
 // Deletes every answer row that matches one of the keys, in one unit: either
 // all of them go or none does.
 bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys);

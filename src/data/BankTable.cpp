@@ -123,6 +123,24 @@ std::optional<qint64> questionCount(DataStore &store, const QString &type)
     return rows.value(1).toInteger();
 }
 
+std::optional<std::vector<qint64>> questionNumbers(DataStore &store, const QString &type)
+{
+    if (!checkedBank(store, type))
+        return std::nullopt;
+    return readIds(store.query(QStringLiteral("select distinct 题号 from ") + type +
+                               QStringLiteral(" where 题号 is not null order by 题号")));
+}
+
+std::optional<std::vector<qint64>> chapterQuestionNumbers(DataStore &store, const QString &type,
+                                                          const QString &chapter)
+{
+    if (!checkedBank(store, type))
+        return std::nullopt;
+    return readIds(store.query(QStringLiteral("select distinct 题号 from ") + type +
+                                   QStringLiteral(" where coalesce(章节,'')=? and 题号 is not null order by 题号"),
+                               {chapter}));
+}
+
 bool saveAnswer(DataStore &store, const QString &type, const FieldValue &number, const QString &answer)
 {
     return checkedBank(store, type) &&

@@ -53,6 +53,12 @@ RecordCursor questionByNumber(DataStore &store, const QString &type, const Field
 RecordCursor questionByRowId(DataStore &store, const QString &type, qint64 rowId);
 // How many questions the bank holds.
 std::optional<qint64> questionCount(DataStore &store, const QString &type);
+// The distinct 题号 of the bank, ascending.
+std::optional<std::vector<qint64>> questionNumbers(DataStore &store, const QString &type);
+// The distinct 题号 of the bank's questions of one chapter, ascending; the
+// empty chapter also takes the questions whose 章节 was never written.
+std::optional<std::vector<qint64>> chapterQuestionNumbers(DataStore &store, const QString &type,
+                                                          const QString &chapter);
 
 bool saveAnswer(DataStore &store, const QString &type, const FieldValue &number, const QString &answer);
 bool clearAnswers(DataStore &store, const QString &type);

@@ -103,8 +103,13 @@ void CandidateDialog::signIn()
         m_context.messages().notice(QStringLiteral("请填姓名"));
         return;
     }
-    // Looked up exactly as typed; signed in without spaces.
-    const std::optional<qint64> answers = answerCount(m_context.store, number, occasion);
+    // Looked up exactly as typed; signed in without spaces. A paper hands in
+    // under the signed-in texts, so those are looked up too: typing a space
+    // into a handed-in number must not open the same occasion again.
+    const Candidate candidate = signedInCandidate(number, occasion, name);
+    std::optional<qint64> answers = answerCount(m_context.store, number, occasion);
+    if (answers && *answers == 0 && (candidate.number != number || candidate.occasion != occasion))
+        answers = answerCount(m_context.store, candidate.number, candidate.occasion);
     if (!answers) {
         m_context.messages().failure(QStringLiteral("无法读取数据库,考生未登录"), m_context.store.lastError().message);
         return;
@@ -113,7 +118,6 @@ void CandidateDialog::signIn()
         m_context.messages().notice(QStringLiteral("该考生该场次已交卷,想重新作答请换场次"));
         return;
     }
-    const Candidate candidate = signedInCandidate(number, occasion, name);
     m_context.exam.candidate = candidate;
     if (Shell *shell = m_context.shell)
         shell->setStatusText(1, candidateStatusLine(candidate));

@@ -1,24 +1,28 @@
 #pragma once
-#include "practice/PracticeView.h"
-#include "ui/TaskWindow.h"
+#include "practice/OrderedPracticeWindow.h"
 
 namespace kaoshi {
 
-struct AppContext;
-
-// The window a chapter item opens: the practice layout at its design size,
-// without behaviour. It keeps the chapter it was opened for.
-class ChapterPracticeWindow : public TaskWindow
+// Practises the questions of one chapter: per bank, the chapter's questions
+// in 题号 order, the number box holding the position within the chapter.
+// A bank without questions of the chapter shows an empty page.
+class ChapterPracticeWindow : public OrderedPracticeWindow
 {
     Q_OBJECT
 public:
-    ChapterPracticeWindow(AppContext &context, const QString &chapter, QWidget *host);
+    // item: the chapter item chosen, kNoChapterItem for the questions
+    // without a chapter.
+    ChapterPracticeWindow(AppContext &context, const QString &item, QWidget *host);
     QString chapter() const { return m_chapter; }
 
+protected:
+    QString mainCaption() const override;
+    bool prepareBanks() override;
+    void prepareJump() override;
 
 private:
+    QString m_item;
     QString m_chapter;
-    PracticeView m_view;
 };
 
 } // namespace kaoshi

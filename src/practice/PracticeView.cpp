@@ -72,19 +72,20 @@ void placeFitted(QWidget *control, int left, int top, int width, int height)
 
 } // namespace
 
-const QStringList &PracticeView::toolbarCaptions()
+const QStringList &PracticeView::toolbarCaptions(ViewKind kind)
 {
-    static const QStringList captions{QStringLiteral("重做"), QStringLiteral("错题"), QStringLiteral("字体"),
+    static const QStringList practice{QStringLiteral("重做"), QStringLiteral("错题"), QStringLiteral("字体"),
                                       QStringLiteral("首题"), QStringLiteral("上题"), QStringLiteral("下题"),
                                       QStringLiteral("尾题"), QStringLiteral("保存")};
-    return captions;
+    static const QStringList paper = practice.mid(2);
+    return kind == ViewKind::Paper ? paper : practice;
 }
 
-PracticeView::PracticeView(QWidget *window)
+PracticeView::PracticeView(QWidget *window, ViewKind kind)
 {
     toolbar = named(new QToolBar(window), QStringLiteral("工具条1"));
     toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (const QString &caption : toolbarCaptions()) {
+    for (const QString &caption : toolbarCaptions(kind)) {
         QAction *action = toolbar->addAction(caption);
         action->setObjectName(caption + QStringLiteral("按钮"));
         action->setToolTip(caption == QStringLiteral("错题") ? QStringLiteral("错题导出") : caption);
@@ -92,8 +93,10 @@ PracticeView::PracticeView(QWidget *window)
     toolbar->setGeometry(8, 8, 416, 32);
 
     buildAnswerArea(window);
-    buildQuestionArea(window);
+    buildQuestionArea(window, kind);
 }
+
+QWidget *PracticeView::addQuestionPage(const QString &caption) { return addPage(questionTabs, caption); }
 
 QWidget *PracticeView::addPage(QTabWidget *tabs, const QString &caption)
 {
@@ -152,7 +155,7 @@ void PracticeView::buildAnswerArea(QWidget *window)
     answers.freeAnswer->setGeometry(8, 21, 650, 67);
 }
 
-void PracticeView::buildQuestionArea(QWidget *window)
+void PracticeView::buildQuestionArea(QWidget *window, ViewKind kind)
 {
     questionTabs = named(new QTabWidget(window), QStringLiteral("题目区高级选择夹"));
     questionTabs->setGeometry(10, 205, 688, 147);
@@ -179,6 +182,8 @@ void PracticeView::buildQuestionArea(QWidget *window)
     placeOnPage(summary, 258, 32, 344, 20);
     picture = named(new PictureBox(picturePage), QStringLiteral("图片框1"));
     placeOnPage(picture, 8, 61, 680, 70);
+    if (kind == ViewKind::Paper)
+        return;
 
     QWidget *wrongPage = addPage(questionTabs, QStringLiteral("错题"));
     wrongGrid = named(new ListGrid(wrongPage), QStringLiteral("错题高级表格"));
@@ -213,9 +218,12 @@ void PracticeView::adaptToSize(QSize size)
     setSize(questionTabs, w - 20, h - 220);
     setSize(questionText, w - 40, h - 260);
     setSize(picture, w - 40, h - 290);
-    setSize(wrongGrid, w - 40, h - 260);
-    setWidth(standardAnswer, w - 40);
-    setSize(explanation, w - 40, h - 332);
+    if (wrongGrid)
+        setSize(wrongGrid, w - 40, h - 260);
+    if (standardAnswer)
+        setWidth(standardAnswer, w - 40);
+    if (explanation)
+        setSize(explanation, w - 40, h - 332);
 }
 
 void PracticeView::applyCharFormat(const CharFormat &format)
@@ -227,6 +235,8 @@ void PracticeView::applyCharFormat(const CharFormat &format)
     font.setUnderline(format.effects & CharFormat::Underline);
     font.setStrikeOut(format.effects & CharFormat::StrikeOut);
     for (QTextEdit *edit : {questionText, answers.freeAnswer, standardAnswer, explanation}) {
+        if (!edit)
+            continue;
         edit->setFont(font);
         QPalette palette = edit->parentWidget()->palette();
         if (!format.automaticColour)

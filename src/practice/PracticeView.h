@@ -31,15 +31,25 @@ class PictureBox;
 // Pages of the question area.
 enum QuestionPage { TextPage = 0, PicturePage = 1, WrongListPage = 2, AnswerPage = 3 };
 
+// Which controls a window shows: the practice windows have everything; an
+// exam paper has no 答案 and 错题 pages (no standard answer is ever on it) and
+// no 重做 and 错题 buttons.
+enum class ViewKind { Practice, Paper };
+
 class PracticeView
 {
 public:
     // The window's design size; the controls keep their design places in it.
     static constexpr QSize kDesignSize{716, 377};
-    static const QStringList &toolbarCaptions();
+    static const QStringList &toolbarCaptions(ViewKind kind = ViewKind::Practice);
 
     // Builds every control as a child of window.
-    explicit PracticeView(QWidget *window);
+    explicit PracticeView(QWidget *window, ViewKind kind = ViewKind::Practice);
+
+    // A further page of the question area, and a control placed on such a
+    // page at its design place (relative to the whole page control).
+    QWidget *addQuestionPage(const QString &caption);
+    void placeOnPage(QWidget *control, int left, int top, int width, int height);
 
     // Widens and heightens the controls for a window of the given size;
     // no control moves.
@@ -61,17 +71,15 @@ public:
     QPushButton *lastPicture = nullptr;
     QLabel *summary = nullptr;
     PictureBox *picture = nullptr;
+    // Practice windows only (nullptr on a paper).
     ListGrid *wrongGrid = nullptr;
     QTextEdit *standardAnswer = nullptr;
     QTextEdit *explanation = nullptr;
 
 private:
     void buildAnswerArea(QWidget *window);
-    void buildQuestionArea(QWidget *window);
+    void buildQuestionArea(QWidget *window, ViewKind kind);
     QWidget *addPage(QTabWidget *tabs, const QString &caption);
-    // Places a control on a page at its design place, given relative to the
-    // whole page control (tab row included).
-    void placeOnPage(QWidget *control, int left, int top, int width, int height);
 
     int m_pageTop = 0; // height of the tab row above a page
 };

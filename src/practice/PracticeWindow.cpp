@@ -27,8 +27,8 @@ QString displayText(QString text) { return text.replace(QStringLiteral("\r\n"), 
 
 } // namespace
 
-PracticeWindow::PracticeWindow(AppContext &context, QWidget *host)
-    : TaskWindow(context, host), m_view(this), m_pictures(context, m_view)
+PracticeWindow::PracticeWindow(AppContext &context, QWidget *host, ViewKind kind)
+    : TaskWindow(context, host), m_view(this, kind), m_pictures(context, m_view)
 {
     resize(PracticeView::kDesignSize);
     m_state.currentType = questionTypes().first();
@@ -37,7 +37,7 @@ PracticeWindow::PracticeWindow(AppContext &context, QWidget *host)
             [this](QAction *action) { runToolbarButton(action->text()); });
     connect(m_view.answerTabs, &QTabWidget::currentChanged, this, [this] { changeAnswerPage(); });
     connect(m_view.questionTabs, &QTabWidget::currentChanged, this, [this](int page) {
-        if (page == WrongListPage)
+        if (m_view.wrongGrid && page == WrongListPage)
             fillWrongList();
     });
     connect(m_view.firstPicture, &QPushButton::clicked, this, [this] { m_pictures.first(); });
@@ -45,7 +45,8 @@ PracticeWindow::PracticeWindow(AppContext &context, QWidget *host)
     connect(m_view.nextPicture, &QPushButton::clicked, this, [this] { m_pictures.next(); });
     connect(m_view.lastPicture, &QPushButton::clicked, this, [this] { m_pictures.last(); });
     connect(m_view.picture, &PictureBox::doubleClicked, this, [this] { m_pictures.openPicture(); });
-    connect(m_view.wrongGrid, &ListGrid::rowDoubleClicked, this, [this](int row) { jumpToWrongQuestion(row); });
+    if (m_view.wrongGrid)
+        connect(m_view.wrongGrid, &ListGrid::rowDoubleClicked, this, [this](int row) { jumpToWrongQuestion(row); });
 }
 
 PracticeWindow::~PracticeWindow() = default;
@@ -54,11 +55,10 @@ bool PracticeWindow::startTask()
 {
     m_context.practice.charFormat.size = 20;
     m_view.applyCharFormat(m_context.practice.charFormat);
-    if (!checkBanks()) {
+    if (!prepareBanks()) {
         close();
         return false;
     }
-    prepareBanks();
     changeAnswerPage();
     return true;
 }
@@ -102,23 +102,28 @@ void PracticeWindow::changeAnswerPage()
 
 void PracticeWindow::loadQuestion()
 {
+    leaveQuestion();
     m_state.loadedNumber = numberToLoad();
     // A 题号 that matches no row (or no 题号 at all) reads as empty texts.
     const std::optional<FieldValue> number = bank::numberValue(m_state.loadedNumber);
     RecordCursor row = number ? bank::questionByNumber(m_context.store, m_state.currentType, *number) : RecordCursor();
     row.first();
-    QString stored, standard, explanation;
+    QString stored;
     m_state.questionText.clear();
     row.readText(QStringLiteral("题目"), m_state.questionText);
     row.readText(QStringLiteral("练习答案"), stored);
-    row.readText(QStringLiteral("标准答案"), standard);
-    row.readText(QStringLiteral("解析"), explanation);
+    // A window without the 答案 page never reads the standard answer.
+    if (m_view.standardAnswer) {
+        QString standard, explanation;
+        row.readText(QStringLiteral("标准答案"), standard);
+        row.readText(QStringLiteral("解析"), explanation);
+        m_view.standardAnswer->setPlainText(standard);
+        m_view.explanation->setPlainText(explanation);
+    }
     row.close();
 
     m_view.questionText->setPlainText(displayText(layoutQuestionText(m_state.questionText)));
-    showStoredAnswer(stored);
-    m_view.standardAnswer->setPlainText(standard);
-    m_view.explanation->setPlainText(explanation);
+    showStoredAnswer(answerOnRecord(stored));
     m_pictures.open(m_state.currentType, m_state.loadedNumber);
 }
 
@@ -133,16 +138,23 @@ void PracticeWindow::collectAnswer()
 void PracticeWindow::saveAnswer()
 {
     collectAnswer();
-    // Written to the row shown, even when the number box was edited since.
-    const std::optional<FieldValue> number = bank::numberValue(m_state.loadedNumber);
-    if (!number || !bank::saveAnswer(m_context.store, m_state.currentType, *number, m_state.answerText)) {
-        // The answer stays on screen and the question stays: nothing moves on.
-        m_context.messages().failure(QStringLiteral("答案没有保存"),
-                                     number ? m_context.store.errorString() : QStringLiteral("没有显示题目"));
+    // The answer stays on screen and the question stays: nothing moves on.
+    if (!storeAnswer(m_state.answerText))
         return;
-    }
     m_state.answerText.clear();
     goNext();
+}
+
+bool PracticeWindow::storeAnswer(const QString &answer)
+{
+    // Written to the row shown, even when the number box was edited since.
+    const std::optional<FieldValue> number = bank::numberValue(m_state.loadedNumber);
+    if (!number || !bank::saveAnswer(m_context.store, m_state.currentType, *number, answer)) {
+        m_context.messages().failure(QStringLiteral("答案没有保存"),
+                                     number ? m_context.store.errorString() : QStringLiteral("没有显示题目"));
+        return false;
+    }
+    return true;
 }
 
 void PracticeWindow::moveTo(double number)
@@ -219,6 +231,8 @@ void PracticeWindow::chooseFont()
 void PracticeWindow::fillWrongList()
 {
     ListGrid *grid = m_view.wrongGrid;
+    if (!grid)
+        return;
     grid->setRowCount(1);
     grid->setListing(wrongQuestionListing(m_context.store));
 }
@@ -226,7 +240,7 @@ void PracticeWindow::fillWrongList()
 void PracticeWindow::jumpToWrongQuestion(int row)
 {
     ListGrid *grid = m_view.wrongGrid;
-    if (row < 1 || row >= grid->rowCount())
+    if (!grid || row < 1 || row >= grid->rowCount())
         return;
     const int page = questionTypes().indexOf(grid->text(row, 2));
     if (page >= 0) {
@@ -242,6 +256,8 @@ void PracticeWindow::jumpToWrongQuestion(int row)
 
 void PracticeWindow::exportWrongList()
 {
+    if (!m_view.wrongGrid)
+        return;
     if (m_view.questionTabs->currentIndex() == WrongListPage)
         fillWrongList();
     else

@@ -32,7 +32,7 @@ class PracticeWindow : public TaskWindow
 {
     Q_OBJECT
 public:
-    PracticeWindow(AppContext &context, QWidget *host);
+    PracticeWindow(AppContext &context, QWidget *host, ViewKind kind = ViewKind::Practice);
     ~PracticeWindow() override;
 
 
@@ -61,10 +61,21 @@ protected:
     bool startTask() override;
     // The 题号 the current number box designates; "" loads an empty question.
     virtual QString numberToLoad() = 0;
-    // Start-up work of a window once the banks are known to be filled.
-    virtual void prepareBanks() {}
+    // Start-up work on the banks before the first question shows; false
+    // when the window cannot open (the reason has been shown). By default
+    // every bank must hold questions, and the bounds are their 题号.
+    virtual bool prepareBanks() { return checkBanks(); }
     // Called before a jump to a listed wrong question loads it by its 题号.
     virtual void prepareJump() {}
+    // Called when a question is about to be replaced by the next load.
+    virtual void leaveQuestion() {}
+    // The answer the controls show for a loaded question, given its 练习答案.
+    virtual QString answerOnRecord(const QString &practiceAnswer) { return practiceAnswer; }
+    // Stores the collected answer of the question shown; false when it was
+    // not stored (and the reason has been shown).
+    virtual bool storeAnswer(const QString &answer);
+
+    bool checkBanks();
 
     QLineEdit *numberBox() const;
     void resizeEvent(QResizeEvent *event) override;
@@ -72,7 +83,6 @@ protected:
     PracticeState m_state;
 
 private:
-    bool checkBanks();
     void moveTo(double number);
     void handOverWrongList();
 

@@ -28,6 +28,8 @@ public:
         m_milliseconds = milliseconds;
         m_now = now;
     }
+    // Lets time pass on the clock (milliseconds since start).
+    void advanceClock(qint64 milliseconds) { m_milliseconds += milliseconds; }
 
     // Everything shown so far, in order (notices and confirmations).
     QList<Message> messages;

@@ -23,6 +23,9 @@ public:
     virtual StatusProgress &statusProgress() = 0;
     // part: 1 … 4, left to right.
     virtual void setStatusText(int part, const QString &text) = 0;
+    // While an exam paper is open: only the menu 试卷 is offered, every other
+    // menu and the navigation bar are disabled, and Esc does not end the program.
+    virtual void lockForPaper(bool locked) = 0;
 };
 
 } // namespace kaoshi

@@ -40,11 +40,7 @@ public:
     TaskRequest request;
 
 protected:
-    // A chapter window never becomes the current task window.
-    QString mainCaption() const override
-    {
-        return kind == TaskKind::ChapterPractice ? QString() : QStringLiteral("考试系统-替身");
-    }
+    QString mainCaption() const override { return QStringLiteral("考试系统-替身"); }
 };
 
 struct Harness {
@@ -118,7 +114,8 @@ private slots:
         Harness h;
         QStringList menus;
         for (QAction *a : h.main.menuBar()->actions())
-            menus << a->text();
+            if (a->isVisible())
+                menus << a->text();
         QCOMPARE(menus, QStringList({"考试", "练习", "题库", "管理"}));
         NavigationBar *nav = h.main.navigationBar();
         QStringList groups;
@@ -222,28 +219,56 @@ private slots:
             QCOMPARE(h.db.count(type), 2);
     }
 
-    void chapterGroupListsChaptersEachTimeItOpens()
+    void chapterGroupListsChaptersInNaturalOrderEachTimeItOpens()
     {
         Harness h;
-        h.db.addQuestion("单选", {1, "a", "A", "", 1, "第一章"});
-        h.db.addQuestion("判断", {1, "b", "√", "", 1, "第二章"});
+        const QStringList chapters{"第十一章", "第2章", "第二章", "第十章", "第10章", "第一章", ""};
+        for (int i = 0; i < chapters.size(); ++i)
+            h.db.addQuestion(i % 2 ? "单选" : "判断", {i + 1, "q", "A", "", 1, chapters[i]});
         NavigationBar *nav = h.main.navigationBar();
         const int g = nav->groupIndex("章节练习");
+        const QStringList expected{"(未分章节)", "第一章", "第2章", "第二章", "第10章", "第十章", "第十一章"};
         for (int twice = 0; twice < 2; ++twice) {
             nav->openGroup(0);
             nav->openGroup(g);
-            QCOMPARE(nav->itemCount(g), 2);
-            QCOMPARE(nav->itemCaption(g, 0), QStringLiteral("第一章"));
-            QCOMPARE(nav->itemCaption(g, 1), QStringLiteral("第二章"));
+            QStringList items;
+            for (int i = 0; i < nav->itemCount(g); ++i)
+                items << nav->itemCaption(g, i);
+            QCOMPARE(items, expected);
         }
-        nav->clickItem(g, 1);
-        QCOMPARE(qobject_cast<StandInWindow *>(h.main.chapterWindow())->request.chapter, QStringLiteral("第二章"));
-        QVERIFY(h.main.chapterWindow());
-        // A task opened later leaves the chapter window open, and takes its
-        // own place beside the navigation bar too.
+        // A chapter window is a task window like the others: it replaces the
+        // current one, takes its place and size, and the next task closes it.
         h.menuItem("单选题库")->trigger();
-        QVERIFY(h.main.chapterWindow() && !h.main.chapterWindow()->isHidden());
-        QCOMPARE(h.current()->mapToGlobal(QPoint(0, 0)), QPoint(435, 94));
+        QPointer<StandInWindow> bank = h.current();
+        nav->clickItem(g, 3);
+        QVERIFY(!bank || bank->isHidden());
+        QPointer<StandInWindow> chapter = h.current();
+        QVERIFY(chapter && chapter->kind == TaskKind::ChapterPractice);
+        QCOMPARE(chapter->request.chapter, QStringLiteral("第二章"));
+        QCOMPARE(chapter->mapToGlobal(QPoint(0, 0)), QPoint(435, 94));
+        h.menuItem("多选题库")->trigger();
+        QVERIFY(!chapter || chapter->isHidden());
+    }
+
+    void anOpenPaperLocksEverythingButTheMenuPaper()
+    {
+        Harness h;
+        const auto visibleMenus = [&] {
+            QStringList list;
+            for (QAction *a : h.main.menuBar()->actions())
+                if (a->isVisible())
+                    list << a->text() + (a->isEnabled() ? "+" : "-");
+            return list;
+        };
+        h.main.lockForPaper(true);
+        QCOMPARE(visibleMenus(), QStringList({"考试-", "练习-", "题库-", "试卷+", "管理-"}));
+        QVERIFY(!h.main.navigationBar()->isEnabled());
+        QVERIFY(h.menuItem("交卷") && h.menuItem("收卷"));
+        QTest::keyClick(&h.main, Qt::Key_Escape);
+        QVERIFY(h.main.isVisible());
+        h.main.lockForPaper(false);
+        QCOMPARE(visibleMenus(), QStringList({"考试+", "练习+", "题库+", "管理+"}));
+        QVERIFY(h.main.navigationBar()->isEnabled());
     }
 
     void statusProgressShowsBlocksInTheFourthPart()

@@ -290,11 +290,14 @@ void ExamDialogsTest::signInRefusesAnOccasionHandedInAndAcceptsANewOne()
 void ExamDialogsTest::signInLooksUpAsTypedAndKeepsNoSpaces()
 {
     SignIn s;
-    // "A 01" has no answers of 一 although "A01" has: looked up with its space,
-    // signed in without it.
-    QVERIFY(s.signIn(QStringLiteral("A 01"), QStringLiteral("一"), QStringLiteral(" 张　三 ")));
-    QCOMPARE(s.exam.candidate, (Candidate{"A01", "一", "张三"}));
-    QCOMPARE(s.main.statusText(1), QStringLiteral("考号:A01  场次:一  姓名:张三"));
+    // "A 01" has no answers of 一, but "A01", the number it signs in as, has:
+    // refused, since its paper would hand in under A01 again.
+    QVERIFY(!s.signIn(QStringLiteral("A 01"), QStringLiteral("一"), QStringLiteral(" 张　三 ")));
+    QCOMPARE(s.platform.lastMessage().text, QStringLiteral("该考生该场次已交卷,想重新作答请换场次"));
+    // Looked up with its space and signed in without it.
+    QVERIFY(s.signIn(QStringLiteral("A 01"), QStringLiteral("三"), QStringLiteral(" 张　三 ")));
+    QCOMPARE(s.exam.candidate, (Candidate{"A01", "三", "张三"}));
+    QCOMPARE(s.main.statusText(1), QStringLiteral("考号:A01  场次:三  姓名:张三"));
     // A name of spaces only is not empty; it is signed in as "".
     QVERIFY(s.signIn(QStringLiteral("C　03"), QStringLiteral(" 五 "), QStringLiteral(" 　 ")));
     QCOMPARE(s.exam.candidate, (Candidate{"C03", "五", ""}));

@@ -1,5 +1,7 @@
 // The practice windows driven through their controls' object names, as a
 // learner uses them, against small fixture databases.
+#include "support/PracticeDriving.h"
+#include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
@@ -33,6 +35,7 @@
 using namespace kaoshi;
 using kaoshi::test::QuestionRow;
 using kaoshi::test::TestDatabase;
+using namespace kaoshi::test;
 
 namespace {
 
@@ -40,12 +43,7 @@ const QString kSequential = QStringLiteral("顺序练习");
 const QString kRandom = QStringLiteral("随机练习");
 
 // One program run: fixture database, scripted platform and the main window.
-struct Program {
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+struct Program : ProgramState {
     std::unique_ptr<MainWindow> main;
 
     // Every bank gets questions 1 … count unless it is filled already.
@@ -71,10 +69,10 @@ struct Program {
         auto *random = qobject_cast<RandomPracticeWindow *>(window);
         if (random && !drawnOrders) {
             for (int page = 0; page < 4; ++page) {
-                std::vector<qint64> order(random->shuffledOrder(page).size());
+                std::vector<qint64> order(random->order(page).size());
                 for (size_t i = 0; i < order.size(); ++i)
                     order[i] = qint64(i) + 1;
-                random->setShuffledOrder(page, order);
+                random->setOrder(page, order);
             }
             random->goFirst();
         }
@@ -86,38 +84,6 @@ struct Program {
         return db.text("select 练习答案 from " + type + " where 题号=" + QString::number(number));
     }
 };
-
-template <typename T>
-T *control(QWidget *window, const QString &name)
-{
-    T *found = window->findChild<T *>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
-QLineEdit *box(QWidget *w, const QString &type) { return control<QLineEdit>(w, type + QStringLiteral("题号编辑框")); }
-QString question(QWidget *w) { return control<QTextEdit>(w, QStringLiteral("题目超级编辑框"))->toPlainText(); }
-
-void press(QWidget *window, const QString &caption)
-{
-    for (QAction *action : control<QToolBar>(window, QStringLiteral("工具条1"))->actions())
-        if (action->text() == caption) {
-            action->trigger();
-            return;
-        }
-    qFatal("no toolbar button %s", qPrintable(caption));
-}
-
-void showPage(QWidget *window, const QString &tabs, int page)
-{
-    control<QTabWidget>(window, tabs)->setCurrentIndex(page);
-}
-
-void click(QWidget *window, const QString &name)
-{
-    QTest::mouseClick(control<QAbstractButton>(window, name), Qt::LeftButton);
-}
 
 void typeNumber(QLineEdit *box, const QString &text)
 {
@@ -185,7 +151,7 @@ private slots:
     void missingOrForeignPictures();
     void fontChangesTheFourTextFields();
     void resizingWidensTheControls();
-    void chaptersAndTheChapterWindow();
+    void chapterPracticeWalksOneChapter();
 };
 
 void PracticeWindowsTest::bothWindows_data()
@@ -454,7 +420,7 @@ void PracticeWindowsTest::randomOrderMapsPositionsToNumbers()
     p.fillBanks(5);
     auto *w = qobject_cast<RandomPracticeWindow *>(p.open(kRandom));
     QVERIFY(w);
-    w->setShuffledOrder(0, {3, 5, 1, 4, 2});
+    w->setOrder(0, {3, 5, 1, 4, 2});
     press(w, QStringLiteral("首题"));
     QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("1"));
     QCOMPARE(question(w), QStringLiteral("单选题3"));
@@ -478,11 +444,11 @@ void PracticeWindowsTest::randomPositionsOutsideTheOrderShowNothing()
         p.db.addQuestion(QStringLiteral("单选"), {n, QStringLiteral("单选题%1").arg(n)});
     p.fillBanks();
     auto *w = qobject_cast<RandomPracticeWindow *>(p.open(kRandom));
-    std::vector<qint64> order = w->shuffledOrder(0);
+    std::vector<qint64> order = w->order(0);
     std::sort(order.begin(), order.end());
     QCOMPARE(order, (std::vector<qint64>{1, 2, 3}));
 
-    w->setShuffledOrder(0, {3, 1, 2});
+    w->setOrder(0, {3, 1, 2});
     press(w, QStringLiteral("首题"));
     QCOMPARE(question(w), QString()); // 题号 3 does not exist
     // Position 4 lies within the bank's 题号 bounds but outside the order.
@@ -503,17 +469,17 @@ void PracticeWindowsTest::randomOrdersAreDrawnAnewOnEachOpening()
     p.fillBanks(200);
     p.platform.setClock(5000);
     auto *first = qobject_cast<RandomPracticeWindow *>(p.open(kRandom, true));
-    const std::vector<qint64> before = first->shuffledOrder(0);
+    const std::vector<qint64> before = first->order(0);
     QCOMPARE(before.size(), size_t(200));
     // The window opens on position 1, showing the question the order puts there.
     QCOMPARE(box(first, QStringLiteral("单选"))->text(), QStringLiteral("1"));
     QCOMPARE(question(first), p.db.text("select 题目 from 单选 where 题号=" + QString::number(before[0])));
     // The pages do not share one order, and a new opening draws anew even
     // at the same clock reading.
-    QVERIFY(first->shuffledOrder(1) != before);
+    QVERIFY(first->order(1) != before);
     auto *second = qobject_cast<RandomPracticeWindow *>(p.open(kRandom, true));
     QVERIFY(second != first);
-    QVERIFY(second->shuffledOrder(0) != before);
+    QVERIFY(second->order(0) != before);
 }
 
 void PracticeWindowsTest::wrongListListsAndJumps()
@@ -528,7 +494,7 @@ void PracticeWindowsTest::wrongListListsAndJumps()
     PracticeWindow *w = p.open(item);
     auto *random = qobject_cast<RandomPracticeWindow *>(w);
     if (random) // position 3 holds 题号 4: the jump must not go through the order
-        random->setShuffledOrder(1, {2, 3, 4, 5, 1});
+        random->setOrder(1, {2, 3, 4, 5, 1});
     showPage(w, QStringLiteral("题目区高级选择夹"), 2);
     auto *grid = control<ListGrid>(w, QStringLiteral("错题高级表格"));
     QCOMPARE(grid->rowCount(), 3);
@@ -702,36 +668,85 @@ void PracticeWindowsTest::resizingWidensTheControls()
     QCOMPARE(control<QWidget>(w, QStringLiteral("题目超级编辑框"))->height(), w->height() - 260);
 }
 
-void PracticeWindowsTest::chaptersAndTheChapterWindow()
+void PracticeWindowsTest::chapterPracticeWalksOneChapter()
 {
     Program p;
-    p.db.addQuestion(QStringLiteral("单选"), {1, QStringLiteral("q"), {}, {}, 1, QStringLiteral("第一章")});
-    p.db.addQuestion(QStringLiteral("多选"), {1, QStringLiteral("q"), {}, {}, 1, QStringLiteral("第一章")});
-    p.db.addQuestion(QStringLiteral("判断"), {1, QStringLiteral("q"), {}, {}, 1, QStringLiteral("第二章")});
-    p.db.addQuestion(QStringLiteral("问答"), {1, QStringLiteral("q"), {}, {}, 1, QStringLiteral("第二章")});
-    PracticeWindow *practice = p.open(kSequential);
-    QPointer<QWidget> guard(practice);
+    const QString one = QStringLiteral("第一章");
+    const QString two = QStringLiteral("第二章");
+    const QList<QPair<qint64, QString>> single{{1, one}, {2, two}, {3, one}, {4, QString()}, {5, one}};
+    for (const auto &[number, chapter] : single)
+        p.db.addQuestion(QStringLiteral("单选"), {number, QStringLiteral("单选题%1").arg(number), QStringLiteral("A"),
+                                                  QStringLiteral("解析%1").arg(number), 1, chapter});
+    p.db.addQuestion(QStringLiteral("多选"), {1, QStringLiteral("多选题1"), QStringLiteral("AB"), {}, 1, two});
+    p.db.addQuestion(QStringLiteral("判断"), {1, QStringLiteral("判断题1"), QStringLiteral("×"), {}, 1, one});
+    p.db.addQuestion(QStringLiteral("问答"), {1, QStringLiteral("问答题1"), QStringLiteral("答"), {}, 1, two});
+    QPointer<QWidget> sequential = p.open(kSequential);
 
     NavigationBar *bar = p.main->navigationBar();
     const int group = bar->groupIndex(QStringLiteral("章节练习"));
     bar->openGroup(group);
-    bar->openGroup(0);
-    bar->openGroup(group);
-    QCOMPARE(bar->itemCount(group), 2);
-    QCOMPARE(bar->itemCaption(group, 0), QStringLiteral("第一章"));
-    QCOMPARE(bar->itemCaption(group, 1), QStringLiteral("第二章"));
-
+    QCOMPARE(bar->itemCaption(group, 0), QStringLiteral("(未分章节)"));
+    QCOMPARE(bar->itemCaption(group, 1), one);
     bar->clickItem(group, 1);
-    QCOMPARE(qobject_cast<ChapterPracticeWindow *>(p.main->chapterWindow())->chapter(), QStringLiteral("第二章"));
-    QVERIFY(!guard || guard->isHidden());
-    auto *chapter = qobject_cast<ChapterPracticeWindow *>(p.main->chapterWindow());
-    QVERIFY(chapter);
-    QCOMPARE(chapter->size(), QSize(716, 377));
-    QVERIFY(!box(chapter, QStringLiteral("单选"))->isEnabled());
-    QCOMPARE(question(chapter), QString());
-    press(chapter, QStringLiteral("下题"));
-    QCOMPARE(question(chapter), QString());
+    QVERIFY(!sequential || sequential->isHidden());
+    auto *w = qobject_cast<ChapterPracticeWindow *>(p.main->currentTaskWindow());
+    QVERIFY(w);
+    QCOMPARE(p.main->windowTitle(), QStringLiteral("考试系统-章节练习-第一章"));
+
+    // Positions 1 … 3 of the chapter are 题号 1, 3 and 5.
+    QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("1"));
+    QCOMPARE(question(w), QStringLiteral("单选题1"));
+    press(w, QStringLiteral("下题"));
+    QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("2"));
+    QCOMPARE(question(w), QStringLiteral("单选题3"));
+    QCOMPARE(control<QTextEdit>(w, QStringLiteral("解析超级编辑框"))->toPlainText(), QStringLiteral("解析3"));
+    click(w, QStringLiteral("C单选框"));
+    press(w, QStringLiteral("保存"));
+    QCOMPARE(p.stored(QStringLiteral("单选"), 3), QStringLiteral("C"));
+    QCOMPARE(question(w), QStringLiteral("单选题5"));
+    press(w, QStringLiteral("下题"));
+    QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("3"));
+    press(w, QStringLiteral("首题"));
+    QCOMPARE(question(w), QStringLiteral("单选题1"));
+    press(w, QStringLiteral("尾题"));
+    QCOMPARE(question(w), QStringLiteral("单选题5"));
+    click(w, QStringLiteral("B单选框"));
+    press(w, QStringLiteral("保存"));
+    QCOMPARE(p.stored(QStringLiteral("单选"), 5), QStringLiteral("B"));
+    for (int n : {1, 2, 4})
+        QCOMPARE(p.stored(QStringLiteral("单选"), n), QString());
+
+    // A bank without the chapter shows an empty page; another bank its own part.
+    showPage(w, QStringLiteral("答题区高级选择夹"), 1);
+    QCOMPARE(question(w), QString());
+    press(w, QStringLiteral("下题"));
+    QCOMPARE(question(w), QString());
+    showPage(w, QStringLiteral("答题区高级选择夹"), 2);
+    QCOMPARE(question(w), QStringLiteral("判断题1"));
+    click(w, QStringLiteral("对单选框"));
+    press(w, QStringLiteral("保存"));
+    QCOMPARE(p.stored(QStringLiteral("判断"), 1), QStringLiteral("√"));
+
+    // A wrong answer of the chapter listed and jumped to is shown at its place.
+    showPage(w, QStringLiteral("答题区高级选择夹"), 0);
+    showPage(w, QStringLiteral("题目区高级选择夹"), 2);
+    auto *grid = control<ListGrid>(w, QStringLiteral("错题高级表格"));
+    QCOMPARE(grid->rowCount(), 4);
+    doubleClickRow(grid, 2);
+    QCOMPARE(question(w), QStringLiteral("单选题5"));
+    QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("3"));
     QVERIFY(p.platform.messages.isEmpty());
+
+    // The questions without a chapter; a chapter without questions opens nothing.
+    bar->clickItem(group, 0);
+    w = qobject_cast<ChapterPracticeWindow *>(p.main->currentTaskWindow());
+    QVERIFY(w);
+    QCOMPARE(w->chapter(), QString());
+    QCOMPARE(question(w), QStringLiteral("单选题4"));
+    p.main->openChapter(QStringLiteral("第九章"));
+    QVERIFY(p.main->currentTaskWindow() == nullptr);
+    QCOMPARE(p.platform.lastMessage(), (Message{QStringLiteral("章节“第九章”没有题目"), QStringLiteral("系统消息"),
+                                                Message::Icon::Information}));
 }
 
 QTEST_MAIN(PracticeWindowsTest)

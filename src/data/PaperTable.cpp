@@ -1,0 +1,84 @@
+#include "data/PaperTable.h"
+
+namespace kaoshi {
+
+bool ensurePaperTables(DataStore &store)
+{
+    Transaction unit(store);
+    return unit.isOpen() &&
+           store.execute(QStringLiteral("create table if not exists 答卷 (考号 TEXT, 场次 TEXT, 姓名 TEXT, "
+                                        "序号 INTEGER, 题型 TEXT, 题号 INTEGER, 考生答案 TEXT)")) &&
+           store.execute(QStringLiteral("create index if not exists 答卷_考号_场次 on 答卷 (考号, 场次, 序号)")) &&
+           store.execute(QStringLiteral("create table if not exists 答卷计时 (考号 TEXT, 场次 TEXT, 剩余秒数 INTEGER)")) &&
+           unit.commit();
+}
+
+PaperLookup findKeptPaper(DataStore &store, const QString &number, const QString &occasion)
+{
+    PaperLookup lookup;
+    RowSet rows = store.query(QStringLiteral("select 题型,题号,考生答案 from 答卷 where 考号=? and 场次=? order by 序号"),
+                              {number, occasion});
+    KeptPaper paper;
+    for (; !rows.atEnd(); rows.next())
+        paper.items.push_back({rows.value(1).toText(), rows.value(2).toInteger(), rows.value(3).toText()});
+    if (rows.failed()) {
+        lookup.failed = true;
+        return lookup;
+    }
+    if (paper.items.empty())
+        return lookup;
+    RowSet time = store.query(QStringLiteral("select 剩余秒数 from 答卷计时 where 考号=? and 场次=?"), {number, occasion});
+    if (time.failed()) {
+        lookup.failed = true;
+        return lookup;
+    }
+    paper.secondsLeft = time.atEnd() ? 0 : time.value(1).toInteger();
+    lookup.paper = std::move(paper);
+    return lookup;
+}
+
+bool keepNewPaper(DataStore &store, const PaperOwner &owner, const KeptPaper &paper)
+{
+    Transaction unit(store);
+    if (!unit.isOpen())
+        return false;
+    int position = 0;
+    for (const PaperItem &item : paper.items) {
+        if (!store.execute(QStringLiteral("insert into 答卷 (考号,场次,姓名,序号,题型,题号,考生答案) values (?,?,?,?,?,?,?)"),
+                           {owner.number, owner.occasion, owner.name, position++, item.type, item.number,
+                            item.answer}))
+            return false;
+    }
+    return store.execute(QStringLiteral("insert into 答卷计时 (考号,场次,剩余秒数) values (?,?,?)"),
+                         {owner.number, owner.occasion, paper.secondsLeft}) &&
+           unit.commit();
+}
+
+bool keepPaperAnswer(DataStore &store, const PaperOwner &owner, int position, const QString &answer)
+{
+    return store.execute(QStringLiteral("update 答卷 set 考生答案=? where 考号=? and 场次=? and 序号=?"),
+                         {answer, owner.number, owner.occasion, position}) &&
+           store.changes() == 1;
+}
+
+bool keepSecondsLeft(DataStore &store, const PaperOwner &owner, qint64 secondsLeft)
+{
+    return store.execute(QStringLiteral("update 答卷计时 set 剩余秒数=? where 考号=? and 场次=?"),
+                         {secondsLeft, owner.number, owner.occasion});
+}
+
+bool handInPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items)
+{
+    std::vector<AnswerRecord> rows;
+    rows.reserve(items.size());
+    for (const PaperItem &item : items)
+        rows.push_back({owner.number, owner.occasion, owner.name, item.number, item.type, item.answer});
+    Transaction unit(store);
+    return unit.isOpen() && insertAnswers(store, rows) &&
+           store.execute(QStringLiteral("delete from 答卷 where 考号=? and 场次=?"), {owner.number, owner.occasion}) &&
+           store.execute(QStringLiteral("delete from 答卷计时 where 考号=? and 场次=?"),
+                         {owner.number, owner.occasion}) &&
+           unit.commit();
+}
+
+} // namespace kaoshi

@@ -1,0 +1,57 @@
+#pragma once
+// The statements of the papers in progress: tables 答卷 (one row per drawn
+// question with the answer given so far) and 答卷计时 (the time a paper has
+// left). A paper is kept there from its draw until its hand-in, which moves
+// its answers into 评分 and removes it in the same unit of work. Files made
+// before papers existed lack both tables; they are made when first needed.
+#include "data/AnswerTable.h"
+#include "data/DataStore.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace kaoshi {
+
+// Whose paper: the signed-in candidate's 考号 and 场次 (and 姓名 for 评分).
+struct PaperOwner {
+    QString number;   // 考号
+    QString occasion; // 场次
+    QString name;     // 姓名
+};
+
+// One drawn question and the answer given so far ("" while unanswered).
+struct PaperItem {
+    QString type;      // 题型
+    qint64 number = 0; // 题号
+    QString answer;    // 考生答案, encoded as stored
+    bool operator==(const PaperItem &) const = default;
+};
+
+struct KeptPaper {
+    std::vector<PaperItem> items; // in the paper's order
+    qint64 secondsLeft = 0;       // 0: no time limit
+};
+
+// Makes the two tables when the file lacks them; false when it cannot.
+bool ensurePaperTables(DataStore &store);
+
+// The paper kept for this 考号 and 场次. failed: it could not be read (which
+// decides nothing: the caller must not take it for "no paper").
+struct PaperLookup {
+    std::optional<KeptPaper> paper;
+    bool failed = false;
+};
+PaperLookup findKeptPaper(DataStore &store, const QString &number, const QString &occasion);
+
+// Keeps a freshly drawn paper, in one unit.
+bool keepNewPaper(DataStore &store, const PaperOwner &owner, const KeptPaper &paper);
+// Keeps the answer at a position (0-based, in the paper's order).
+bool keepPaperAnswer(DataStore &store, const PaperOwner &owner, int position, const QString &answer);
+bool keepSecondsLeft(DataStore &store, const PaperOwner &owner, qint64 secondsLeft);
+
+// Hands the paper in: one 评分 row per item and the removal of the kept
+// paper, as one unit; on failure nothing has changed.
+bool handInPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items);
+
+} // namespace kaoshi

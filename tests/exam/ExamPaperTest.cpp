@@ -1,0 +1,164 @@
+// The exam paper without its window: the draw, the kept progress, the
+// hand-in into 评分 as one unit, and the countdown.
+#include "support/AnswerRows.h"
+#include "support/TestDatabase.h"
+
+#include "data/AnswerTable.h"
+#include "data/PaperTable.h"
+#include "exam/ExamPaper.h"
+
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace kaoshi;
+using namespace kaoshi::test;
+
+namespace {
+
+std::vector<qint64> oneTo(qint64 n)
+{
+    std::vector<qint64> v;
+    for (qint64 i = 1; i <= n; ++i)
+        v.push_back(i);
+    return v;
+}
+
+const PaperOwner kOwner{QStringLiteral("A01"), QStringLiteral("一"), QStringLiteral("张三")};
+
+} // namespace
+
+TEST(PaperDraw, DrawsDistinctQuestionsUpToTheBankSize)
+{
+    const struct {
+        qint64 count;
+        size_t drawn;
+    } cases[] = {{0, 0}, {-3, 0}, {1, 1}, {3, 3}, {10, 10}, {15, 10}};
+    for (const auto &c : cases) {
+        QRandomGenerator generator(7);
+        const std::vector<qint64> drawn = drawDistinct(oneTo(10), c.count, generator);
+        EXPECT_EQ(drawn.size(), c.drawn) << c.count;
+        const std::set<qint64> distinct(drawn.begin(), drawn.end());
+        EXPECT_EQ(distinct.size(), drawn.size()) << c.count;
+        for (qint64 n : drawn)
+            EXPECT_TRUE(n >= 1 && n <= 10);
+    }
+    // The seed decides the draw: the same seed gives the same paper, others another.
+    QRandomGenerator a(1), b(1), c(2);
+    const auto first = drawDistinct(oneTo(1000), 20, a);
+    EXPECT_EQ(first, drawDistinct(oneTo(1000), 20, b));
+    EXPECT_NE(first, drawDistinct(oneTo(1000), 20, c));
+}
+
+TEST(PaperDraw, DrawsEachBankAsConfiguredAndSaysWhatFellShort)
+{
+    TestDatabase db;
+    db.addQuestions(QStringLiteral("单选"), 5);
+    db.addQuestions(QStringLiteral("多选"), 2);
+    db.addQuestions(QStringLiteral("问答"), 3);
+    QRandomGenerator generator(3);
+    const PaperDraw draw = drawPaper(db.store(), {3, 5, 4, -1}, generator);
+    ASSERT_FALSE(draw.failed);
+    EXPECT_EQ(draw.paper.partSize(0), 3);
+    EXPECT_EQ(draw.paper.partSize(1), 2);
+    EXPECT_EQ(draw.paper.partSize(2), 0);
+    EXPECT_EQ(draw.paper.partSize(3), 0);
+    EXPECT_EQ(draw.paper.total(), 5);
+    EXPECT_EQ(draw.paper.unanswered(), 5);
+    const QString report = drawReport(draw);
+    EXPECT_TRUE(report.startsWith(QStringLiteral("本次试卷共 5 题:单选 3 题,多选 2 题,判断 0 题,问答 0 题"))) << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("多选题库只有 2 题,少于配置的 5 题")));
+    EXPECT_TRUE(report.contains(QStringLiteral("判断题库只有 0 题,少于配置的 4 题")));
+    EXPECT_FALSE(report.contains(QStringLiteral("问答题库只有")));
+
+    // A bank that cannot be read fails the draw rather than giving a short paper.
+    db.store().execute(QStringLiteral("drop table 多选"));
+    EXPECT_TRUE(drawPaper(db.store(), {1, 1, 0, 0}, generator).failed);
+}
+
+TEST(ExamPaper, KeepsPartsInTheBankOrderAndCountsPositionsAcrossThem)
+{
+    const ExamPaper paper({{QStringLiteral("判断"), 7, QStringLiteral("√")},
+                           {QStringLiteral("单选"), 4, QString()},
+                           {QStringLiteral("其他"), 1, QStringLiteral("A")},
+                           {QStringLiteral("单选"), 2, QStringLiteral("B")}});
+    EXPECT_EQ(paper.part(0), (std::vector<qint64>{4, 2}));
+    EXPECT_EQ(paper.part(2), (std::vector<qint64>{7}));
+    EXPECT_EQ(paper.total(), 3);
+    EXPECT_EQ(paper.answered(), 2);
+    EXPECT_EQ(paper.position(2, 0), 2);
+    EXPECT_EQ(paper.items(), (std::vector<PaperItem>{{QStringLiteral("单选"), 4, QString()},
+                                                     {QStringLiteral("单选"), 2, QStringLiteral("B")},
+                                                     {QStringLiteral("判断"), 7, QStringLiteral("√")}}));
+}
+
+TEST(PaperTable, KeepsProgressAndHandsInAsOneUnit)
+{
+    TestDatabase db;
+    DataStore &store = db.store();
+    // A file made before papers existed has no progress tables: not
+    // readable, and never taken for "no paper".
+    EXPECT_TRUE(findKeptPaper(store, kOwner.number, kOwner.occasion).failed);
+    ASSERT_TRUE(ensurePaperTables(store));
+    ASSERT_TRUE(ensurePaperTables(store));
+    ASSERT_TRUE(store.open(db.path()));
+    EXPECT_EQ(store.availability(), DataStore::Availability::Usable);
+    EXPECT_FALSE(findKeptPaper(store, kOwner.number, kOwner.occasion).paper);
+
+    const std::vector<PaperItem> items{{QStringLiteral("单选"), 4, QString()},
+                                       {QStringLiteral("多选"), 9, QString()},
+                                       {QStringLiteral("问答"), 1, QString()}};
+    ASSERT_TRUE(keepNewPaper(store, kOwner, {items, 600}));
+    ASSERT_TRUE(keepPaperAnswer(store, kOwner, 1, QStringLiteral("ACD")));
+    ASSERT_TRUE(keepPaperAnswer(store, kOwner, 2, QStringLiteral("它's \"引号\"")));
+    ASSERT_TRUE(keepSecondsLeft(store, kOwner, 321));
+    EXPECT_FALSE(keepPaperAnswer(store, kOwner, 3, QStringLiteral("A"))); // no such position
+
+    const PaperLookup kept = findKeptPaper(store, kOwner.number, kOwner.occasion);
+    ASSERT_TRUE(kept.paper);
+    EXPECT_EQ(kept.paper->secondsLeft, 321);
+    EXPECT_EQ(kept.paper->items[1].answer, QStringLiteral("ACD"));
+    EXPECT_EQ(kept.paper->items[2].answer, QStringLiteral("它's \"引号\""));
+    EXPECT_FALSE(findKeptPaper(store, kOwner.number, QStringLiteral("二")).paper);
+    // A paper in progress is not an answer of 评分.
+    EXPECT_EQ(answerCount(store, kOwner.number, kOwner.occasion), 0);
+
+    // Refused by the database: nothing of the hand-in stays, the paper does.
+    ASSERT_TRUE(refuseWrites(store, QStringLiteral("答卷计时"), QStringLiteral("delete")));
+    EXPECT_FALSE(handInPaper(store, kOwner, kept.paper->items));
+    EXPECT_EQ(store.errorString(), QStringLiteral("拒绝写入"));
+    EXPECT_EQ(db.count(QStringLiteral("评分")), 0);
+    EXPECT_EQ(db.count(QStringLiteral("答卷")), 3);
+    ASSERT_TRUE(store.execute(QStringLiteral("drop trigger 拒绝_答卷计时_delete")));
+
+    ASSERT_TRUE(handInPaper(store, kOwner, kept.paper->items));
+    EXPECT_EQ(db.count(QStringLiteral("答卷")), 0);
+    EXPECT_EQ(db.count(QStringLiteral("答卷计时")), 0);
+    EXPECT_EQ(answerCount(store, kOwner.number, kOwner.occasion), 3);
+    EXPECT_EQ(db.text(QStringLiteral("select group_concat(考号||场次||姓名||题型||题号||'='||考生答案, ';') from "
+                                     "(select * from 评分 order by rowid)")),
+              QStringLiteral("A01一张三单选4=;A01一张三多选9=ACD;A01一张三问答1=它's \"引号\""));
+}
+
+TEST(Countdown, CountsWholeSecondsDownToZero)
+{
+    Countdown countdown;
+    EXPECT_FALSE(countdown.isRunning());
+    countdown.start(90, 1000);
+    const struct {
+        qint64 now;
+        qint64 left;
+    } cases[] = {{1000, 90}, {1500, 90}, {2000, 89}, {90999, 1}, {91000, 0}, {500000, 0}};
+    for (const auto &c : cases)
+        EXPECT_EQ(countdown.secondsLeft(c.now), c.left) << c.now;
+    EXPECT_EQ(remainingTimeText(3725), QStringLiteral("剩余时间 1:02:05"));
+    EXPECT_EQ(remainingTimeText(65), QStringLiteral("剩余时间 01:05"));
+    EXPECT_EQ(remainingTimeText(0), QStringLiteral("剩余时间 00:00"));
+
+    const struct {
+        qint64 minutes;
+        qint64 seconds;
+    } limits[] = {{0, 0}, {-5, 0}, {60, 3600}, {std::numeric_limits<qint64>::max(), 365LL * 24 * 3600}};
+    for (const auto &l : limits)
+        EXPECT_EQ(timeLimitSeconds({0, 0, 0, 0, l.minutes}), l.seconds) << l.minutes;
+}

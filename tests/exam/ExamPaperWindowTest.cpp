@@ -1,0 +1,391 @@
+// The exam paper driven as a candidate and an invigilator use it: signed in
+// through the dialog, answered through its controls, handed in through the
+// menu 试卷, timed with the scripted clock, and graded afterwards.
+#include "support/AnswerRows.h"
+#include "support/PracticeDriving.h"
+#include "support/ProgramState.h"
+#include "support/TestDatabase.h"
+
+#include "app/MainWindow.h"
+#include "app/NavigationBar.h"
+#include "data/ConfigTable.h"
+#include "exam/CandidateDialog.h"
+#include "exam/ExamPaperWindow.h"
+#include "exam/ExamState.h"
+#include "grading/GradingWindow.h"
+#include "practice/PracticeSession.h"
+#include "ui/DropDownBox.h"
+#include "ui/ListGrid.h"
+#include "ui/ScriptedPlatform.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+#include <memory>
+#include <set>
+
+using namespace kaoshi;
+using namespace kaoshi::test;
+
+namespace {
+
+// Texts only a standard answer or an explanation carries.
+const QString kSecretAnswer = QStringLiteral("标准答案甲");
+const QString kSecretExplanation = QStringLiteral("解析乙");
+
+struct Program : ProgramState {
+    std::unique_ptr<MainWindow> main;
+
+    // Banks of 6, 3, 2 and 2 questions; 单选 answers A, 多选 AC, 判断 √.
+    Program()
+    {
+        const struct {
+            QString type;
+            int count;
+            QString answer;
+        } banks[] = {{"单选", 6, "A"}, {"多选", 3, "AC"}, {"判断", 2, "√"}, {"问答", 2, kSecretAnswer}};
+        for (const auto &b : banks)
+            for (int n = 1; n <= b.count; ++n)
+                db.addQuestion(b.type, {n, QStringLiteral("%1题%2A.甲B.乙C.丙").arg(b.type).arg(n), b.answer,
+                                        kSecretExplanation, 2});
+        start();
+    }
+    void start()
+    {
+        main = std::make_unique<MainWindow>(context);
+        main->applyScreenSize({1920, 1080});
+        main->show();
+    }
+    void configure(const ExamConfig &config) { QVERIFY(storeExamConfig(db.store(), config)); }
+
+    // 模拟组卷 with the three texts, as typed into the sign-in dialog.
+    ExamPaperWindow *signIn(const QString &number = QStringLiteral("A01"), const QString &occasion = QStringLiteral("一"),
+                            const QString &name = QStringLiteral("张三"))
+    {
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<CandidateDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(number);
+            dialog->findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(occasion);
+            dialog->findChild<QLineEdit *>(QStringLiteral("姓名编辑框"))->setText(name);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("开始考试按钮")), Qt::LeftButton);
+            if (QApplication::activeModalWidget() == dialog)
+                dialog->close();
+        });
+        main->runMenuItem(QStringLiteral("模拟组卷"));
+        return qobject_cast<ExamPaperWindow *>(main->currentTaskWindow());
+    }
+    QAction *menuAction(const QString &caption)
+    {
+        for (QAction *a : main->findChildren<QAction *>())
+            if (a->text() == caption)
+                return a;
+        return nullptr;
+    }
+    // The visible menus, each marked + when enabled and - when not.
+    QStringList menus()
+    {
+        QStringList list;
+        for (QAction *a : main->menuBar()->actions())
+            if (a->isVisible())
+                list << a->text() + (a->isEnabled() ? "+" : "-");
+        return list;
+    }
+    QString scored() { return db.text("select group_concat(题型||题号||'='||考生答案, ';') from (select * from 评分 order by rowid)"); }
+    QString kept() { return db.text("select group_concat(题型||题号||'='||考生答案, ';') from (select * from 答卷 order by 序号)"); }
+};
+
+void showAnswerPage(QWidget *w, int page) { showPage(w, QStringLiteral("答题区高级选择夹"), page); }
+QString numberBox(QWidget *w, const QString &type) { return box(w, type)->text(); }
+
+// Every text a control of the window shows.
+QStringList shownTexts(QWidget *window)
+{
+    QStringList texts;
+    for (QTextEdit *e : window->findChildren<QTextEdit *>())
+        texts << e->toPlainText();
+    for (QLabel *l : window->findChildren<QLabel *>())
+        texts << l->text();
+    for (ListGrid *g : window->findChildren<ListGrid *>())
+        for (int r = 0; r < g->rowCount(); ++r)
+            for (int c = 0; c < g->model()->columnCount(); ++c)
+                texts << g->text(r, c);
+    return texts;
+}
+
+} // namespace
+
+class ExamPaperWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void aFullPaperFromSignInToGrading();
+    void drawCountsDecideThePaper();
+    void theTimeRunningOutHandsIn();
+    void aPaperLeftWithoutHandInResumes();
+    void aRefusedHandInKeepsEveryAnswer();
+};
+
+void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
+{
+    Program p;
+    p.configure({2, 2, 1, 1, 0});
+    ExamPaperWindow *w = p.signIn(QStringLiteral("A 01"));
+    QVERIFY(w);
+    QCOMPARE(p.main->windowTitle(), QStringLiteral("考试系统-考试"));
+    QCOMPARE(p.platform.lastMessage().text, QStringLiteral("本次试卷共 6 题:单选 2 题,多选 2 题,判断 1 题,问答 1 题"));
+    QCOMPARE(p.main->statusText(2), QString()); // no time limit
+
+    // Only the menu 试卷 is offered; Esc closes neither the paper nor the program.
+    QCOMPARE(p.menus(), QStringList({"考试-", "练习-", "题库-", "试卷+", "管理-"}));
+    QVERIFY(!p.main->navigationBar()->isEnabled());
+    QTest::keyClick(w, Qt::Key_Escape);
+    QTest::keyClick(p.main.get(), Qt::Key_Escape);
+    QVERIFY(w->isVisible() && p.main->isVisible());
+
+    // No standard answer or explanation is anywhere on the paper.
+    QVERIFY(!w->findChild<QWidget *>(QStringLiteral("标准答案超级编辑框")));
+    QVERIFY(!w->findChild<QWidget *>(QStringLiteral("解析超级编辑框")));
+    QVERIFY(!w->findChild<QWidget *>(QStringLiteral("错题高级表格")));
+    QStringList pages;
+    auto *questionTabs = control<QTabWidget>(w, QStringLiteral("题目区高级选择夹"));
+    for (int i = 0; i < questionTabs->count(); ++i)
+        pages << questionTabs->tabText(i);
+    QCOMPARE(pages, QStringList({"文字", "图片", "答题卡"}));
+    QStringList buttons;
+    for (QAction *a : control<QToolBar>(w, QStringLiteral("工具条1"))->actions())
+        buttons << a->text();
+    QCOMPARE(buttons, QStringList({"字体", "首题", "上题", "下题", "尾题", "保存"}));
+    for (QWidget *c : w->findChildren<QWidget *>()) {
+        if (c->objectName().isEmpty() || c->objectName().startsWith(QStringLiteral("qt_")))
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(c);
+        QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(), qPrintable(c->objectName()));
+    }
+
+    // 单选: 第 1 题 kept the moment it is ticked; 下题 and A on 第 2 题.
+    const std::vector<qint64> single = w->paper().part(0);
+    QCOMPARE(numberBox(w, "单选"), QStringLiteral("1"));
+    QVERIFY(question(w).startsWith(QStringLiteral("单选题%1").arg(single[0])));
+    click(w, "B单选框");
+    QCOMPARE(p.kept().section(u';', 0, 0), QStringLiteral("单选%1=B").arg(single[0]));
+    press(w, "下题");
+    QCOMPARE(numberBox(w, "单选"), QStringLiteral("2"));
+    click(w, "A单选框");
+    press(w, "下题"); // stays on the last
+    QCOMPARE(numberBox(w, "单选"), QStringLiteral("2"));
+    press(w, "首题");
+    QVERIFY(control<QAbstractButton>(w, "B单选框")->isChecked());
+    // 多选: A and C on 第 1 题 only; 问答: a typed answer, kept trimmed by 保存.
+    showAnswerPage(w, 1);
+    click(w, "C选择框");
+    click(w, "A选择框");
+    showAnswerPage(w, 3);
+    // Chinese text arrives from the input method as committed text.
+    control<QTextEdit>(w, "问答超级编辑框")->insertPlainText(QStringLiteral("  北京　"));
+    press(w, "保存");
+    for (int page = 0; page < 4; ++page) {
+        showAnswerPage(w, page);
+        for (const QString &text : shownTexts(w))
+            QVERIFY2(!text.contains(kSecretAnswer) && !text.contains(kSecretExplanation), qPrintable(text));
+    }
+    const QString overview = control<ListGrid>(w, "答题卡高级表格")->text(2, 3);
+    QCOMPARE(overview, QStringLiteral("2"));
+
+    // 交卷 names the unanswered questions; Cancel leaves the paper open.
+    p.platform.setNextAnswer(false);
+    p.menuAction("交卷")->trigger();
+    QCOMPARE(p.platform.lastMessage(), (Message{QStringLiteral("还有 2 题没有作答,确定交卷?"), QStringLiteral("注意")}));
+    QPointer<ExamPaperWindow> paper = w;
+    QVERIFY(paper && paper->isVisible());
+    p.platform.setNextAnswer(true);
+    p.menuAction("交卷")->trigger();
+    QVERIFY(!paper || paper->isHidden());
+    QCOMPARE(p.platform.lastMessage().text, QStringLiteral("交卷完毕,共 6 题,已答 4 题"));
+    QCOMPARE(p.menus(), QStringList({"考试+", "练习+", "题库+", "管理+"}));
+    QVERIFY(p.main->navigationBar()->isEnabled());
+    QCOMPARE(p.db.count("评分"), 6);
+    QCOMPARE(p.db.count("答卷"), 0);
+    QCOMPARE(p.db.text("select count(*) from 评分 where 考号='A01' and 场次='一' and 姓名='张三'"), QStringLiteral("6"));
+    QCOMPARE(p.db.text("select 考生答案 from 评分 where 题型='问答'"), QStringLiteral("北京"));
+    QCOMPARE(p.db.text("select 考生答案 from 评分 where 题型='判断'"), QString());
+
+    // The sign-in now refuses this 考号 and 场次; grading gives the total:
+    // 单选 第 2 题 (A) and 多选 第 1 题 (AC) are right, 2 points each.
+    for (const QString &number : {QStringLiteral("A01"), QStringLiteral("A0 1")}) {
+        QVERIFY(!p.signIn(number));
+        QCOMPARE(p.platform.lastMessage().text, QStringLiteral("该考生该场次已交卷,想重新作答请换场次"));
+    }
+    p.main->runMenuItem(QStringLiteral("评分"));
+    auto *grading = qobject_cast<GradingWindow *>(p.main->currentTaskWindow());
+    QVERIFY(grading);
+    control<DropDownBox>(grading, "考号组合框")->setEditText(QStringLiteral("A01"));
+    for (QAction *a : control<QToolBar>(grading, "工具条1")->actions())
+        if (a->text() == QStringLiteral("评分"))
+            a->trigger();
+    auto *grid = control<ListGrid>(grading, "高级表格1");
+    QCOMPARE(grid->rowCount(), 2);
+    QCOMPARE(grid->text(1, 6) + grid->text(1, 7) + grid->text(1, 8) + "=" + grid->text(1, 9),
+             QStringLiteral("A01一张三=4"));
+}
+
+void ExamPaperWindowTest::drawCountsDecideThePaper()
+{
+    const struct {
+        ExamConfig config;
+        std::array<int, 4> drawn; // all 0: refused
+        QString message;
+    } cases[] = {
+        {{0, 0, 0, 0, 30}, {0, 0, 0, 0}, "试卷没有抽到题目,考试没有开始。请在“配置”中设置抽题数,并检查题库。"},
+        {{-3, -1, 0, -9, 0}, {0, 0, 0, 0}, "试卷没有抽到题目,考试没有开始。请在“配置”中设置抽题数,并检查题库。"},
+        {{-2, 0, 5, 0, 0}, {0, 0, 2, 0}, "本次试卷共 2 题:单选 0 题,多选 0 题,判断 2 题,问答 0 题\n判断题库只有 2 题,少于配置的 5 题"},
+        {{6, 1, 0, 2, 0}, {6, 1, 0, 2}, "本次试卷共 9 题:单选 6 题,多选 1 题,判断 0 题,问答 2 题"},
+    };
+    int occasion = 0;
+    for (const auto &c : cases) {
+        Program p;
+        p.configure(c.config);
+        ExamPaperWindow *w = p.signIn(QStringLiteral("B02"), QString::number(++occasion));
+        QCOMPARE(p.platform.lastMessage().text, c.message);
+        if (c.drawn == std::array<int, 4>{}) {
+            QVERIFY(!w && !p.main->currentTaskWindow());
+            QCOMPARE(p.menus(), QStringList({"考试+", "练习+", "题库+", "管理+"}));
+            QCOMPARE(p.db.text("select count(*) from 答卷"), QStringLiteral("0"));
+            continue;
+        }
+        QVERIFY(w);
+        for (int bank = 0; bank < 4; ++bank) {
+            const std::vector<qint64> &part = w->paper().part(bank);
+            QCOMPARE(int(part.size()), c.drawn[size_t(bank)]);
+            QCOMPARE(std::set<qint64>(part.begin(), part.end()).size(), part.size());
+        }
+        // A bank of the paper without questions shows an empty page.
+        showAnswerPage(w, 1);
+        QCOMPARE(question(w).isEmpty(), c.drawn[1] == 0);
+    }
+    // Empty banks give no paper, whatever 配置 asks.
+    Program empty;
+    for (const QString &type : {"单选", "多选", "判断", "问答"})
+        empty.db.store().execute(QStringLiteral("delete from ") + type);
+    empty.configure({3, 3, 3, 3, 0});
+    QVERIFY(!empty.signIn());
+    QVERIFY(empty.platform.lastMessage().text.startsWith(QStringLiteral("试卷没有抽到题目")));
+}
+
+void ExamPaperWindowTest::theTimeRunningOutHandsIn()
+{
+    Program p;
+    p.configure({1, 0, 0, 0, 2});
+    p.platform.setClock(5000);
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    QCOMPARE(p.main->statusText(2), QStringLiteral("剩余时间 02:00"));
+    p.platform.advanceClock(1000);
+    w->tick();
+    QCOMPARE(p.main->statusText(2), QStringLiteral("剩余时间 01:59"));
+    p.platform.advanceClock(20000);
+    w->tick();
+    QCOMPARE(p.main->statusText(2), QStringLiteral("剩余时间 01:39"));
+    QCOMPARE(p.db.text("select 剩余秒数 from 答卷计时"), QStringLiteral("99"));
+    click(w, "D单选框");
+    const int shown = p.platform.messages.size();
+    p.platform.advanceClock(100000);
+    QPointer<ExamPaperWindow> paper = w;
+    w->tick();
+    // Handed in without a question, the answer given included.
+    QVERIFY(!paper || paper->isHidden());
+    QCOMPARE(p.platform.messages.size(), shown + 1);
+    QCOMPARE(p.platform.lastMessage().text, QStringLiteral("考试时间到:交卷完毕,共 1 题,已答 1 题"));
+    QCOMPARE(p.db.text("select 考生答案 from 评分"), QStringLiteral("D"));
+    QCOMPARE(p.main->statusText(2), QString());
+    QCOMPARE(p.menus(), QStringList({"考试+", "练习+", "题库+", "管理+"}));
+}
+
+void ExamPaperWindowTest::aPaperLeftWithoutHandInResumes()
+{
+    Program p;
+    p.configure({3, 1, 0, 0, 10});
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    const std::vector<qint64> single = w->paper().part(0);
+    const std::vector<qint64> multiple = w->paper().part(1);
+    press(w, "下题");
+    click(w, "C单选框");
+    p.platform.advanceClock(30000);
+    w->tick();
+    // The program ends without a hand-in (as at a power cut): nothing in 评分.
+    p.main.reset();
+    QCOMPARE(p.db.count("评分"), 0);
+
+    p.platform.clear();
+    p.platform.setClock(0); // a new run of the system
+    p.start();
+    w = p.signIn();
+    QVERIFY(w);
+    QCOMPARE(p.platform.lastMessage().text, QStringLiteral("继续未交的试卷:共 4 题,已答 1 题"));
+    QCOMPARE(w->paper().part(0), single);
+    QCOMPARE(w->paper().part(1), multiple);
+    QCOMPARE(p.main->statusText(2), QStringLiteral("剩余时间 09:30"));
+    press(w, "下题");
+    QVERIFY(control<QAbstractButton>(w, "C单选框")->isChecked());
+    QVERIFY(question(w).startsWith(QStringLiteral("单选题%1").arg(single[1])));
+    p.menuAction("收卷")->trigger();
+    QCOMPARE(p.platform.lastMessage().text, QStringLiteral("收卷:交卷完毕,共 4 题,已答 1 题"));
+    QCOMPARE(p.scored(), QStringLiteral("单选%1=;单选%2=C;单选%3=;多选%4=")
+                             .arg(single[0]).arg(single[1]).arg(single[2]).arg(multiple[0]));
+}
+
+void ExamPaperWindowTest::aRefusedHandInKeepsEveryAnswer()
+{
+    Program p;
+    p.configure({2, 0, 1, 0, 0});
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    const std::vector<qint64> single = w->paper().part(0);
+    click(w, "B单选框");
+    showAnswerPage(w, 2);
+    click(w, "错单选框");
+    // A drawn question deleted while the paper is open still gets its row.
+    p.db.store().execute(QStringLiteral("delete from 单选 where 题号=?"), {single[1]});
+    showAnswerPage(w, 0);
+    press(w, "下题");
+    QCOMPARE(question(w), QString());
+
+    // An answer the database does not keep is said so, and still handed in.
+    QVERIFY(refuseWrites(p.db.store(), "答卷", "update"));
+    showAnswerPage(w, 0);
+    press(w, "首题");
+    click(w, "C单选框");
+    QCOMPARE(p.platform.lastMessage(),
+             (Message{QStringLiteral("答案没有保存\n拒绝写入"), QStringLiteral("失败"), Message::Icon::Warning}));
+    QVERIFY(p.db.store().execute(QStringLiteral("drop trigger 拒绝_答卷_update")));
+
+    QVERIFY(refuseWrites(p.db.store(), "评分", "insert"));
+    p.menuAction("收卷")->trigger();
+    QCOMPARE(p.platform.lastMessage(), (Message{QStringLiteral("试卷没有交上,答案都还在,请再交卷\n拒绝写入"),
+                                                QStringLiteral("失败"), Message::Icon::Warning}));
+    QVERIFY(w->isVisible());
+    QCOMPARE(p.menus(), QStringList({"考试-", "练习-", "题库-", "试卷+", "管理-"}));
+    QCOMPARE(p.db.count("评分"), 0);
+    QCOMPARE(w->paper().answered(), 2);
+    QCOMPARE(p.db.text("select group_concat(考生答案) from 答卷 where 考生答案<>''"), QStringLiteral("B,×"));
+
+    QVERIFY(p.db.store().execute(QStringLiteral("drop trigger 拒绝_评分_insert")));
+    p.platform.setNextAnswer(true);
+    p.menuAction("交卷")->trigger();
+    QCOMPARE(p.platform.lastMessage().text, QStringLiteral("交卷完毕,共 3 题,已答 2 题"));
+    QCOMPARE(p.scored().split(u';').size(), 3);
+    QVERIFY(p.scored().contains(QStringLiteral("单选%1=C;单选%2=;").arg(single[0]).arg(single[1])));
+}
+
+QTEST_MAIN(ExamPaperWindowTest)
+#include "ExamPaperWindowTest.moc"

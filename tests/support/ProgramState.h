@@ -1,0 +1,22 @@
+#pragma once
+// What one run of the program holds, for window tests: the scripted
+// platform, the run's practice and exam state, a fixture database and the
+// context every window receives.
+#include "TestDatabase.h"
+
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
+#include "ui/AppContext.h"
+#include "ui/ScriptedPlatform.h"
+
+namespace kaoshi::test {
+
+struct ProgramState {
+    ScriptedPlatform platform;
+    PracticeSession practice;
+    ExamState exam;
+    TestDatabase db;
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+};
+
+} // namespace kaoshi::test
