@@ -1,5 +1,7 @@
 #pragma once
 // Process-wide state shared by the windows for the whole run of the program.
+#include "print/PrintRequest.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -28,6 +30,7 @@ struct SessionState {
     CharFormat charFormat;   // shared by both practice windows
     qint64 randomSeedOffset = 0; // running offset added to every clock seed
     Candidate candidate;     // the signed-in candidate
+    PrintSession print;      // the last list handed to the print window, and that window
 };
 
 } // namespace kaoshi

@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/SessionState.h"
 #include "data/DataStore.h"
+#include "print/PrintHandOver.h"
 #include "ui/AppContext.h"
 #include "ui/Chinese.h"
 #include "ui/QtPlatform.h"
@@ -21,5 +22,7 @@ int main(int argc, char *argv[])
 
     kaoshi::MainWindow window(context);
     window.show();
-    return app.exec();
+    const int result = app.exec();
+    kaoshi::closePrintWindow(context);
+    return result;
 }
