@@ -136,8 +136,8 @@ void FreePrintWindow::buildControls()
     auto *chooseFont = button(this, QStringLiteral("按钮3"), QStringLiteral(">>"), {307, 58, 22, 22});
     chooseFont->setAccessibleName(QStringLiteral("选择标题字体"));
 
-    auto *paperLabel = label(this, QStringLiteral("标签2"), QStringLiteral("打印纸型"), {339, 58, 51, 22});
-    m_paper = placed(new QComboBox(this), QStringLiteral("纸型组合框"), QStringLiteral("打印纸型"), {390, 58, 57, 22});
+    auto *paperLabel = label(this, QStringLiteral("标签2"), QStringLiteral("打印纸型"), {334, 58, 50, 22});
+    m_paper = placed(new QComboBox(this), QStringLiteral("纸型组合框"), QStringLiteral("打印纸型"), {384, 58, 64, 22});
     m_paper->addItems(kPapers);
     for (int i = 0; i < kPapers.size(); ++i)
         m_paper->setItemData(i, i + 1); // the paper code
@@ -410,12 +410,14 @@ void FreePrintWindow::exportWorkbook()
     for (const ColumnEntry &entry : tickedColumns(columnList()))
         columns << entry.column;
 
-    const QString folder = QDir::temp().filePath(QStringLiteral("考试系统导出"));
+    // Qt gives no temporary folder when the one the environment names does not exist.
+    const QString temp = QDir::tempPath();
+    const QString folder = QDir(temp).filePath(QStringLiteral("考试系统导出"));
     const QString path = newWorkbookPath(folder, windowTitle(), m_context.platform.clock.now());
     QString error;
-    bool written = QDir().mkpath(folder);
+    bool written = !temp.isEmpty() && QDir().mkpath(folder);
     if (!written)
-        error = QStringLiteral("无法建立文件夹") + QDir::toNativeSeparators(folder);
+        error = QStringLiteral("无法建立文件夹") + QDir::toNativeSeparators(temp.isEmpty() ? QStringLiteral("考试系统导出") : folder);
     else
         written = writeWorkbook(path, PrintTable::of(m_context.session.print.request), columns, &error);
     if (!written) {

@@ -8,6 +8,7 @@
 #include "practice/PictureBox.h"
 #include "practice/RandomPracticeWindow.h"
 #include "practice/SequentialPracticeWindow.h"
+#include "print/PrintHandOver.h"
 #include "ui/ListGrid.h"
 #include "ui/ScriptedPlatform.h"
 
@@ -43,6 +44,8 @@ struct Program {
     TestDatabase db;
     AppContext context{db.programDir(), db.store(), platform.platform(), session};
     std::unique_ptr<MainWindow> main;
+    // "错题" opens the print window, which must not outlive this run.
+    ~Program() { closePrintWindow(context); }
 
     // Every bank gets questions 1 … count unless it is filled already.
     void fillBanks(int count = 3)
