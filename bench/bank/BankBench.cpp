@@ -16,6 +16,9 @@
 #include <QLineEdit>
 #include <cstdio>
 
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
+
 using namespace kaoshi;
 using namespace kaoshi::test;
 
@@ -26,22 +29,24 @@ const QString kSingle = QStringLiteral("单选");
 void fillBank(TestDatabase &db, const QList<RealQuestion> &real, int count, int picturesEvery = 0)
 {
     DataStore::Transaction unit(db.store());
-    RecordCursor bank = db.store().openCursor(kSingle, CursorKind::Table);
+    std::vector<QuestionValues> values;
+    values.reserve(size_t(count));
     for (int n = 1; n <= count; ++n) {
         const RealQuestion &q = real[(n - 1) % real.size()];
-        insertQuestion(bank, n, {q.text, q.answer, QString(), 1, q.chapter});
+        values.push_back({q.text, q.answer, QString(), 1, q.chapter});
         if (picturesEvery > 0 && n % picturesEvery == 0)
             db.addPicture(kSingle, n, QStringLiteral("图"), QStringLiteral("\\image\\%1.png").arg(n));
     }
-    bank.close();
+    bank::insertQuestions(db.store(), kSingle, 1, values);
     unit.commit();
 }
 
 struct Program {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase &db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
     MainWindow main{context};
     BankWindow *bank = nullptr;
 
@@ -101,12 +106,30 @@ void benchDeleteFirst(const QList<RealQuestion> &real)
     fillBank(db, real, 10000, 10);
     QElapsedTimer timer;
     timer.start();
-    deleteQuestion(db.store(), kSingle, 1);
+    deleteQuestion(db.store(), kSingle, db.store().query("select rowid from 单选 where 题号=1").value(1).toInteger());
     const qint64 ms = timer.elapsed();
     std::printf("deleting question 1 of 10000 with 1000 picture rows, renumbering: %lld ms; max 题号 %s, "
                 "pictures of question 9999: %s\n",
                 ms, qPrintable(db.text("select max(题号) from 单选")),
                 qPrintable(db.text("select count(*) from 图片 where 题号=9999")));
+}
+
+void benchSaveAmongBlankRows(const QList<RealQuestion> &real)
+{
+    TestDatabase db;
+    fillBank(db, real, 1000);
+    Program program(db);
+    ListGrid *grid = program.bank->grid();
+    grid->setRowCount(1);
+    grid->setEditable(true);
+    grid->setRowCount(1000001);
+    grid->setText(500000, 1, real[0].text);
+    grid->setText(500000, 2, real[0].answer);
+    QElapsedTimer timer;
+    timer.start();
+    program.bank->saveNewRows();
+    std::printf("保存 with 1000000 blank rows and one typed row: %lld ms; rows left %d, stored as 题号 %s\n",
+                timer.elapsed(), grid->rowCount() - 1, qPrintable(grid->text(1, 0)));
 }
 
 } // namespace
@@ -123,5 +146,6 @@ int main(int argc, char *argv[])
     benchListing(real);
     benchSaveTypedRows(real);
     benchDeleteFirst(real);
+    benchSaveAmongBlankRows(real);
     return 0;
 }

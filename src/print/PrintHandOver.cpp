@@ -22,12 +22,12 @@ PrintRequest listPrintRequest(const ListGrid &grid, const QString &title, const 
 
 FreePrintWindow *printWindow(AppContext &context)
 {
-    return qobject_cast<FreePrintWindow *>(context.session.print.window.data());
+    return qobject_cast<FreePrintWindow *>(context.print.window.data());
 }
 
 void openPrintWindow(AppContext &context, const PrintRequest &request)
 {
-    context.session.print.request = request;
+    context.print.request = request;
     if (FreePrintWindow *open = printWindow(context)) {
         if (open->isVisible()) { // not while its preview is showing
             open->raise();
@@ -36,7 +36,7 @@ void openPrintWindow(AppContext &context, const PrintRequest &request)
         return;
     }
     auto *window = new FreePrintWindow(context);
-    context.session.print.window = window;
+    context.print.window = window;
     if (QScreen *screen = QGuiApplication::primaryScreen())
         window->move(screen->availableGeometry().center() - window->rect().center());
     window->show();

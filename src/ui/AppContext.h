@@ -1,9 +1,11 @@
 #pragma once
 // What every window receives: the program directory, the shared DataStore,
-// the platform seams, the process-wide session state and the hosting shell.
-#include "app/SessionState.h"
+// the platform seams, the hosting shell, and the state that the practice
+// windows and the examination keep for the whole run.
 #include "data/DataStore.h"
 #include "data/Schema.h"
+#include "print/PrintRequest.h"
+#include "ui/DatabaseStatus.h"
 #include "ui/Platform.h"
 
 #include <QDir>
@@ -11,17 +13,34 @@
 namespace kaoshi {
 
 class Shell;
+struct PracticeSession;
+struct ExamState;
 
 struct AppContext {
     QString programDir;
     DataStore &store;
     Platform platform;
-    SessionState &session;
+    PracticeSession &practice;
+    ExamState &exam;
     Shell *shell = nullptr;
 
     QString databasePath() const { return QDir(programDir).filePath(kDatabaseFileName); }
-    // Every task window reconnects when it is created.
-    bool reopenStore() { return store.open(databasePath()); }
+    // The problem with the database told last, so that it is told once.
+    QString toldProblem;
+    // The last list handed to the print window, and that window while it is open.
+    PrintSession print;
+
+    // Every task window reconnects when it is created. A file that cannot be
+    // used, or only read, is reported the first time it is found so.
+    bool reopenStore()
+    {
+        const bool opened = store.open(databasePath());
+        const Message problem = databaseProblem(store);
+        if (!problem.text.isEmpty() && problem.text != toldProblem)
+            messages().notify(problem);
+        toldProblem = problem.text;
+        return opened;
+    }
     MessageBoxes &messages() { return platform.messages; }
 };
 

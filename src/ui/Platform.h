@@ -38,7 +38,7 @@ public:
     {
         return confirm({text, QStringLiteral("注意"), icon});
     }
-    // What was not done, and the reason, under the caption "失败".
+    // A change that did not happen: what was not done, and the engine's reason.
     void failure(const QString &what, const QString &reason)
     {
         notify({reason.isEmpty() ? what : what + QStringLiteral("\n") + reason, QStringLiteral("失败"),

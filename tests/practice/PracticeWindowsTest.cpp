@@ -28,6 +28,9 @@
 #include <QToolBar>
 #include <memory>
 
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
+
 using namespace kaoshi;
 using kaoshi::test::QuestionRow;
 using kaoshi::test::TestDatabase;
@@ -40,9 +43,10 @@ const QString kRandom = QStringLiteral("随机练习");
 // One program run: fixture database, scripted platform and the main window.
 struct Program {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
     std::unique_ptr<MainWindow> main;
     // "错题" opens the print window, which must not outlive this run.
     ~Program() { closePrintWindow(context); }
@@ -170,6 +174,7 @@ private slots:
     void savingWritesTheQuestionShown();
     void numberBoxTakesDigitsOnly();
     void redoClearsTheCurrentBankOnlyOnOk();
+    void refusedSaveAndRedoSaySoAndStay();
     void eachPageKeepsItsPosition();
     void anEmptyBankClosesTheWindow_data() { bothWindows_data(); }
     void anEmptyBankClosesTheWindow();
@@ -208,7 +213,7 @@ void PracticeWindowsTest::opensOnTheLowestQuestionOfTheFirstBank()
         QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("3"));
         QCOMPARE(question(w), QStringLiteral("单选第3题"));
     }
-    QCOMPARE(p.session.charFormat.size, 20);
+    QCOMPARE(p.practice.charFormat.size, 20);
     QCOMPARE(control<QTextEdit>(w, QStringLiteral("解析超级编辑框"))->font().pointSize(), 20);
 }
 
@@ -388,6 +393,32 @@ void PracticeWindowsTest::redoClearsTheCurrentBankOnlyOnOk()
     QCOMPARE(p.db.text(answered.arg(QStringLiteral("多选"))), QStringLiteral("3"));
 }
 
+void PracticeWindowsTest::refusedSaveAndRedoSaySoAndStay()
+{
+    Program p;
+    p.fillBanks(5);
+    p.db.store().execute(QStringLiteral("update 单选 set 练习答案='C' where 题号=1"));
+    PracticeWindow *w = p.open(kSequential);
+    p.db.refuse(QStringLiteral("单选"), QStringLiteral("update"));
+    click(w, QStringLiteral("A单选框"));
+    p.platform.clear();
+    press(w, QStringLiteral("保存"));
+    QCOMPARE(p.platform.messages,
+             (QList<Message>{{QStringLiteral("答案没有保存\n拒绝写入"), QStringLiteral("失败"), Message::Icon::Warning}}));
+    // The question and the answer given stay on screen.
+    QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("1"));
+    QCOMPARE(question(w), QStringLiteral("单选题1"));
+    QCOMPARE(checkedLetters(w, QStringLiteral("单选框")), QStringList{QStringLiteral("A")});
+    QCOMPARE(p.stored(QStringLiteral("单选"), 1), QStringLiteral("C"));
+
+    p.platform.clear();
+    p.platform.setNextAnswer(true);
+    press(w, QStringLiteral("重做"));
+    QCOMPARE(p.platform.lastMessage(), (Message{QStringLiteral("没有清空单选的练习答案\n拒绝写入"), QStringLiteral("失败"),
+                                                Message::Icon::Warning}));
+    QCOMPARE(p.stored(QStringLiteral("单选"), 1), QStringLiteral("C"));
+}
+
 void PracticeWindowsTest::eachPageKeepsItsPosition()
 {
     Program p;
@@ -396,7 +427,6 @@ void PracticeWindowsTest::eachPageKeepsItsPosition()
     press(w, QStringLiteral("下题"));
     press(w, QStringLiteral("下题"));
     showPage(w, QStringLiteral("答题区高级选择夹"), 1);
-    QCOMPARE(p.session.currentType, QStringLiteral("多选"));
     QCOMPARE(box(w, QStringLiteral("多选"))->text(), QStringLiteral("1"));
     QCOMPARE(question(w), QStringLiteral("多选题1"));
     press(w, QStringLiteral("下题"));
@@ -648,7 +678,7 @@ void PracticeWindowsTest::fontChangesTheFourTextFields()
     }
     // Cancel keeps the format; the next opening keeps all but the size.
     press(w, QStringLiteral("字体"));
-    QCOMPARE(p.session.charFormat.effects, CharFormat::Bold | CharFormat::StrikeOut);
+    QCOMPARE(p.practice.charFormat.effects, CharFormat::Bold | CharFormat::StrikeOut);
     QCOMPARE(p.platform.fontDialogs, 2);
     PracticeWindow *random = p.open(kRandom);
     auto *edit = control<QTextEdit>(random, QStringLiteral("题目超级编辑框"));
@@ -695,7 +725,7 @@ void PracticeWindowsTest::chaptersAndTheChapterWindow()
     QCOMPARE(bar->itemCaption(group, 1), QStringLiteral("第二章"));
 
     bar->clickItem(group, 1);
-    QCOMPARE(p.session.chosenChapter, QStringLiteral("第二章"));
+    QCOMPARE(qobject_cast<ChapterPracticeWindow *>(p.main->chapterWindow())->chapter(), QStringLiteral("第二章"));
     QVERIFY(!guard || guard->isHidden());
     auto *chapter = qobject_cast<ChapterPracticeWindow *>(p.main->chapterWindow());
     QVERIFY(chapter);

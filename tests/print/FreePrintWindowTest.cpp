@@ -376,7 +376,7 @@ void FreePrintWindowTest::aSecondHandOverChangesOnlyTheRequest()
     auto *practice = qobject_cast<PracticeWindow *>(p.main.currentTaskWindow());
     QVERIFY(practice);
     QCOMPARE(printWindow(p.context), w);
-    QTRY_VERIFY(!p.context.session.print.request.source); // the closed list is gone
+    QTRY_VERIFY(!p.context.print.request.source); // the closed list is gone
     click(w, QStringLiteral("打印按钮"));
     QVERIFY(p.platform.lastMessage().text.contains(QStringLiteral("列表已经关闭")));
     QVERIFY(w->isVisible());
@@ -387,7 +387,7 @@ void FreePrintWindowTest::aSecondHandOverChangesOnlyTheRequest()
     QCOMPARE(printWindow(p.context), w);
     QCOMPARE(w->windowTitle(), QStringLiteral("单选题库导出"));
     QCOMPARE(offered(w), kBankColumns);
-    QCOMPARE(p.context.session.print.request.settingsFile, QStringLiteral("错题.ini"));
+    QCOMPARE(p.context.print.request.settingsFile, QStringLiteral("错题.ini"));
     click(w, QStringLiteral("复原按钮")); // now offers the wrong list's columns
     QCOMPARE(offered(w).size(), columnGrid(w)->rowCount() - 1);
     QVERIFY(offered(w) != kBankColumns);
