@@ -49,9 +49,8 @@ ReportLayout::ReportLayout(const ReportDocument &document, const PageGeometry &p
     const double printableHeight = qMax(1.0, page.printableHeight());
     const int ticked = document.columnCount() - (o.serialColumn ? 1 : 0);
 
-    // Many columns are scaled to the paper width; a table wider than the
-    // paper is always shrunk to it, so that no column is cut off.
-    if (ReportDocument::kColumnWidth * ticked > kFitWidth || width > printableWidth)
+    // A table wider than the paper is shrunk to it, so that no column is cut off.
+    if (width > printableWidth)
         m_scale = printableWidth / width;
     if (o.rowsPerPage > 0) {
         // The rows asked for fit on the page, shrunk when they must be.
@@ -62,6 +61,8 @@ ReportLayout::ReportLayout(const ReportDocument &document, const PageGeometry &p
         const double room = printableHeight / m_scale - headHeight();
         m_rowsPerPage = qMax(1, int(std::floor(room / ReportDocument::kRowHeight)));
     }
+    // Many columns are spread over the paper width; text and rows keep their size.
+    m_columnScale = ReportDocument::kColumnWidth * ticked > kFitWidth ? printableWidth / width : m_scale;
 }
 
 int ReportLayout::pageCount() const
@@ -85,9 +86,9 @@ ReportPage ReportLayout::page(int index) const
     ReportPage page;
 
     // Column edges, after the spacer column.
-    QList<double> edges{m_page.margins.left() + ReportDocument::kSpacerWidth * s};
+    QList<double> edges{m_page.margins.left() + ReportDocument::kSpacerWidth * m_columnScale};
     for (int c = 0; c < doc.columnCount(); ++c)
-        edges << edges.last() + doc.columnWidth(c) * s;
+        edges << edges.last() + doc.columnWidth(c) * m_columnScale;
     const double left = edges.first();
     const double right = edges.last();
     const double rowHeight = ReportDocument::kRowHeight * s;

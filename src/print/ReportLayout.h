@@ -46,10 +46,15 @@ struct ReportPage {
 class ReportLayout
 {
 public:
+    // The layout reads the document, which must outlive it.
     ReportLayout(const ReportDocument &document, const PageGeometry &page);
+    ReportLayout(ReportDocument &&, const PageGeometry &) = delete;
 
     // Factor applied to every length and font size of the table.
     double scale() const { return m_scale; }
+    // Factor applied to the column widths: the scale, or more when a table of
+    // many columns is spread to the paper width.
+    double columnScale() const { return m_columnScale; }
     int rowsPerPage() const { return m_rowsPerPage; }
     // At least 1: a report without body rows still prints its header.
     int pageCount() const;
@@ -58,8 +63,9 @@ public:
     int rowCount(int page) const;
     ReportPage page(int index) const;
 
-    // Table width above which the table is scaled to the paper width: what
-    // the blank report's A4 portrait page with 23 mm margins holds.
+    // Width of the ticked columns above which the columns are spread to the
+    // paper width: what the blank report's A4 portrait page with 23 mm
+    // margins holds.
     static constexpr int kFitWidth = 1640;
     // Rows above the first body row, column titles included.
     static int headHeight();
@@ -68,6 +74,7 @@ private:
     const ReportDocument &m_document;
     PageGeometry m_page;
     double m_scale = 1;
+    double m_columnScale = 1;
     int m_rowsPerPage = 1;
 };
 

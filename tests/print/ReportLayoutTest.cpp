@@ -148,16 +148,27 @@ TEST(ReportLayout, withoutARowCountThePageHeightDecides)
 TEST(ReportLayout, wideTablesAndLongPagesAreScaledToThePaper)
 {
     ReportOptions o;
-    const ReportLayout seven(report(3, 7, o), reportPage(o));
-    EXPECT_DOUBLE_EQ(seven.scale(), 2720.0 / (1 + 7 * 280));
+    // Seven columns are spread over the paper width; text and rows keep their size.
+    const ReportDocument sevenColumns = report(3, 7, o);
+    const ReportLayout seven(sevenColumns, reportPage(o));
+    EXPECT_DOUBLE_EQ(seven.scale(), 1.0);
+    EXPECT_DOUBLE_EQ(seven.columnScale(), 2720.0 / (1 + 7 * 280));
+    EXPECT_EQ(seven.rowsPerPage(), (1900 - 308) / 80);
+    double right = 0;
+    for (const QLineF &line : seven.page(0).lines)
+        right = qMax(right, qMax(line.x1(), line.x2()));
+    EXPECT_DOUBLE_EQ(right, 2970 - 100);
+    const ReportDocument fiveColumns = report(3, 5, o);
+    EXPECT_DOUBLE_EQ(ReportLayout(fiveColumns, reportPage(o)).columnScale(), 1.0);
 
     o.paperCode = 3; // A5 portrait: 123 mm between the margins
     o.landscape = false;
     const ReportDocument five = report(3, 5, o);
     const ReportLayout shrunk(five, reportPage(o));
     EXPECT_DOUBLE_EQ(shrunk.scale(), 1230.0 / (1 + 5 * 280));
+    EXPECT_DOUBLE_EQ(shrunk.columnScale(), shrunk.scale());
     const ReportPage page = shrunk.page(0);
-    double right = 0;
+    right = 0;
     for (const QLineF &line : page.lines)
         right = qMax(right, qMax(line.x1(), line.x2()));
     EXPECT_LE(right, 1480 - 100 + 1e-6);
