@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -55,6 +56,8 @@ public:
     }
 
 private:
+    // A text that does not fit its cell is wrapped when the lines fit its
+    // height, else shown on one line ending in "…".
     void drawText(const ReportText &text, bool wrap)
     {
         if (text.text.isEmpty())
@@ -63,10 +66,24 @@ private:
         font.setPixelSize(qMax(1, qRound(text.fontSize * m_scale)));
         font.setBold(text.bold);
         m_painter.setFont(font);
-        const QRectF rect(text.rect.topLeft() * m_scale, text.rect.size() * m_scale);
+        // Cell texts keep 0.8 mm from the lines.
+        const double pad = wrap ? 8 * m_scale : 0;
+        const QRectF rect = QRectF(text.rect.topLeft() * m_scale, text.rect.size() * m_scale).adjusted(pad, 0, -pad, 0);
+        const QFontMetricsF metrics(font, m_painter.device());
+        const int align = int(text.alignment);
+        QString shown = text.text;
+        int flags = align;
+        if (metrics.horizontalAdvance(shown) > rect.width()) {
+            const QRectF wrapped = metrics.boundingRect(rect, align | Qt::TextWordWrap | Qt::TextWrapAnywhere, shown);
+            if (wrap && wrapped.height() <= rect.height())
+                flags |= Qt::TextWordWrap | Qt::TextWrapAnywhere;
+            else
+                shown = metrics.elidedText(QString(shown).replace(QLatin1Char('\n'), QLatin1Char(' ')), Qt::ElideRight,
+                                           rect.width());
+        }
         m_painter.save();
         m_painter.setClipRect(rect);
-        m_painter.drawText(rect, int(text.alignment) | (wrap ? Qt::TextWordWrap : 0), text.text);
+        m_painter.drawText(rect, flags, shown);
         m_painter.restore();
     }
 
