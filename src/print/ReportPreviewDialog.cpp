@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPrinter>
 #include <QToolBar>
 
@@ -18,6 +20,12 @@ ReportPreviewDialog::ReportPreviewDialog(AppContext &context, ReportDocument doc
     nameControl(this, QStringLiteral("打印预览"));
     setWindowTitle(QStringLiteral("打印预览"));
     setUpPrinter(*printer(), m_document.options());
+    // Big enough to read a page.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        resize(area.width() * 3 / 4, area.height() * 4 / 5);
+        move(area.center() - rect().center());
+    }
     connect(this, &QPrintPreviewDialog::paintRequested, this, &ReportPreviewDialog::paint);
 
     // Besides printing (where the print dialog may also print to a file), the
