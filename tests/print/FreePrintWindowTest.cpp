@@ -167,6 +167,11 @@ void FreePrintWindowTest::opensFromTheBankListWithTheDefaults()
             if (a != b && a->isVisible() && b->isVisible())
                 QVERIFY2(!a->geometry().intersects(b->geometry()),
                          qPrintable(a->objectName() + QStringLiteral(" / ") + b->objectName()));
+
+    // Esc closes the window and stores nothing.
+    QTest::keyClick(control<QLineEdit>(w, QStringLiteral("标题编辑框")), Qt::Key_Escape);
+    QTRY_VERIFY(!printWindow(p.context));
+    QVERIFY(p.settingsText().isEmpty());
 }
 
 void FreePrintWindowTest::columnChoiceIsStoredAndOfferedAgain()
@@ -314,6 +319,12 @@ void FreePrintWindowTest::saveKeepsEverySettingOrReportsTheFailure()
     QVERIFY(p.platform.lastMessage().text.startsWith(QStringLiteral("打印设置没有保存到")));
     QVERIFY(w->isVisible());
     QCOMPARE(printWindow(p.context), w);
+    // The preview is still shown after saying so.
+    p.platform.clear();
+    click(w, QStringLiteral("打印按钮"));
+    QCOMPARE(p.platform.messages.size(), 1);
+    QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
+    QVERIFY(w->previewDialog());
 }
 
 void FreePrintWindowTest::exportWritesAWorkbookAndOpensIt()
