@@ -10,6 +10,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <optional>
 
 namespace kaoshi {
 
@@ -62,14 +63,22 @@ private:
     {
         if (text.text.isEmpty())
             return;
-        QFont font(text.fontName);
-        font.setPixelSize(qMax(1, qRound(text.fontSize * m_scale)));
-        font.setBold(text.bold);
-        m_painter.setFont(font);
+        const int pixels = qMax(1, qRound(text.fontSize * m_scale));
+        // Cells share a few fonts: made once, not for every cell.
+        if (!m_metrics || text.fontName != m_fontName || pixels != m_pixels || text.bold != m_bold) {
+            m_fontName = text.fontName;
+            m_pixels = pixels;
+            m_bold = text.bold;
+            m_font = QFont(m_fontName);
+            m_font.setPixelSize(pixels);
+            m_font.setBold(m_bold);
+            m_metrics.emplace(m_font, m_painter.device());
+        }
+        m_painter.setFont(m_font);
         // Cell texts keep 0.8 mm from the lines.
         const double pad = wrap ? 8 * m_scale : 0;
         const QRectF rect = QRectF(text.rect.topLeft() * m_scale, text.rect.size() * m_scale).adjusted(pad, 0, -pad, 0);
-        const QFontMetricsF metrics(font, m_painter.device());
+        const QFontMetricsF &metrics = *m_metrics;
         const int align = int(text.alignment);
         QString shown = text.text;
         int flags = align;
@@ -89,6 +98,11 @@ private:
 
     QPainter &m_painter;
     double m_scale;
+    QString m_fontName;
+    int m_pixels = 0;
+    bool m_bold = false;
+    QFont m_font;
+    std::optional<QFontMetricsF> m_metrics;
 };
 
 } // namespace
