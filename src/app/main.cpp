@@ -3,6 +3,7 @@
 #include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 #include "data/DataStore.h"
+#include "print/PrintHandOver.h"
 #include "ui/AppContext.h"
 #include "ui/Chinese.h"
 #include "ui/QtPlatform.h"
@@ -23,5 +24,7 @@ int main(int argc, char *argv[])
 
     kaoshi::MainWindow window(context);
     window.show();
-    return app.exec();
+    const int result = app.exec();
+    kaoshi::closePrintWindow(context);
+    return result;
 }

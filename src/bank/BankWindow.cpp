@@ -6,6 +6,7 @@
 #include "data/KeyedRows.h"
 #include "data/Schema.h"
 #include "data/TextRules.h"
+#include "print/PrintHandOver.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/ListGrid.h"
@@ -170,9 +171,7 @@ void BankWindow::saveNewRows()
 
 void BankWindow::exportList()
 {
-    // Hand-over to the print window: it takes this grid with the title
-    // m_type + "题库导出" and the settings file "题库.ini". The print window
-    // is not part of this build yet, so the button does nothing for now.
+    openPrintWindow(m_context, listPrintRequest(*m_grid, m_type + QStringLiteral("题库导出"), QStringLiteral("题库.ini")));
 }
 
 void BankWindow::clearBank()

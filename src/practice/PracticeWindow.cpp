@@ -3,6 +3,7 @@
 #include "data/Schema.h"
 #include "data/TextRules.h"
 #include "practice/PictureBox.h"
+#include "print/PrintHandOver.h"
 #include "practice/QuestionLayout.h"
 #include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
@@ -267,9 +268,8 @@ void PracticeWindow::exportWrongList()
 
 void PracticeWindow::handOverWrongList()
 {
-    // The print window takes the list from here: source grid 错题高级表格,
-    // title currentType + "错题导出", settings file "错题.ini". Until the
-    // print window exists, the button shows the refreshed list only.
+    openPrintWindow(m_context, listPrintRequest(*m_view.wrongGrid, m_state.currentType + QStringLiteral("错题导出"),
+                                                QStringLiteral("错题.ini")));
 }
 
 void PracticeWindow::runToolbarButton(const QString &caption)

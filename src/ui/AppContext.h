@@ -4,6 +4,7 @@
 // windows and the examination keep for the whole run.
 #include "data/DataStore.h"
 #include "data/Schema.h"
+#include "print/PrintRequest.h"
 #include "ui/DatabaseStatus.h"
 #include "ui/Platform.h"
 
@@ -26,6 +27,8 @@ struct AppContext {
     QString databasePath() const { return QDir(programDir).filePath(kDatabaseFileName); }
     // The problem with the database told last, so that it is told once.
     QString toldProblem;
+    // The last list handed to the print window, and that window while it is open.
+    PrintSession print;
 
     // Every task window reconnects when it is created. A file that cannot be
     // used, or only read, is reported the first time it is found so.

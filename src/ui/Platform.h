@@ -53,6 +53,8 @@ public:
     // filter: description and pattern pairs separated by "|", as
     // "图片文件(*.jpg)|*.jpg|位图(*.bmp)|*.bmp". "" when the user cancels.
     virtual QString openFileName(const QString &title, const QString &filter) = 0;
+    // The file to write, proposed as `suggested`; "" when the user cancels.
+    virtual QString saveFileName(const QString &title, const QString &filter, const QString &suggested) = 0;
 };
 
 struct FontChoice {

@@ -133,6 +133,11 @@ QString QtPlatform::openFileName(const QString &title, const QString &filter)
     return QFileDialog::getOpenFileName(nullptr, title, QString(), qtFileFilter(filter));
 }
 
+QString QtPlatform::saveFileName(const QString &title, const QString &filter, const QString &suggested)
+{
+    return QFileDialog::getSaveFileName(nullptr, title, suggested, qtFileFilter(filter));
+}
+
 std::optional<FontChoice> QtPlatform::chooseFont(const FontChoice &initial)
 {
     FontAndColourDialog dialog(initial);

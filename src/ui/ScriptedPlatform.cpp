@@ -18,6 +18,11 @@ QString ScriptedPlatform::openFileName(const QString &title, const QString &)
     return m_fileNames.isEmpty() ? QString() : m_fileNames.dequeue();
 }
 
+QString ScriptedPlatform::saveFileName(const QString &title, const QString &filter, const QString &)
+{
+    return openFileName(title, filter);
+}
+
 std::optional<FontChoice> ScriptedPlatform::chooseFont(const FontChoice &)
 {
     ++fontDialogs;

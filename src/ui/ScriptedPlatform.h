@@ -51,6 +51,8 @@ public:
     void notify(const Message &message) override;
     bool confirm(const Message &message) override;
     QString openFileName(const QString &title, const QString &filter) override;
+    // Answers from the same script as openFileName.
+    QString saveFileName(const QString &title, const QString &filter, const QString &suggested) override;
     std::optional<FontChoice> chooseFont(const FontChoice &initial) override;
     bool openWithDesktop(const QString &path) override;
     qint64 millisecondsSinceStart() override { return m_milliseconds; }

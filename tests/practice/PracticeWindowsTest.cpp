@@ -10,6 +10,7 @@
 #include "practice/PictureBox.h"
 #include "practice/RandomPracticeWindow.h"
 #include "practice/SequentialPracticeWindow.h"
+#include "print/PrintHandOver.h"
 #include "ui/ListGrid.h"
 #include "ui/ScriptedPlatform.h"
 
@@ -45,6 +46,8 @@ const QString kRandom = QStringLiteral("随机练习");
 // One program run: fixture database, scripted platform and the main window.
 struct Program : ProgramState {
     std::unique_ptr<MainWindow> main;
+    // "错题" opens the print window, which must not outlive this run.
+    ~Program() { closePrintWindow(context); }
 
     // Every bank gets questions 1 … count unless it is filled already.
     void fillBanks(int count = 3)

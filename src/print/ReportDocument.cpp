@@ -1,0 +1,85 @@
+#include "print/ReportDocument.h"
+
+#include "data/TextRules.h"
+
+namespace kaoshi {
+
+namespace {
+
+constexpr int kDefaultTitlePoints = 22;
+
+// A size text in 0.1 mm: the number truncated, scaled; 0 when it is no positive number.
+int sizeFromText(const QString &text, int scale)
+{
+    const int size = int(textToNumber(text) * scale);
+    return size > 0 ? size : 0;
+}
+
+} // namespace
+
+ReportOptions reportOptions(const PrintSettings &settings)
+{
+    ReportOptions o;
+    o.title = trimSpaces(settings.title);
+    const QString font = settings.titleFont;
+    if (!font.isEmpty()) {
+        const int comma = font.indexOf(QLatin1Char(','));
+        o.titleFontName = comma < 0 ? font : font.left(comma);
+        const int size = comma < 0 ? 0 : sizeFromText(font.mid(comma + 1), 5);
+        o.titleFontSize = size > 0 ? size : kDefaultTitlePoints * 5;
+    }
+    if (const int body = sizeFromText(settings.bodyFontSize, 1); body > 0)
+        o.bodyFontSize = body;
+    o.serialColumn = settings.serialColumn;
+    o.lineStyle = settings.lineStyle >= 1 && settings.lineStyle <= 4 ? settings.lineStyle : 1;
+    o.rowsPerPage = qMax(0, int(textToNumber(settings.rowsPerPage)));
+    o.paperCode = settings.paper + 1;
+    o.landscape = settings.orientation == 1;
+    return o;
+}
+
+ReportDocument ReportDocument::build(const PrintTable &table, const ColumnList &ticked, const ReportOptions &options)
+{
+    ReportDocument doc;
+    doc.m_options = options;
+    if (options.serialColumn) {
+        doc.m_titles << QStringLiteral("序号");
+        doc.m_widths << kSerialWidth;
+    }
+    for (const ColumnEntry &entry : ticked) {
+        doc.m_titles << entry.title;
+        doc.m_widths << kColumnWidth;
+    }
+    const int rows = table.rowCount();
+    doc.m_rows.reserve(size_t(qMax(0, rows - 1)));
+    for (int row = 1; row < rows; ++row) {
+        QStringList cells;
+        cells.reserve(ticked.size());
+        for (const ColumnEntry &entry : ticked)
+            cells << table.text(row, entry.column);
+        doc.m_rows.push_back(std::move(cells));
+    }
+    return doc;
+}
+
+int ReportDocument::tableWidth() const
+{
+    int width = kSpacerWidth;
+    for (int w : m_widths)
+        width += w;
+    return width;
+}
+
+QString ReportDocument::text(int bodyRow, int column) const
+{
+    if (bodyRow < 0 || bodyRow >= bodyRowCount())
+        return QString();
+    if (m_options.serialColumn) {
+        if (column == 0)
+            return bodyRow < bodyRowCount() - 1 ? QString::number(bodyRow + 1) : QString();
+        --column;
+    }
+    return m_rows[size_t(bodyRow)].value(column);
+}
+
+} // namespace kaoshi

@@ -1,0 +1,69 @@
+#pragma once
+// The printed report of a list: a title over a ruled table of the ticked
+// columns (with an optional serial-number column) and every data row of the
+// list. The document holds the cells read at build time, so the preview and
+// the printout show the list as it was when "打印预览" was pressed.
+// Lengths and font sizes are in units of 0.1 mm.
+#include "print/ColumnChoice.h"
+#include "print/PrintSettings.h"
+#include "print/PrintTable.h"
+
+#include <QStringList>
+#include <vector>
+
+namespace kaoshi {
+
+struct ReportOptions {
+    QString title;
+    QString titleFontName = QStringLiteral("黑体");
+    int titleFontSize = 110;
+    int bodyFontSize = 40;   // column titles and body
+    bool serialColumn = false;
+    int lineStyle = 1;       // 1 every line; 2 frames; 3 frame and rows; 4 ruled titles, body columns
+    int rowsPerPage = 0;     // body rows per page; 0: as many as the page holds
+    int paperCode = 2;       // 1 A3, 2 A4, 3 A5, 4 B4, 5 B5, 6 quarto, 7 16K, 8 32K
+    bool landscape = true;
+};
+
+// The options the print window's settings give: the title trimmed; the title
+// font "name,size" with the size in points × 5 (黑体 at 22 when the text is
+// empty; a missing or unusable size counts as 22); an empty or unusable
+// body size keeps the default; rows per page truncated, 0 when empty.
+ReportOptions reportOptions(const PrintSettings &settings);
+
+class ReportDocument
+{
+public:
+    static constexpr int kSpacerWidth = 1;
+    static constexpr int kSerialWidth = 120;
+    static constexpr int kColumnWidth = 280;
+    static constexpr int kRowHeight = 80;
+    // Rows above the column titles: blank, blank, title, blank.
+    static constexpr int kHeadRowHeights[4] = {25, 25, 153, 25};
+    static constexpr int kDefaultFontSize = 40;
+    static inline const QString kBodyFontName = QStringLiteral("宋体");
+
+    ReportDocument() = default;
+    // Reads the titles and every data row of the ticked columns from the table.
+    static ReportDocument build(const PrintTable &table, const ColumnList &ticked, const ReportOptions &options);
+
+    const ReportOptions &options() const { return m_options; }
+    // Printed columns, the serial column included.
+    int columnCount() const { return int(m_titles.size()); }
+    QString columnTitle(int column) const { return m_titles.value(column); }
+    int columnWidth(int column) const { return m_widths.value(column); }
+    // Spacer and printed columns.
+    int tableWidth() const;
+    int bodyRowCount() const { return int(m_rows.size()); }
+    // A body cell; in the serial column the running number, which the last
+    // row does not get (a list may end in a totals row).
+    QString text(int bodyRow, int column) const;
+
+private:
+    ReportOptions m_options;
+    QStringList m_titles;
+    QList<int> m_widths;
+    std::vector<QStringList> m_rows; // the ticked columns' texts only
+};
+
+} // namespace kaoshi
