@@ -3,7 +3,9 @@
 #include "app/DatabaseMaintenance.h"
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
+#include "bank/BankWindow.h"
 #include "data/Schema.h"
+#include "import/ImportDialog.h"
 #include "practice/Chapters.h"
 #include "ui/Controls.h"
 #include "ui/TaskWindow.h"
@@ -27,6 +29,8 @@ const QString kAdminGroup = QStringLiteral("管理");
 
 const QStringList kBankItems{QStringLiteral("单选题库"), QStringLiteral("多选题库"),
                              QStringLiteral("判断题库"), QStringLiteral("问答题库")};
+// Offered in the menu only, after the banks.
+const QString kImportItem = QStringLiteral("导入题库…");
 
 constexpr int kStatusWidths[] = {300, 150, 100, 197};
 
@@ -90,7 +94,7 @@ void MainWindow::buildMenus()
     const QList<QPair<QString, QStringList>> menus{
         {kExamGroup, {QStringLiteral("模拟组卷"), QStringLiteral("评分")}},
         {kPracticeGroup, {QStringLiteral("顺序练习"), QStringLiteral("随机练习")}},
-        {kBankGroup, kBankItems},
+        {kBankGroup, kBankItems + QStringList{kImportItem}},
         {kAdminGroup, {QStringLiteral("清空数据库"), QStringLiteral("配置")}},
     };
     for (const auto &[title, items] : menus) {
@@ -180,6 +184,12 @@ void MainWindow::runMenuItem(const QString &item)
     } else if (kBankItems.contains(item)) {
         m_context.session.currentType = item.left(2);
         openTaskWindow(TaskKind::Bank);
+    } else if (item == kImportItem) {
+        // Into the bank shown, whose list then shows the new questions.
+        if (auto *bank = qobject_cast<BankWindow *>(currentTaskWindow()))
+            bank->importQuestions();
+        else
+            ImportDialog::run(m_context, m_context.session.currentType, this);
     } else if (item == QStringLiteral("清空数据库")) {
         clearDatabase();
     } else if (item == QStringLiteral("配置")) {

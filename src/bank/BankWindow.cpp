@@ -4,6 +4,7 @@
 #include "bank/AddRowsDialog.h"
 #include "bank/QuestionEditorWindow.h"
 #include "data/TextRules.h"
+#include "import/ImportDialog.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/ListGrid.h"
@@ -21,6 +22,7 @@ namespace {
 const QString kAdd = QStringLiteral("添加");
 const QString kSave = QStringLiteral("保存");
 const QString kExport = QStringLiteral("导出");
+const QString kImport = QStringLiteral("导入");
 const QString kClear = QStringLiteral("清空");
 const QString kSearch = QStringLiteral("搜索");
 
@@ -42,7 +44,7 @@ BankWindow::BankWindow(AppContext &context, QWidget *host)
     nameControl(this, QStringLiteral("题库"));
     m_toolbar = named(new QToolBar(this), QStringLiteral("工具条1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (const QString &caption : {kAdd, kSave, kExport, kClear, kSearch}) {
+    for (const QString &caption : {kAdd, kSave, kExport, kImport, kClear, kSearch}) {
         QAction *action = m_toolbar->addAction(caption);
         connect(action, &QAction::triggered, this, [this, action] { onToolbarAction(action); });
     }
@@ -123,6 +125,8 @@ void BankWindow::onToolbarAction(QAction *action)
         saveNewRows();
     else if (caption == kExport)
         exportList();
+    else if (caption == kImport)
+        importQuestions();
     else if (caption == kClear)
         clearBank();
     else if (caption == kSearch)
@@ -180,6 +184,14 @@ void BankWindow::exportList()
     // Hand-over to the print window: it takes this grid with the title
     // m_type + "题库导出" and the settings file "题库.ini". The print window
     // is not part of this build yet, so the button does nothing for now.
+}
+
+void BankWindow::importQuestions()
+{
+    const ImportDialog::Result imported = ImportDialog::run(m_context, m_type, this);
+    // The list shows the stored questions at once.
+    if (imported.stored > 0 && imported.type == m_type)
+        search();
 }
 
 void BankWindow::clearBank()

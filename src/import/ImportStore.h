@@ -1,0 +1,26 @@
+#pragma once
+// Reading what an import compares against, and storing the imported rows.
+#include "bank/QuestionBank.h"
+
+#include <QSet>
+#include <vector>
+
+namespace kaoshi {
+
+class DataStore;
+
+// The 题目 of every question in the bank, trimmed.
+QSet<QString> existingQuestionTexts(DataStore &store, const QString &type);
+
+struct StoreOutcome {
+    bool stored = false;
+    qint64 count = 0;
+    QString reason; // the engine's reason when nothing was stored
+};
+
+// Adds the questions to the bank in one unit of work, numbered after the
+// bank's highest 题号 in their order. Either all are stored or none is.
+StoreOutcome storeImportedQuestions(DataStore &store, const QString &type,
+                                    const std::vector<QuestionValues> &rows);
+
+} // namespace kaoshi
