@@ -74,10 +74,12 @@ ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *pa
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(true);
+    m_table->setTextElideMode(Qt::ElideNone);
     m_table->verticalHeader()->hide();
-    // Four lines of a laid-out question show in each row; the box below
-    // shows the whole question of the current row.
-    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() * 4 + 8);
+    // Six lines of a laid-out question (the stem, an empty line and four
+    // options) show in each row; the box below shows the whole question of
+    // the current row.
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().lineSpacing() * 6 + 8);
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->horizontalHeader()->setStretchLastSection(true);
     const int widths[] = {50, 360, 70, 170, 50, 90};
