@@ -16,6 +16,9 @@
 #include <QLineEdit>
 #include <cstdio>
 
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
+
 using namespace kaoshi;
 using namespace kaoshi::test;
 
@@ -26,22 +29,24 @@ const QString kSingle = QStringLiteral("单选");
 void fillBank(TestDatabase &db, const QList<RealQuestion> &real, int count, int picturesEvery = 0)
 {
     DataStore::Transaction unit(db.store());
-    RecordCursor bank = db.store().openCursor(kSingle, CursorKind::Table);
+    std::vector<QuestionValues> values;
+    values.reserve(size_t(count));
     for (int n = 1; n <= count; ++n) {
         const RealQuestion &q = real[(n - 1) % real.size()];
-        insertQuestion(bank, n, {q.text, q.answer, QString(), 1, q.chapter});
+        values.push_back({q.text, q.answer, QString(), 1, q.chapter});
         if (picturesEvery > 0 && n % picturesEvery == 0)
             db.addPicture(kSingle, n, QStringLiteral("图"), QStringLiteral("\\image\\%1.png").arg(n));
     }
-    bank.close();
+    bank::insertQuestions(db.store(), kSingle, 1, values);
     unit.commit();
 }
 
 struct Program {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase &db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
     MainWindow main{context};
     BankWindow *bank = nullptr;
 
@@ -101,7 +106,7 @@ void benchDeleteFirst(const QList<RealQuestion> &real)
     fillBank(db, real, 10000, 10);
     QElapsedTimer timer;
     timer.start();
-    deleteQuestion(db.store(), kSingle, 1);
+    deleteQuestion(db.store(), kSingle, db.store().query("select rowid from 单选 where 题号=1").value(1).toInteger());
     const qint64 ms = timer.elapsed();
     std::printf("deleting question 1 of 10000 with 1000 picture rows, renumbering: %lld ms; max 题号 %s, "
                 "pictures of question 9999: %s\n",

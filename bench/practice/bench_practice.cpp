@@ -4,7 +4,8 @@
 // data set. Prints one line per figure.
 #include "support/TestDatabase.h"
 
-#include "app/SessionState.h"
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
 #include "practice/QuestionLayout.h"
 #include "practice/RandomPracticeWindow.h"
 #include "practice/SequentialPracticeWindow.h"
@@ -60,9 +61,10 @@ void fillRealBank(TestDatabase &db, const QList<kaoshi::test::RealQuestion> &que
 
 struct Harness {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
 };
 
 template <typename Step>

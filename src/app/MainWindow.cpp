@@ -1,12 +1,11 @@
 #include "app/MainWindow.h"
 
-#include "app/DatabaseMaintenance.h"
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
 #include "bank/BankWindow.h"
+#include "data/BankTable.h"
 #include "data/Schema.h"
 #include "import/ImportDialog.h"
-#include "practice/Chapters.h"
 #include "ui/Controls.h"
 #include "ui/TaskWindow.h"
 
@@ -21,17 +20,6 @@ namespace kaoshi {
 
 namespace {
 
-const QString kExamGroup = QStringLiteral("考试");
-const QString kPracticeGroup = QStringLiteral("练习");
-const QString kChapterGroup = QStringLiteral("章节练习");
-const QString kBankGroup = QStringLiteral("题库");
-const QString kAdminGroup = QStringLiteral("管理");
-
-const QStringList kBankItems{QStringLiteral("单选题库"), QStringLiteral("多选题库"),
-                             QStringLiteral("判断题库"), QStringLiteral("问答题库")};
-// Offered in the menu only, after the banks.
-const QString kImportItem = QStringLiteral("导入题库…");
-
 constexpr int kStatusWidths[] = {300, 150, 100, 197};
 
 bool isTaskWindowKind(QWidget *window) { return qobject_cast<TaskWindow *>(window) != nullptr; }
@@ -43,7 +31,6 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent)
 {
     m_context.shell = this;
     setObjectName(QStringLiteral("MainWindow"));
-    setAccessibleName(QStringLiteral("考试系统"));
 
     m_host = new QWidget(this);
     nameControl(m_host, QStringLiteral("taskHost"), QStringLiteral("任务区"));
@@ -65,7 +52,7 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent)
     if (QScreen *screen = this->screen())
         applyScreenSize(screen->geometry().size());
     m_context.reopenStore();
-    setWindowTitle(QStringLiteral("考试系统"));
+    setCaption(QStringLiteral("考试系统"));
 }
 
 void MainWindow::applyScreenSize(QSize screen)
@@ -90,20 +77,16 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::buildMenus()
 {
     QMenuBar *bar = menuBar();
-    nameControl(bar, QStringLiteral("超级菜单1"));
-    const QList<QPair<QString, QStringList>> menus{
-        {kExamGroup, {QStringLiteral("模拟组卷"), QStringLiteral("评分")}},
-        {kPracticeGroup, {QStringLiteral("顺序练习"), QStringLiteral("随机练习")}},
-        {kBankGroup, kBankItems + QStringList{kImportItem}},
-        {kAdminGroup, {QStringLiteral("清空数据库"), QStringLiteral("配置")}},
-    };
-    for (const auto &[title, items] : menus) {
-        QMenu *menu = bar->addMenu(title);
-        nameControl(menu, title + QStringLiteral("菜单"), title);
-        for (const QString &item : items) {
-            QAction *action = menu->addAction(item);
-            action->setObjectName(item + QStringLiteral("菜单项"));
-            connect(action, &QAction::triggered, this, [this, item] { runMenuItem(item); });
+    nameControl(bar, QStringLiteral("超级菜单1"), QStringLiteral("菜单栏"));
+    for (const QString &group : taskGroups()) {
+        QMenu *menu = bar->addMenu(group);
+        nameControl(menu, group + QStringLiteral("菜单"), group);
+        for (const TaskEntry &entry : taskEntries()) {
+            if (entry.group != group || !entry.inMenu)
+                continue;
+            QAction *action = menu->addAction(entry.item);
+            action->setObjectName(entry.item + QStringLiteral("菜单项"));
+            connect(action, &QAction::triggered, this, [this, item = entry.item] { runMenuItem(item); });
         }
     }
 }
@@ -111,11 +94,16 @@ void MainWindow::buildMenus()
 void MainWindow::buildNavigation()
 {
     m_navigation = new NavigationBar(m_host);
-    m_navigation->addGroup(kExamGroup, {QStringLiteral("模拟组卷"), QStringLiteral("评分")});
-    m_navigation->addGroup(kPracticeGroup, {QStringLiteral("顺序练习"), QStringLiteral("随机练习")});
-    m_navigation->addGroup(kChapterGroup, {});
-    m_navigation->addGroup(kBankGroup, kBankItems);
-    m_navigation->addGroup(kAdminGroup, {QStringLiteral("清空数据库")});
+    for (const QString &group : taskGroups()) {
+        QStringList items;
+        for (const TaskEntry &entry : taskEntries())
+            if (entry.group == group && entry.inNavigation)
+                items << entry.item;
+        m_navigation->addGroup(group, items);
+        // The chapters follow the practice group.
+        if (group == taskGroups()[1])
+            m_navigation->addGroup(kChapterGroup, {});
+    }
     m_navigation->setGeometry(kNavigationBarLeft, kNavigationBarTop, kNavigationBarWidth, 320);
     connect(m_navigation, &NavigationBar::itemClicked, this, [this](int group, int item) {
         dispatch(m_navigation->groupCaption(group), m_navigation->itemCaption(group, item));
@@ -141,6 +129,12 @@ void MainWindow::buildStatusBar()
     }
 }
 
+void MainWindow::setCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+    setAccessibleName(caption);
+}
+
 void MainWindow::setStatusText(int part, const QString &text)
 {
     if (part >= 1 && part <= m_statusParts.size())
@@ -160,40 +154,35 @@ void MainWindow::dispatch(const QString &group, const QString &item)
         openChapter(item);
         return;
     }
-    static const QHash<QString, QStringList> groups{
-        {kExamGroup, {QStringLiteral("模拟组卷"), QStringLiteral("评分")}},
-        {kPracticeGroup, {QStringLiteral("顺序练习"), QStringLiteral("随机练习")}},
-        {kBankGroup, kBankItems},
-    };
-    // Items of 管理 in the navigation bar have no action; the menu item
-    // "清空数据库" is the one that clears the database.
-    if (groups.value(group).contains(item))
-        runMenuItem(item);
+    if (const TaskEntry *entry = findTask(group, item); entry && entry->runsFromNavigation)
+        runTask(*entry);
 }
 
 void MainWindow::runMenuItem(const QString &item)
 {
-    if (item == QStringLiteral("模拟组卷")) {
+    if (const TaskEntry *entry = findMenuTask(item))
+        runTask(*entry);
+}
+
+void MainWindow::runTask(const TaskEntry &entry)
+{
+    switch (entry.kind) {
+    case TaskKind::Candidate:
         openCandidateDialog();
-    } else if (item == QStringLiteral("评分")) {
-        openTaskWindow(TaskKind::Grading);
-    } else if (item == QStringLiteral("顺序练习")) {
-        openTaskWindow(TaskKind::SequentialPractice);
-    } else if (item == QStringLiteral("随机练习")) {
-        openTaskWindow(TaskKind::RandomPractice);
-    } else if (kBankItems.contains(item)) {
-        m_context.session.currentType = item.left(2);
-        openTaskWindow(TaskKind::Bank);
-    } else if (item == kImportItem) {
+        break;
+    case TaskKind::ClearDatabase:
+        clearDatabase();
+        break;
+    case TaskKind::ImportQuestions:
         // Into the bank shown, whose list then shows the new questions.
         if (auto *bank = qobject_cast<BankWindow *>(currentTaskWindow()))
             bank->importQuestions();
         else
-            ImportDialog::run(m_context, m_context.session.currentType, this);
-    } else if (item == QStringLiteral("清空数据库")) {
-        clearDatabase();
-    } else if (item == QStringLiteral("配置")) {
-        openTaskWindow(TaskKind::ExamConfig);
+            ImportDialog::run(m_context, questionTypes().first(), this);
+        break;
+    default:
+        openTaskWindow(entry.kind, {entry.questionType, QString()});
+        break;
     }
 }
 
@@ -201,7 +190,7 @@ void MainWindow::onGroupOpened(int group)
 {
     // The chapter list is rebuilt each time its group is opened.
     if (m_navigation->groupCaption(group) == kChapterGroup)
-        m_navigation->setItems(group, listChapters(m_context.store));
+        m_navigation->setItems(group, bank::chapters(m_context.store));
 }
 
 // ---------------------------------------------------------------- task windows
@@ -218,9 +207,9 @@ void MainWindow::closeCurrentTaskWindow()
     m_current = nullptr;
 }
 
-void MainWindow::openTaskWindow(TaskKind kind)
+void MainWindow::openTaskWindow(TaskKind kind, const TaskRequest &request)
 {
-    QWidget *window = m_factory(kind, m_context, m_host);
+    QWidget *window = m_factory(kind, request, m_context, m_host);
     if (!window)
         return;
     // Entries whose window this build lacks do nothing; otherwise the current
@@ -247,7 +236,7 @@ void MainWindow::showCreatedWindow(QWidget *window)
 
 void MainWindow::openCandidateDialog()
 {
-    QWidget *dialog = m_factory(TaskKind::Candidate, m_context, nullptr);
+    QWidget *dialog = m_factory(TaskKind::Candidate, {}, m_context, nullptr);
     if (!dialog)
         return;
     closeCurrentTaskWindow();
@@ -259,8 +248,7 @@ void MainWindow::openCandidateDialog()
 
 void MainWindow::openChapter(const QString &chapter)
 {
-    m_context.session.chosenChapter = chapter;
-    QWidget *window = m_factory(TaskKind::ChapterPractice, m_context, m_host);
+    QWidget *window = m_factory(TaskKind::ChapterPractice, {QString(), chapter}, m_context, m_host);
     if (!window)
         return;
     closeCurrentTaskWindow();
@@ -343,7 +331,11 @@ void MainWindow::clearDatabase()
 {
     if (!m_context.messages().confirm({QStringLiteral("确定要清空所有数据"), QStringLiteral("注意")}))
         return;
-    clearAllBanks(m_context.store);
+    // The four banks are emptied as one unit: all of them, or none.
+    if (!bank::clearAllBanks(m_context.store)) {
+        m_context.messages().failure(QStringLiteral("数据库没有清空"), m_context.store.errorString());
+        return;
+    }
     m_context.messages().notice(QStringLiteral("清空完毕"));
 }
 

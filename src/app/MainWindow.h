@@ -1,7 +1,7 @@
 #pragma once
 // The main window "考试系统": menu bar, navigation bar, status bar, and the
 // host of one task window at a time beside the navigation bar.
-#include "app/StatusProgress.h"
+#include "ui/StatusProgress.h"
 #include "app/TaskWindows.h"
 #include "ui/AppContext.h"
 #include "ui/Shell.h"
@@ -27,7 +27,7 @@ public:
     // Runs the action of a navigation-bar item or menu item by its captions.
     void dispatch(const QString &group, const QString &item);
     void runMenuItem(const QString &item);
-    void openTaskWindow(TaskKind kind);
+    void openTaskWindow(TaskKind kind, const TaskRequest &request = {});
     void openCandidateDialog();
     void openChapter(const QString &chapter);
     void clearDatabase();
@@ -41,7 +41,8 @@ public:
 
     // Shell
     QWidget *taskHost() override { return m_host; }
-    void setCaption(const QString &caption) override { setWindowTitle(caption); }
+    // The caption is also the window's name for screen readers.
+    void setCaption(const QString &caption) override;
     void registerTaskWindow(QWidget *window) override;
     void placeTaskWindow() override;
     void sizeTaskWindow() override;
@@ -59,6 +60,7 @@ private:
     void buildNavigation();
     void buildStatusBar();
     void onGroupOpened(int group);
+    void runTask(const TaskEntry &entry);
     void closeCurrentTaskWindow();
     void showCreatedWindow(QWidget *window);
     void placeWindow(QWidget *window);

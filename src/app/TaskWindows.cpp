@@ -8,20 +8,70 @@
 
 namespace kaoshi {
 
-QWidget *createTaskWindow(TaskKind kind, AppContext &context, QWidget *host)
+namespace {
+const QString kExam = QStringLiteral("考试");
+const QString kPractice = QStringLiteral("练习");
+const QString kBank = QStringLiteral("题库");
+const QString kAdmin = QStringLiteral("管理");
+} // namespace
+
+const QList<TaskEntry> &taskEntries()
+{
+    static const QList<TaskEntry> entries{
+        {kExam, QStringLiteral("模拟组卷"), TaskKind::Candidate},
+        {kExam, QStringLiteral("评分"), TaskKind::Grading},
+        {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice},
+        {kPractice, QStringLiteral("随机练习"), TaskKind::RandomPractice},
+        {kBank, QStringLiteral("单选题库"), TaskKind::Bank, QStringLiteral("单选")},
+        {kBank, QStringLiteral("多选题库"), TaskKind::Bank, QStringLiteral("多选")},
+        {kBank, QStringLiteral("判断题库"), TaskKind::Bank, QStringLiteral("判断")},
+        {kBank, QStringLiteral("问答题库"), TaskKind::Bank, QStringLiteral("问答")},
+        {kBank, QStringLiteral("导入题库…"), TaskKind::ImportQuestions, {}, true, false},
+        // The navigation bar shows 清空数据库 but only the menu item clears.
+        {kAdmin, QStringLiteral("清空数据库"), TaskKind::ClearDatabase, {}, true, true, false},
+        {kAdmin, QStringLiteral("配置"), TaskKind::ExamConfig, {}, true, false},
+    };
+    return entries;
+}
+
+const QStringList &taskGroups()
+{
+    static const QStringList groups{kExam, kPractice, kBank, kAdmin};
+    return groups;
+}
+
+const TaskEntry *findTask(const QString &group, const QString &item)
+{
+    for (const TaskEntry &entry : taskEntries())
+        if (entry.group == group && entry.item == item)
+            return &entry;
+    return nullptr;
+}
+
+const TaskEntry *findMenuTask(const QString &item)
+{
+    for (const TaskEntry &entry : taskEntries())
+        if (entry.inMenu && entry.item == item)
+            return &entry;
+    return nullptr;
+}
+
+QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext &context, QWidget *host)
 {
     switch (kind) {
     case TaskKind::Bank:
-        return new BankWindow(context, host);
+        return new BankWindow(context, request.questionType, host);
     case TaskKind::SequentialPractice:
         return new SequentialPracticeWindow(context, host);
     case TaskKind::RandomPractice:
         return new RandomPracticeWindow(context, host);
     case TaskKind::ChapterPractice:
-        return new ChapterPracticeWindow(context, host);
+        return new ChapterPracticeWindow(context, request.chapter, host);
     case TaskKind::Grading:
     case TaskKind::ExamConfig:
     case TaskKind::Candidate:
+    case TaskKind::ClearDatabase:
+    case TaskKind::ImportQuestions:
         break;
     }
     return nullptr;

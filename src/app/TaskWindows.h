@@ -1,5 +1,10 @@
 #pragma once
-// The windows the shell opens from the menu and the navigation bar.
+// The tasks the shell offers in its menus and its navigation bar, and the
+// windows they open.
+#include "ui/TaskRequest.h"
+
+#include <QList>
+#include <QString>
 #include <QWidget>
 #include <functional>
 
@@ -15,12 +20,33 @@ enum class TaskKind {
     ChapterPractice,
     ExamConfig,
     Candidate,
+    ClearDatabase, // an action of the shell, no window
+    ImportQuestions, // the import dialog, over the bank list when one is shown
 };
+
+// One entry of the menus and the navigation bar.
+struct TaskEntry {
+    QString group;         // menu and navigation group caption
+    QString item;          // item caption
+    TaskKind kind;
+    QString questionType;  // for the bank entries
+    bool inMenu = true;
+    bool inNavigation = true;
+    bool runsFromNavigation = true; // an item that the navigation bar shows without action
+};
+
+// The groups in the order of the menu bar and the navigation bar; the
+// navigation bar has the chapter group after 练习, filled as it opens.
+const QList<TaskEntry> &taskEntries();
+const QStringList &taskGroups();
+inline const QString kChapterGroup = QStringLiteral("章节练习");
+const TaskEntry *findTask(const QString &group, const QString &item);
+const TaskEntry *findMenuTask(const QString &item);
 
 // Creates the window of a task inside host; nullptr for a task that has no
 // window in this build.
-QWidget *createTaskWindow(TaskKind kind, AppContext &context, QWidget *host);
+QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext &context, QWidget *host);
 
-using TaskFactory = std::function<QWidget *(TaskKind, AppContext &, QWidget *)>;
+using TaskFactory = std::function<QWidget *(TaskKind, const TaskRequest &, AppContext &, QWidget *)>;
 
 } // namespace kaoshi

@@ -1,6 +1,7 @@
 // kaoshi: question banks, practice and grading in one database file.
 #include "app/MainWindow.h"
-#include "app/SessionState.h"
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
 #include "data/DataStore.h"
 #include "ui/AppContext.h"
 #include "ui/Chinese.h"
@@ -14,10 +15,11 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("考试系统"));
     kaoshi::installChinese(app);
 
-    kaoshi::SessionState session; // the practice character format starts as 宋体, 9 points
+    kaoshi::PracticeSession practice; // the practice character format starts as 宋体, 9 points
+    kaoshi::ExamState exam;
     kaoshi::DataStore store;
     kaoshi::QtPlatform platform;
-    kaoshi::AppContext context{QCoreApplication::applicationDirPath(), store, platform.platform(), session};
+    kaoshi::AppContext context{QCoreApplication::applicationDirPath(), store, platform.platform(), practice, exam};
 
     kaoshi::MainWindow window(context);
     window.show();

@@ -1,8 +1,10 @@
 #include "bank/BankWindow.h"
 
-#include "app/StatusProgress.h"
+#include "ui/StatusProgress.h"
 #include "bank/AddRowsDialog.h"
 #include "bank/QuestionEditorWindow.h"
+#include "data/KeyedRows.h"
+#include "data/Schema.h"
 #include "data/TextRules.h"
 #include "import/ImportDialog.h"
 #include "ui/AppContext.h"
@@ -11,6 +13,7 @@
 #include "ui/Shell.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QLineEdit>
 #include <QResizeEvent>
 #include <QToolBar>
@@ -38,8 +41,8 @@ constexpr int kGridMarginHeight = 50;
 
 } // namespace
 
-BankWindow::BankWindow(AppContext &context, QWidget *host)
-    : TaskWindow(host), m_context(context), m_type(context.session.currentType)
+BankWindow::BankWindow(AppContext &context, const QString &type, QWidget *host)
+    : TaskWindow(context, host), m_type(type)
 {
     nameControl(this, QStringLiteral("题库"));
     m_toolbar = named(new QToolBar(this), QStringLiteral("工具条1"));
@@ -82,15 +85,10 @@ void BankWindow::setUpGrid()
         m_proportions[size_t(c)] = double(m_grid->columnWidth(c)) / gridWidth;
 }
 
-bool BankWindow::start()
+QString BankWindow::mainCaption() const { return QStringLiteral("考试系统-题库-") + m_type; }
+
+bool BankWindow::startTask()
 {
-    m_context.reopenStore();
-    if (Shell *shell = m_context.shell) {
-        shell->registerTaskWindow(this);
-        shell->setCaption(QStringLiteral("考试系统-题库-") + m_type);
-        shell->placeTaskWindow();
-        shell->sizeTaskWindow();
-    }
     m_grid->setStriped(true);
     return true;
 }
@@ -145,15 +143,14 @@ void BankWindow::addRows()
 
 QuestionTexts BankWindow::rowTexts(int row) const
 {
-    return {m_grid->text(row, 0), m_grid->text(row, 1), m_grid->text(row, 2),
-            m_grid->text(row, 3), m_grid->text(row, 4), m_grid->text(row, 5)};
+    return {m_grid->text(row, 0), m_grid->text(row, 1), m_grid->text(row, 2), m_grid->text(row, 3),
+            m_grid->text(row, 4), m_grid->text(row, 5),   m_grid->gridModel()->rowId(row)};
 }
 
 void BankWindow::removeBlankRows()
 {
-    for (int row = m_grid->rowCount() - 1; row >= 1; --row)
-        if (m_grid->text(row, 1).isEmpty())
-            m_grid->removeRow(row);
+    // Typed rows without a question text are not stored; they all go at once.
+    m_grid->gridModel()->removeHeldRowsIf([](const QStringList &cells) { return cells.value(1).isEmpty(); });
 }
 
 void BankWindow::saveNewRows()
@@ -163,17 +160,24 @@ void BankWindow::saveNewRows()
     m_context.platform.waits.wait(50);
     removeBlankRows();
 
+    // Only rows held in the grid can be typed rows; listed rows are stored already.
+    const int firstHeld = m_grid->gridModel()->listedRowCount() + 1;
     std::vector<QuestionTexts> rows;
-    rows.reserve(size_t(m_grid->rowCount()));
-    for (int row = 1; row < m_grid->rowCount(); ++row)
+    rows.reserve(size_t(m_grid->rowCount() - firstHeld));
+    for (int row = firstHeld; row < m_grid->rowCount(); ++row)
         rows.push_back(rowTexts(row));
     const std::vector<qint64> numbers = saveNewQuestions(m_context.store, m_type, rows);
+    const bool typed = std::any_of(rows.begin(), rows.end(), [](const QuestionTexts &r) { return r.number.isEmpty(); });
+    if (typed && std::all_of(numbers.begin(), numbers.end(), [](qint64 n) { return n == 0; })) {
+        m_context.messages().failure(QStringLiteral("新题目没有保存"), m_context.store.errorString());
+        return;
+    }
     // Stored rows show their numbers, so a second "保存" does not store them again.
     for (size_t i = 0; i < numbers.size(); ++i) {
         if (numbers[i] > 0) {
-            const QString number = numberToText(double(numbers[i]));
-            m_grid->setText(int(i) + 1, 0, number);
-            m_grid->setText(int(i) + 1, kHiddenNumberColumn, number);
+            const QString number = QString::number(numbers[i]);
+            m_grid->setText(firstHeld + int(i), 0, number);
+            m_grid->setText(firstHeld + int(i), kHiddenNumberColumn, number);
         }
     }
     m_context.messages().notice(QStringLiteral("操作完毕,请重新查询"));
@@ -189,44 +193,40 @@ void BankWindow::exportList()
 void BankWindow::importQuestions()
 {
     const ImportDialog::Result imported = ImportDialog::run(m_context, m_type, this);
-    // The list shows the stored questions at once.
-    if (imported.stored > 0 && imported.type == m_type)
+    // The whole bank is listed, so the stored questions show at once.
+    if (imported.stored > 0 && imported.type == m_type) {
+        m_searchBox->clear();
         search();
+    }
 }
 
 void BankWindow::clearBank()
 {
     if (!m_context.messages().ask(QStringLiteral("确定要清空所有") + m_type))
         return;
-    kaoshi::clearBank(m_context.store, m_type);
+    if (!kaoshi::clearBank(m_context.store, m_type)) {
+        m_context.messages().failure(QStringLiteral("没有清空") + m_type, m_context.store.errorString());
+        return;
+    }
     m_context.messages().notice(QStringLiteral("清空完毕"));
 }
 
 void BankWindow::search()
 {
     m_grid->setEditable(false);
-    fillGrid(searchStatement(m_type, m_searchBox->text()));
+    listQuestions(m_searchBox->text());
 }
 
-void BankWindow::fillGrid(const QString &statement)
+void BankWindow::listQuestions(const QString &searchText)
 {
-    RecordCursor counter = m_context.store.openCursor(statement, CursorKind::Sql);
-    const qint64 total = counter.recordCount();
-    counter.close();
-    m_grid->setRowCount(1);
-
     StatusProgress fallback;
     StatusProgress &progress = m_context.shell ? m_context.shell->statusProgress() : fallback;
-    progress.start(total);
-    std::vector<QStringList> rows;
-    rows.reserve(size_t(total));
-    RowSet listing = m_context.store.query(statement);
-    for (qint64 i = 1; !listing.atEnd(); listing.next(), ++i) {
-        progress.step(i);
-        rows.push_back(questionCells(listing));
-    }
-    listing.close();
-    m_grid->appendRows(std::move(rows));
+    // One integer per question is read now; the cells of a row when it comes into view.
+    const std::vector<qint64> ids = bank::listRowIds(m_context.store, m_type, searchText).value_or(std::vector<qint64>());
+    progress.start(qint64(ids.size()));
+    const int bankIndex = int(questionTypes().indexOf(m_type));
+    m_grid->setListing(std::make_shared<KeyedRows>(
+        m_context.store, bankIndex, ids, [](int, const RowSet &row) { return questionCells(row); }, kBankColumnCount));
     progress.finish();
 }
 
@@ -242,11 +242,16 @@ void BankWindow::openEditor()
     if (editor.outcome() == QuestionEditorWindow::Outcome::Saved)
         showSavedQuestion(row, editor.savedQuestion());
     else if (editor.outcome() == QuestionEditorWindow::Outcome::Deleted)
-        dropDeletedQuestion(editor.questionNumber());
+        dropDeletedQuestion(row, editor.questionNumber());
 }
 
 void BankWindow::showSavedQuestion(int row, const QuestionTexts &question)
 {
+    // A listed row shows what is stored: it is read again.
+    if (m_grid->gridModel()->rowId(row) > 0) {
+        m_grid->gridModel()->refreshListing();
+        return;
+    }
     // A typed row that is not stored yet keeps its text for "保存"; the new
     // question is shown in a row of its own.
     if (m_grid->text(row, 0).isEmpty() && rowHasText(row))
@@ -257,9 +262,14 @@ void BankWindow::showSavedQuestion(int row, const QuestionTexts &question)
         m_grid->setText(row, c, cells[c]);
 }
 
-void BankWindow::dropDeletedQuestion(qint64 number)
+void BankWindow::dropDeletedQuestion(int deletedRow, qint64 number)
 {
-    for (int row = m_grid->rowCount() - 1; row >= 1; --row) {
+    // Listed rows are read again, with the numbers the deletion moved down.
+    const bool listed = m_grid->gridModel()->rowId(deletedRow) > 0;
+    if (listed)
+        m_grid->removeRow(deletedRow);
+    m_grid->gridModel()->refreshListing();
+    for (int row = m_grid->rowCount() - 1; row > m_grid->gridModel()->listedRowCount(); --row) {
         const QString cell = m_grid->text(row, 0);
         if (cell.isEmpty())
             continue;

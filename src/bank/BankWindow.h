@@ -20,8 +20,7 @@ class BankWindow final : public TaskWindow
 {
     Q_OBJECT
 public:
-    BankWindow(AppContext &context, QWidget *host);
-    bool start() override;
+    BankWindow(AppContext &context, const QString &type, QWidget *host);
 
     QString questionType() const { return m_type; }
     ListGrid *grid() const { return m_grid; }
@@ -34,11 +33,14 @@ public:
     void importQuestions();
     void clearBank();
     void search();
-    void fillGrid(const QString &statement);
+    // Lists the questions of the bank, or those containing the search text.
+    void listQuestions(const QString &searchText);
     // Double-click on a data row.
     void openEditor();
 
 protected:
+    QString mainCaption() const override;
+    bool startTask() override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -47,10 +49,9 @@ private:
     void removeBlankRows();
     QuestionTexts rowTexts(int row) const;
     void showSavedQuestion(int row, const QuestionTexts &question);
-    void dropDeletedQuestion(qint64 number);
+    void dropDeletedQuestion(int deletedRow, qint64 number);
     bool rowHasText(int row) const;
 
-    AppContext &m_context;
     QString m_type;
     QToolBar *m_toolbar;
     QLineEdit *m_searchBox;

@@ -1,27 +1,29 @@
 #include "bank/EditedQuestion.h"
 
 #include "data/DataStore.h"
-#include "data/SqlText.h"
 
 #include <QFile>
 #include <QScopeGuard>
 
 namespace kaoshi {
 
-bool saveEditedQuestion(DataStore &store, const QString &programDir, const QString &type, qint64 number,
-                        const QuestionValues &values, const QList<PictureRow> &pictures,
+bool saveEditedQuestion(DataStore &store, const QString &programDir, const QString &type, qint64 rowId,
+                        const FieldValue &number, const QuestionValues &values, const QList<PictureRow> &pictures,
                         const std::function<void()> &afterCopy)
 {
-    const QString n = sqlNumber(number);
-    DataStore::Transaction unit(store);
-    if (!store.execute(QStringLiteral("delete * from ") + type + QStringLiteral(" where 题号=") + n) ||
-        !store.execute(QStringLiteral("delete * from 图片 where 题型='") + sqlText(type) +
-                       QStringLiteral("' and 题号=") + n))
+    Transaction unit(store);
+    if (!unit.isOpen())
         return false;
-    RecordCursor bank = store.openCursor(type, CursorKind::Table);
-    if (!insertQuestion(bank, number, values))
+    const bool stored = rowId > 0 ? bank::updateQuestion(store, type, rowId, values)
+                                  : number.type() == FieldValue::Type::Integer &&
+                                        bank::insertQuestions(store, type, number.toInteger(), {&values, 1});
+    if (!stored) {
+        if (!store.lastError().isError())
+            store.noteFailure(rowId > 0 ? QStringLiteral("这道题已不在题库中") : QStringLiteral("题号无效"));
         return false;
-    bank.close();
+    }
+    if (!pictures::removeOfQuestion(store, type, number))
+        return false;
     // The copied files wait beside their places until the database has
     // committed, so a refused save leaves the old question's pictures as well.
     QList<QPair<QString, QString>> staged; // staged file, location
@@ -32,11 +34,16 @@ bool saveEditedQuestion(DataStore &store, const QString &programDir, const QStri
     for (const PictureRow &row : pictures) {
         if (row.location.isEmpty())
             continue;
-        if (const QString file = stagePicture(programDir, row.source, row.location); !file.isEmpty())
-            staged.append({file, row.location});
+        const std::optional<QString> file = stagePicture(programDir, row.source, row.location);
+        if (!file) {
+            store.noteFailure(QStringLiteral("图片“%1”没能复制到 %2").arg(row.source, row.location));
+            return false;
+        }
+        if (!file->isEmpty())
+            staged.append({*file, row.location});
         if (afterCopy)
             afterCopy();
-        if (!insertPictures(store, type, number, {{row.summary, row.location}}))
+        if (!pictures::insert(store, type, number, {{row.summary, row.location}}))
             return false;
     }
     if (!unit.commit())

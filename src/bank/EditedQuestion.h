@@ -11,12 +11,15 @@ namespace kaoshi {
 
 class DataStore;
 
-// Replaces question n of the bank and its picture records. For each picture
-// row with a location, in order: the chosen file is copied there (a stored
-// picture without a new source keeps its file), afterCopy runs, and the
-// record is added. false: nothing was changed in the database.
-bool saveEditedQuestion(DataStore &store, const QString &programDir, const QString &type, qint64 number,
-                        const QuestionValues &values, const QList<PictureRow> &pictures,
+// Stores the question of the editor. rowId names the stored row the editor
+// was opened on; its 题号 (number) stays. With rowId 0 a new question is added
+// with that number. For each picture row with a location, in order: the chosen
+// file is copied beside its place (a stored picture without a new source keeps
+// its file), afterCopy runs, and the record is added; the copies take their
+// places once the database has committed. false: nothing was changed, and the
+// store's lastError() tells why.
+bool saveEditedQuestion(DataStore &store, const QString &programDir, const QString &type, qint64 rowId,
+                        const FieldValue &number, const QuestionValues &values, const QList<PictureRow> &pictures,
                         const std::function<void()> &afterCopy);
 
 } // namespace kaoshi

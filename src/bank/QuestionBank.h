@@ -1,7 +1,10 @@
 #pragma once
-// Reading and writing the questions of one bank table (单选, 多选, 判断, 问答):
-// the list statements, storing typed rows, replacing and deleting a question
-// while keeping the bank numbered 1 … N without gaps.
+// The bank list's and the editor's work on one bank (单选, 多选, 判断, 问答):
+// storing typed rows, replacing, deleting and clearing questions while
+// keeping the bank numbered 1 … N without gaps. The statements themselves
+// belong to the bank table (data/BankTable.h).
+#include "data/BankTable.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -10,7 +13,6 @@
 namespace kaoshi {
 
 class DataStore;
-class RecordCursor;
 class RowSet;
 
 // A question as the bank list and the editor show it: every value as text.
@@ -21,30 +23,15 @@ struct QuestionTexts {
     QString explanation;
     QString score;
     QString chapter;
+    qint64 rowId = 0; // the stored row it shows; 0 for a typed row
 };
-
-// The values stored for a question (题号 apart).
-struct QuestionValues {
-    QString text;
-    QString answer;
-    QString explanation;
-    double score = 0;
-    QString chapter;
-};
-
 // Columns of the bank list: 题号, 题目, 标准答案, 解析, 分值, 章节 and a hidden
 // second 题号 for the print window, which never offers the first column.
 inline constexpr int kBankColumnCount = 7;
 const QStringList &bankColumnTitles();
 
-// "select * from T order by 题号", or with a search text every question whose
-// 题目, 标准答案, 解析 or 分值 contains it.
-QString searchStatement(const QString &type, const QString &searchText);
 // The seven cells of the bank list for the current row of a listing.
 QStringList questionCells(const RowSet &row);
-
-// The highest 题号 of the bank; 0 for an empty bank.
-qint64 maxQuestionNumber(DataStore &store, const QString &type);
 
 // Every text trimmed (ASCII and full-width spaces), the score read as a number.
 QuestionValues trimmedValues(const QuestionTexts &texts);
@@ -52,20 +39,17 @@ QuestionValues trimmedValues(const QuestionTexts &texts);
 // 标准答案 in capitals.
 QuestionValues typedRowValues(const QuestionTexts &texts);
 
-// Adds one question through a table cursor on the bank; true when stored.
-bool insertQuestion(RecordCursor &bank, qint64 number, const QuestionValues &values);
-
 // Stores typed rows as new questions numbered after the bank's maximum, in
-// order, as one unit. Returns the number given to each row (0: not stored).
-std::vector<qint64> saveNewQuestions(DataStore &store, const QString &type,
-                                     const std::vector<QuestionTexts> &rows);
+// order, as one unit. Returns the number given to each row (0: not stored,
+// and then nothing was stored).
+std::vector<qint64> saveNewQuestions(DataStore &store, const QString &type, const std::vector<QuestionTexts> &rows);
 
-// Removes every question of the bank and the picture records of that bank.
+// Removes every question of the bank and the picture records of that bank; one unit.
 bool clearBank(DataStore &store, const QString &type);
 
-// Question n with its picture records is removed; every later question and
-// its pictures moves down by one, in ascending order. One unit.
-bool deleteQuestion(DataStore &store, const QString &type, qint64 number);
+// The question row with that identity is removed with its picture records;
+// every later question and its pictures moves down by one. One unit.
+bool deleteQuestion(DataStore &store, const QString &type, qint64 rowId);
 
 // How many rows a grid keeps when it should show `target` rows: blank rows
 // are added up to the target, and only trailing blank rows are taken away.

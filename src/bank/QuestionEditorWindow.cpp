@@ -4,7 +4,7 @@
 #include "bank/EditedQuestion.h"
 #include "bank/QuestionPictures.h"
 #include "data/Schema.h"
-#include "data/SqlText.h"
+#include "data/PictureLocation.h"
 #include "data/TextRules.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileInfo>
+#include <limits>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QGroupBox>
@@ -255,19 +256,35 @@ void QuestionEditorWindow::setUpPictureGrid()
 
 void QuestionEditorWindow::fillFromRow(const QuestionTexts &row)
 {
+    m_rowId = row.rowId;
     if (row.number.isEmpty()) {
-        m_number->setText(numberToText(double(maxQuestionNumber(m_context.store, m_type) + 1)));
+        // A new question takes the next free number, when there is one.
+        const std::optional<qint64> highest = bank::maxNumber(m_context.store, m_type);
+        if (highest && *highest < std::numeric_limits<qint64>::max())
+            m_number->setText(QString::number(*highest + 1));
         return;
     }
     m_number->setText(row.number);
+    m_storedNumber = bank::numberValue(row.number).value_or(FieldValue());
     m_text->setPlainText(row.text);
     m_rememberedAnswer = row.answer;
     m_explanation->setPlainText(row.explanation);
     m_score->setText(row.score);
     m_chapter->setPlainText(row.chapter);
+    // The row as stored: its own 题号, whatever form it has.
+    RecordCursor stored = m_rowId > 0 ? bank::questionByRowId(m_context.store, m_type, m_rowId) : RecordCursor();
+    if (stored.first())
+        m_storedNumber = stored.value(QStringLiteral("题号"));
 }
 
-qint64 QuestionEditorWindow::questionNumber() const { return qint64(textToNumber(m_number->text())); }
+FieldValue QuestionEditorWindow::numberValue() const
+{
+    if (m_rowId > 0)
+        return m_storedNumber;
+    return bank::numberValue(m_number->text()).value_or(FieldValue());
+}
+
+qint64 QuestionEditorWindow::questionNumber() const { return numberValue().toInteger(); }
 
 void QuestionEditorWindow::showAnswer(const QString &answer)
 {
@@ -284,9 +301,12 @@ void QuestionEditorWindow::loadAnswerAndPictures()
 {
     showAnswer(m_rememberedAnswer);
     m_pictures->setRowCount(1);
-    for (const PictureRecord &picture : loadPictures(m_context.store, m_type, questionNumber())) {
+    const FieldValue number = numberValue();
+    const QList<PictureRecord> stored =
+        number.isNull() ? QList<PictureRecord>() : pictures::load(m_context.store, m_type, number).value_or(QList<PictureRecord>());
+    for (const PictureRecord &picture : stored) {
         const int row = m_pictures->appendRow({QString(), picture.summary, QString(), QString(), picture.location});
-        m_pictures->setImage(row, kPictureColumn, QImage(pictureFilePath(m_context.programDir, picture.location)));
+        m_pictures->setImage(row, kPictureColumn, QImage(pictureFile(m_context.programDir, picture.location)));
     }
     // Four picture rows, whatever is stored.
     m_pictures->setRowCount(kPictureRows + 1);
@@ -303,23 +323,19 @@ QString QuestionEditorWindow::pictureStampNow()
 
 bool QuestionEditorWindow::isPictureLocationTaken(const QString &location, int row)
 {
-    if (QFileInfo::exists(pictureFilePath(m_context.programDir, location)))
+    const QString file = pictureFile(m_context.programDir, location);
+    if (file.isEmpty() || QFileInfo::exists(file))
         return true;
     for (int other = 1; other < m_pictures->rowCount(); ++other)
         if (other != row && m_pictures->text(other, kLocationColumn) == location)
             return true;
-    RowSet uses = m_context.store.query(QStringLiteral("select count(*) from 图片 where 图片='") +
-                                        sqlText(location) + QStringLiteral("'"));
-    return uses.value(1).toInteger() > 0;
+    // A location whose use cannot be read counts as taken.
+    return pictures::usesOfLocation(m_context.store, location).value_or(1) > 0;
 }
 
 bool QuestionEditorWindow::isSharedWithOtherQuestion(const QString &location)
 {
-    RowSet uses = m_context.store.query(QStringLiteral("select count(*) from 图片 where 图片='") + sqlText(location) +
-                                        QStringLiteral("' and not (题型='") + sqlText(m_type) +
-                                        QStringLiteral("' and 题号=") + sqlNumber(questionNumber()) +
-                                        QStringLiteral(")"));
-    return uses.value(1).toInteger() > 0;
+    return pictures::usesOfLocation(m_context.store, location, m_type, numberValue()).value_or(1) > 0;
 }
 
 void QuestionEditorWindow::choosePicture(int row, int column)
@@ -364,15 +380,17 @@ void QuestionEditorWindow::saveQuestion()
     for (int row = 1; row <= kPictureRows && row < m_pictures->rowCount(); ++row)
         pictures.append({m_pictures->text(row, kSummaryColumn), m_pictures->text(row, kSourceColumn),
                          m_pictures->text(row, kLocationColumn)});
-    if (!saveEditedQuestion(m_context.store, m_context.programDir, m_type, questionNumber(), values, pictures,
+    const FieldValue number = numberValue();
+    if (!saveEditedQuestion(m_context.store, m_context.programDir, m_type, m_rowId, number, values, pictures,
                             [this] { m_context.platform.waits.wait(2000); })) {
         // Nothing was changed; the editor stays open with what was typed.
-        m_context.messages().notice(QStringLiteral("更新") + m_type + QStringLiteral("失败"));
+        m_context.messages().failure(QStringLiteral("更新") + m_type + QStringLiteral("失败"),
+                                     m_context.store.errorString());
         return;
     }
     m_outcome = Outcome::Saved;
-    m_saved = {numberToText(double(questionNumber())), values.text, values.answer, values.explanation,
-               numberToText(values.score), values.chapter};
+    m_saved = {number.toText(), values.text, values.answer, values.explanation, numberToText(values.score),
+               values.chapter, m_rowId};
     m_context.messages().notice(QStringLiteral("更新") + m_type + QStringLiteral("成功"));
     accept();
 }
@@ -381,8 +399,9 @@ void QuestionEditorWindow::deleteQuestion()
 {
     if (m_busy)
         return;
-    if (!kaoshi::deleteQuestion(m_context.store, m_type, questionNumber())) {
-        m_context.messages().notice(QStringLiteral("删除") + m_type + QStringLiteral("失败"));
+    if (m_rowId <= 0 || !kaoshi::deleteQuestion(m_context.store, m_type, m_rowId)) {
+        m_context.messages().failure(QStringLiteral("删除") + m_type + QStringLiteral("失败"),
+                                     m_rowId <= 0 ? QStringLiteral("这道题还没有保存") : m_context.store.errorString());
         return;
     }
     m_outcome = Outcome::Deleted;

@@ -47,6 +47,7 @@ public:
     // The question as stored by the last save, its number included.
     QuestionTexts savedQuestion() const { return m_saved; }
     qint64 questionNumber() const;
+    qint64 rowId() const { return m_rowId; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -60,12 +61,16 @@ private:
     void fillFromRow(const QuestionTexts &row);
     void showAnswer(const QString &answer);
     QString pictureStampNow();
+    // The 题号 the question is stored under: the opened row's own, or the typed one for a new question.
+    FieldValue numberValue() const;
     bool isPictureLocationTaken(const QString &location, int row);
     bool isSharedWithOtherQuestion(const QString &location);
 
     AppContext &m_context;
     QString m_type;
     QString m_rememberedAnswer;
+    qint64 m_rowId = 0;
+    FieldValue m_storedNumber;
     Outcome m_outcome = Outcome::None;
     QuestionTexts m_saved;
 

@@ -2,7 +2,7 @@
 
 #include "data/DataStore.h"
 #include "data/Schema.h"
-#include "data/SqlText.h"
+#include "data/PictureLocation.h"
 #include "data/TextRules.h"
 
 #include <QDir>
@@ -17,16 +17,6 @@ namespace {
 const QString kImagePrefix = QStringLiteral("\\image\\");
 
 } // namespace
-
-QList<PictureRecord> loadPictures(DataStore &store, const QString &type, qint64 number)
-{
-    QList<PictureRecord> pictures;
-    RowSet rows = store.query(QStringLiteral("select * from 图片 where 题型='") + sqlText(type) +
-                              QStringLiteral("' and 题号=") + sqlNumber(number));
-    for (; !rows.atEnd(); rows.next())
-        pictures.append({rows.value(QStringLiteral("摘要")).toText(), rows.value(QStringLiteral("图片")).toText()});
-    return pictures;
-}
 
 QString pictureStamp(const QDateTime &moment)
 {
@@ -57,28 +47,27 @@ bool isImageLocation(const QString &location)
            !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1Char('/'));
 }
 
-QString pictureFilePath(const QString &programDir, const QString &location)
+std::optional<QString> stagePicture(const QString &programDir, const QString &source, const QString &location)
 {
-    QString relative = location;
-    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    while (relative.startsWith(QLatin1Char('/')))
-        relative.remove(0, 1);
-    return QDir(programDir).filePath(relative);
-}
-
-QString stagePicture(const QString &programDir, const QString &source, const QString &location)
-{
-    if (source.isEmpty() || !isImageLocation(location) || !QFileInfo(source).isFile())
+    if (source.isEmpty())
         return QString();
+    if (!isImageLocation(location) || !QFileInfo(source).isFile())
+        return std::nullopt;
     if (!QDir(programDir).mkpath(kImageFolder))
-        return QString();
-    const QString target = pictureFilePath(programDir, location);
+        return std::nullopt;
+    const QString target = pictureFile(programDir, location);
+    if (target.isEmpty())
+        return std::nullopt;
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
         return QString();
     // Copied beside the target first, so a failed copy leaves the old picture.
     const QString staged = target + QStringLiteral(".part");
     QFile::remove(staged);
-    return QFile::copy(source, staged) ? staged : QString();
+    if (!QFile::copy(source, staged)) {
+        QFile::remove(staged);
+        return std::nullopt;
+    }
+    return staged;
 }
 
 bool placeStagedPicture(const QString &staged, const QString &programDir, const QString &location)
@@ -86,31 +75,21 @@ bool placeStagedPicture(const QString &staged, const QString &programDir, const 
     // rename() replaces the old file in one step: there is never a moment
     // without a picture at the location.
     const QByteArray from = QFile::encodeName(staged);
-    const QByteArray to = QFile::encodeName(pictureFilePath(programDir, location));
+    const QString target = pictureFile(programDir, location);
+    if (target.isEmpty())
+        return false;
+    const QByteArray to = QFile::encodeName(target);
     return std::rename(from.constData(), to.constData()) == 0;
 }
 
 bool copyPicture(const QString &programDir, const QString &source, const QString &location)
 {
-    const QString target = pictureFilePath(programDir, location);
-    if (isImageLocation(location) && !source.isEmpty() &&
-        QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
-        return true;
-    const QString staged = stagePicture(programDir, source, location);
-    return !staged.isEmpty() && placeStagedPicture(staged, programDir, location);
-}
-
-bool insertPictures(DataStore &store, const QString &type, qint64 number, const QList<PictureRecord> &pictures)
-{
-    RecordCursor table = store.openCursor(QStringLiteral("图片"), CursorKind::Table);
-    for (const PictureRecord &picture : pictures) {
-        if (!(table.addNew() && table.setInteger(QStringLiteral("题号"), number) &&
-              table.setText(QStringLiteral("摘要"), trimSpaces(picture.summary)) &&
-              table.setText(QStringLiteral("图片"), trimSpaces(picture.location)) &&
-              table.setText(QStringLiteral("题型"), type) && table.update()))
-            return false;
-    }
-    return true;
+    if (source.isEmpty())
+        return false;
+    const std::optional<QString> staged = stagePicture(programDir, source, location);
+    if (!staged)
+        return false;
+    return staged->isEmpty() || placeStagedPicture(*staged, programDir, location);
 }
 
 } // namespace kaoshi

@@ -2,19 +2,17 @@
 // The pictures of a question: records of table 图片 and the copies of the
 // chosen files in the folder "image" of the program directory. A stored
 // location is relative to the program directory and reads "\image\<name>".
+#include "data/PictureTable.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace kaoshi {
 
 class DataStore;
-
-struct PictureRecord {
-    QString summary;  // 摘要
-    QString location; // 图片, "\image\…"
-};
 
 // A picture row of the question editor.
 struct PictureRow {
@@ -25,8 +23,6 @@ struct PictureRow {
 
 // The question editor offers four picture rows.
 inline constexpr int kPictureRows = 4;
-
-QList<PictureRecord> loadPictures(DataStore &store, const QString &type, qint64 number);
 
 // Year, month, day, hour, minute and second, zero-padded: "20260305090702".
 QString pictureStamp(const QDateTime &moment);
@@ -43,22 +39,16 @@ QString uniquePictureLocation(const QString &stamp, const QString &extension,
 // True for "\image\<file name>" without further folders.
 bool isImageLocation(const QString &location);
 
-// The file of a stored location inside the program directory.
-QString pictureFilePath(const QString &programDir, const QString &location);
-
 // Copies the chosen file to its location, replacing the file there, and
 // creates the folder "image" when it is missing.
 bool copyPicture(const QString &programDir, const QString &source, const QString &location);
 
 // The two halves of copyPicture, for a copy that must wait for the database:
 // stagePicture copies the chosen file beside its location and returns that
-// staged file ("" when nothing was staged: no source, the source is the
-// location's file itself, or the copy failed); placeStagedPicture then moves
-// it over the location in one step.
-QString stagePicture(const QString &programDir, const QString &source, const QString &location);
+// staged file ("" when there is nothing to copy: no source, or the source is
+// the location's file itself; nothing when the copy failed); placeStagedPicture
+// then moves it over the location in one step.
+std::optional<QString> stagePicture(const QString &programDir, const QString &source, const QString &location);
 bool placeStagedPicture(const QString &staged, const QString &programDir, const QString &location);
-
-// Adds the picture records of question n.
-bool insertPictures(DataStore &store, const QString &type, qint64 number, const QList<PictureRecord> &pictures);
 
 } // namespace kaoshi

@@ -39,4 +39,11 @@ qint64 FieldValue::toInteger() const
     return static_cast<qint64>(std::trunc(toNumber()));
 }
 
+QByteArray FieldValue::toBytes() const
+{
+    if (type() == Type::Blob)
+        return std::get<QByteArray>(m_value);
+    return toText().toUtf8();
+}
+
 } // namespace kaoshi

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QList>
 #include <variant>
 
 namespace kaoshi {
@@ -13,6 +14,12 @@ public:
     enum class Type { Null, Integer, Real, Text, Blob };
 
     FieldValue() = default;
+    // Values bound to statements are written as they are: {type, number, answer}.
+    FieldValue(const QString &v) : m_value(v) {}
+    FieldValue(const char *v) : m_value(QString::fromUtf8(v)) {}
+    FieldValue(qint64 v) : m_value(v) {}
+    FieldValue(int v) : m_value(qint64(v)) {}
+    FieldValue(double v) : m_value(v) {}
     static FieldValue integer(qint64 v) { return FieldValue(Storage(v)); }
     static FieldValue real(double v) { return FieldValue(Storage(v)); }
     static FieldValue text(QString v) { return FieldValue(Storage(std::move(v))); }
@@ -27,6 +34,7 @@ public:
     // Texts are parsed as decimal numbers (0 when they are not one); null is 0.
     double toNumber() const;
     qint64 toInteger() const;
+    QByteArray toBytes() const;
 
     bool operator==(const FieldValue &other) const = default;
 
@@ -35,5 +43,8 @@ private:
     explicit FieldValue(Storage v) : m_value(std::move(v)) {}
     Storage m_value;
 };
+
+// The values bound to the ? placeholders of one statement, in order.
+using Values = QList<FieldValue>;
 
 } // namespace kaoshi

@@ -13,8 +13,4 @@ bool isQuestionType(const QString &text);
 inline const QString kDatabaseFileName = QStringLiteral("考试修改.mdb");
 inline const QString kImageFolder = QStringLiteral("image");
 
-// Statements that create an empty database of ours: every table, the indexes
-// and the single 配置 row.
-QStringList schemaStatements();
-
 } // namespace kaoshi

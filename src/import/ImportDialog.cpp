@@ -203,8 +203,14 @@ void ImportDialog::startReading()
     m_complete = false;
     m_model->setPreview(nullptr);
     m_question->clear();
-    m_preview = std::make_unique<ImportPreview>(bankType(), existingQuestionTexts(m_context.store, bankType()));
+    // Rows already in the bank are told apart only when the bank can be read.
+    std::optional<QSet<QString>> existing = existingQuestionTexts(m_context.store, bankType());
+    m_preview = std::make_unique<ImportPreview>(bankType(), existing.value_or(QSet<QString>()));
     m_model->setPreview(m_preview.get());
+    if (!existing) {
+        finishReading(QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + m_context.store.errorString());
+        return;
+    }
     OpenedSource opened = openQuestionSource(m_path, qMax(0, m_sheet->currentIndex()));
     if (!opened.source) {
         finishReading(opened.error);

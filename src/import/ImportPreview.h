@@ -1,7 +1,7 @@
 #pragma once
 // The rows of a file as they will be stored in one bank, each with its
 // status: ready, already in the bank, or refused with the reason.
-#include "bank/QuestionBank.h"
+#include "data/BankTable.h"
 #include "import/QuestionSource.h"
 
 #include <QSet>

@@ -5,33 +5,28 @@
 
 namespace kaoshi {
 
-QSet<QString> existingQuestionTexts(DataStore &store, const QString &type)
+std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, const QString &type)
 {
-    QSet<QString> texts;
-    RecordCursor bank = store.openCursor(type, CursorKind::Table);
-    QString text;
-    for (bool more = bank.first(); more; more = bank.next())
-        if (bank.readText(QStringLiteral("题目"), text))
-            texts.insert(trimSpaces(text));
-    return texts;
+    const std::optional<QStringList> texts = bank::questionTexts(store, type);
+    if (!texts)
+        return std::nullopt;
+    QSet<QString> trimmed;
+    trimmed.reserve(texts->size());
+    for (const QString &text : *texts)
+        trimmed.insert(trimSpaces(text));
+    return trimmed;
 }
 
 StoreOutcome storeImportedQuestions(DataStore &store, const QString &type,
                                     const std::vector<QuestionValues> &rows)
 {
     StoreOutcome outcome;
-    DataStore::Transaction unit(store);
-    RecordCursor bank = store.openCursor(type, CursorKind::Table);
-    qint64 number = maxQuestionNumber(store, type);
-    for (const QuestionValues &values : rows) {
-        if (!insertQuestion(bank, ++number, values)) {
-            outcome.reason = QStringLiteral("数据库拒绝写入");
-            return outcome;
-        }
-    }
-    bank.close();
-    if (!unit.commit()) {
-        outcome.reason = QStringLiteral("数据库拒绝写入");
+    // The highest number is read inside the unit, so the new numbers follow it.
+    Transaction unit(store);
+    std::optional<qint64> highest;
+    if (!unit.isOpen() || !(highest = bank::maxNumber(store, type)) ||
+        !bank::insertQuestions(store, type, *highest + 1, rows) || !unit.commit()) {
+        outcome.reason = unit.error().isError() ? unit.error().message : store.errorString();
         return outcome;
     }
     outcome.stored = true;

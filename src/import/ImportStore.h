@@ -1,16 +1,18 @@
 #pragma once
 // Reading what an import compares against, and storing the imported rows.
-#include "bank/QuestionBank.h"
+#include "data/BankTable.h"
 
 #include <QSet>
+#include <optional>
 #include <vector>
 
 namespace kaoshi {
 
 class DataStore;
 
-// The 题目 of every question in the bank, trimmed.
-QSet<QString> existingQuestionTexts(DataStore &store, const QString &type);
+// The 题目 of every question in the bank, trimmed; nothing when the bank
+// cannot be read (the store's last error says why).
+std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, const QString &type);
 
 struct StoreOutcome {
     bool stored = false;

@@ -6,9 +6,9 @@
 
 namespace kaoshi {
 
-ChapterPracticeWindow::ChapterPracticeWindow(AppContext &context, QWidget *host) : TaskWindow(host), m_view(this)
+ChapterPracticeWindow::ChapterPracticeWindow(AppContext &context, const QString &chapter, QWidget *host)
+    : TaskWindow(context, host), m_chapter(chapter), m_view(this)
 {
-    Q_UNUSED(context);
     nameControl(this, QStringLiteral("ChapterPracticeWindow"), QStringLiteral("章节练习"));
     resize(PracticeView::kDesignSize);
     m_view.numberBoxes[0]->setEnabled(false);

@@ -1,8 +1,9 @@
 #include "practice/PictureViewer.h"
 
 #include "practice/PictureBox.h"
-#include "practice/PicturePath.h"
-#include "practice/PracticeQueries.h"
+#include "data/PictureLocation.h"
+#include "data/BankTable.h"
+#include "data/PictureTable.h"
 #include "practice/PracticeView.h"
 #include "ui/AppContext.h"
 
@@ -16,7 +17,8 @@ PictureViewer::PictureViewer(AppContext &context, PracticeView &view) : m_contex
 void PictureViewer::open(const QString &type, const QString &number)
 {
     m_rows.close();
-    m_rows = m_context.store.openCursor(pictureQuery(type, number), CursorKind::Sql);
+    const std::optional<FieldValue> value = bank::numberValue(number);
+    m_rows = value ? pictures::ofQuestion(m_context.store, type, *value) : RecordCursor();
     m_rows.first();
     showPictureRow();
 }

@@ -1,26 +1,24 @@
 #pragma once
-// The statements of the practice windows and the reads built on them. Every
-// number is checked and every text quoted, so a typed 题号 or an answer with
-// a quote can reach no other row or column.
+// What the practice windows read from the banks: the number range of each
+// bank and the wrong-question list. The statements belong to the bank table.
+#include "data/BankTable.h"
+
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace kaoshi {
 
 class DataStore;
-
-QString questionQuery(const QString &type, const QString &number);
-QString saveAnswerStatement(const QString &type, const QString &answer, const QString &number);
-QString clearAnswersStatement(const QString &type);
-QString pictureQuery(const QString &type, const QString &number);
-QString wrongQuestionQuery(const QString &type);
+class RowSource;
 
 // The lowest and highest 题号 of a bank, as texts.
 struct BankBounds {
     QString lower;
     QString upper;
-    // An empty bank, or one that cannot be read, has the upper bound zero.
+    bool failed = false; // the bank could not be read
+    // An empty bank has the upper bound zero.
     bool isEmpty() const;
 };
 BankBounds readBankBounds(DataStore &store, const QString &type);
@@ -32,6 +30,7 @@ BankBounds readBankBounds(DataStore &store, const QString &type);
 inline constexpr int kWrongListColumns = 6;
 const QStringList &wrongListTitles();
 const std::vector<int> &wrongListWidths();
-std::vector<QStringList> wrongQuestionRows(DataStore &store);
+// The list, read as its rows come into view; nothing when it cannot be read.
+std::shared_ptr<RowSource> wrongQuestionListing(DataStore &store);
 
 } // namespace kaoshi

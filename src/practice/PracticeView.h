@@ -4,7 +4,7 @@
 // page per question type, and the question area with the pages 文字, 图片,
 // 错题 and 答案. The view only builds and sizes the controls; the windows
 // give them behaviour.
-#include "app/SessionState.h"
+#include "practice/PracticeSession.h"
 #include "ui/AnswerControls.h"
 
 #include <QSize>

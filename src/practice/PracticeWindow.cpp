@@ -4,6 +4,7 @@
 #include "data/TextRules.h"
 #include "practice/PictureBox.h"
 #include "practice/QuestionLayout.h"
+#include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
 #include "ui/ListGrid.h"
 #include "ui/Shell.h"
@@ -27,7 +28,7 @@ QString displayText(QString text) { return text.replace(QStringLiteral("\r\n"), 
 } // namespace
 
 PracticeWindow::PracticeWindow(AppContext &context, QWidget *host)
-    : TaskWindow(host), m_context(context), m_view(this), m_pictures(context, m_view)
+    : TaskWindow(context, host), m_view(this), m_pictures(context, m_view)
 {
     resize(PracticeView::kDesignSize);
     m_state.currentType = questionTypes().first();
@@ -49,17 +50,10 @@ PracticeWindow::PracticeWindow(AppContext &context, QWidget *host)
 
 PracticeWindow::~PracticeWindow() = default;
 
-bool PracticeWindow::start()
+bool PracticeWindow::startTask()
 {
-    m_context.reopenStore();
-    if (Shell *shell = m_context.shell) {
-        shell->registerTaskWindow(this);
-        shell->setCaption(windowCaption());
-        shell->placeTaskWindow();
-        shell->sizeTaskWindow();
-    }
-    m_context.session.charFormat.size = 20;
-    m_view.applyCharFormat(m_context.session.charFormat);
+    m_context.practice.charFormat.size = 20;
+    m_view.applyCharFormat(m_context.practice.charFormat);
     if (!checkBanks()) {
         close();
         return false;
@@ -74,6 +68,11 @@ bool PracticeWindow::checkBanks()
     const QStringList &types = questionTypes();
     for (int page = 0; page < types.size(); ++page) {
         m_state.bounds[size_t(page)] = readBankBounds(m_context.store, types[page]);
+        if (m_state.bounds[size_t(page)].failed) {
+            m_context.messages().failure(QStringLiteral("没能读取") + types[page] + QStringLiteral("题库"),
+                                         m_context.store.errorString());
+            return false;
+        }
         if (m_state.bounds[size_t(page)].isEmpty()) {
             m_context.messages().notice(types[page] + QStringLiteral("题库是空的"));
             return false;
@@ -91,7 +90,6 @@ void PracticeWindow::changeAnswerPage()
         return;
     m_state.page = page;
     m_state.currentType = questionTypes()[page];
-    m_context.session.currentType = m_state.currentType;
     if (numberBox()->text().isEmpty())
         numberBox()->setText(m_state.bounds[size_t(page)].lower);
     loadQuestion();
@@ -101,8 +99,8 @@ void PracticeWindow::loadQuestion()
 {
     m_state.loadedNumber = numberToLoad();
     // A 题号 that matches no row (or no 题号 at all) reads as empty texts.
-    RecordCursor row = m_context.store.openCursor(questionQuery(m_state.currentType, m_state.loadedNumber),
-                                                  CursorKind::Sql);
+    const std::optional<FieldValue> number = bank::numberValue(m_state.loadedNumber);
+    RecordCursor row = number ? bank::questionByNumber(m_context.store, m_state.currentType, *number) : RecordCursor();
     row.first();
     QString stored, standard, explanation;
     m_state.questionText.clear();
@@ -131,7 +129,13 @@ void PracticeWindow::saveAnswer()
 {
     collectAnswer();
     // Written to the row shown, even when the number box was edited since.
-    m_context.store.execute(saveAnswerStatement(m_state.currentType, m_state.answerText, m_state.loadedNumber));
+    const std::optional<FieldValue> number = bank::numberValue(m_state.loadedNumber);
+    if (!number || !bank::saveAnswer(m_context.store, m_state.currentType, *number, m_state.answerText)) {
+        // The answer stays on screen and the question stays: nothing moves on.
+        m_context.messages().failure(QStringLiteral("答案没有保存"),
+                                     number ? m_context.store.errorString() : QStringLiteral("没有显示题目"));
+        return;
+    }
     m_state.answerText.clear();
     goNext();
 }
@@ -174,13 +178,16 @@ void PracticeWindow::goNext()
 
 void PracticeWindow::redoBank()
 {
-    if (m_context.messages().ask(QStringLiteral("清空答案重新做题?")))
-        m_context.store.execute(clearAnswersStatement(m_state.currentType));
+    if (!m_context.messages().ask(QStringLiteral("清空答案重新做题?")))
+        return;
+    if (!bank::clearAnswers(m_context.store, m_state.currentType))
+        m_context.messages().failure(QStringLiteral("没有清空") + m_state.currentType + QStringLiteral("的练习答案"),
+                                     m_context.store.errorString());
 }
 
 void PracticeWindow::chooseFont()
 {
-    CharFormat &format = m_context.session.charFormat;
+    CharFormat &format = m_context.practice.charFormat;
     FontChoice initial;
     initial.family = format.face;
     initial.pointSize = format.size;
@@ -208,7 +215,7 @@ void PracticeWindow::fillWrongList()
 {
     ListGrid *grid = m_view.wrongGrid;
     grid->setRowCount(1);
-    grid->appendRows(wrongQuestionRows(m_context.store));
+    grid->setListing(wrongQuestionListing(m_context.store));
 }
 
 void PracticeWindow::jumpToWrongQuestion(int row)

@@ -35,9 +35,6 @@ public:
     PracticeWindow(AppContext &context, QWidget *host);
     ~PracticeWindow() override;
 
-    // Reconnects, registers, places the window, applies the character
-    // format, checks that no bank is empty and shows the first question.
-    bool start() override;
 
     void loadQuestion();
     void showStoredAnswer(const QString &stored);
@@ -59,8 +56,9 @@ public:
     PracticeView &view() { return m_view; }
 
 protected:
-    // The main window's caption while this window is open.
-    virtual QString windowCaption() const = 0;
+    // Applies the character format, checks that no bank is empty and shows
+    // the first question.
+    bool startTask() override;
     // The 题号 the current number box designates; "" loads an empty question.
     virtual QString numberToLoad() = 0;
     // Start-up work of a window once the banks are known to be filled.
@@ -71,7 +69,6 @@ protected:
     QLineEdit *numberBox() const;
     void resizeEvent(QResizeEvent *event) override;
 
-    AppContext &m_context;
     PracticeState m_state;
 
 private:

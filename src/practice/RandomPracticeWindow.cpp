@@ -2,9 +2,11 @@
 
 #include "ui/Controls.h"
 
+#include "data/BankTable.h"
 #include "data/Schema.h"
 #include "data/TextRules.h"
 #include "practice/ShuffledOrder.h"
+#include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
 
 #include <QLineEdit>
@@ -16,17 +18,15 @@ RandomPracticeWindow::RandomPracticeWindow(AppContext &context, QWidget *host) :
     nameControl(this, QStringLiteral("RandomPracticeWindow"), QStringLiteral("随机练习"));
 }
 
-QString RandomPracticeWindow::windowCaption() const { return QStringLiteral("考试系统-随机练习"); }
+QString RandomPracticeWindow::mainCaption() const { return QStringLiteral("考试系统-随机练习"); }
 
 void RandomPracticeWindow::drawShuffledOrders()
 {
     const QStringList &types = questionTypes();
     for (int page = 0; page < types.size(); ++page) {
-        RecordCursor rows = m_context.store.openCursor("select * from " + types[page], CursorKind::Sql);
-        const qint64 count = rows.recordCount();
-        rows.close();
+        const qint64 count = bank::questionCount(m_context.store, types[page]).value_or(0);
         const quint64 seed =
-            nextClockSeed(m_context.platform.clock.millisecondsSinceStart(), m_context.session.randomSeedOffset);
+            nextClockSeed(m_context.platform.clock.millisecondsSinceStart(), m_context.practice.randomSeedOffset);
         m_orders[size_t(page)] = drawShuffledOrder(count, seed);
     }
 }

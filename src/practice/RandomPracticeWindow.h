@@ -21,7 +21,7 @@ public:
     void setShuffledOrder(int page, std::vector<qint64> order) { m_orders[size_t(page)] = std::move(order); }
 
 protected:
-    QString windowCaption() const override;
+    QString mainCaption() const override;
     QString numberToLoad() override;
     void prepareBanks() override { drawShuffledOrders(); }
     void prepareJump() override { m_jumpByNumber = true; }

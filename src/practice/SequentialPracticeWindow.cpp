@@ -12,7 +12,7 @@ SequentialPracticeWindow::SequentialPracticeWindow(AppContext &context, QWidget 
     nameControl(this, QStringLiteral("SequentialPracticeWindow"), QStringLiteral("顺序练习"));
 }
 
-QString SequentialPracticeWindow::windowCaption() const { return QStringLiteral("考试系统-顺序练习"); }
+QString SequentialPracticeWindow::mainCaption() const { return QStringLiteral("考试系统-顺序练习"); }
 
 QString SequentialPracticeWindow::numberToLoad() { return numberBox()->text(); }
 

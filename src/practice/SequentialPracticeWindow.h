@@ -11,7 +11,7 @@ public:
     SequentialPracticeWindow(AppContext &context, QWidget *host);
 
 protected:
-    QString windowCaption() const override;
+    QString mainCaption() const override;
     QString numberToLoad() override;
 };
 

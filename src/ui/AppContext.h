@@ -1,7 +1,7 @@
 #pragma once
 // What every window receives: the program directory, the shared DataStore,
-// the platform seams, the process-wide session state and the hosting shell.
-#include "app/SessionState.h"
+// the platform seams, the hosting shell, and the state that the practice
+// windows and the examination keep for the whole run.
 #include "data/DataStore.h"
 #include "data/Schema.h"
 #include "ui/Platform.h"
@@ -11,12 +11,15 @@
 namespace kaoshi {
 
 class Shell;
+struct PracticeSession;
+struct ExamState;
 
 struct AppContext {
     QString programDir;
     DataStore &store;
     Platform platform;
-    SessionState &session;
+    PracticeSession &practice;
+    ExamState &exam;
     Shell *shell = nullptr;
 
     QString databasePath() const { return QDir(programDir).filePath(kDatabaseFileName); }

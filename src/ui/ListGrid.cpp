@@ -1,6 +1,9 @@
 #include "ui/ListGrid.h"
 
+#include "data/RowSource.h"
+
 #include <QHeaderView>
+#include <algorithm>
 
 namespace kaoshi {
 
@@ -11,10 +14,7 @@ const QColor kFixed(236, 236, 236);
 
 GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-int GridModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size()) - 1;
-}
+int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : gridRowCount() - 1; }
 
 int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_columns; }
 
@@ -22,15 +22,24 @@ void GridModel::setGridRowCount(int rows)
 {
     if (rows < 1)
         return;
-    const int current = int(m_rows.size());
+    const int current = gridRowCount();
     if (rows < current) {
         beginRemoveRows({}, rows - 1, current - 2);
-        m_rows.resize(size_t(rows));
+        if (rows - 1 < m_listed) {
+            // Part of the listing goes: the held rows go with it.
+            m_listing->truncate(rows - 1);
+            m_listed = rows - 1;
+            m_rows.resize(1);
+            for (auto it = m_changedListed.begin(); it != m_changedListed.end();)
+                it = it.key() > m_listed ? m_changedListed.erase(it) : std::next(it);
+        } else {
+            m_rows.resize(heldIndex(rows));
+        }
         dropExtrasFrom(rows);
         endRemoveRows();
     } else if (rows > current) {
         beginInsertRows({}, current - 1, rows - 2);
-        m_rows.resize(size_t(rows));
+        m_rows.resize(size_t(rows - m_listed));
         endInsertRows();
     }
 }
@@ -47,22 +56,58 @@ void GridModel::setGridColumnCount(int columns)
     endResetModel();
 }
 
+void GridModel::setListing(std::shared_ptr<RowSource> listing)
+{
+    beginResetModel();
+    m_listing = std::move(listing);
+    m_listed = m_listing ? int(m_listing->size()) : 0;
+    m_changedListed.clear();
+    m_rows.resize(1);
+    dropExtrasFrom(1);
+    endResetModel();
+}
+
+void GridModel::refreshListing()
+{
+    if (!m_listing)
+        return;
+    m_listing->forget();
+    m_changedListed.clear();
+    if (m_listed > 0)
+        emit dataChanged(index(0, 0), index(m_listed - 1, m_columns - 1));
+}
+
+qint64 GridModel::rowId(int row) const { return isListed(row) ? m_listing->rowId(row - 1) : 0; }
+
 QString GridModel::text(int row, int column) const
 {
-    if (row < 0 || row >= int(m_rows.size()) || column < 0 || column >= m_columns)
+    if (row < 0 || row >= gridRowCount() || column < 0 || column >= m_columns)
         return QString();
-    const QStringList &cells = m_rows[size_t(row)];
+    if (isListed(row)) {
+        const auto changed = m_changedListed.constFind(row);
+        const QStringList cells = changed != m_changedListed.cend() ? *changed : m_listing->cells(row - 1);
+        return column < cells.size() ? cells[column] : QString();
+    }
+    const QStringList &cells = m_rows[heldIndex(row)];
     return column < cells.size() ? cells[column] : QString();
 }
 
 void GridModel::setText(int row, int column, const QString &text)
 {
-    if (row < 0 || row >= int(m_rows.size()) || column < 0 || column >= m_columns)
+    if (row < 0 || row >= gridRowCount() || column < 0 || column >= m_columns)
         return;
-    QStringList &cells = m_rows[size_t(row)];
-    if (cells.size() <= column)
-        cells.resize(column + 1);
-    cells[column] = text;
+    QStringList *cells = nullptr;
+    if (isListed(row)) {
+        auto changed = m_changedListed.find(row);
+        if (changed == m_changedListed.end())
+            changed = m_changedListed.insert(row, m_listing->cells(row - 1));
+        cells = &changed.value();
+    } else {
+        cells = &m_rows[heldIndex(row)];
+    }
+    if (cells->size() <= column)
+        cells->resize(column + 1);
+    (*cells)[column] = text;
     if (row == 0)
         emit headerDataChanged(Qt::Horizontal, column, column);
     else
@@ -73,7 +118,7 @@ void GridModel::appendRows(std::vector<QStringList> rows)
 {
     if (rows.empty())
         return;
-    const int first = int(m_rows.size()) - 1;
+    const int first = gridRowCount() - 1;
     beginInsertRows({}, first, first + int(rows.size()) - 1);
     m_rows.reserve(m_rows.size() + rows.size());
     for (QStringList &row : rows) {
@@ -86,12 +131,34 @@ void GridModel::appendRows(std::vector<QStringList> rows)
 
 void GridModel::removeGridRow(int row)
 {
-    if (row < 1 || row >= int(m_rows.size()))
+    if (row < 1 || row >= gridRowCount())
         return;
     beginRemoveRows({}, row - 1, row - 1);
-    m_rows.erase(m_rows.begin() + row);
+    if (isListed(row)) {
+        m_listing->remove(row - 1);
+        --m_listed;
+        QHash<int, QStringList> moved;
+        for (auto it = m_changedListed.cbegin(); it != m_changedListed.cend(); ++it)
+            if (it.key() != row)
+                moved.insert(it.key() > row ? it.key() - 1 : it.key(), it.value());
+        m_changedListed = std::move(moved);
+    } else {
+        m_rows.erase(m_rows.begin() + qsizetype(heldIndex(row)));
+    }
     shiftExtrasAfter(row);
     endRemoveRows();
+}
+
+void GridModel::removeHeldRowsIf(const std::function<bool(const QStringList &)> &drop)
+{
+    const auto firstHeld = m_rows.begin() + 1;
+    const auto kept = std::remove_if(firstHeld, m_rows.end(), drop);
+    if (kept == m_rows.end())
+        return;
+    beginResetModel();
+    m_rows.erase(kept, m_rows.end());
+    dropExtrasFrom(m_listed + 1);
+    endResetModel();
 }
 
 void GridModel::setStriped(bool striped)
@@ -236,6 +303,8 @@ ListGrid::ListGrid(QWidget *parent) : QTableView(parent), m_model(new GridModel(
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(24);
     verticalHeader()->setMinimumSectionSize(4);
+    // Rows of one height: a view of a million rows needs no per-row sizes.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setDefaultSectionSize(100);
     horizontalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setHighlightSections(false);

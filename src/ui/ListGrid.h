@@ -4,19 +4,26 @@
 // A column of width 0 is hidden. Data rows are striped RGB(230,230,255) and
 // white. Cells may carry a tick box or a picture.
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QImage>
+#include <functional>
 #include <QTableView>
+#include <memory>
 #include <vector>
 
 namespace kaoshi {
 
+class RowSource;
+
+// The data rows are the rows of a listing (read from the database as they
+// come into view), followed by rows held here (typed or blank rows).
 class GridModel final : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     explicit GridModel(QObject *parent = nullptr);
 
-    int gridRowCount() const { return int(m_rows.size()); }
+    int gridRowCount() const { return int(m_rows.size()) + m_listed; }
     void setGridRowCount(int rows);
     int gridColumnCount() const { return m_columns; }
     void setGridColumnCount(int columns);
@@ -25,6 +32,18 @@ public:
     void setText(int row, int column, const QString &text);
     void appendRows(std::vector<QStringList> rows);
     void removeGridRow(int row);
+    // Rows held here (after the listing) for which keep() is false go in one step.
+    void removeHeldRowsIf(const std::function<bool(const QStringList &)> &drop);
+
+    // Shows the rows of a listing in place of every data row; the model is
+    // reset once with its row count.
+    void setListing(std::shared_ptr<RowSource> listing);
+    const std::shared_ptr<RowSource> &listing() const { return m_listing; }
+    int listedRowCount() const { return m_listed; }
+    // The listed rows are read again from the database when next shown.
+    void refreshListing();
+    // The stored row behind a listed data row; 0 for a held row.
+    qint64 rowId(int row) const;
 
     void setEditable(bool editable) { m_editable = editable; }
     bool isEditable() const { return m_editable; }
@@ -55,6 +74,13 @@ private:
     void dropExtrasFrom(int row);
     void shiftExtrasAfter(int row);
 
+    bool isListed(int row) const { return row >= 1 && row <= m_listed; }
+    // Index into m_rows of a held row (row 0 is the title row).
+    size_t heldIndex(int row) const { return size_t(row > m_listed ? row - m_listed : row); }
+
+    std::shared_ptr<RowSource> m_listing;
+    int m_listed = 0;
+    QHash<int, QStringList> m_changedListed; // listed rows whose cells were set here
     std::vector<QStringList> m_rows{QStringList()};
     int m_columns = 0;
     bool m_editable = true;
@@ -82,6 +108,7 @@ public:
     int appendRow(const QStringList &cells = {});
     // Appends many data rows at once (fast for long lists).
     void appendRows(std::vector<QStringList> rows) { m_model->appendRows(std::move(rows)); }
+    void setListing(std::shared_ptr<RowSource> listing) { m_model->setListing(std::move(listing)); }
     void removeRow(int row) { m_model->removeGridRow(row); }
 
     // Width 0 hides the column; a hidden column reports width 0.

@@ -38,8 +38,12 @@ public:
     {
         return confirm({text, QStringLiteral("注意"), icon});
     }
-    // What was not done, and the reason.
-    void failure(const QString &what, const QString &reason) { notify({reason.isEmpty() ? what : what + QStringLiteral("\n") + reason, QStringLiteral("失败"), Message::Icon::Warning}); }
+    // A change that did not happen: what was not done, and the engine's reason.
+    void failure(const QString &what, const QString &reason)
+    {
+        notify({reason.isEmpty() ? what : what + QStringLiteral("\n") + reason, QStringLiteral("失败"),
+                Message::Icon::Warning});
+    }
 };
 
 class FileDialogs

@@ -19,6 +19,9 @@
 #include <QStatusBar>
 #include <QtTest>
 
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
+
 using namespace kaoshi;
 using kaoshi::test::TestDatabase;
 
@@ -29,39 +32,37 @@ class StandInWindow : public TaskWindow
 {
     Q_OBJECT
 public:
-    StandInWindow(TaskKind kind, AppContext &context, QWidget *host)
-        : TaskWindow(host), kind(kind), m_context(context)
+    StandInWindow(TaskKind kind, const TaskRequest &request, AppContext &context, QWidget *host)
+        : TaskWindow(context, host), kind(kind), request(request)
     {
-    }
-    bool start() override
-    {
-        if (kind == TaskKind::ChapterPractice)
-            return true; // never the current task window
-        m_context.shell->registerTaskWindow(this);
-        m_context.shell->placeTaskWindow();
-        m_context.shell->sizeTaskWindow();
-        return true;
     }
     TaskKind kind;
+    TaskRequest request;
 
-private:
-    AppContext &m_context;
+protected:
+    // A chapter window never becomes the current task window.
+    QString mainCaption() const override
+    {
+        return kind == TaskKind::ChapterPractice ? QString() : QStringLiteral("考试系统-替身");
+    }
 };
 
 struct Harness {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
     MainWindow main{context};
     QList<QPair<TaskKind, QPointer<StandInWindow>>> opened;
 
     Harness()
     {
-        main.setTaskFactory([this](TaskKind kind, AppContext &ctx, QWidget *host) -> QWidget * {
+        main.setTaskFactory([this](TaskKind kind, const TaskRequest &request, AppContext &ctx,
+                                   QWidget *host) -> QWidget * {
             if (kind == TaskKind::Candidate || kind == TaskKind::ExamConfig)
                 return nullptr;
-            auto *w = new StandInWindow(kind, ctx, host);
+            auto *w = new StandInWindow(kind, request, ctx, host);
             opened.append({kind, w});
             return w;
         });
@@ -133,11 +134,11 @@ private slots:
     {
         Harness h;
         h.menuItem("多选题库")->trigger();
-        QCOMPARE(h.session.currentType, QStringLiteral("多选"));
+        QCOMPARE(h.current()->request.questionType, QStringLiteral("多选"));
         QPointer<StandInWindow> first = h.current();
         QVERIFY(first && first->kind == TaskKind::Bank);
         h.clickNavigation("题库", "单选题库");
-        QCOMPARE(h.session.currentType, QStringLiteral("单选"));
+        QCOMPARE(h.current()->request.questionType, QStringLiteral("单选"));
         QVERIFY(first.isNull() || first->isHidden());
         QVERIFY(h.current() && h.current() != first.data());
         // The same task from the navigation bar and from the menu.
@@ -224,7 +225,7 @@ private slots:
             QCOMPARE(nav->itemCaption(g, 1), QStringLiteral("第二章"));
         }
         nav->clickItem(g, 1);
-        QCOMPARE(h.session.chosenChapter, QStringLiteral("第二章"));
+        QCOMPARE(qobject_cast<StandInWindow *>(h.main.chapterWindow())->request.chapter, QStringLiteral("第二章"));
         QVERIFY(h.main.chapterWindow());
         // A task opened later leaves the chapter window open, and takes its
         // own place beside the navigation bar too.
@@ -278,11 +279,12 @@ private slots:
     void everyControlOfTheTaskWindowsHasAnAccessibleName()
     {
         ScriptedPlatform platform;
-        SessionState session;
+        PracticeSession practice;
+        ExamState exam;
         TestDatabase db;
         for (const QString &type : questionTypes())
             db.addQuestions(type, 2);
-        AppContext context{db.programDir(), db.store(), platform.platform(), session};
+        AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
         MainWindow main(context); // the real task windows
         main.show();
         for (const QString &item : {"顺序练习", "随机练习", "单选题库"}) {

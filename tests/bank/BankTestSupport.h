@@ -2,7 +2,8 @@
 // Shared pieces of the window tests of the bank list and the question editor.
 #include "support/TestDatabase.h"
 #include "app/MainWindow.h"
-#include "app/SessionState.h"
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
 #include "ui/ListGrid.h"
 #include "ui/ScriptedPlatform.h"
@@ -22,9 +23,10 @@ namespace kaoshi::test {
 // The whole program against a temporary program directory.
 struct ProgramFixture {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
 };
 
 // Clicks the toolbar button "工具条1" of the window with this caption.

@@ -81,7 +81,6 @@ private slots:
 void BankWindowTest::opensWithSevenColumnsSizedFromTheWindow()
 {
     BankFixture f;
-    f.session.currentType = QStringLiteral("多选");
     f.open(QStringLiteral("判断题库"));
     QCOMPARE(f.bank->questionType(), QStringLiteral("判断"));
     QCOMPARE(f.main.windowTitle(), QStringLiteral("考试系统-题库-判断"));
@@ -123,9 +122,8 @@ void BankWindowTest::searchListsTheBankWithProgressOrFindsText()
     QCOMPARE(f.column(6), f.column(0));
     QCOMPARE(f.column(4)[3], QStringLiteral("2.5"));
     QVERIFY(!f.grid->isEditable());
-    // One block per row for six rows, then the bar is cleared.
-    QCOMPARE(shown.size(), 7);
-    QCOMPARE(shown[5], QString(6, QChar(0x2589)));
+    // Rows are read as they come into view: the bar is left empty.
+    QVERIFY(!shown.isEmpty());
     QCOMPARE(shown.last(), QString());
 
     const struct {

@@ -1,5 +1,6 @@
 // Names and copies of question pictures in the folder "image".
 #include "bank/QuestionPictures.h"
+#include "data/PictureLocation.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,7 +63,7 @@ TEST(PictureFiles, CopyCreatesTheFolderAndReplacesOnlyItsOwnFile)
 
     EXPECT_FALSE(QDir(program.path()).exists("image"));
     EXPECT_TRUE(copyPicture(program.path(), first, "\\image\\a.png"));
-    EXPECT_EQ(readFile(pictureFilePath(program.path(), "\\image\\a.png")), "first");
+    EXPECT_EQ(readFile(pictureFile(program.path(), "\\image\\a.png")), "first");
     EXPECT_TRUE(copyPicture(program.path(), second, "\\image\\a.png")); // a stored picture replaced
     EXPECT_EQ(readFile(program.filePath("image/a.png")), "second");
 

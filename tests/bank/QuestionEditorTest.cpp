@@ -26,8 +26,14 @@ struct EditorFixture : ProgramFixture {
 
     EditorFixture() { platform.setClock(0, kMoment); }
 
-    QuestionEditorWindow *open(const QString &type, const QuestionTexts &row = {})
+    // Opens the editor on a list row; a row with a 题号 stands for the first stored row of that number.
+    QuestionEditorWindow *open(const QString &type, QuestionTexts row = {})
     {
+        if (!row.number.isEmpty() && row.rowId == 0)
+            row.rowId = db.store()
+                            .query("select rowid from " + type + " where 题号=? order by rowid", {row.number.toLongLong()})
+                            .value(1)
+                            .toInteger();
         editor = std::make_unique<QuestionEditorWindow>(context, type, row);
         editor->show();
         return editor.get();
@@ -201,12 +207,14 @@ void QuestionEditorTest::refusedSaveOrDeleteIsReportedAndKeepsTheEditorOpen()
     f.open(kSingle, {"2", QStringLiteral("改过的题目"), "A"});
     f.db.store().close(); // the database can no longer be reached
     f.save();
-    QCOMPARE(f.platform.lastMessage(),
-             (Message{QStringLiteral("更新单选失败"), QStringLiteral("系统消息"), Message::Icon::Information}));
+    QCOMPARE(f.platform.lastMessage().caption, QStringLiteral("失败"));
+    QCOMPARE(f.platform.lastMessage().icon, Message::Icon::Warning);
+    QVERIFY(f.platform.lastMessage().text.startsWith(QStringLiteral("更新单选失败\n")));
     QVERIFY(f.editor->isVisible());
     QCOMPARE(f.control<QTextEdit>("题目超级编辑框")->toPlainText(), QStringLiteral("改过的题目"));
     pressToolButton(f.editor.get(), QStringLiteral("删除"));
-    QCOMPARE(f.platform.lastMessage().text, QStringLiteral("删除单选失败"));
+    QVERIFY(f.platform.lastMessage().text.startsWith(QStringLiteral("删除单选失败\n")));
+    QCOMPARE(f.platform.lastMessage().caption, QStringLiteral("失败"));
     QVERIFY(f.editor->isVisible());
     QVERIFY(f.db.store().open(f.db.path()));
     QCOMPARE(f.db.text("select 题目 from 单选 where 题号=2"), QStringLiteral("单选题2"));

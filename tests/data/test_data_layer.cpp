@@ -4,7 +4,7 @@
 
 #include "data/DataStore.h"
 #include "data/Schema.h"
-#include "data/SqlText.h"
+#include "data/BankTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -181,10 +181,10 @@ TEST(DataStoreQuery, StatementShapesOfTheWindows)
 
     // Search with like on the number column 分值, without a space before "or".
     auto search = [&](const QString &q) {
-        return column(store,
-                      "select * from 单选 where 题目 like '%" + sqlText(q) + "%'or 标准答案 like '%" + sqlText(q) +
-                          "%'or 解析 like '%" + sqlText(q) + "%'or 分值 like '%" + sqlText(q) + "%' order by 题号",
-                      "题号");
+        QStringList numbers;
+        for (qint64 id : bank::listRowIds(store, "单选", q).value_or(std::vector<qint64>()))
+            numbers << store.query("select 题号 from 单选 where rowid=?", {id}).value(1).toText();
+        return numbers;
     };
     EXPECT_EQ(search("2.5"), QStringList({"1"}));
     EXPECT_EQ(search("5"), QStringList({"1", "2"}));
@@ -206,21 +206,62 @@ TEST(DataStoreQuery, StatementShapesOfTheWindows)
     EXPECT_EQ(db.text("select count(*) from 单选 where 练习答案=''"), "3");
 }
 
-TEST(DataStoreQuery, UserTextIsStoredAndFoundAsTyped)
+TEST(DataStoreQuery, BoundValuesRoundTripWhole)
 {
     TestDatabase db;
     DataStore &store = db.store();
-    db.addQuestions("问答", 3);
-    const QString answer = "it's 'quoted' -- 答案";
-    EXPECT_TRUE(store.execute("update 问答 set 练习答案='" + sqlText(answer) + "' where 题号=" + sqlNumber("2")));
-    EXPECT_EQ(db.text("select 练习答案 from 问答 where 题号=2"), answer);
-    EXPECT_EQ(db.text("select count(*) from 问答 where 练习答案=''"), "2");
-    EXPECT_EQ(db.text("select 题号 from 问答 where 练习答案 like '%" + sqlText("it's") + "%'"), "2");
-    // A number box holding something else than a number changes no row.
-    EXPECT_FALSE(store.execute("update 问答 set 练习答案='X' where 题号=" + sqlNumber("1 or 1=1")));
-    EXPECT_TRUE(store.query("select * from 问答 where 题号=" + sqlNumber("abc")).atEnd());
-    EXPECT_EQ(store.openCursor("select * from 问答 where 题号=" + sqlNumber(""), CursorKind::Sql).recordCount(), 0);
-    EXPECT_EQ(db.text("select count(*) from 问答 where 练习答案='X'"), "0");
+    db.addQuestions("问答", 2);
+    const QString withNul = QStringLiteral("前") + QChar(0) + QStringLiteral("后");
+    const QString cases[] = {
+        "it's 'quoted' -- 答案; drop table 单选",
+        withNul,
+        QString(1024 * 1024, QChar(u'题')),
+        QString::fromUcs4(U"𠀀𝄞 outside the basic plane"),
+    };
+    for (const QString &answer : cases) {
+        ASSERT_TRUE(store.execute("update 问答 set 练习答案=? where 题号=?", {answer, 2}));
+        RowSet back = store.query("select 练习答案 from 问答 where 题号=?", {2});
+        EXPECT_EQ(back.value(1).toText(), answer) << answer.left(20).toStdString();
+        EXPECT_EQ(store.query("select count(*) from 问答 where 练习答案=?", {answer}).value(1).toInteger(), 1);
+    }
+    EXPECT_EQ(db.count("单选"), 0); // nothing in a value ran as a statement
+    // A typed number that is not a number reaches no row.
+    EXPECT_FALSE(bank::numberValue("1 or 1=1"));
+    EXPECT_FALSE(bank::numberValue("abc"));
+    EXPECT_EQ(bank::numberValue(" 7 ")->toInteger(), 7);
+    EXPECT_EQ(bank::numberValue("2.5")->toNumber(), 2.5);
+    // A table name that is not a bank is refused before any statement is built.
+    EXPECT_FALSE(bank::clearAnswers(store, "单选 set 题目=''; --"));
+    EXPECT_TRUE(store.lastError().isError());
+}
+
+TEST(DataStoreQuery, ErrorsKeepTheEngineMessageAndAFailedStepIsNotTheEnd)
+{
+    TestDatabase db;
+    DataStore &store = db.store();
+    db.addQuestions("单选", 3);
+    EXPECT_FALSE(store.execute("update 没有这个表 set a=1"));
+    EXPECT_TRUE(store.lastError().isError());
+    EXPECT_TRUE(store.errorString().contains("没有这个表")) << store.errorString().toStdString();
+    RowSet bad = store.query("select * from 没有这个表");
+    EXPECT_TRUE(bad.atEnd());
+    EXPECT_TRUE(bad.failed());
+    EXPECT_FALSE(store.query("select * from 单选").failed());
+
+    // The second row overflows while it is read: the rows end, and it says why.
+    RowSet rows = store.query("select 题号, abs(-9223372036854775806 - 题号) from 单选 order by 题号");
+    ASSERT_FALSE(rows.atEnd());
+    EXPECT_FALSE(rows.failed());
+    rows.next();
+    EXPECT_TRUE(rows.atEnd());
+    EXPECT_TRUE(rows.failed());
+    EXPECT_TRUE(rows.error().message.contains("overflow")) << rows.error().message.toStdString();
+
+    // A refusing trigger's own words come back.
+    ASSERT_TRUE(store.execute("create trigger refuse before delete on 单选 begin select raise(abort, '不许删除'); end"));
+    EXPECT_FALSE(store.execute("delete from 单选"));
+    EXPECT_EQ(store.errorString(), "不许删除");
+    EXPECT_EQ(db.count("单选"), 3);
 }
 
 TEST(RecordCursor, AppendsReadsAndChecksColumnTypes)

@@ -2,11 +2,10 @@
 // main-window geometry, clearing the banks, the chapter list.
 #include "TestDatabase.h"
 
-#include "app/DatabaseMaintenance.h"
 #include "app/Geometry.h"
-#include "app/StatusProgress.h"
+#include "ui/StatusProgress.h"
 #include "data/Schema.h"
-#include "practice/Chapters.h"
+#include "data/BankTable.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +73,7 @@ TEST(DatabaseMaintenance, ClearsBanksAndTheirPictureRowsOnly)
     }
     db.addPicture("其他", 1, "图", "\\image\\2.png");
     db.store().execute("insert into 评分 values ('001','一','张三',1,'单选','A')");
-    clearAllBanks(db.store());
+    EXPECT_TRUE(bank::clearAllBanks(db.store()));
     for (const QString &type : questionTypes()) {
         EXPECT_EQ(db.count(type), 0);
         EXPECT_EQ(db.store().query("select max(题号) AS 最大值 from " + type).value("最大值").toNumber(), 0);
@@ -82,8 +81,23 @@ TEST(DatabaseMaintenance, ClearsBanksAndTheirPictureRowsOnly)
     EXPECT_EQ(db.count("图片"), 1);
     EXPECT_EQ(db.count("评分"), 1);
     EXPECT_EQ(db.count("配置"), 1);
-    clearAllBanks(db.store()); // on empty banks: nothing changes
+    EXPECT_TRUE(bank::clearAllBanks(db.store())); // on empty banks: nothing changes
     EXPECT_EQ(db.count("图片"), 1);
+}
+
+TEST(DatabaseMaintenance, ClearingIsOneUnitWhenOneBankRefuses)
+{
+    TestDatabase db;
+    for (const QString &type : questionTypes()) {
+        db.addQuestions(type, 2);
+        db.addPicture(type, 1, "图", "\\image\\1.png");
+    }
+    ASSERT_TRUE(db.store().execute("create trigger refuse before delete on 判断 begin select raise(abort, '判断题库被锁定'); end"));
+    EXPECT_FALSE(bank::clearAllBanks(db.store()));
+    EXPECT_EQ(db.store().errorString(), "判断题库被锁定");
+    for (const QString &type : questionTypes())
+        EXPECT_EQ(db.count(type), 2) << type.toStdString();
+    EXPECT_EQ(db.count("图片"), 4);
 }
 
 TEST(Chapters, DistinctSortedOverAllBanks)
@@ -93,6 +107,6 @@ TEST(Chapters, DistinctSortedOverAllBanks)
     db.addQuestion("多选", {1, "b", "A", "", 1, "第一章"});
     db.addQuestion("判断", {1, "c", "√", "", 1, "第二章"});
     db.addQuestion("问答", {1, "d", "x", "", 1, ""});
-    EXPECT_EQ(listChapters(db.store()), QStringList({"", "第一章", "第二章"}));
-    EXPECT_EQ(listChapters(db.store()), QStringList({"", "第一章", "第二章"}));
+    EXPECT_EQ(bank::chapters(db.store()), QStringList({"", "第一章", "第二章"}));
+    EXPECT_EQ(bank::chapters(db.store()), QStringList({"", "第一章", "第二章"}));
 }

@@ -1,6 +1,6 @@
 // Numbers held as text, spaces, statement quoting and the Access translation.
 #include "data/FieldValue.h"
-#include "data/SqlText.h"
+#include "data/SqliteEngine.h"
 #include "data/TextRules.h"
 
 #include <gtest/gtest.h>
@@ -45,20 +45,7 @@ TEST(TextRules, SpacesAsciiAndFullWidth)
     EXPECT_EQ(upperAscii(QStringLiteral("ab中文çz")), QStringLiteral("AB中文çZ"));
 }
 
-TEST(SqlText, QuotesAreDoubledAndNumbersChecked)
-{
-    EXPECT_EQ(sqlText(QStringLiteral("it's")), QStringLiteral("it''s"));
-    EXPECT_EQ(sqlText(QStringLiteral("''")), QStringLiteral("''''"));
-    for (const char *good : {"12", "-3", "2.5", " 7 ", ".5"})
-        EXPECT_TRUE(isDecimalNumber(QString::fromUtf8(good))) << good;
-    for (const char *bad : {"", "abc", "1 or 1=1", "1;drop table 单选", "1e5", "--1"})
-        EXPECT_FALSE(isDecimalNumber(QString::fromUtf8(bad))) << bad;
-    EXPECT_EQ(sqlNumber(QStringLiteral(" 7 ")), QStringLiteral("7"));
-    EXPECT_FALSE(isSafeStatement("select * from 单选 where 题号=" + sqlNumber(QStringLiteral("1 or 1=1"))));
-    EXPECT_TRUE(isSafeStatement("select * from 单选 where 题号=" + sqlNumber(QStringLiteral("3"))));
-}
-
-TEST(SqlText, AccessStatementsBecomeSqlite)
+TEST(SqliteEngine, AccessStatementsAreTranslated)
 {
     const struct { const char *access; const char *sqlite; } cases[] = {
         {"delete * from 图片 where 题型='单选'", "delete from 图片 where 题型='单选'"},
@@ -68,7 +55,7 @@ TEST(SqlText, AccessStatementsBecomeSqlite)
         {"drop table 临时", "drop table 临时"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(accessToSqlite(QString::fromUtf8(c.access)), QString::fromUtf8(c.sqlite)) << c.access;
+        EXPECT_EQ(engine::translate(QString::fromUtf8(c.access)), QString::fromUtf8(c.sqlite)) << c.access;
 }
 
 TEST(FieldValue, TextAndNumberConversions)

@@ -258,7 +258,8 @@ void ImportDialogTest::menuItemOpensTheDialogOnTheCurrentBank()
     DialogFixture f;
     MainWindow main(f.context);
     main.show();
-    f.session.currentType = QStringLiteral("问答");
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.runMenuItem(QStringLiteral("问答题库"));
     QAction *item = main.findChild<QAction *>(QStringLiteral("导入题库…菜单项"));
     QVERIFY(item);
     QString shownBank;

@@ -125,7 +125,7 @@ TEST(ImportStoring, RealQuestionsImportCompletely)
     if (!QFile::exists(path))
         GTEST_SKIP() << "shared data missing";
     TestDatabase db;
-    ImportPreview preview("单选", existingQuestionTexts(db.store(), "单选"));
+    ImportPreview preview("单选", existingQuestionTexts(db.store(), "单选").value());
     QString error;
     for (const RawQuestion &q : readAll(path, &error))
         preview.add(q);

@@ -1,4 +1,4 @@
-#include "practice/PicturePath.h"
+#include "data/PictureLocation.h"
 
 #include <QDir>
 #include <QFile>

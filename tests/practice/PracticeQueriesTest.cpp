@@ -1,6 +1,7 @@
 #include "practice/PracticeQueries.h"
 
 #include "support/TestDatabase.h"
+#include "data/RowSource.h"
 
 #include <gtest/gtest.h>
 
@@ -13,18 +14,11 @@ TEST(PracticeQueries, SavingTouchesOnlyTheNamedRowAndColumn)
     db.addQuestions(QStringLiteral("单选"), 3);
     DataStore &store = db.store();
     // A quote in the answer is stored as typed.
-    EXPECT_TRUE(store.execute(saveAnswerStatement(QStringLiteral("单选"), QStringLiteral("A', 标准答案='X"),
-                                                  QStringLiteral("2"))));
+    EXPECT_TRUE(bank::saveAnswer(store, QStringLiteral("单选"), 2, QStringLiteral("A', 标准答案='X")));
     EXPECT_EQ(db.text("select 练习答案 from 单选 where 题号=2"), QStringLiteral("A', 标准答案='X"));
     EXPECT_EQ(db.text("select count(*) from 单选 where 标准答案='A'"), QStringLiteral("3"));
-    // A 题号 that is not a number writes nothing anywhere.
-    for (const char *number : {"", "1 or 1=1", "abc"})
-        EXPECT_FALSE(store.execute(saveAnswerStatement(QStringLiteral("单选"), QStringLiteral("B"),
-                                                       QString::fromLatin1(number))));
-    EXPECT_EQ(db.text("select count(*) from 单选 where 练习答案='B'"), QStringLiteral("0"));
-    EXPECT_EQ(store.openCursor(questionQuery(QStringLiteral("单选"), QStringLiteral("1 or 1=1")), CursorKind::Sql)
-                  .recordCount(),
-              0);
+    EXPECT_TRUE(bank::clearAnswers(store, QStringLiteral("单选")));
+    EXPECT_EQ(db.text("select count(*) from 单选 where 练习答案=''"), QStringLiteral("3"));
 }
 
 TEST(PracticeQueries, BoundsOfEachBank)
@@ -51,7 +45,11 @@ TEST(PracticeQueries, WrongRowsListAnsweredQuestionsThatDiffer)
     db.addQuestion(QStringLiteral("判断"), {1, QStringLiteral("判1"), QStringLiteral("×"), {}, 1, {}, QStringLiteral("√")});
     db.addQuestion(QStringLiteral("问答"), {1, QStringLiteral("问1"), QStringLiteral("答"), {}, 1, {}, QStringLiteral("答")});
 
-    const std::vector<QStringList> rows = wrongQuestionRows(db.store());
+    std::shared_ptr<RowSource> listing = wrongQuestionListing(db.store());
+    ASSERT_TRUE(listing);
+    std::vector<QStringList> rows;
+    for (qint64 i = 0; i < listing->size(); ++i)
+        rows.push_back(listing->cells(i));
     const std::vector<QStringList> expected{
         {"", "7", "单选", "单7", "A", "B"},
         {"", "3", "多选", "多3", "B", "C"},

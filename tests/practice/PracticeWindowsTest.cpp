@@ -27,6 +27,9 @@
 #include <QToolBar>
 #include <memory>
 
+#include "exam/ExamState.h"
+#include "practice/PracticeSession.h"
+
 using namespace kaoshi;
 using kaoshi::test::QuestionRow;
 using kaoshi::test::TestDatabase;
@@ -39,9 +42,10 @@ const QString kRandom = QStringLiteral("随机练习");
 // One program run: fixture database, scripted platform and the main window.
 struct Program {
     ScriptedPlatform platform;
-    SessionState session;
+    PracticeSession practice;
+    ExamState exam;
     TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), session};
+    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
     std::unique_ptr<MainWindow> main;
 
     // Every bank gets questions 1 … count unless it is filled already.
@@ -205,7 +209,7 @@ void PracticeWindowsTest::opensOnTheLowestQuestionOfTheFirstBank()
         QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("3"));
         QCOMPARE(question(w), QStringLiteral("单选第3题"));
     }
-    QCOMPARE(p.session.charFormat.size, 20);
+    QCOMPARE(p.practice.charFormat.size, 20);
     QCOMPARE(control<QTextEdit>(w, QStringLiteral("解析超级编辑框"))->font().pointSize(), 20);
 }
 
@@ -393,7 +397,6 @@ void PracticeWindowsTest::eachPageKeepsItsPosition()
     press(w, QStringLiteral("下题"));
     press(w, QStringLiteral("下题"));
     showPage(w, QStringLiteral("答题区高级选择夹"), 1);
-    QCOMPARE(p.session.currentType, QStringLiteral("多选"));
     QCOMPARE(box(w, QStringLiteral("多选"))->text(), QStringLiteral("1"));
     QCOMPARE(question(w), QStringLiteral("多选题1"));
     press(w, QStringLiteral("下题"));
@@ -645,7 +648,7 @@ void PracticeWindowsTest::fontChangesTheFourTextFields()
     }
     // Cancel keeps the format; the next opening keeps all but the size.
     press(w, QStringLiteral("字体"));
-    QCOMPARE(p.session.charFormat.effects, CharFormat::Bold | CharFormat::StrikeOut);
+    QCOMPARE(p.practice.charFormat.effects, CharFormat::Bold | CharFormat::StrikeOut);
     QCOMPARE(p.platform.fontDialogs, 2);
     PracticeWindow *random = p.open(kRandom);
     auto *edit = control<QTextEdit>(random, QStringLiteral("题目超级编辑框"));
@@ -692,7 +695,7 @@ void PracticeWindowsTest::chaptersAndTheChapterWindow()
     QCOMPARE(bar->itemCaption(group, 1), QStringLiteral("第二章"));
 
     bar->clickItem(group, 1);
-    QCOMPARE(p.session.chosenChapter, QStringLiteral("第二章"));
+    QCOMPARE(qobject_cast<ChapterPracticeWindow *>(p.main->chapterWindow())->chapter(), QStringLiteral("第二章"));
     QVERIFY(!guard || guard->isHidden());
     auto *chapter = qobject_cast<ChapterPracticeWindow *>(p.main->chapterWindow());
     QVERIFY(chapter);

@@ -1,7 +1,6 @@
 #include "TestDatabase.h"
 
 #include "data/Schema.h"
-#include "data/SqlText.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,8 +36,7 @@ void TestDatabase::addQuestions(const QString &type, int count)
 
 void TestDatabase::addPicture(const QString &type, qint64 number, const QString &summary, const QString &location)
 {
-    m_store.execute("insert into 图片 (题型, 题号, 摘要, 图片) values ('" + sqlText(type) + "', " +
-                    sqlNumber(number) + ", '" + sqlText(summary) + "', '" + sqlText(location) + "')");
+    m_store.execute("insert into 图片 (题型, 题号, 摘要, 图片) values (?, ?, ?, ?)", {type, number, summary, location});
 }
 
 qint64 TestDatabase::count(const QString &table)

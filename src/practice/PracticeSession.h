@@ -1,5 +1,5 @@
 #pragma once
-// Process-wide state shared by the windows for the whole run of the program.
+// What the practice windows keep for the whole run of the program.
 #include <QString>
 #include <QtGlobal>
 
@@ -16,18 +16,9 @@ struct CharFormat {
     quint32 colour = 0;  // 0xRRGGBB when not automatic
 };
 
-struct Candidate {
-    QString number;   // 考号
-    QString occasion; // 场次
-    QString name;     // 姓名
-};
-
-struct SessionState {
-    QString currentType;     // the QuestionType a bank entry chose, or a practice tab set
-    QString chosenChapter;   // caption of the chapter item last clicked
-    CharFormat charFormat;   // shared by both practice windows
+struct PracticeSession {
+    CharFormat charFormat;       // shared by both practice windows
     qint64 randomSeedOffset = 0; // running offset added to every clock seed
-    Candidate candidate;     // the signed-in candidate
 };
 
 } // namespace kaoshi

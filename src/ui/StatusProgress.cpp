@@ -1,4 +1,4 @@
-#include "app/StatusProgress.h"
+#include "ui/StatusProgress.h"
 
 namespace kaoshi {
 

@@ -1,0 +1,57 @@
+#pragma once
+// A read-only result that moves forward; it starts on the first row. A step
+// that fails ends the rows and is told apart from the end by failed().
+#include "data/DataError.h"
+#include "data/FieldValue.h"
+
+#include <QStringList>
+#include <memory>
+
+struct sqlite3_stmt;
+
+namespace kaoshi {
+
+namespace engine {
+struct Connection;
+}
+
+class RowSet
+{
+public:
+    RowSet() = default;
+    RowSet(RowSet &&other) noexcept;
+    RowSet &operator=(RowSet &&other) noexcept;
+    RowSet(const RowSet &) = delete;
+    RowSet &operator=(const RowSet &) = delete;
+    ~RowSet();
+
+    void first();
+    void next();
+    bool atEnd() const { return m_atEnd; }
+    // The query could not run, or a step failed: the rows seen are not all.
+    bool failed() const { return m_error.isError(); }
+    DataError error() const { return m_error; }
+
+    // By column name or alias; "" when there is no current row or no such column.
+    FieldValue value(const QString &column) const;
+    // By 1-based column number.
+    FieldValue value(int column) const;
+    int columnCount() const { return int(m_columnNames.size()); }
+    const QStringList &columnNames() const { return m_columnNames; }
+    void close();
+
+private:
+    friend class DataStore;
+    RowSet(std::shared_ptr<engine::Connection> connection, sqlite3_stmt *statement);
+    static RowSet failure(const DataError &error);
+    void step();
+
+    std::shared_ptr<engine::Connection> m_connection;
+    sqlite3_stmt *m_statement = nullptr;
+    QStringList m_columnNames;
+    bool m_atEnd = true;
+    qint64 m_row = -1;
+    DataError m_error;
+};
+
+} // namespace kaoshi
