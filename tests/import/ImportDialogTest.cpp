@@ -69,6 +69,7 @@ private slots:
     void unreadableFileIsReportedAndNothingCanBeStored();
     void readingCanBeStopped();
     void menuItemOpensTheDialogOnTheCurrentBank();
+    void realQuestionsAreListedAndPractised();
 };
 
 void ImportDialogTest::previewShowsEveryRowWithItsStatus()
@@ -271,6 +272,46 @@ void ImportDialogTest::menuItemOpensTheDialogOnTheCurrentBank()
     });
     item->trigger();
     QCOMPARE(shownBank, QStringLiteral("问答"));
+}
+
+void ImportDialogTest::realQuestionsAreListedAndPractised()
+{
+    const QString path = QStringLiteral(KAOSHI_SHARED_DATA "/cmmlu-single-choice.csv");
+    if (!QFile::exists(path))
+        QSKIP("shared data missing");
+    DialogFixture f;
+    MainWindow main(f.context);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.runMenuItem(QStringLiteral("单选题库"));
+    auto *bank = qobject_cast<BankWindow *>(main.currentTaskWindow());
+    QVERIFY(bank);
+    whenModalOpens([&](QWidget *modal) {
+        auto *dialog = qobject_cast<ImportDialog *>(modal);
+        QVERIFY(DialogFixture::chooseAndRead(*dialog, f.platform, path));
+        QCOMPARE(dialog->currentPreview()->count(RowStatus::Refused), 0);
+        QTest::mouseClick(DialogFixture::control<QPushButton>(dialog, "导入按钮"), Qt::LeftButton);
+    });
+    pressToolButton(bank, QStringLiteral("导入"));
+    const QList<RealQuestion> real = loadRealQuestions();
+    QCOMPARE(f.platform.lastMessage().text, QStringLiteral("已导入%1题，跳过0行").arg(real.size()));
+    // Listed whole, in the file's order.
+    QCOMPARE(bank->grid()->rowCount(), real.size() + 1);
+    QCOMPARE(bank->grid()->text(1, 1), real.first().text);
+    QCOMPARE(bank->grid()->text(real.size(), 2), real.last().answer);
+    if (const QByteArray folder = qgetenv("KAOSHI_SHOT_DIR"); !folder.isEmpty())
+        main.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/bank-after-import.png"));
+
+    // Practised: the first question shows laid out with its options (the
+    // practice window wants every bank to hold a question).
+    for (const char *other : {"多选", "判断", "问答"})
+        f.db.addQuestions(QString::fromUtf8(other), 1);
+    main.runMenuItem(QStringLiteral("顺序练习"));
+    QWidget *practice = main.currentTaskWindow();
+    QVERIFY(practice);
+    auto *question = practice->findChild<QTextEdit *>(QStringLiteral("题目超级编辑框"));
+    QVERIFY(question);
+    QVERIFY2(question->toPlainText().contains(QStringLiteral("\nA.")), qPrintable(question->toPlainText()));
 }
 
 QTEST_MAIN(ImportDialogTest)
