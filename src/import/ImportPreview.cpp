@@ -25,6 +25,7 @@ const PreviewRow &ImportPreview::add(const RawQuestion &question)
     if (!scoreText.isEmpty())
         score = parseScore(scoreText);
     row.values.score = score.value_or(0);
+    row.shownScore = score ? numberToText(*score) : scoreText;
 
     if (row.values.text.isEmpty()) {
         row.status = RowStatus::Refused;

@@ -16,6 +16,7 @@ struct PreviewRow {
     QuestionValues values; // as stored: answer normalised, score a number
     RowStatus status = RowStatus::Ready;
     QString note; // the refusal, or a remark on a usable row ("分值为空，记为0")
+    QString shownScore; // the score as stored, or as written when it is refused
 };
 
 class ImportPreview

@@ -1,6 +1,5 @@
 #include "import/PreviewModel.h"
 
-#include "data/TextRules.h"
 #include "import/ImportPreview.h"
 #include "practice/QuestionLayout.h"
 
@@ -65,9 +64,7 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
     case Explanation:
         return row.values.explanation;
     case Score:
-        return row.status == RowStatus::Refused && row.note.startsWith(QStringLiteral("分值"))
-                   ? QString()
-                   : numberToText(row.values.score);
+        return row.shownScore;
     case Chapter:
         return row.values.chapter;
     case Status:

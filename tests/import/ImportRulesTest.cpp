@@ -118,6 +118,53 @@ TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
     EXPECT_EQ(db.count("多选"), 4);
 }
 
+TEST(ImportStoring, ExportedBankListImportsBackUnchanged)
+{
+    // The bank list's export writes every cell as text under the titles
+    // 题目, 标准答案, 解析, 分值, 章节, 题号.
+    const QList<QuestionRow> questions{{1, "首都是？A.上海B.北京C.广州", "B", "北京是首都", 2.5, "地理"},
+                                       {2, "选两项A.甲B.乙C.丙D.丁", "ACD", "", 0, ""},
+                                       {3, "没有选项的题", "A", "", 1, "其他"}};
+    const QString columns = "题目||'|'||标准答案||'|'||解析||'|'||分值||'|'||章节";
+    for (const QString &type : {QStringLiteral("单选"), QStringLiteral("多选"), QStringLiteral("判断"), QStringLiteral("问答")}) {
+        TestDatabase source;
+        for (QuestionRow row : questions) {
+            if (type == u"判断")
+                row.answer = row.number == 2 ? "×" : "√";
+            if (type == u"问答")
+                row.answer = "答：" + row.answer;
+            if (type == u"单选" && row.number == 2)
+                row.answer = "C";
+            if (type != u"问答" && type != u"判断" && row.number == 3)
+                continue; // a choice question has options
+            source.addQuestion(type, row);
+        }
+        QList<QStringList> sheet{{"题目", "标准答案", "解析", "分值", "章节", "题号"}};
+        QStringList stored;
+        for (qint64 n = 1; n <= source.count(type); ++n) {
+            RecordCursor row = bank::questionByNumber(source.store(), type, n);
+            QStringList cells;
+            for (const char *column : {"题目", "标准答案", "解析", "分值", "章节", "题号"})
+                cells << row.value(QString::fromUtf8(column)).toText();
+            sheet << cells;
+            stored << source.text("select " + columns + " from " + type + " where 题号=" + QString::number(n));
+        }
+        ImportFiles files;
+        const QString path = files.writeXlsx("export.xlsx", sheet);
+
+        TestDatabase target;
+        ImportPreview preview(type, existingQuestionTexts(target.store(), type).value());
+        for (const RawQuestion &q : readAll(path))
+            preview.add(q);
+        EXPECT_EQ(preview.count(RowStatus::Ready), int(stored.size())) << type.toStdString();
+        ASSERT_TRUE(storeImportedQuestions(target.store(), type, preview.questionsToStore(false)).stored);
+        QStringList imported;
+        for (qint64 n = 1; n <= target.count(type); ++n)
+            imported << target.text("select " + columns + " from " + type + " where 题号=" + QString::number(n));
+        EXPECT_EQ(imported, stored) << type.toStdString();
+    }
+}
+
 TEST(ImportStoring, RealQuestionsImportCompletely)
 {
     // The shared set of real single-choice questions goes into an empty bank whole.
