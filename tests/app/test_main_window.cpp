@@ -208,6 +208,18 @@ private slots:
         for (const QString &type : questionTypes())
             QCOMPARE(h.db.count(type), 0);
         QCOMPARE(h.db.count("图片"), 0);
+
+        // A bank that refuses: nothing is emptied, and it says why.
+        for (const QString &type : questionTypes())
+            h.db.addQuestions(type, 2);
+        h.db.refuse("判断", "delete");
+        h.platform.clear();
+        h.platform.setNextAnswer(true);
+        h.menuItem("清空数据库")->trigger();
+        QCOMPARE(h.platform.messages.size(), 2);
+        QCOMPARE(h.platform.messages[1], (Message{"数据库没有清空\n拒绝写入", "失败", Message::Icon::Warning}));
+        for (const QString &type : questionTypes())
+            QCOMPARE(h.db.count(type), 2);
     }
 
     void chapterGroupListsChaptersEachTimeItOpens()
@@ -276,6 +288,16 @@ private slots:
         QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
     }
 
+    void labelsAreReadOutByWhatTheyShow()
+    {
+        Harness h;
+        auto *part = h.main.findChild<QLabel *>(QStringLiteral("状态条1第1栏"));
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(part);
+        QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("状态条1第1栏")); // nothing shown yet
+        h.main.setStatusText(1, QStringLiteral("考号:A01"));
+        QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("考号:A01"));
+    }
+
     void everyControlOfTheTaskWindowsHasAnAccessibleName()
     {
         ScriptedPlatform platform;
@@ -298,6 +320,9 @@ private slots:
                 QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(),
                          qPrintable(item + ": " + w->objectName()));
             }
+            // The main window is named by its caption, as it changes.
+            QCOMPARE(QAccessible::queryAccessibleInterface(&main)->text(QAccessible::Name), main.windowTitle());
+            QVERIFY(main.windowTitle().contains(item.left(2)));
         }
     }
 

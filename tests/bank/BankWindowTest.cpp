@@ -73,6 +73,7 @@ private slots:
     void addRowsDiscardsListedRowsAndMakesTheGridEditable();
     void saveStoresTypedRowsOnceWithNumbersAfterTheMaximum();
     void clearEmptiesTheBankWithItsPicturesAfterOk();
+    void refusedSaveAndClearSaySoAndChangeNothing();
     void resizeNeverDiscardsRowsWithText();
     void doubleClickOpensTheEditorOnDataRowsOnly();
     void listFollowsTheEditorsDeleteAndSave();
@@ -210,6 +211,37 @@ void BankWindowTest::clearEmptiesTheBankWithItsPicturesAfterOk()
     QCOMPARE(f.db.count(kSingle), 0);
     QCOMPARE(f.db.count(QStringLiteral("多选")), 1);
     QCOMPARE(f.db.text("select group_concat(题型) from 图片"), QStringLiteral("多选"));
+}
+
+void BankWindowTest::refusedSaveAndClearSaySoAndChangeNothing()
+{
+    BankFixture f;
+    f.db.addQuestions(kSingle, 3);
+    f.db.addPicture(kSingle, 1, "s", "\\image\\s.png");
+    f.open();
+    f.addRows(QStringLiteral("2"));
+    f.typeRow(1, {QStringLiteral("new question"), QStringLiteral("A")});
+    f.db.refuse(kSingle, QStringLiteral("insert"));
+    f.platform.clear();
+    pressToolButton(f.bank, QStringLiteral("保存"));
+    QCOMPARE(f.platform.messages.size(), 1);
+    QCOMPARE(f.platform.lastMessage().caption, QStringLiteral("失败"));
+    QCOMPARE(f.platform.lastMessage().icon, Message::Icon::Warning);
+    QCOMPARE(f.platform.lastMessage().text, QStringLiteral("新题目没有保存\n拒绝写入"));
+    QCOMPARE(f.db.count(kSingle), 3);
+    QCOMPARE(f.grid->text(1, 0), QString()); // the typed row is not shown as stored
+    QCOMPARE(f.grid->text(1, 1), QStringLiteral("new question"));
+
+    f.db.refuse(QStringLiteral("图片"), QStringLiteral("delete"));
+    f.platform.clear();
+    f.platform.setNextAnswer(true);
+    pressToolButton(f.bank, QStringLiteral("清空"));
+    QCOMPARE(f.platform.messages.size(), 2);
+    QCOMPARE(f.platform.lastMessage(),
+             (Message{QStringLiteral("没有清空单选\n拒绝写入"), QStringLiteral("失败"), Message::Icon::Warning}));
+    // The questions went first and came back: the unit is whole.
+    QCOMPARE(f.db.count(kSingle), 3);
+    QCOMPARE(f.db.count(QStringLiteral("图片")), 1);
 }
 
 void BankWindowTest::resizeNeverDiscardsRowsWithText()

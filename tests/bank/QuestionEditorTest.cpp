@@ -218,6 +218,18 @@ void QuestionEditorTest::refusedSaveOrDeleteIsReportedAndKeepsTheEditorOpen()
     QVERIFY(f.editor->isVisible());
     QVERIFY(f.db.store().open(f.db.path()));
     QCOMPARE(f.db.text("select 题目 from 单选 where 题号=2"), QStringLiteral("单选题2"));
+
+    // A database that refuses the change: its reason is shown, nothing changes.
+    f.db.refuse(kSingle, QStringLiteral("update"));
+    f.db.refuse(kSingle, QStringLiteral("delete"));
+    f.platform.clear();
+    f.save();
+    QCOMPARE(f.platform.messages,
+             (QList<Message>{{QStringLiteral("更新单选失败\n拒绝写入"), QStringLiteral("失败"), Message::Icon::Warning}}));
+    pressToolButton(f.editor.get(), QStringLiteral("删除"));
+    QCOMPARE(f.platform.lastMessage().text, QStringLiteral("删除单选失败\n拒绝写入"));
+    QVERIFY(f.editor->isVisible());
+    QCOMPARE(f.db.text("select group_concat(题目, '|') from 单选"), QStringLiteral("单选题1|单选题2"));
 }
 
 void QuestionEditorTest::pressesDuringThePictureWaitDoNothing()

@@ -206,6 +206,36 @@ TEST(DataStoreQuery, StatementShapesOfTheWindows)
     EXPECT_EQ(db.text("select count(*) from 单选 where 练习答案=''"), "3");
 }
 
+TEST(DataStoreFile, AFileWithoutIndexesGetsThemAndIsOtherwiseUnchanged)
+{
+    TestDatabase db;
+    db.addQuestions("单选", 3);
+    db.addPicture("单选", 2, "图", "\\image\\2.png");
+    DataStore &store = db.store();
+    const QString indexes = "select group_concat(name, ',') from (select name from sqlite_master where type='index' "
+                            "order by name)";
+    const QString everythingElse = "select group_concat(type || ':' || name || ':' || sql, '|') from "
+                                   "(select * from sqlite_master where type<>'index' order by name)";
+    const QString made = db.text(indexes);
+    for (const QString &name : made.split(','))
+        ASSERT_TRUE(store.execute("drop index \"" + name + "\""));
+    ASSERT_EQ(db.text(indexes), QString());
+    const QString schema = db.text(everythingElse);
+    const QString rows = db.text("select group_concat(题号 || 题目, ',') from 单选");
+    store.close();
+
+    ASSERT_TRUE(store.open(db.path()));
+    const QStringList now = db.text(indexes).split(',');
+    for (const char *name : {"单选_题号", "多选_题号", "判断_题号", "问答_题号", "图片_题型_题号", "评分_题型_题号",
+                             "评分_考号_场次"})
+        EXPECT_TRUE(now.contains(QString::fromUtf8(name))) << name;
+    EXPECT_EQ(db.text(everythingElse), schema);
+    EXPECT_EQ(db.text("select group_concat(题号 || 题目, ',') from 单选"), rows);
+    EXPECT_EQ(db.count("图片"), 1);
+    // The number lookups use them.
+    EXPECT_TRUE(store.query("explain query plan select * from 单选 where 题号=2").value("detail").toText().contains("单选_题号"));
+}
+
 TEST(DataStoreQuery, BoundValuesRoundTripWhole)
 {
     TestDatabase db;

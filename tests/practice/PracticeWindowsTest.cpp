@@ -171,6 +171,7 @@ private slots:
     void savingWritesTheQuestionShown();
     void numberBoxTakesDigitsOnly();
     void redoClearsTheCurrentBankOnlyOnOk();
+    void refusedSaveAndRedoSaySoAndStay();
     void eachPageKeepsItsPosition();
     void anEmptyBankClosesTheWindow_data() { bothWindows_data(); }
     void anEmptyBankClosesTheWindow();
@@ -387,6 +388,32 @@ void PracticeWindowsTest::redoClearsTheCurrentBankOnlyOnOk()
     press(w, QStringLiteral("重做"));
     QCOMPARE(p.db.text(answered.arg(QStringLiteral("单选"))), QStringLiteral("0"));
     QCOMPARE(p.db.text(answered.arg(QStringLiteral("多选"))), QStringLiteral("3"));
+}
+
+void PracticeWindowsTest::refusedSaveAndRedoSaySoAndStay()
+{
+    Program p;
+    p.fillBanks(5);
+    p.db.store().execute(QStringLiteral("update 单选 set 练习答案='C' where 题号=1"));
+    PracticeWindow *w = p.open(kSequential);
+    p.db.refuse(QStringLiteral("单选"), QStringLiteral("update"));
+    click(w, QStringLiteral("A单选框"));
+    p.platform.clear();
+    press(w, QStringLiteral("保存"));
+    QCOMPARE(p.platform.messages,
+             (QList<Message>{{QStringLiteral("答案没有保存\n拒绝写入"), QStringLiteral("失败"), Message::Icon::Warning}}));
+    // The question and the answer given stay on screen.
+    QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("1"));
+    QCOMPARE(question(w), QStringLiteral("单选题1"));
+    QCOMPARE(checkedLetters(w, QStringLiteral("单选框")), QStringList{QStringLiteral("A")});
+    QCOMPARE(p.stored(QStringLiteral("单选"), 1), QStringLiteral("C"));
+
+    p.platform.clear();
+    p.platform.setNextAnswer(true);
+    press(w, QStringLiteral("重做"));
+    QCOMPARE(p.platform.lastMessage(), (Message{QStringLiteral("没有清空单选的练习答案\n拒绝写入"), QStringLiteral("失败"),
+                                                Message::Icon::Warning}));
+    QCOMPARE(p.stored(QStringLiteral("单选"), 1), QStringLiteral("C"));
 }
 
 void PracticeWindowsTest::eachPageKeepsItsPosition()

@@ -39,6 +39,15 @@ void TestDatabase::addPicture(const QString &type, qint64 number, const QString 
     m_store.execute("insert into 图片 (题型, 题号, 摘要, 图片) values (?, ?, ?, ?)", {type, number, summary, location});
 }
 
+void TestDatabase::refuse(const QString &table, const QString &operation)
+{
+    const bool made = m_store.execute(QStringLiteral("create trigger refuse_%1_%2 before %2 on %1 "
+                                                     "begin select raise(abort, '拒绝写入'); end")
+                                          .arg(table, operation));
+    Q_ASSERT(made);
+    Q_UNUSED(made);
+}
+
 qint64 TestDatabase::count(const QString &table)
 {
     RowSet rows = m_store.query("select count(*) from " + table);

@@ -31,6 +31,9 @@ public:
     void addQuestions(const QString &type, int count);
     void addPicture(const QString &type, qint64 number, const QString &summary, const QString &location);
     qint64 count(const QString &table);
+    // A trigger that refuses every insert, update or delete (operation) on
+    // the table with the message "拒绝写入", as a locked or guarded database does.
+    void refuse(const QString &table, const QString &operation);
     QString text(const QString &statement);
 
 private:
