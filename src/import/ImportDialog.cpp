@@ -32,12 +32,6 @@ namespace {
 constexpr int kSliceMilliseconds = 40;
 constexpr int kSliceRows = 200;
 
-void showText(QLabel *label, const QString &text)
-{
-    label->setText(text);
-    label->setAccessibleName(text);
-}
-
 } // namespace
 
 ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *parent)
@@ -217,7 +211,7 @@ void ImportDialog::startReading()
         return;
     }
     m_source = std::move(opened.source);
-    showText(m_progress, QStringLiteral("正在读取……"));
+    m_progress->setText(QStringLiteral("正在读取……"));
     m_reader->start();
     updateButtons();
 }
@@ -239,9 +233,9 @@ void ImportDialog::readSome()
         }
     } while (slice.elapsed() < kSliceMilliseconds);
     m_model->showNewRows();
-    showText(m_progress, QStringLiteral("正在读取：已读%1行（%2%）")
-                             .arg(m_preview->rows().size())
-                             .arg(int(m_source->progress() * 100)));
+    m_progress->setText(QStringLiteral("正在读取：已读%1行（%2%）")
+                            .arg(m_preview->rows().size())
+                            .arg(int(m_source->progress() * 100)));
     showSummary();
 }
 
@@ -251,11 +245,11 @@ void ImportDialog::finishReading(const QString &error)
     m_source.reset();
     m_model->showNewRows();
     m_complete = error.isEmpty();
-    showText(m_progress, error.isEmpty() ? QStringLiteral("读取完毕：共%1行").arg(m_preview->rows().size())
-                                         : QStringLiteral("读取失败"));
+    m_progress->setText(error.isEmpty() ? QStringLiteral("读取完毕：共%1行").arg(m_preview->rows().size())
+                                        : QStringLiteral("读取失败"));
     showSummary();
     if (!error.isEmpty()) {
-        showText(m_summary, QStringLiteral("无法导入：") + error);
+        m_summary->setText(QStringLiteral("无法导入：") + error);
         m_context.messages().failure(QStringLiteral("无法读取文件") + QFileInfo(m_path).fileName(), error);
     }
     if (m_table->currentIndex().row() < 0 && m_model->rowCount() > 0)
@@ -270,7 +264,7 @@ void ImportDialog::stopReading()
     m_source.reset();
     m_model->showNewRows();
     m_complete = false;
-    showText(m_progress, QStringLiteral("已停止读取：已读%1行").arg(m_preview->rows().size()));
+    m_progress->setText(QStringLiteral("已停止读取：已读%1行").arg(m_preview->rows().size()));
     showSummary();
 }
 
@@ -288,7 +282,7 @@ void ImportDialog::showSummary()
         text += m_duplicates->isChecked() ? QStringLiteral("（已有的也导入）") : QStringLiteral("（已有的跳过）");
     if (!m_source && !m_complete)
         text += QStringLiteral("；文件没有读完，不能导入");
-    showText(m_summary, text);
+    m_summary->setText(text);
     updateButtons();
 }
 
@@ -321,11 +315,11 @@ void ImportDialog::importRows()
         m_context.messages().notice(QStringLiteral("没有可导入的题目"));
         return;
     }
-    showText(m_progress, QStringLiteral("正在导入……"));
+    m_progress->setText(QStringLiteral("正在导入……"));
     m_progress->repaint();
     const StoreOutcome outcome = storeImportedQuestions(m_context.store, bankType(), rows);
     if (!outcome.stored) {
-        showText(m_progress, QStringLiteral("导入失败"));
+        m_progress->setText(QStringLiteral("导入失败"));
         m_context.messages().failure(QStringLiteral("导入失败，") + bankType() + QStringLiteral("题库没有改变"),
                                      outcome.reason);
         return;
