@@ -103,17 +103,24 @@ bool TableQuestionSource::next(RawQuestion &question)
             return false;
         }
         if (!m_columns) {
-            m_columns = ColumnMap::fromHeader(cells);
-            m_error = m_columns->missing();
-            if (!m_error.isEmpty())
+            // A title above the header (such as "单选题库") is passed over.
+            ColumnMap header = ColumnMap::fromHeader(cells);
+            const QString missing = header.missing();
+            if (missing.isEmpty())
+                m_columns = header;
+            else if (m_firstMissing.isEmpty())
+                m_firstMissing = missing;
+            if (!m_columns && ++m_rowsBeforeHeader >= kMostRowsBeforeHeader) {
+                m_error = m_firstMissing;
                 return false;
+            }
             continue;
         }
         question = m_columns->question(cells, row);
         return true;
     }
     if (!m_columns && m_reader->error().isEmpty())
-        m_error = QStringLiteral("文件中没有任何内容");
+        m_error = m_firstMissing.isEmpty() ? QStringLiteral("文件中没有任何内容") : m_firstMissing;
     return false;
 }
 

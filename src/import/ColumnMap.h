@@ -28,8 +28,9 @@ private:
     std::array<int, 7> m_options{-1, -1, -1, -1, -1, -1, -1};
 };
 
-// Questions from the rows of a table: the first row that holds any text is
-// the header; rows without any text are passed over.
+// Questions from the rows of a table: the header is the first row that names
+// the 题目 and 标准答案 columns, among the first few rows that hold any text;
+// rows without any text are passed over.
 class TableQuestionSource final : public QuestionSource
 {
 public:
@@ -40,7 +41,10 @@ public:
 
 private:
     std::unique_ptr<TableReader> m_reader;
+    static constexpr int kMostRowsBeforeHeader = 5;
     std::optional<ColumnMap> m_columns;
+    int m_rowsBeforeHeader = 0;
+    QString m_firstMissing;
     QString m_error;
 };
 

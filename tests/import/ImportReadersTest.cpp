@@ -45,6 +45,10 @@ TEST(ImportCsv, HeaderAliasesAndOptionColumnsMakeTheQuestionText)
     EXPECT_EQ(questions[0].line, 2);
     EXPECT_EQ(questions[1].line, 4);
 
+    // A title row above the header is passed over.
+    const QList<RawQuestion> titled = readAll(files.writeText("titled.csv", "单选题库,,\n\n题目,答案\n甲,A\n"));
+    ASSERT_EQ(titled.size(), 1);
+    EXPECT_EQ(titled[0].line, 4);
     for (const char *header : {"题干,答案", "题目,标准答案", "试题 , 正确答案"}) {
         const QString other = files.writeText("h.csv", QString::fromUtf8(header) + "\n甲,乙\n");
         ASSERT_EQ(readAll(other).size(), 1) << header;
