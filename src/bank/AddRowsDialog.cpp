@@ -27,7 +27,7 @@ AddRowsDialog::AddRowsDialog(QWidget *parent) : QDialog(parent)
     layout->addWidget(m_rows);
     layout->addWidget(ok);
 
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ok, &QPushButton::clicked, this, &AddRowsDialog::acceptCount);
     m_rows->selectAll();
     m_rows->setFocus();
 }
@@ -36,10 +36,21 @@ void AddRowsDialog::keyPressEvent(QKeyEvent *event)
 {
     // Enter confirms like the button, also when the box is empty (0 rows).
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        accept();
+        acceptCount();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void AddRowsDialog::acceptCount()
+{
+    // A count above the limit is never taken; the box keeps it for correction.
+    if (m_rows->text().isEmpty() || m_rows->hasAcceptableInput()) {
+        accept();
+        return;
+    }
+    m_rows->selectAll();
+    m_rows->setFocus();
 }
 
 int AddRowsDialog::rowCount() const { return m_rows->text().toInt(); }

@@ -14,6 +14,8 @@ public:
 
     // The number in the box; 0 when it holds none.
     int rowCount() const;
+    // Enter and 确定: closes only with a count the box accepts.
+    void acceptCount();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -222,11 +222,19 @@ void BankWindow::listQuestions(const QString &searchText)
     StatusProgress fallback;
     StatusProgress &progress = m_context.shell ? m_context.shell->statusProgress() : fallback;
     // One integer per question is read now; the cells of a row when it comes into view.
-    const std::vector<qint64> ids = bank::listRowIds(m_context.store, m_type, searchText).value_or(std::vector<qint64>());
+    const std::optional<std::vector<qint64>> listed = bank::listRowIds(m_context.store, m_type, searchText);
+    if (!listed)
+        m_context.messages().failure(QStringLiteral("没能读取") + m_type + QStringLiteral("题库"),
+                                     m_context.store.errorString());
+    const std::vector<qint64> ids = listed.value_or(std::vector<qint64>());
     progress.start(qint64(ids.size()));
     const int bankIndex = int(questionTypes().indexOf(m_type));
     m_grid->setListing(std::make_shared<KeyedRows>(
         m_context.store, bankIndex, ids, [](int, const RowSet &row) { return questionCells(row); }, kBankColumnCount));
+    // Two questions with one number stand out, so that the teacher sees them.
+    const QStringList duplicates = bank::duplicateNumbers(m_context.store, m_type).value_or(QStringList());
+    m_grid->gridModel()->setMarked(0, QSet<QString>(duplicates.cbegin(), duplicates.cend()),
+                                   QStringLiteral("题号重复：还有一道题用这个题号"));
     progress.finish();
 }
 

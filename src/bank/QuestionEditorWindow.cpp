@@ -35,6 +35,15 @@ namespace kaoshi {
 namespace {
 
 const QString kSave = QStringLiteral("保存");
+
+// A NUL cannot be shown in a text field; it shows as the visible sign ␀.
+QString shownText(QString text) { return text.replace(QChar(0), QChar(0x2400)); }
+
+// The stored text when the field still shows it unchanged, else the typed value.
+QString keptOrTyped(const QString &shown, const QString &stored, const QString &typed)
+{
+    return !stored.isEmpty() && shown == shownText(stored) ? stored : typed;
+}
 const QString kDelete = QStringLiteral("删除");
 
 // Picture grid columns.
@@ -266,11 +275,12 @@ void QuestionEditorWindow::fillFromRow(const QuestionTexts &row)
     }
     m_number->setText(row.number);
     m_storedNumber = bank::numberValue(row.number).value_or(FieldValue());
-    m_text->setPlainText(row.text);
+    m_opened = row;
+    m_text->setPlainText(shownText(row.text));
     m_rememberedAnswer = row.answer;
-    m_explanation->setPlainText(row.explanation);
+    m_explanation->setPlainText(shownText(row.explanation));
     m_score->setText(row.score);
-    m_chapter->setPlainText(row.chapter);
+    m_chapter->setPlainText(shownText(row.chapter));
     // The row as stored: its own 题号, whatever form it has.
     RecordCursor stored = m_rowId > 0 ? bank::questionByRowId(m_context.store, m_type, m_rowId) : RecordCursor();
     if (stored.first())
@@ -299,7 +309,7 @@ QString QuestionEditorWindow::composedAnswer() const
 
 void QuestionEditorWindow::loadAnswerAndPictures()
 {
-    showAnswer(m_rememberedAnswer);
+    showAnswer(shownText(m_rememberedAnswer));
     m_pictures->setRowCount(1);
     const FieldValue number = numberValue();
     const QList<PictureRecord> stored =
@@ -375,7 +385,11 @@ void QuestionEditorWindow::saveQuestion()
     QuestionValues values = trimmedValues({m_number->text(), m_text->toPlainText(), QString(),
                                            m_explanation->toPlainText(), m_score->text(),
                                            m_chapter->toPlainText()});
-    values.answer = composedAnswer();
+    // A field left as it was opened is stored as it was read, whole.
+    values.text = keptOrTyped(m_text->toPlainText(), m_opened.text, values.text);
+    values.explanation = keptOrTyped(m_explanation->toPlainText(), m_opened.explanation, values.explanation);
+    values.chapter = keptOrTyped(m_chapter->toPlainText(), m_opened.chapter, values.chapter);
+    values.answer = keptOrTyped(composedAnswer(), m_rememberedAnswer, composedAnswer());
     QList<PictureRow> pictures;
     for (int row = 1; row <= kPictureRows && row < m_pictures->rowCount(); ++row)
         pictures.append({m_pictures->text(row, kSummaryColumn), m_pictures->text(row, kSourceColumn),

@@ -70,6 +70,7 @@ private:
     QString m_type;
     QString m_rememberedAnswer;
     qint64 m_rowId = 0;
+    QuestionTexts m_opened; // the texts of the row as opened
     FieldValue m_storedNumber;
     Outcome m_outcome = Outcome::None;
     QuestionTexts m_saved;

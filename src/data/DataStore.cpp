@@ -36,7 +36,7 @@ bool DataStore::open(const QString &path)
 {
     close();
     m_path = path;
-    engine::OpenResult result = engine::openDatabase(path);
+    engine::OpenResult result = engine::openDatabase(path, m_busyTimeoutMs);
     m_availability = availabilityOf(result.failure);
     m_openError = result.error;
     if (result.failure != engine::OpenFailure::None)

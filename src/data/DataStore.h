@@ -37,6 +37,9 @@ public:
     bool isOpen() const { return m_connection != nullptr; }
     QString path() const { return m_path; }
     Availability availability() const { return m_availability; }
+    // How long a file that another program holds is retried before a
+    // statement fails; a few seconds unless set.
+    void setBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
     // Open, but every write will be refused (read-only file or folder).
     bool isReadOnly() const;
 
@@ -64,6 +67,7 @@ private:
     QString m_path;
     Availability m_availability = Availability::Missing;
     DataError m_openError;
+    int m_busyTimeoutMs = 5000;
 };
 
 } // namespace kaoshi

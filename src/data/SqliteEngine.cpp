@@ -11,9 +11,6 @@ namespace kaoshi::engine {
 
 namespace {
 
-// A file held by another program is retried this long before a statement fails.
-constexpr int kBusyTimeoutMs = 5000;
-
 bool onlyBlanks(const char *tail)
 {
     for (; tail && *tail; ++tail)
@@ -134,7 +131,7 @@ void Connection::fail(int code, const QString &message) { lastError = {code, mes
 
 void StatementDeleter::operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
 
-OpenResult openDatabase(const QString &path)
+OpenResult openDatabase(const QString &path, int busyTimeoutMs)
 {
     OpenResult result;
     const QFileInfo info(path);
@@ -161,7 +158,7 @@ OpenResult openDatabase(const QString &path)
         result.error = {rc, engineMessage(connection->db, rc)};
         return result;
     }
-    sqlite3_busy_timeout(connection->db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(connection->db, busyTimeoutMs);
     sqlite3_extended_result_codes(connection->db, 0);
 
     if (!exists) {
@@ -177,18 +174,16 @@ OpenResult openDatabase(const QString &path)
         if (result.failure != OpenFailure::None)
             return result;
     }
+    // Writing needs the folder too, for the journal: find out now. The
+    // journal mode of a file is left as it is, so that a file on read-only
+    // media or a network share stays readable.
+    if (sqlite3_db_readonly(connection->db, "main") == 1 || !QFileInfo(info.absolutePath()).isWritable())
+        connection->readOnly = true;
     if (!connection->readOnly) {
         // A file that another program made may lack the indexes; with them a
         // delete or a step to the next question stays fast on any file.
-        // A file that cannot take them (read-only directory) is used as it is.
+        // A file that cannot take them is used as it is.
         runAll(*connection, indexStatements());
-        // Commits without waiting for the disk on every statement; a crash of
-        // the program loses nothing that was committed.
-        run(*connection, QStringLiteral("pragma journal_mode=WAL"));
-        run(*connection, QStringLiteral("pragma synchronous=NORMAL"));
-        // Writing needs the folder too (journal files): find out now.
-        if (!sqlite3_db_readonly(connection->db, "main") && !QFileInfo(info.absolutePath()).isWritable())
-            connection->readOnly = true;
     }
     connection->lastError = {};
     result.connection = std::move(connection);

@@ -47,7 +47,8 @@ struct OpenResult {
 // existing file that is not one of our databases is never altered. Opening
 // ensures the indexes the statements rely on; a read-only file is opened for
 // reading.
-OpenResult openDatabase(const QString &path);
+// busyTimeoutMs: how long a file that another program holds is retried.
+OpenResult openDatabase(const QString &path, int busyTimeoutMs);
 
 // Prepares exactly one statement and binds its values; nullptr on failure,
 // with the reason in the connection's last error.

@@ -65,6 +65,11 @@ bool PracticeWindow::startTask()
 
 bool PracticeWindow::checkBanks()
 {
+    if (!m_context.store.isOpen()) {
+        // Not "empty": the banks cannot be read at all.
+        m_context.messages().failure(QStringLiteral("数据库不可用，不能练习"), m_context.store.errorString());
+        return false;
+    }
     const QStringList &types = questionTypes();
     for (int page = 0; page < types.size(); ++page) {
         m_state.bounds[size_t(page)] = readBankBounds(m_context.store, types[page]);

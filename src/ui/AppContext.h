@@ -4,6 +4,7 @@
 // windows and the examination keep for the whole run.
 #include "data/DataStore.h"
 #include "data/Schema.h"
+#include "ui/DatabaseStatus.h"
 #include "ui/Platform.h"
 
 #include <QDir>
@@ -23,8 +24,20 @@ struct AppContext {
     Shell *shell = nullptr;
 
     QString databasePath() const { return QDir(programDir).filePath(kDatabaseFileName); }
-    // Every task window reconnects when it is created.
-    bool reopenStore() { return store.open(databasePath()); }
+    // The problem with the database told last, so that it is told once.
+    QString toldProblem;
+
+    // Every task window reconnects when it is created. A file that cannot be
+    // used, or only read, is reported the first time it is found so.
+    bool reopenStore()
+    {
+        const bool opened = store.open(databasePath());
+        const Message problem = databaseProblem(store);
+        if (!problem.text.isEmpty() && problem.text != toldProblem)
+            messages().notify(problem);
+        toldProblem = problem.text;
+        return opened;
+    }
     MessageBoxes &messages() { return platform.messages; }
 };
 

@@ -10,6 +10,7 @@ namespace kaoshi {
 namespace {
 const QColor kStripe(230, 230, 255);
 const QColor kFixed(236, 236, 236);
+const QColor kMarked(255, 190, 190);
 } // namespace
 
 GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -75,6 +76,20 @@ void GridModel::refreshListing()
     m_changedListed.clear();
     if (m_listed > 0)
         emit dataChanged(index(0, 0), index(m_listed - 1, m_columns - 1));
+}
+
+void GridModel::setMarked(int column, QSet<QString> texts, const QString &tip)
+{
+    m_markedColumn = column;
+    m_markedTexts = std::move(texts);
+    m_markTip = tip;
+    if (rowCount() > 0 && column >= 0 && column < m_columns)
+        emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::BackgroundRole, Qt::ToolTipRole});
+}
+
+bool GridModel::isMarked(int row, int column) const
+{
+    return column == m_markedColumn && !m_markedTexts.isEmpty() && m_markedTexts.contains(text(row, column));
 }
 
 qint64 GridModel::rowId(int row) const { return isListed(row) ? m_listing->rowId(row - 1) : 0; }
@@ -241,7 +256,11 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         return text(row, column);
+    case Qt::ToolTipRole:
+        return isMarked(row, column) ? QVariant(m_markTip) : QVariant();
     case Qt::BackgroundRole:
+        if (isMarked(row, column))
+            return kMarked;
         if (column < m_fixedColumns)
             return kFixed;
         if (m_striped)

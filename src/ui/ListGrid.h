@@ -5,6 +5,7 @@
 // white. Cells may carry a tick box or a picture.
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QSet>
 #include <QImage>
 #include <functional>
 #include <QTableView>
@@ -42,6 +43,9 @@ public:
     int listedRowCount() const { return m_listed; }
     // The listed rows are read again from the database when next shown.
     void refreshListing();
+    // Cells of the column whose text is one of these stand out, with a tip.
+    void setMarked(int column, QSet<QString> texts, const QString &tip);
+    bool isMarked(int row, int column) const;
     // The stored row behind a listed data row; 0 for a held row.
     qint64 rowId(int row) const;
 
@@ -81,6 +85,9 @@ private:
     std::shared_ptr<RowSource> m_listing;
     int m_listed = 0;
     QHash<int, QStringList> m_changedListed; // listed rows whose cells were set here
+    int m_markedColumn = -1;
+    QSet<QString> m_markedTexts;
+    QString m_markTip;
     std::vector<QStringList> m_rows{QStringList()};
     int m_columns = 0;
     bool m_editable = true;
