@@ -27,7 +27,9 @@ int NavigationBar::addGroup(const QString &caption, const QStringList &items)
     nameControl(list, caption + QStringLiteral("组"), caption);
     list->setFrameShape(QFrame::NoFrame);
     list->setSpacing(4);
-    list->setStyleSheet(QStringLiteral("QListWidget::item:hover { background: #e6e6ff; }"));
+    // The chosen item stays readable: dark text on a light highlight.
+    list->setStyleSheet(QStringLiteral("QListWidget::item:hover { background: #e6e6ff; }"
+                                       "QListWidget::item:selected { background: #b9c6f2; color: #1f2a55; }"));
     list->setFocusPolicy(Qt::StrongFocus);
     list->addItems(items);
     connect(list, &QListWidget::itemClicked, this, [this, list](QListWidgetItem *item) {
