@@ -2,10 +2,12 @@
 
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
-#include "data/Schema.h"
+#include "bank/BankWindow.h"
 #include "data/BankTable.h"
 #include "exam/ExamPaperWindow.h"
 #include "practice/ChapterOrder.h"
+#include "data/Schema.h"
+#include "import/ImportDialog.h"
 #include "ui/Controls.h"
 #include "ui/TaskWindow.h"
 
@@ -181,6 +183,13 @@ void MainWindow::runTask(const TaskEntry &entry)
     case TaskKind::HandIn:
     case TaskKind::Collect:
         runPaperCommand(entry.kind);
+        break;
+    case TaskKind::ImportQuestions:
+        // Into the bank shown, whose list then shows the new questions.
+        if (auto *bank = qobject_cast<BankWindow *>(currentTaskWindow()))
+            bank->importQuestions();
+        else
+            ImportDialog::run(m_context, questionTypes().first(), this);
         break;
     default:
         openTaskWindow(entry.kind, {entry.questionType, QString()});

@@ -22,16 +22,17 @@ const QString kAdmin = QStringLiteral("管理");
 const QList<TaskEntry> &taskEntries()
 {
     static const QList<TaskEntry> entries{
-        {kExam, QStringLiteral("模拟组卷"), TaskKind::Candidate},
-        {kExam, QStringLiteral("评分"), TaskKind::Grading},
-        {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice},
-        {kPractice, QStringLiteral("随机练习"), TaskKind::RandomPractice},
+        {kExam, QStringLiteral("模拟组卷"), TaskKind::Candidate, QString()},
+        {kExam, QStringLiteral("评分"), TaskKind::Grading, QString()},
+        {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice, QString()},
+        {kPractice, QStringLiteral("随机练习"), TaskKind::RandomPractice, QString()},
         {kBank, QStringLiteral("单选题库"), TaskKind::Bank, QStringLiteral("单选")},
         {kBank, QStringLiteral("多选题库"), TaskKind::Bank, QStringLiteral("多选")},
         {kBank, QStringLiteral("判断题库"), TaskKind::Bank, QStringLiteral("判断")},
         {kBank, QStringLiteral("问答题库"), TaskKind::Bank, QStringLiteral("问答")},
         {kPaperGroup, QStringLiteral("交卷"), TaskKind::HandIn, QString(), true, false},
         {kPaperGroup, QStringLiteral("收卷"), TaskKind::Collect, QString(), true, false},
+        {kBank, QStringLiteral("导入题库…"), TaskKind::ImportQuestions, {}, true, false},
         // The navigation bar shows 清空数据库 but only the menu item clears.
         {kAdmin, QStringLiteral("清空数据库"), TaskKind::ClearDatabase, {}, true, true, false},
         {kAdmin, QStringLiteral("配置"), TaskKind::ExamConfig, {}, true, false},
@@ -86,6 +87,7 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
     case TaskKind::HandIn:
     case TaskKind::Collect:
     case TaskKind::ClearDatabase:
+    case TaskKind::ImportQuestions:
         break;
     }
     return nullptr;

@@ -24,6 +24,7 @@ enum class TaskKind {
     HandIn,        // 交卷: actions on the open paper, no window
     Collect,       // 收卷
     ClearDatabase, // an action of the shell, no window
+    ImportQuestions, // the import dialog, over the bank list when one is shown
 };
 
 // One entry of the menus and the navigation bar.

@@ -7,6 +7,7 @@
 #include "data/Schema.h"
 #include "data/TextRules.h"
 #include "print/PrintHandOver.h"
+#include "import/ImportDialog.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/ListGrid.h"
@@ -25,6 +26,7 @@ namespace {
 const QString kAdd = QStringLiteral("添加");
 const QString kSave = QStringLiteral("保存");
 const QString kExport = QStringLiteral("导出");
+const QString kImport = QStringLiteral("导入");
 const QString kClear = QStringLiteral("清空");
 const QString kSearch = QStringLiteral("搜索");
 
@@ -43,7 +45,7 @@ BankWindow::BankWindow(AppContext &context, const QString &type, QWidget *host)
     nameControl(this, QStringLiteral("题库"));
     m_toolbar = named(new QToolBar(this), QStringLiteral("工具条1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (const QString &caption : {kAdd, kSave, kExport, kClear, kSearch}) {
+    for (const QString &caption : {kAdd, kSave, kExport, kImport, kClear, kSearch}) {
         QAction *action = m_toolbar->addAction(caption);
         connect(action, &QAction::triggered, this, [this, action] { onToolbarAction(action); });
     }
@@ -111,6 +113,8 @@ void BankWindow::onToolbarAction(QAction *action)
         saveNewRows();
     else if (caption == kExport)
         exportList();
+    else if (caption == kImport)
+        importQuestions();
     else if (caption == kClear)
         clearBank();
     else if (caption == kSearch)
@@ -172,6 +176,16 @@ void BankWindow::saveNewRows()
 void BankWindow::exportList()
 {
     openPrintWindow(m_context, listPrintRequest(*m_grid, m_type + QStringLiteral("题库导出"), QStringLiteral("题库.ini")));
+}
+
+void BankWindow::importQuestions()
+{
+    const ImportDialog::Result imported = ImportDialog::run(m_context, m_type, this);
+    // The whole bank is listed, so the stored questions show at once.
+    if (imported.stored > 0 && imported.type == m_type) {
+        m_searchBox->clear();
+        search();
+    }
 }
 
 void BankWindow::clearBank()

@@ -25,10 +25,12 @@ public:
     QString questionType() const { return m_type; }
     ListGrid *grid() const { return m_grid; }
 
-    // Toolbar "添加", "保存", "导出", "清空", "搜索".
+    // Toolbar "添加", "保存", "导出", "导入", "清空", "搜索".
     void addRows();
     void saveNewRows();
     void exportList();
+    // Toolbar "导入": the import dialog for this bank; the list then shows what was stored.
+    void importQuestions();
     void clearBank();
     void search();
     // Lists the questions of the bank, or those containing the search text.

@@ -296,6 +296,19 @@ std::optional<QStringList> duplicateNumbers(DataStore &store, const QString &typ
     return numbers;
 }
 
+std::optional<QStringList> questionTexts(DataStore &store, const QString &type)
+{
+    if (!checkedBank(store, type))
+        return std::nullopt;
+    QStringList texts;
+    RowSet rows = store.query(QStringLiteral("select 题目 from ") + type);
+    for (; !rows.atEnd(); rows.next())
+        texts << rows.value(1).toText();
+    if (rows.failed())
+        return std::nullopt;
+    return texts;
+}
+
 QStringList chapters(DataStore &store)
 {
     QStringList list;

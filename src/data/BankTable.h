@@ -89,6 +89,9 @@ bool clearAllBanks(DataStore &store);
 // The 题号 texts that more than one row of the bank carries.
 std::optional<QStringList> duplicateNumbers(DataStore &store, const QString &type);
 
+// The 题目 of every question of the bank; nothing when the bank cannot be read.
+std::optional<QStringList> questionTexts(DataStore &store, const QString &type);
+
 // The distinct chapters of the four banks, in order.
 QStringList chapters(DataStore &store);
 

@@ -11,4 +11,8 @@ namespace kaoshi {
 // separated by "\r\n".
 QString layoutQuestionText(const QString &text);
 
+// The option letters that layoutQuestionText finds in a question text, in
+// order ("ABCD" for 甲？A.一B.二C.三D.四); "" when the text has no "A".
+QString inlineOptionLetters(const QString &text);
+
 } // namespace kaoshi

@@ -1,0 +1,73 @@
+#include "import/QuestionSource.h"
+
+#include "import/ColumnMap.h"
+#include "import/CsvReader.h"
+#include "import/NumberedTextReader.h"
+#include "import/XlsReader.h"
+#include "import/XlsxReader.h"
+
+#include <QFileInfo>
+
+namespace kaoshi {
+
+namespace {
+
+QString extension(const QString &path) { return QFileInfo(path).suffix().toLower(); }
+
+template <typename Workbook>
+OpenedSource openWorkbook(const QString &path, int sheet)
+{
+    auto reader = std::make_unique<Workbook>();
+    QString error;
+    if (!reader->open(path, &error) || !reader->selectSheet(sheet, &error))
+        return {nullptr, error};
+    return {std::make_unique<TableQuestionSource>(std::move(reader)), QString()};
+}
+
+template <typename Reader, typename Made>
+OpenedSource openText(const QString &path, Made make)
+{
+    auto reader = std::make_unique<Reader>();
+    QString error;
+    if (!reader->open(path, &error))
+        return {nullptr, error};
+    return {make(std::move(reader)), QString()};
+}
+
+} // namespace
+
+QStringList worksheetNames(const QString &path, QString *error)
+{
+    QString ignored;
+    QString &message = error ? *error : ignored;
+    const QString kind = extension(path);
+    if (kind == u"xlsx") {
+        XlsxReader reader;
+        return reader.open(path, &message) ? reader.sheetNames() : QStringList();
+    }
+    if (kind == u"xls") {
+        XlsReader reader;
+        return reader.open(path, &message) ? reader.sheetNames() : QStringList();
+    }
+    return {};
+}
+
+OpenedSource openQuestionSource(const QString &path, int sheet)
+{
+    const QString kind = extension(path);
+    if (kind == u"xlsx")
+        return openWorkbook<XlsxReader>(path, sheet);
+    if (kind == u"xls")
+        return openWorkbook<XlsReader>(path, sheet);
+    if (kind == u"csv")
+        return openText<CsvReader>(path, [](std::unique_ptr<CsvReader> reader) -> std::unique_ptr<QuestionSource> {
+            return std::make_unique<TableQuestionSource>(std::move(reader));
+        });
+    if (kind == u"txt")
+        return openText<NumberedTextReader>(path, [](std::unique_ptr<NumberedTextReader> reader) {
+            return std::unique_ptr<QuestionSource>(std::move(reader));
+        });
+    return {nullptr, QStringLiteral("只能导入.xlsx、.xls、.csv和.txt文件")};
+}
+
+} // namespace kaoshi

@@ -1,0 +1,272 @@
+// The readers: what each kind of file gives as questions, and the clear
+// refusal of files that cannot be read.
+#include "ImportFiles.h"
+#include "import/XlsxReader.h"
+
+#include <gtest/gtest.h>
+
+using namespace kaoshi;
+using namespace kaoshi::test;
+
+namespace {
+
+QStringList texts(const QList<RawQuestion> &questions)
+{
+    QStringList result;
+    for (const RawQuestion &q : questions)
+        result << q.text;
+    return result;
+}
+
+// A question as one line of text, for compact comparisons.
+QString joined(const RawQuestion &q)
+{
+    return QStringList{q.text, q.answer, q.explanation, q.score, q.chapter}.join(u'|');
+}
+
+} // namespace
+
+TEST(ImportCsv, HeaderAliasesAndOptionColumnsMakeTheQuestionText)
+{
+    ImportFiles files;
+    // 题号 and unknown columns are not read; options join in as "A.…B.…".
+    const QString path = files.writeText(
+        "aliases.csv",
+        "题号,试题,选项A,选项B,选项C,备注,正确答案,分数,科目,解析\n"
+        "7,首都是？,上海,B.北京,,无关,B,2,地理,北京\n"
+        ",,,,,,,,,\n"
+        "8,  水是  ,H2O,CO2,NaCl,,a,,化学,\n");
+    QString error;
+    const QList<RawQuestion> questions = readAll(path, &error);
+    EXPECT_EQ(error, QString());
+    ASSERT_EQ(questions.size(), 2); // the blank row is passed over
+    EXPECT_EQ(joined(questions[0]), "首都是？A.上海B.北京|B|北京|2|地理");
+    EXPECT_EQ(joined(questions[1]), "水是A.H2OB.CO2C.NaCl|a|||化学");
+    EXPECT_EQ(questions[0].line, 2);
+    EXPECT_EQ(questions[1].line, 4);
+
+    // A title row above the header is passed over.
+    const QList<RawQuestion> titled = readAll(files.writeText("titled.csv", "单选题库,,\n\n题目,答案\n甲,A\n"));
+    ASSERT_EQ(titled.size(), 1);
+    EXPECT_EQ(titled[0].line, 4);
+    for (const char *header : {"题干,答案", "题目,标准答案", "试题 , 正确答案"}) {
+        const QString other = files.writeText("h.csv", QString::fromUtf8(header) + "\n甲,乙\n");
+        ASSERT_EQ(readAll(other).size(), 1) << header;
+    }
+}
+
+TEST(ImportCsv, QuotesSeparatorsLineBreaksAndEncodings)
+{
+    ImportFiles files;
+    const QString quoted = QStringLiteral("题目,标准答案,解析\r\n"
+                                          "\"他说：\"\"对\"\"，A.是B.否\",A,\"第一行\r\n第二行,带逗号\"\r\n"
+                                          "第二题,B,\n"
+                                          "\"未结束的最后一行\",A,x");
+    QString error;
+    QList<RawQuestion> questions = readAll(files.writeText("q.csv", quoted), &error);
+    EXPECT_EQ(error, QString());
+    ASSERT_EQ(questions.size(), 3);
+    EXPECT_EQ(questions[0].text, QStringLiteral("他说：\"对\"，A.是B.否"));
+    EXPECT_EQ(questions[0].explanation, QStringLiteral("第一行\r\n第二行,带逗号"));
+    EXPECT_EQ(questions[1].line, 4); // the quoted line break counts
+    EXPECT_EQ(questions[2].explanation, "x");
+
+    // Tabs in the header make a tab-separated file; commas are then text.
+    questions = readAll(files.writeText("t.csv", "题目\t标准答案\n一，二,三\tC\n"));
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(questions[0].text, QStringLiteral("一，二,三"));
+
+    // UTF-8 with a byte order mark, and GB18030 from a Chinese spreadsheet program.
+    const QString chinese = QStringLiteral("题目,标准答案,章节\n我国的首都是哪座城市？A.上海B.北京,B,地理\n");
+    const QString expected = QStringLiteral("我国的首都是哪座城市？A.上海B.北京|B|||地理");
+    for (const QString &path : {files.writeBytes("bom.csv", "\xEF\xBB\xBF" + chinese.toUtf8()),
+                                files.writeGb18030("gb.csv", chinese)}) {
+        questions = readAll(path, &error);
+        EXPECT_EQ(error, QString()) << path.toStdString();
+        ASSERT_EQ(questions.size(), 1) << path.toStdString();
+        EXPECT_EQ(joined(questions[0]), expected);
+    }
+    // A GB18030 file whose first megabyte is plain ASCII is still recognised.
+    QString longFile = QStringLiteral("题目,标准答案\n");
+    for (int i = 0; i < 40000; ++i)
+        longFile += QStringLiteral("question %1 A.x B.y,A\n").arg(i);
+    longFile += QStringLiteral("最后一题A.甲B.乙,B\n");
+    questions = readAll(files.writeGb18030("late.csv", longFile));
+    ASSERT_EQ(questions.size(), 40001);
+    EXPECT_EQ(questions.last().text, QStringLiteral("最后一题A.甲B.乙"));
+}
+
+TEST(ImportText, NumberedLayoutVariants)
+{
+    ImportFiles files;
+    const QString text = QStringLiteral(
+        "一、单选题\n"
+        "1. 我国的首都是哪座城市？\n"
+        "A. 上海\n"
+        "B. 北京\n"
+        "答案：B\n"
+        "解析：北京是中华人民共和国的首都。\n"
+        "\n"
+        "2、下列属于哺乳动物的是\n"
+        "（请选一项）\n"
+        "Ａ．鲸\n"
+        "Ｂ、鲨鱼\n"
+        "正确答案: a\n"
+        "分值：2\n"
+        "章节：生物\n"
+        "（3）地球是圆的。\n"
+        "答案：对\n"
+        "解析：第一行\n"
+        "第二行\n"
+        "(4) 没有答案的题\n"
+        "5.最后一题A.甲B.乙\r\n"
+        "答案：A");
+    QString error;
+    const QList<RawQuestion> questions = readAll(files.writeText("q.txt", text), &error);
+    EXPECT_EQ(error, QString());
+    ASSERT_EQ(questions.size(), 5);
+    EXPECT_EQ(joined(questions[0]), QStringLiteral("我国的首都是哪座城市？A.上海B.北京|B|北京是中华人民共和国的首都。||"));
+    EXPECT_EQ(joined(questions[1]), QStringLiteral("下列属于哺乳动物的是\n（请选一项）A.鲸B.鲨鱼|a||2|生物"));
+    EXPECT_EQ(joined(questions[2]), QStringLiteral("地球是圆的。|对|第一行\n第二行||"));
+    EXPECT_EQ(joined(questions[3]), QStringLiteral("没有答案的题||||"));
+    EXPECT_EQ(joined(questions[4]), QStringLiteral("最后一题A.甲B.乙|A|||"));
+    EXPECT_EQ(questions[0].line, 2);
+    EXPECT_EQ(questions[2].line, 15);
+
+    // The same in GB18030.
+    EXPECT_EQ(texts(readAll(files.writeGb18030("gb.txt", text))), texts(questions));
+}
+
+TEST(ImportXlsx, CellKindsFormulasMergesAndSheets)
+{
+    ImportFiles files;
+    {
+        const QString path = files.writeXlsx(
+            "shared.xlsx",
+            {{"题号", "题目", "A", "B", "标准答案", "分值", "章节"},
+             {"1", "首都是？", "上海", "北京", "B", "", "地理"},
+             {"2", "地球是圆的", "", "", "", "", ""},
+             {"3", "水是", "H2O", "CO2", "A", "", ""}},
+            [](lxw_workbook *book, lxw_worksheet *sheet) {
+                worksheet_write_number(sheet, 1, 5, 2.5, nullptr);
+                worksheet_write_boolean(sheet, 2, 4, 1, nullptr);
+                // Cached formula results are read, not the formulas.
+                worksheet_write_formula_num(sheet, 2, 5, "=1+1", nullptr, 2);
+                worksheet_write_formula_str(sheet, 3, 4, "=\"A\"", nullptr, "A");
+                // 章节 merged over rows 2–4 reads as 地理 in each.
+                worksheet_merge_range(sheet, 1, 6, 3, 6, "地理", nullptr);
+                lxw_worksheet *second = workbook_add_worksheet(book, "第二张");
+                worksheet_write_string(second, 0, 0, "题目", nullptr);
+                worksheet_write_string(second, 0, 1, "答案", nullptr);
+                worksheet_write_string(second, 1, 0, "另一张表的题", nullptr);
+                worksheet_write_string(second, 1, 1, "√", nullptr);
+            });
+        EXPECT_EQ(worksheetNames(path), (QStringList{"Sheet1", "第二张"}));
+        QString error;
+        const QList<RawQuestion> questions = readAll(path, &error);
+        EXPECT_EQ(error, QString());
+        ASSERT_EQ(questions.size(), 3);
+        EXPECT_EQ(joined(questions[0]), QStringLiteral("首都是？A.上海B.北京|B||2.5|地理"));
+        EXPECT_EQ(joined(questions[1]), QStringLiteral("地球是圆的|TRUE||2|地理"));
+        EXPECT_EQ(joined(questions[2]), QStringLiteral("水是A.H2OB.CO2|A|||地理"));
+        EXPECT_EQ(questions[2].line, 4);
+
+        const QList<RawQuestion> second = readAll(path, &error, 1);
+        ASSERT_EQ(second.size(), 1);
+        EXPECT_EQ(joined(second[0]), QStringLiteral("另一张表的题|√|||"));
+    }
+    // Texts written inline in the cells instead of in the shared table.
+    const QString inlined = files.writeXlsx("inline.xlsx", {{"题目", "答案"}, {"内联的题A.是B.否", "B"}}, {}, true);
+    const QList<RawQuestion> questions = readAll(inlined);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(joined(questions[0]), QStringLiteral("内联的题A.是B.否|B|||"));
+}
+
+TEST(ImportXls, FixtureMadeByASpreadsheetProgram)
+{
+    const QString path = QStringLiteral(KAOSHI_IMPORT_FIXTURES "/questions.xls");
+    EXPECT_EQ(worksheetNames(path).size(), 1);
+    QString error;
+    const QList<RawQuestion> questions = readAll(path, &error);
+    EXPECT_EQ(error, QString());
+    ASSERT_EQ(questions.size(), 2);
+    EXPECT_EQ(joined(questions[0]), QStringLiteral("我国的首都是哪座城市？A.上海B.北京C.广州|b||2.5|地理"));
+    EXPECT_EQ(joined(questions[1]), QStringLiteral("水的化学式是A.H2OB.CO2|A||1|化学"));
+}
+
+TEST(ImportBadInput, EachRefusedWithAClearMessage)
+{
+    ImportFiles files;
+    const QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + QByteArray(504, '\0'));
+    const QString good = files.writeXlsx("good.xlsx", {{"题目", "答案"}, {"题", "A"}});
+    QFile goodFile(good);
+    goodFile.open(QIODevice::ReadOnly);
+    const QByteArray workbook = goodFile.readAll();
+
+    // An archive whose directory says its entries unpack to about 4 GB.
+    QByteArray bomb = workbook;
+    const qsizetype central = bomb.indexOf("PK\x01\x02");
+    ASSERT_GT(central, 0);
+    bomb.replace(central + 24, 4, QByteArray("\xF0\xFF\xFF\xFF", 4));
+
+    QString header100 = QStringLiteral("题目,标准答案");
+    QString row100 = QStringLiteral("题A.一B.二,B");
+    for (int c = 0; c < 98; ++c) {
+        header100 += QStringLiteral(",列%1").arg(c);
+        row100 += QStringLiteral(",值");
+    }
+
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        const char *message; // a part of the message; "" when the file reads
+    } cases[] = {
+        {"empty.csv", "", "文件是空的"},
+        {"empty.xlsx", "", "文件是空的"},
+        {"blank.csv", "\n\n  \n", "没有任何内容"},
+        {"text.xlsx", "题目,答案\n题,A\n", "不是xlsx工作簿"},
+        {"encrypted.xlsx", compound, "已加密"},
+        {"truncated.xlsx", workbook.left(workbook.size() / 2), "已损坏"},
+        {"bomb.xlsx", bomb, "超过1 GB"},
+        {"zip.csv", workbook, "不是文本文件"},
+        {"zip.txt", workbook, "不是文本文件"},
+        {"text.xls", "题目,答案\n", "不是xls工作簿"},
+        {"compound.xls", compound, "已损坏或已加密"},
+        {"noanswer.csv", "题目,解析\n题,说明\n", "没有“标准答案”列"},
+        {"notext.csv", "题号,答案\n1,A\n", "没有“题目”列"},
+        {"long.csv", "题目,答案\n\"" + QByteArray(kMostRowBytes + 10, 'x') + "\",A\n", "超过1 MB"},
+        {"long.txt", "1. " + QByteArray(kMostRowBytes + 10, 'x') + "\n答案：A\n", "超过1 MB"},
+        {"wide.csv", (header100 + u'\n' + row100 + u'\n').toUtf8(), ""},
+        {"other.doc", "题目,答案\n", "只能导入"},
+    };
+    for (const auto &c : cases) {
+        const QString path = files.writeBytes(QString::fromLatin1(c.name), c.bytes);
+        QString error;
+        const QList<RawQuestion> questions = readAll(path, &error);
+        if (*c.message == 0) {
+            EXPECT_EQ(error, QString()) << c.name;
+            ASSERT_EQ(questions.size(), 1) << c.name;
+            EXPECT_EQ(questions[0].answer, "B");
+        } else {
+            EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << c.name << ": " << error.toStdString();
+        }
+    }
+    // The sheet list of a workbook that cannot be read is empty, with the reason.
+    QString error;
+    EXPECT_TRUE(worksheetNames(files.path("bomb.xlsx"), &error).isEmpty());
+    EXPECT_TRUE(error.contains(QStringLiteral("超过1 GB")));
+}
+
+TEST(ImportXlsx, CellReferences)
+{
+    int column = -1;
+    qint64 row = -1;
+    EXPECT_TRUE(parseCellReference(u"A1", column, row));
+    EXPECT_EQ(column, 0);
+    EXPECT_EQ(row, 1);
+    EXPECT_TRUE(parseCellReference(u"AB12", column, row));
+    EXPECT_EQ(column, 27);
+    EXPECT_EQ(row, 12);
+    for (const char16_t *bad : {u"", u"12", u"A", u"A0", u"ZZZZ1"})
+        EXPECT_FALSE(parseCellReference(bad, column, row));
+}
