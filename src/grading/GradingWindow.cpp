@@ -4,6 +4,7 @@
 #include "data/AnswerTable.h"
 #include "data/TextRules.h"
 #include "grading/Scoring.h"
+#include "print/PrintHandOver.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/DropDownBox.h"
@@ -243,10 +244,8 @@ void GradingWindow::deleteAnswers()
 
 void GradingWindow::exportList()
 {
-    // Hand-over to the print window: this grid with the title "自由打印导出"
-    // and the settings file "题库.ini", which the bank list's export shares.
-    // The call to openPrintWindow goes here once the print window is part of
-    // the program.
+    // The print window takes this list with the settings the bank list's export shares.
+    openPrintWindow(m_context, listPrintRequest(*m_grid, QStringLiteral("自由打印导出"), QStringLiteral("题库.ini")));
 }
 
 void GradingWindow::fillNumberList()

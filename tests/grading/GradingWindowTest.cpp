@@ -6,6 +6,8 @@
 #include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 #include "grading/GradingWindow.h"
+#include "print/FreePrintWindow.h"
+#include "print/PrintHandOver.h"
 #include "ui/AppContext.h"
 #include "ui/DropDownBox.h"
 #include "ui/ListGrid.h"
@@ -137,6 +139,7 @@ private slots:
     void failedWritesAreReported();
     void filterListsFillAsTheyOpen();
     void resizeNeverDropsListedRows();
+    void exportHandsTheListToThePrintWindow();
 };
 
 void GradingWindowTest::opensWithTenColumnsProportionedToTheWindow()
@@ -336,6 +339,19 @@ void GradingWindowTest::resizeNeverDropsListedRows()
     g.window->resize(600, 50 + 24 * 12);
     QCOMPARE(g.grid->rowCount(), 12);
     QCOMPARE(g.grid->columnWidth(3), int(0.1 * 580));
+}
+
+void GradingWindowTest::exportHandsTheListToThePrintWindow()
+{
+    Grading g;
+    g.press(QStringLiteral("评分"));
+    g.press(QStringLiteral("导出"));
+    QWidget *print = printWindow(g.context);
+    QVERIFY(print);
+    QCOMPARE(print->windowTitle(), QStringLiteral("自由打印导出"));
+    QCOMPARE(g.context.print.request.settingsFile, QStringLiteral("题库.ini"));
+    QCOMPARE(g.context.print.request.source.data(), g.grid->model());
+    closePrintWindow(g.context);
 }
 
 QTEST_MAIN(GradingWindowTest)
