@@ -6,6 +6,7 @@
 #include "import/XlsReader.h"
 #include "import/XlsxReader.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace kaoshi {
@@ -68,6 +69,21 @@ OpenedSource openQuestionSource(const QString &path, int sheet)
             return std::unique_ptr<QuestionSource>(std::move(reader));
         });
     return {nullptr, QStringLiteral("只能导入.xlsx、.xls、.csv和.txt文件")};
+}
+
+std::optional<QByteArray> fileSignature(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("无法打开文件：") + file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray head = file.read(8);
+    if (head.isEmpty()) {
+        *error = QStringLiteral("文件是空的");
+        return std::nullopt;
+    }
+    return head;
 }
 
 } // namespace kaoshi

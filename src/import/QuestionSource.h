@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace kaoshi {
 
@@ -29,6 +30,10 @@ public:
     // How far reading has got, 0 … 1.
     virtual double progress() const = 0;
 };
+
+// The first bytes of a workbook, which tell its format; nothing (and the
+// reason in error) when the file cannot be read or is empty.
+std::optional<QByteArray> fileSignature(const QString &path, QString *error);
 
 // Rows of cells of a sheet or a CSV file, read in order.
 class TableReader

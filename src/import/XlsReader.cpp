@@ -19,17 +19,10 @@ XlsReader::~XlsReader()
 
 bool XlsReader::open(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("无法打开文件：") + file.errorString();
+    const std::optional<QByteArray> signature = fileSignature(path, error);
+    if (!signature)
         return false;
-    }
-    const QByteArray head = file.read(8);
-    file.close();
-    if (head.isEmpty()) {
-        *error = QStringLiteral("文件是空的");
-        return false;
-    }
+    const QByteArray &head = *signature;
     if (!head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
         *error = head.startsWith("PK\x03\x04") ? QStringLiteral("文件其实是xlsx工作簿，请把扩展名改为.xlsx")
                                                : QStringLiteral("文件不是xls工作簿");

@@ -59,17 +59,10 @@ bool XlsxReader::fail(const QString &message)
 
 bool XlsxReader::open(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("无法打开文件：") + file.errorString();
+    const std::optional<QByteArray> signature = fileSignature(path, error);
+    if (!signature)
         return false;
-    }
-    const QByteArray head = file.read(8);
-    file.close();
-    if (head.isEmpty()) {
-        *error = QStringLiteral("文件是空的");
-        return false;
-    }
+    const QByteArray &head = *signature;
     if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
         // A workbook with an opening password is stored in this form too.
         *error = QStringLiteral("工作簿已加密（设有打开密码）或其实是.xls格式，无法按xlsx读取");
