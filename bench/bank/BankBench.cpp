@@ -28,7 +28,7 @@ const QString kSingle = QStringLiteral("单选");
 
 void fillBank(TestDatabase &db, const QList<RealQuestion> &real, int count, int picturesEvery = 0)
 {
-    DataStore::Transaction unit(db.store());
+    Transaction unit(db.store());
     std::vector<QuestionValues> values;
     values.reserve(size_t(count));
     for (int n = 1; n <= count; ++n) {

@@ -44,7 +44,7 @@ void fillBank(TestDatabase &db, const QString &type, int count)
 
 void fillRealBank(TestDatabase &db, const QList<kaoshi::test::RealQuestion> &questions)
 {
-    DataStore::Transaction unit(db.store());
+    Transaction unit(db.store());
     RecordCursor cursor = db.store().openCursor(QStringLiteral("单选"), CursorKind::Table);
     qint64 number = 0;
     for (const auto &q : questions) {

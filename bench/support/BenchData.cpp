@@ -21,7 +21,7 @@ QList<Question> realQuestions()
 void fillBank(DataStore &store, const QString &type, int count, const QString &practiceAnswer)
 {
     static const QList<Question> questions = realQuestions();
-    DataStore::Transaction unit(store);
+    Transaction unit(store);
     RecordCursor cursor = store.openCursor(type, CursorKind::Table);
     for (int n = 1; n <= count; ++n) {
         const Question &q = questions[(n - 1) % questions.size()];

@@ -96,14 +96,6 @@ void BankWindow::resizeEvent(QResizeEvent *event)
     fitGridToWindow(*m_grid, event->size(), kGridMargin, m_proportions);
 }
 
-bool BankWindow::rowHasText(int row) const
-{
-    for (int c = 0; c < kBankColumnCount; ++c)
-        if (!m_grid->text(row, c).isEmpty())
-            return true;
-    return false;
-}
-
 void BankWindow::onToolbarAction(QAction *action)
 {
     const QString caption = action->text();
@@ -250,7 +242,7 @@ void BankWindow::showSavedQuestion(int row, const QuestionTexts &question)
     }
     // A typed row that is not stored yet keeps its text for "保存"; the new
     // question is shown in a row of its own.
-    if (m_grid->text(row, 0).isEmpty() && rowHasText(row))
+    if (m_grid->text(row, 0).isEmpty() && m_grid->rowHasText(row))
         row = m_grid->appendRow();
     const QStringList cells{question.number, question.text,  question.answer, question.explanation,
                             question.score,  question.chapter, question.number};

@@ -50,7 +50,6 @@ private:
     QuestionTexts rowTexts(int row) const;
     void showSavedQuestion(int row, const QuestionTexts &question);
     void dropDeletedQuestion(int deletedRow, qint64 number);
-    bool rowHasText(int row) const;
 
     QString m_type;
     QToolBar *m_toolbar;

@@ -6,16 +6,6 @@ namespace kaoshi {
 
 namespace {
 
-QStringList firstColumn(RowSet rows)
-{
-    QStringList texts;
-    for (; !rows.atEnd(); rows.next())
-        texts << rows.value(1).toText();
-    if (rows.failed())
-        return {};
-    return texts;
-}
-
 // The details statement: one left join per bank, each taken only for the
 // answers of its own kind, so every answer row comes out exactly once.
 QString detailsStatement()
@@ -43,12 +33,13 @@ QString detailsStatement()
 
 QStringList answerNumbers(DataStore &store)
 {
-    return firstColumn(store.query(QStringLiteral("select distinct(考号) from 评分")));
+    return firstColumnTexts(store.query(QStringLiteral("select distinct(考号) from 评分"))).value_or(QStringList());
 }
 
 QStringList answerOccasions(DataStore &store, const QString &number)
 {
-    return firstColumn(store.query(QStringLiteral("select distinct(场次) from 评分 where 考号=?"), {number}));
+    return firstColumnTexts(store.query(QStringLiteral("select distinct(场次) from 评分 where 考号=?"), {number}))
+        .value_or(QStringList());
 }
 
 std::optional<qint64> answerCount(DataStore &store, const QString &number, const QString &occasion)

@@ -62,6 +62,8 @@ std::optional<FieldValue> numberValue(const QString &typed)
     return FieldValue::real(real);
 }
 
+bool Bounds::isEmpty() const { return numberIsZero(textToNumber(upper)); }
+
 Bounds readBounds(DataStore &store, const QString &type)
 {
     Bounds bounds;
@@ -262,13 +264,7 @@ bool clearBank(DataStore &store, const QString &type)
     if (!checkedBank(store, type))
         return false;
     RecordCursor bank = store.openCursor(type, CursorKind::Table);
-    if (!bank.deleteAll()) {
-        if (bank.failed() && !store.lastError().isError())
-            store.noteFailure(bank.error().message);
-        return false;
-    }
-    bank.close();
-    return pictures::removeOfBank(store, type);
+    return bank.deleteAll() && pictures::removeOfBank(store, type);
 }
 
 bool clearAllBanks(DataStore &store)
@@ -286,38 +282,23 @@ std::optional<QStringList> duplicateNumbers(DataStore &store, const QString &typ
 {
     if (!checkedBank(store, type))
         return std::nullopt;
-    RowSet rows = store.query(QStringLiteral("select 题号 from ") + type +
-                              QStringLiteral(" group by 题号 having count(*)>1"));
-    QStringList numbers;
-    for (; !rows.atEnd(); rows.next())
-        numbers << rows.value(1).toText();
-    if (rows.failed())
-        return std::nullopt;
-    return numbers;
+    return firstColumnTexts(store.query(QStringLiteral("select 题号 from ") + type +
+                                 QStringLiteral(" group by 题号 having count(*)>1")));
 }
 
 std::optional<QStringList> questionTexts(DataStore &store, const QString &type)
 {
     if (!checkedBank(store, type))
         return std::nullopt;
-    QStringList texts;
-    RowSet rows = store.query(QStringLiteral("select 题目 from ") + type);
-    for (; !rows.atEnd(); rows.next())
-        texts << rows.value(1).toText();
-    if (rows.failed())
-        return std::nullopt;
-    return texts;
+    return firstColumnTexts(store.query(QStringLiteral("select 题目 from ") + type));
 }
 
 QStringList chapters(DataStore &store)
 {
-    QStringList list;
-    RowSet rows = store.query(QStringLiteral(
-        "select distinct(章节) from (select 章节 from 单选 union all select 章节 from 多选 "
-        "union all select 章节 from 判断 union all select 章节 from 问答) order by 章节"));
-    for (; !rows.atEnd(); rows.next())
-        list << rows.value(QStringLiteral("章节")).toText();
-    return list;
+    return firstColumnTexts(store.query(QStringLiteral(
+                         "select distinct(章节) from (select 章节 from 单选 union all select 章节 from 多选 "
+                         "union all select 章节 from 判断 union all select 章节 from 问答) order by 章节")))
+        .value_or(QStringList());
 }
 
 } // namespace kaoshi::bank

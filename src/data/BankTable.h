@@ -41,6 +41,8 @@ struct Bounds {
     QString upper;
     bool failed = false;
     DataError error;
+    // An empty bank has the upper bound zero.
+    bool isEmpty() const;
 };
 Bounds readBounds(DataStore &store, const QString &type);
 

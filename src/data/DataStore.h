@@ -59,9 +59,6 @@ public:
 
     std::shared_ptr<engine::Connection> connection() const { return m_connection; }
 
-    // Kept for the callers that name it so.
-    using Transaction = kaoshi::Transaction;
-
 private:
     std::shared_ptr<engine::Connection> m_connection;
     QString m_path;

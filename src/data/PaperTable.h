@@ -30,7 +30,7 @@ struct PaperItem {
 
 struct KeptPaper {
     std::vector<PaperItem> items; // in the paper's order
-    qint64 secondsLeft = 0;       // 0: no time limit
+    qint64 secondsLeft = 0;       // -1: no time limit
 };
 
 // Makes the two tables when the file lacks them; false when it cannot.

@@ -94,6 +94,16 @@ FieldValue RowSet::value(int column) const
     return engine::columnValue(m_statement, column - 1);
 }
 
+std::optional<QStringList> firstColumnTexts(RowSet rows)
+{
+    QStringList texts;
+    for (; !rows.atEnd(); rows.next())
+        texts << rows.value(1).toText();
+    if (rows.failed())
+        return std::nullopt;
+    return texts;
+}
+
 void RowSet::close()
 {
     if (m_statement)

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 struct sqlite3_stmt;
 
@@ -53,5 +54,8 @@ private:
     qint64 m_row = -1;
     DataError m_error;
 };
+
+// The first column of every row as text; nothing when the rows could not all be read.
+std::optional<QStringList> firstColumnTexts(RowSet rows);
 
 } // namespace kaoshi

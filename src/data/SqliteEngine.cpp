@@ -52,6 +52,13 @@ const QList<TableColumns> &requiredTables()
     return tables;
 }
 
+OpenFailure failureOfCode(int code)
+{
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        return OpenFailure::Locked;
+    return code == SQLITE_NOTADB ? OpenFailure::NotADatabase : OpenFailure::Other;
+}
+
 // Reads the tables and their columns; checks that every table and column of
 // ours is there. Reading only: nothing in the file changes.
 OpenFailure checkSchema(Connection &connection, DataError &error)
@@ -59,9 +66,7 @@ OpenFailure checkSchema(Connection &connection, DataError &error)
     StatementPtr tables = prepare(connection, QStringLiteral("select name from sqlite_master where type='table'"));
     if (!tables) {
         error = connection.lastError;
-        return error.code == SQLITE_BUSY || error.code == SQLITE_LOCKED ? OpenFailure::Locked
-               : error.code == SQLITE_NOTADB                              ? OpenFailure::NotADatabase
-                                                                          : OpenFailure::Other;
+        return failureOfCode(error.code);
     }
     QStringList names;
     Step s;
@@ -69,9 +74,7 @@ OpenFailure checkSchema(Connection &connection, DataError &error)
         names << columnValue(tables.get(), 0).toText();
     if (s == Step::Failed) {
         error = connection.lastError;
-        return error.code == SQLITE_BUSY || error.code == SQLITE_LOCKED ? OpenFailure::Locked
-               : error.code == SQLITE_NOTADB                              ? OpenFailure::NotADatabase
-                                                                          : OpenFailure::Other;
+        return failureOfCode(error.code);
     }
     int banks = 0;
     for (const QString &type : questionTypes())

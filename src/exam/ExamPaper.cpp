@@ -54,6 +54,15 @@ int ExamPaper::answered() const
     return sum;
 }
 
+std::vector<int> ExamPaper::unansweredIndexes(int bank) const
+{
+    std::vector<int> indexes;
+    for (int i = 0; i < partSize(bank); ++i)
+        if (answer(bank, i).isEmpty())
+            indexes.push_back(i);
+    return indexes;
+}
+
 int ExamPaper::position(int bank, int index) const
 {
     int before = 0;

@@ -34,6 +34,8 @@ public:
     int total() const;
     int answered() const;
     int unanswered() const { return total() - answered(); }
+    // The 0-based indexes of a bank's part still without an answer, in order.
+    std::vector<int> unansweredIndexes(int bank) const;
 
     // index: 0-based within the bank's part.
     QString answer(int bank, int index) const { return m_answers[size_t(bank)][size_t(index)]; }

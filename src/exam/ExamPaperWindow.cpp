@@ -28,13 +28,12 @@ const int kOverviewWidths[] = {0, 50, 60, 560};
 // The time left is kept at least this often (seconds).
 constexpr qint64 kKeepTimeEvery = 10;
 
-// The positions of a bank's part still without an answer.
-QString unansweredPositions(const ExamPaper &paper, int bank)
+// The positions (1-based) of a bank's part still without an answer.
+QString positionsText(const std::vector<int> &indexes)
 {
     QStringList list;
-    for (int i = 0; i < paper.partSize(bank); ++i)
-        if (paper.answer(bank, i).isEmpty())
-            list << QString::number(i + 1);
+    for (int i : indexes)
+        list << QString::number(i + 1);
     return list.join(u' ');
 }
 
@@ -141,13 +140,14 @@ bool ExamPaperWindow::openPaper()
     }
     // A paper without a time limit keeps -1 as its time left.
     const qint64 limit = timeLimitSeconds(*config);
-    if (!keepNewPaper(store, m_owner, {draw.paper.items(), limit > 0 ? limit : -1})) {
+    const qint64 secondsLeft = limit > 0 ? limit : -1;
+    if (!keepNewPaper(store, m_owner, {draw.paper.items(), secondsLeft})) {
         messages.failure(QStringLiteral("无法保存试卷,考试没有开始"), store.errorString());
         return false;
     }
     const QString report = drawReport(draw);
     m_paper = std::move(draw.paper);
-    m_keptSeconds = limit > 0 ? limit : -1;
+    m_keptSeconds = secondsLeft;
     messages.notice(report);
     return true;
 }
@@ -165,9 +165,7 @@ bool ExamPaperWindow::keepShownAnswer()
     m_typing.stop();
     if (loadedIndex() < 0)
         return true;
-    const int page = loadedPage();
-    const QString shown = view().answers.collect(page);
-    return keepAnswer(page == FreeAnswerPage ? freeAnswer(shown) : shown);
+    return keepAnswer(collectedAnswer(loadedPage()));
 }
 
 bool ExamPaperWindow::storeAnswer(const QString &answer) { return keepAnswer(answer); }
@@ -250,12 +248,11 @@ void ExamPaperWindow::fillOverview()
 {
     m_overview->setRowCount(1 + 4);
     for (int bank = 0; bank < 4; ++bank) {
-        int done = 0;
-        for (int i = 0; i < m_paper.partSize(bank); ++i)
-            done += m_paper.answer(bank, i).isEmpty() ? 0 : 1;
+        const std::vector<int> open = m_paper.unansweredIndexes(bank);
+        const int done = m_paper.partSize(bank) - int(open.size());
         m_overview->setText(bank + 1, 1, questionTypes()[bank]);
         m_overview->setText(bank + 1, 2, QStringLiteral("%1/%2").arg(done).arg(m_paper.partSize(bank)));
-        m_overview->setText(bank + 1, 3, unansweredPositions(m_paper, bank));
+        m_overview->setText(bank + 1, 3, positionsText(open));
     }
 }
 
@@ -265,12 +262,8 @@ void ExamPaperWindow::jumpToOverviewRow(int row)
     if (bank < 0 || bank >= 4 || m_paper.partSize(bank) == 0)
         return;
     // To the bank's first unanswered question, else its first.
-    int index = 0;
-    for (int i = 0; i < m_paper.partSize(bank); ++i)
-        if (m_paper.answer(bank, i).isEmpty()) {
-            index = i;
-            break;
-        }
+    const std::vector<int> open = m_paper.unansweredIndexes(bank);
+    const int index = open.empty() ? 0 : open.front();
     keepShownAnswer();
     view().numberBoxes[size_t(bank)]->setText(QString::number(index + 1));
     view().questionTabs->setCurrentIndex(TextPage);

@@ -28,7 +28,7 @@ void OrderedPracticeWindow::boundByOrders()
     for (size_t page = 0; page < m_orders.size(); ++page) {
         const bool empty = m_orders[page].empty();
         m_state.bounds[page] = {empty ? QString() : QStringLiteral("1"),
-                                empty ? QString() : QString::number(m_orders[page].size()), false};
+                                empty ? QString() : QString::number(m_orders[page].size()), false, {}};
     }
 }
 

@@ -7,14 +7,6 @@
 
 namespace kaoshi {
 
-bool BankBounds::isEmpty() const { return numberIsZero(textToNumber(upper)); }
-
-BankBounds readBankBounds(DataStore &store, const QString &type)
-{
-    const bank::Bounds read = bank::readBounds(store, type);
-    return {read.lower, read.upper, read.failed};
-}
-
 const QStringList &wrongListTitles()
 {
     static const QStringList titles{QString(), QStringLiteral("题号"), QStringLiteral("题型"),

@@ -1,6 +1,7 @@
 #pragma once
-// What the practice windows read from the banks: the number range of each
-// bank and the wrong-question list. The statements belong to the bank table.
+// What the practice windows read from the banks besides the number range of
+// each bank (bank::readBounds): the wrong-question list. The statements
+// belong to the bank table.
 #include "data/BankTable.h"
 
 #include <QString>
@@ -12,16 +13,6 @@ namespace kaoshi {
 
 class DataStore;
 class RowSource;
-
-// The lowest and highest 题号 of a bank, as texts.
-struct BankBounds {
-    QString lower;
-    QString upper;
-    bool failed = false; // the bank could not be read
-    // An empty bank has the upper bound zero.
-    bool isEmpty() const;
-};
-BankBounds readBankBounds(DataStore &store, const QString &type);
 
 // The rows of the wrong-question list: every question of the four banks
 // whose practice answer is not empty and differs from its standard answer,

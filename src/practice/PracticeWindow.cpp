@@ -73,7 +73,7 @@ bool PracticeWindow::checkBanks()
     }
     const QStringList &types = questionTypes();
     for (int page = 0; page < types.size(); ++page) {
-        m_state.bounds[size_t(page)] = readBankBounds(m_context.store, types[page]);
+        m_state.bounds[size_t(page)] = bank::readBounds(m_context.store, types[page]);
         if (m_state.bounds[size_t(page)].failed) {
             m_context.messages().failure(QStringLiteral("没能读取") + types[page] + QStringLiteral("题库"),
                                          m_context.store.errorString());
@@ -130,11 +130,13 @@ void PracticeWindow::loadQuestion()
 
 void PracticeWindow::showStoredAnswer(const QString &stored) { m_view.answers.show(m_state.page, stored); }
 
-void PracticeWindow::collectAnswer()
+QString PracticeWindow::collectedAnswer(int page) const
 {
-    const QString answer = m_view.answers.collect(m_state.page);
-    m_state.answerText = m_state.page == FreeAnswerPage ? freeAnswer(answer) : answer;
+    const QString answer = m_view.answers.collect(page);
+    return page == FreeAnswerPage ? freeAnswer(answer) : answer;
 }
+
+void PracticeWindow::collectAnswer() { m_state.answerText = collectedAnswer(m_state.page); }
 
 void PracticeWindow::saveAnswer()
 {
@@ -178,7 +180,7 @@ void PracticeWindow::goLast()
 
 void PracticeWindow::goPrevious()
 {
-    const BankBounds &bounds = m_state.bounds[size_t(m_state.page)];
+    const bank::Bounds &bounds = m_state.bounds[size_t(m_state.page)];
     const double n = textToNumber(numberBox()->text());
     const double high = textToNumber(bounds.upper);
     if (numberGreater(n, textToNumber(bounds.lower)) && !numberIsZero(high))
@@ -187,7 +189,7 @@ void PracticeWindow::goPrevious()
 
 void PracticeWindow::goNext()
 {
-    const BankBounds &bounds = m_state.bounds[size_t(m_state.page)];
+    const bank::Bounds &bounds = m_state.bounds[size_t(m_state.page)];
     const double n = textToNumber(numberBox()->text());
     const double high = textToNumber(bounds.upper);
     if (numberLess(n, high) && !numberIsZero(high))

@@ -22,7 +22,7 @@ struct AppContext;
 struct PracticeState {
     QString currentType;                // bank shown, from the answer page
     int page = SingleChoicePage;        // answer page of currentType; its number box is the current one
-    std::array<BankBounds, 4> bounds;   // lowest and highest 题号 of each bank
+    std::array<bank::Bounds, 4> bounds;   // lowest and highest 题号 of each bank
     QString loadedNumber;               // 题号 of the row shown; 保存 writes there
     QString questionText;               // 题目 of the row shown
     QString answerText;                 // built by collectAnswer, emptied by every save
@@ -56,6 +56,8 @@ public:
     PracticeView &view() { return m_view; }
 
 protected:
+    // The answer the controls of a page give now, a free answer trimmed.
+    QString collectedAnswer(int page) const;
     // Applies the character format, checks that no bank is empty and shows
     // the first question.
     bool startTask() override;

@@ -13,11 +13,6 @@ void ColumnProportions::capture(const ListGrid &grid, double gridWidth)
         m_proportions[size_t(c)] = double(grid.columnWidth(c)) / gridWidth;
 }
 
-double ColumnProportions::proportion(int column) const
-{
-    return column >= 0 && size_t(column) < m_proportions.size() ? m_proportions[size_t(column)] : 0.0;
-}
-
 void ColumnProportions::apply(ListGrid &grid, int gridWidth) const
 {
     for (int c = 0; c < grid.columnCount() && size_t(c) < m_proportions.size(); ++c)
@@ -31,12 +26,7 @@ void fitGridToWindow(ListGrid &grid, QSize window, QSize margin, const ColumnPro
     grid.resize(qMax(width, 0), qMax(height, 0));
     proportions.apply(grid, width);
     const int target = int(double(height) / double(kGridRowHeight));
-    grid.setRowCount(fittedRowCount(grid.rowCount(), target, [&grid](int row) {
-        for (int c = 0; c < grid.columnCount(); ++c)
-            if (!grid.text(row, c).isEmpty())
-                return true;
-        return false;
-    }));
+    grid.setRowCount(fittedRowCount(grid.rowCount(), target, [&grid](int row) { return grid.rowHasText(row); }));
 }
 
 } // namespace kaoshi

@@ -20,7 +20,6 @@ class ColumnProportions
 public:
     // One proportion per column: its present width over gridWidth.
     void capture(const ListGrid &grid, double gridWidth);
-    double proportion(int column) const;
     // Sets every column to trunc(proportion × gridWidth); 0 hides it.
     void apply(ListGrid &grid, int gridWidth) const;
 

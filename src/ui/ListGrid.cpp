@@ -391,6 +391,14 @@ void ListGrid::setEditable(bool editable)
                              : QAbstractItemView::NoEditTriggers);
 }
 
+bool ListGrid::rowHasText(int row) const
+{
+    for (int c = 0; c < columnCount(); ++c)
+        if (!text(row, c).isEmpty())
+            return true;
+    return false;
+}
+
 void ListGrid::commitEdit()
 {
     if (state() != QAbstractItemView::EditingState)

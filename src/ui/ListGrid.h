@@ -34,7 +34,7 @@ public:
     void setText(int row, int column, const QString &text);
     void appendRows(std::vector<QStringList> rows);
     void removeGridRow(int row);
-    // Rows held here (after the listing) for which keep() is false go in one step.
+    // Rows held here (after the listing) for which drop() is true go in one step.
     void removeHeldRowsIf(const std::function<bool(const QStringList &)> &drop);
 
     // Shows the rows of a listing in place of every data row; the model is
@@ -145,6 +145,9 @@ public:
     {
         m_model->setRowBackground(row, colour, fromColumn);
     }
+
+    // True when any cell of the row holds text.
+    bool rowHasText(int row) const;
 
     // Stores the text of an open in-place edit into its cell.
     void commitEdit();

@@ -364,13 +364,13 @@ TEST(DataStoreUnits, RollbackUnlessCommittedAndReopenKeepsOldResultsSafe)
     DataStore &store = db.store();
     db.addQuestions("判断", 2);
     {
-        DataStore::Transaction unit(store);
+        Transaction unit(store);
         store.execute("delete * from 判断 where 题号=1");
         EXPECT_EQ(db.count("判断"), 1);
     }
     EXPECT_EQ(db.count("判断"), 2);
     {
-        DataStore::Transaction unit(store);
+        Transaction unit(store);
         store.execute("delete * from 判断 where 题号=1");
         EXPECT_TRUE(unit.commit());
     }

@@ -26,11 +26,11 @@ TEST(PracticeQueries, BoundsOfEachBank)
     TestDatabase db;
     db.addQuestion(QStringLiteral("多选"), {4, QStringLiteral("q")});
     db.addQuestion(QStringLiteral("多选"), {9, QStringLiteral("q")});
-    const BankBounds filled = readBankBounds(db.store(), QStringLiteral("多选"));
+    const bank::Bounds filled = bank::readBounds(db.store(), QStringLiteral("多选"));
     EXPECT_EQ(filled.lower, QStringLiteral("4"));
     EXPECT_EQ(filled.upper, QStringLiteral("9"));
     EXPECT_FALSE(filled.isEmpty());
-    EXPECT_TRUE(readBankBounds(db.store(), QStringLiteral("判断")).isEmpty());
+    EXPECT_TRUE(bank::readBounds(db.store(), QStringLiteral("判断")).isEmpty());
 }
 
 TEST(PracticeQueries, WrongRowsListAnsweredQuestionsThatDiffer)

@@ -28,7 +28,7 @@ void TestDatabase::addQuestion(const QString &type, const QuestionRow &row)
 
 void TestDatabase::addQuestions(const QString &type, int count)
 {
-    DataStore::Transaction unit(m_store);
+    Transaction unit(m_store);
     for (int n = 1; n <= count; ++n)
         addQuestion(type, {n, QStringLiteral("%1题%2").arg(type).arg(n), QStringLiteral("A")});
     unit.commit();
