@@ -294,7 +294,7 @@ void ImportDialog::showCurrentQuestion()
         return;
     }
     const PreviewRow &shown = m_preview->rows()[size_t(row)];
-    m_question->setPlainText(layoutQuestionText(shown.values.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_question->setPlainText(shownQuestionText(shown.values.text));
 }
 
 void ImportDialog::updateButtons()

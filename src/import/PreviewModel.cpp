@@ -57,8 +57,7 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
     case Line:
         return QString::number(row.line);
     case Text:
-        // The practice window separates lines with "\r\n"; a cell wants "\n".
-        return layoutQuestionText(row.values.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return shownQuestionText(row.values.text);
     case Answer:
         return row.values.answer;
     case Explanation:

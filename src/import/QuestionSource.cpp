@@ -71,6 +71,10 @@ OpenedSource openQuestionSource(const QString &path, int sheet)
     return {nullptr, QStringLiteral("只能导入.xlsx、.xls、.csv和.txt文件")};
 }
 
+bool isZipSignature(const QByteArray &head) { return head.startsWith("PK\x03\x04"); }
+
+bool isCompoundFileSignature(const QByteArray &head) { return head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"); }
+
 std::optional<QByteArray> fileSignature(const QString &path, QString *error)
 {
     QFile file(path);

@@ -34,6 +34,9 @@ public:
 // The first bytes of a workbook, which tell its format; nothing (and the
 // reason in error) when the file cannot be read or is empty.
 std::optional<QByteArray> fileSignature(const QString &path, QString *error);
+// A ZIP archive (.xlsx) and a compound file (.xls, or an encrypted workbook).
+bool isZipSignature(const QByteArray &head);
+bool isCompoundFileSignature(const QByteArray &head);
 
 // Rows of cells of a sheet or a CSV file, read in order.
 class TableReader

@@ -1,5 +1,7 @@
 #include "import/TextFileStream.h"
 
+#include "import/QuestionSource.h"
+
 namespace kaoshi {
 
 namespace {
@@ -9,7 +11,7 @@ constexpr qint64 kPiece = 1024 * 1024;
 bool looksBinary(const QByteArray &head)
 {
     // Workbooks (ZIP or compound files) and anything with NUL bytes.
-    return head.startsWith("PK\x03\x04") || head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") ||
+    return isZipSignature(head) || isCompoundFileSignature(head) ||
            head.contains('\0');
 }
 

@@ -23,8 +23,8 @@ bool XlsReader::open(const QString &path, QString *error)
     if (!signature)
         return false;
     const QByteArray &head = *signature;
-    if (!head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
-        *error = head.startsWith("PK\x03\x04") ? QStringLiteral("文件其实是xlsx工作簿，请把扩展名改为.xlsx")
+    if (!isCompoundFileSignature(head)) {
+        *error = isZipSignature(head) ? QStringLiteral("文件其实是xlsx工作簿，请把扩展名改为.xlsx")
                                                : QStringLiteral("文件不是xls工作簿");
         return false;
     }

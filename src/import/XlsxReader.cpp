@@ -63,12 +63,12 @@ bool XlsxReader::open(const QString &path, QString *error)
     if (!signature)
         return false;
     const QByteArray &head = *signature;
-    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+    if (isCompoundFileSignature(head)) {
         // A workbook with an opening password is stored in this form too.
         *error = QStringLiteral("工作簿已加密（设有打开密码）或其实是.xls格式，无法按xlsx读取");
         return false;
     }
-    if (!head.startsWith("PK\x03\x04")) {
+    if (!isZipSignature(head)) {
         *error = QStringLiteral("文件不是xlsx工作簿");
         return false;
     }

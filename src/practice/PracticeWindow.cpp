@@ -21,13 +21,6 @@
 
 namespace kaoshi {
 
-namespace {
-
-// Rich edits break lines at "\n" only.
-QString displayText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
-
-} // namespace
-
 PracticeWindow::PracticeWindow(AppContext &context, QWidget *host, ViewKind kind)
     : TaskWindow(context, host), m_view(this, kind), m_pictures(context, m_view)
 {
@@ -123,7 +116,7 @@ void PracticeWindow::loadQuestion()
     }
     row.close();
 
-    m_view.questionText->setPlainText(displayText(layoutQuestionText(m_state.questionText)));
+    m_view.questionText->setPlainText(shownQuestionText(m_state.questionText));
     showStoredAnswer(answerOnRecord(stored));
     m_pictures.open(m_state.currentType, m_state.loadedNumber);
 }

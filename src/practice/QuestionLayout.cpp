@@ -42,4 +42,9 @@ QString inlineOptionLetters(const QString &text)
     return QStringLiteral("ABCDEFG").left(count);
 }
 
+QString shownQuestionText(const QString &text)
+{
+    return layoutQuestionText(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 } // namespace kaoshi

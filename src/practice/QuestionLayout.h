@@ -10,6 +10,8 @@ namespace kaoshi {
 // ends the splitting. A text without "A" is returned unchanged. Lines are
 // separated by "\r\n".
 QString layoutQuestionText(const QString &text);
+// The laid-out text as a text field or a grid cell shows it: lines separated by "\n".
+QString shownQuestionText(const QString &text);
 
 // The option letters that layoutQuestionText finds in a question text, in
 // order ("ABCD" for 甲？A.一B.二C.三D.四); "" when the text has no "A".

@@ -54,10 +54,10 @@ QPixmap lineStylePicture(int style)
     const int columns[] = {12, 21};
     p.drawRect(table);
     p.drawLine(table.left(), titleBottom, table.right(), titleBottom);
-    if (style == 1 || style == 3)
+    if (lineStyleRulesRows(style))
         for (int y : rows)
             p.drawLine(table.left(), y, table.right(), y);
-    if (style == 1 || style == 4)
+    if (lineStyleRulesColumns(style))
         for (int x : columns)
             p.drawLine(x, table.top(), x, table.bottom());
     return picture;

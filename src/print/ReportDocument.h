@@ -25,6 +25,10 @@ struct ReportOptions {
     bool landscape = true;
 };
 
+// Which lines a line style rules between body rows and between columns.
+inline bool lineStyleRulesRows(int style) { return style == 1 || style == 3; }
+inline bool lineStyleRulesColumns(int style) { return style == 1 || style == 4; }
+
 // The options the print window's settings give: the title trimmed; the title
 // font "name,size" with the size in points × 5 (黑体 at 22 when the text is
 // empty; a missing or unusable size counts as 22); an empty or unusable

@@ -121,8 +121,8 @@ ReportPage ReportLayout::page(int index) const
     const double tableBottom = y;
 
     // Every style frames the table and rules off the column titles.
-    const bool rowLines = o.lineStyle == 1 || o.lineStyle == 3;
-    const bool columnLines = o.lineStyle == 1 || o.lineStyle == 4;
+    const bool rowLines = lineStyleRulesRows(o.lineStyle);
+    const bool columnLines = lineStyleRulesColumns(o.lineStyle);
     page.lines << QLineF(left, tableTop, right, tableTop) << QLineF(left, tableBottom, right, tableBottom)
                << QLineF(left, tableTop, left, tableBottom) << QLineF(right, tableTop, right, tableBottom);
     if (rows > 0)
