@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QResizeEvent>
 #include <QToolBar>
-#include <set>
 
 namespace kaoshi {
 
@@ -50,13 +49,6 @@ const QSize kGridMargin(20, 50);
 constexpr int kFilterTop = 10;
 constexpr int kFilterHeight = 24;
 constexpr int kFilterWidth = 100;
-
-bool isInteger(const QString &text)
-{
-    bool ok = false;
-    text.toLongLong(&ok);
-    return ok;
-}
 
 } // namespace
 
@@ -208,26 +200,15 @@ void GradingWindow::showDetails(const DetailResult &details)
 
 void GradingWindow::deleteAnswers()
 {
-    // The selected rows from the first to the last; without a selection the
-    // cursor row.
-    int first = m_grid->cursorRow();
-    int last = first;
-    const QModelIndexList selected = m_grid->selectionModel()->selectedIndexes();
-    if (!selected.isEmpty()) {
-        first = last = selected.first().row() + 1;
-        for (const QModelIndex &index : selected) {
-            first = qMin(first, index.row() + 1);
-            last = qMax(last, index.row() + 1);
-        }
-    }
+    const auto [first, last] = m_grid->selectedRowSpan();
     // Only rows that name one stored answer are deleted: the rows of one
     // candidate's answer list, not totals, the summary row or blank rows.
     std::vector<AnswerKey> keys;
     for (int row = qMax(first, 1); row <= last && row < m_grid->rowCount(); ++row) {
-        const QString questionNumber = m_grid->text(row, NumberOfQuestion);
-        AnswerKey key{questionNumber.toLongLong(), m_grid->text(row, Type), m_grid->text(row, CandidateNumber),
-                      m_grid->text(row, Occasion)};
-        if (isInteger(questionNumber) && !key.type.isEmpty() && !key.number.isEmpty() && !key.occasion.isEmpty())
+        bool numbered = false;
+        AnswerKey key{m_grid->text(row, NumberOfQuestion).toLongLong(&numbered), m_grid->text(row, Type),
+                      m_grid->text(row, CandidateNumber), m_grid->text(row, Occasion)};
+        if (numbered && !key.type.isEmpty() && !key.number.isEmpty() && !key.occasion.isEmpty())
             keys.push_back(std::move(key));
     }
     if (keys.empty()) {

@@ -375,6 +375,21 @@ int ListGrid::cursorRow() const
     return index.isValid() ? index.row() + 1 : 0;
 }
 
+std::pair<int, int> ListGrid::selectedRowSpan() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return {cursorRow(), cursorRow()};
+    int first = selected.first().row();
+    int last = first;
+    for (const QModelIndex &index : selected) {
+        first = qMin(first, index.row());
+        last = qMax(last, index.row());
+    }
+    // Model rows count from the first data row; grid rows from the title row.
+    return {first + 1, last + 1};
+}
+
 void ListGrid::setCursorRow(int row, int column)
 {
     if (row < 1 || row >= rowCount())

@@ -11,6 +11,7 @@
 #include <functional>
 #include <QTableView>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace kaoshi {
@@ -130,6 +131,8 @@ public:
     // The row of the keyboard cursor: 1 … rowCount()-1, or 0 when none.
     int cursorRow() const;
     void setCursorRow(int row, int column = 1);
+    // The first and last selected rows; without a selection, the cursor row twice.
+    std::pair<int, int> selectedRowSpan() const;
 
     void setEditable(bool editable);
     bool isEditable() const { return m_model->isEditable(); }
