@@ -5,6 +5,7 @@
 //   build/bench/list_bench [rows]            (default 100000 and 1000000)
 //   ../shared/tools/with-a11y build/bench/list_bench 1000000   with a screen reader's bus
 #include "BenchData.h"
+#include "support/ProgramState.h"
 
 #include "app/MainWindow.h"
 #include "bank/BankWindow.h"
@@ -80,16 +81,10 @@ double commandLineListing(const QString &path)
     return best;
 }
 
-struct Program {
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    DataStore store;
-    AppContext context;
+struct Program : kaoshi::test::ProgramRun {
     MainWindow main;
 
-    explicit Program(const QString &dir)
-        : context{dir, store, platform.platform(), practice, exam}, main(context)
+    explicit Program(const QString &dir) : ProgramRun(dir), main(context)
     {
         main.applyScreenSize({1920, 1080});
         main.show();

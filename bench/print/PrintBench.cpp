@@ -5,6 +5,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/print_bench [rows]   (default 10000 and 100000)
 #include "BenchData.h"
+#include "support/ProgramState.h"
 
 #include "app/MainWindow.h"
 #include "bank/BankWindow.h"
@@ -41,11 +42,8 @@ void benchBank(int count)
         fillBank(store, QStringLiteral("单选"), count);
     }
     std::printf("\n== %d questions in the bank list ==\n", count);
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    DataStore store;
-    AppContext context{dir.path(), store, platform.platform(), practice, exam};
+    kaoshi::test::ProgramRun run(dir.path());
+    AppContext &context = run.context;
     MainWindow main(context);
     main.applyScreenSize({1920, 1080});
     main.show();
@@ -71,8 +69,8 @@ void benchBank(int count)
     timer.restart();
     press(window, "导出按钮");
     report("导出excel: every row of 6 columns into a workbook", timer);
-    if (!platform.openedFiles.isEmpty())
-        std::printf("%-58s %10.1f MB\n", "  workbook size", QFileInfo(platform.openedFiles.first()).size() / 1e6);
+    if (!run.platform.openedFiles.isEmpty())
+        std::printf("%-58s %10.1f MB\n", "  workbook size", QFileInfo(run.platform.openedFiles.first()).size() / 1e6);
     std::printf("%-58s %10.0f MB  (%.0f MB before)\n", "  peak memory of the process", peakMegabytes(), before);
 
     bank->exportList();

@@ -2,6 +2,7 @@
 // navigation bar, the current-task-window rule, Esc, the status-bar progress,
 // clearing the database and the accessibility tree.
 #include "TestDatabase.h"
+#include "support/ProgramState.h"
 
 #include "app/MainWindow.h"
 #include "app/NavigationBar.h"
@@ -43,12 +44,7 @@ protected:
     QString mainCaption() const override { return QStringLiteral("考试系统-替身"); }
 };
 
-struct Harness {
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+struct Harness : kaoshi::test::ProgramState {
     MainWindow main{context};
     QList<QPair<TaskKind, QPointer<StandInWindow>>> opened;
 

@@ -1,5 +1,6 @@
 #pragma once
 // Shared pieces of the window tests of the bank list and the question editor.
+#include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 #include "app/MainWindow.h"
 #include "exam/ExamState.h"
@@ -21,13 +22,7 @@
 namespace kaoshi::test {
 
 // The whole program against a temporary program directory.
-struct ProgramFixture {
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
-};
+using ProgramFixture = ProgramState;
 
 // Clicks the toolbar button "工具条1" of the window with this caption.
 inline void pressToolButton(QWidget *window, const QString &caption)

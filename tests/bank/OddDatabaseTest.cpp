@@ -1,6 +1,7 @@
 // Odd and broken database files met through the windows: each is said once,
 // nothing stored is changed, and no success message appears.
 #include "BankTestSupport.h"
+#include "support/ProgramState.h"
 #include "bank/AddRowsDialog.h"
 #include "bank/BankWindow.h"
 #include "bank/QuestionEditorWindow.h"
@@ -70,12 +71,9 @@ void OddDatabaseTest::aForeignFileIsReportedOnceAndNeverTouched()
         f.write("这不是数据库，只是一段文字。\n");
     }
     const QByteArray before = digest(path);
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    DataStore store;
-    AppContext context{dir.path(), store, platform.platform(), practice, exam};
-    MainWindow main(context);
+    ProgramRun run(dir.path());
+    ScriptedPlatform &platform = run.platform;
+    MainWindow main(run.context);
     main.show();
     QCOMPARE(platform.messages.size(), 1);
     const Message told = platform.messages[0];
@@ -110,12 +108,9 @@ void OddDatabaseTest::aReadOnlyFileIsToldOnceAndEveryWriteSaysItWasRefused()
         QVERIFY(QFile::setPermissions(folder ? dir.path() : path,
                                       folder ? readOnly : QFileDevice::Permissions(QFileDevice::ReadOwner)));
         const QByteArray before = digest(path);
-        ScriptedPlatform platform;
-        PracticeSession practice;
-        ExamState exam;
-        DataStore store;
-        AppContext context{dir.path(), store, platform.platform(), practice, exam};
-        MainWindow main(context);
+        ProgramRun run(dir.path());
+        ScriptedPlatform &platform = run.platform;
+        MainWindow main(run.context);
         main.show();
         QCOMPARE(platform.messages.size(), 1);
         QVERIFY(platform.lastMessage().text.startsWith(QStringLiteral("数据库只读")));

@@ -1,6 +1,7 @@
 // The configuration dialog and the sign-in dialog driven through their
 // controls, inside the main window.
 #include "support/AnswerRows.h"
+#include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
@@ -29,12 +30,7 @@ namespace {
 
 const QStringList kBoxes{"单选抽题编辑框", "多选抽题编辑框", "判断抽题编辑框", "问答抽题编辑框", "计时编辑框"};
 
-struct Program {
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+struct Program : kaoshi::test::ProgramState {
     MainWindow main{context};
 
     Program()

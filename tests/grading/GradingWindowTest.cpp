@@ -1,5 +1,6 @@
 // The grading window driven through its controls, inside the main window.
 #include "support/AnswerRows.h"
+#include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
@@ -24,12 +25,7 @@ using namespace kaoshi::test;
 
 namespace {
 
-struct Grading {
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+struct Grading : kaoshi::test::ProgramState {
     MainWindow main{context};
     GradingWindow *window = nullptr;
     ListGrid *grid = nullptr;

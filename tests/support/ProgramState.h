@@ -11,6 +11,20 @@
 
 namespace kaoshi::test {
 
+// One run of the program on a program folder of the caller's: the run's
+// state and a database store that the main window opens there.
+struct ProgramRun {
+    ScriptedPlatform platform;
+    PracticeSession practice;
+    ExamState exam;
+    DataStore store;
+    AppContext context;
+    explicit ProgramRun(const QString &programDir)
+        : context{programDir, store, platform.platform(), practice, exam}
+    {
+    }
+};
+
 struct ProgramState {
     ScriptedPlatform platform;
     PracticeSession practice;
