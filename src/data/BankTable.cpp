@@ -293,6 +293,75 @@ std::optional<QStringList> questionTexts(DataStore &store, const QString &type)
     return firstColumnTexts(store.query(QStringLiteral("select 题目 from ") + type));
 }
 
+namespace {
+// The spaces trimSpaces takes off, for the engine's trim().
+const QString kTrimmed = QStringLiteral(" \u3000");
+constexpr qsizetype kTextsPerLookup = 500;
+} // namespace
+
+QuestionTextIndex::QuestionTextIndex(DataStore &store, QString type) : m_store(store), m_type(std::move(type))
+{
+    m_made = checkedBank(store, m_type) &&
+             store.execute(QStringLiteral("drop table if exists temp.导入对照")) &&
+             store.execute(QStringLiteral("create temp table 导入对照 (题目 TEXT PRIMARY KEY) without rowid"));
+}
+
+QuestionTextIndex::~QuestionTextIndex()
+{
+    if (m_made)
+        m_store.execute(QStringLiteral("drop table if exists temp.导入对照"));
+}
+
+std::optional<bool> QuestionTextIndex::fill(qint64 rows)
+{
+    if (!m_made)
+        return std::nullopt;
+    if (m_complete)
+        return true;
+    // The next stretch of rows by rowid, then its last rowid to go on from.
+    RowSet last = m_store.query(QStringLiteral("select max(rowid), count(*) from (select rowid from ") + m_type +
+                                    QStringLiteral(" where rowid>? order by rowid limit ?)"),
+                                {m_lastRowId, rows});
+    if (last.failed())
+        return std::nullopt;
+    const FieldValue upTo = last.value(1);
+    const bool lastStretch = last.value(2).toInteger() < rows;
+    last.close();
+    if (upTo.isNull()) {
+        m_complete = true;
+        return true;
+    }
+    if (!m_store.execute(QStringLiteral("insert or ignore into temp.导入对照 select trim(题目, ?) from ") + m_type +
+                             QStringLiteral(" where rowid>? and rowid<=? and 题目 is not null"),
+                         {kTrimmed, m_lastRowId, upTo}))
+        return std::nullopt;
+    m_lastRowId = upTo.toInteger();
+    m_complete = lastStretch;
+    return m_complete;
+}
+
+std::optional<QSet<QString>> QuestionTextIndex::present(const QStringList &texts)
+{
+    QSet<QString> found;
+    for (qsizetype from = 0; from < texts.size(); from += kTextsPerLookup) {
+        const qsizetype count = std::min(kTextsPerLookup, texts.size() - from);
+        Values values;
+        values.reserve(count);
+        for (qsizetype i = from; i < from + count; ++i)
+            values.append(texts[i]);
+        QString marks(count * 2 - 1, QLatin1Char('?'));
+        for (qsizetype i = 1; i < marks.size(); i += 2)
+            marks[i] = QLatin1Char(',');
+        const std::optional<QStringList> hits = firstColumnTexts(
+            m_store.query(QStringLiteral("select 题目 from temp.导入对照 where 题目 in (") + marks + u')', values));
+        if (!hits)
+            return std::nullopt;
+        for (const QString &hit : *hits)
+            found.insert(hit);
+    }
+    return found;
+}
+
 QStringList chapters(DataStore &store)
 {
     return firstColumnTexts(store.query(QStringLiteral(

@@ -5,6 +5,7 @@
 // before any statement is built. Values are bound, never pasted.
 #include "data/DataStore.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -93,6 +94,34 @@ std::optional<QStringList> duplicateNumbers(DataStore &store, const QString &typ
 
 // The 题目 of every question of the bank; nothing when the bank cannot be read.
 std::optional<QStringList> questionTexts(DataStore &store, const QString &type);
+
+// The trimmed 题目 of a bank, copied into a temporary table of the connection
+// (on disk, not in memory), so that an import tells the questions the bank
+// already holds through an index instead of holding every text. It is filled
+// a step at a time, so that a window stays responsive over a big bank, and
+// dropped with the object.
+class QuestionTextIndex
+{
+public:
+    QuestionTextIndex(DataStore &store, QString type);
+    ~QuestionTextIndex();
+    QuestionTextIndex(const QuestionTextIndex &) = delete;
+    QuestionTextIndex &operator=(const QuestionTextIndex &) = delete;
+
+    // Copies up to `rows` more questions; true once every question is in,
+    // nothing on failure (the store's last error says why).
+    std::optional<bool> fill(qint64 rows = 50000);
+    bool isComplete() const { return m_complete; }
+    // Those of the texts (trimmed) that the bank holds; nothing on failure.
+    std::optional<QSet<QString>> present(const QStringList &texts);
+
+private:
+    DataStore &m_store;
+    QString m_type;
+    qint64 m_lastRowId = 0;
+    bool m_made = false;
+    bool m_complete = false;
+};
 
 // The distinct chapters of the four banks, in order.
 QStringList chapters(DataStore &store);

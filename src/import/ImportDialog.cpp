@@ -2,6 +2,7 @@
 
 #include "ui/DialogPlacement.h"
 #include "data/Schema.h"
+#include "import/BackgroundReader.h"
 #include "import/ImportStore.h"
 #include "import/PreviewModel.h"
 #include "practice/QuestionLayout.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,9 +30,11 @@ namespace kaoshi {
 
 namespace {
 
-// Reading runs in slices between which the window keeps answering the user.
+// What was read is checked in slices between which the window keeps
+// answering the user; while nothing waits, the window looks again shortly.
 constexpr int kSliceMilliseconds = 40;
-constexpr int kSliceRows = 200;
+constexpr size_t kSliceRows = 200;
+constexpr int kIdleMilliseconds = 10;
 
 } // namespace
 
@@ -122,8 +126,8 @@ ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *pa
     resize(1040, 680);
 
     m_reader = new QTimer(this);
-    m_reader->setInterval(0);
-    connect(m_reader, &QTimer::timeout, this, &ImportDialog::readSome);
+    m_reader->setInterval(kIdleMilliseconds);
+    connect(m_reader, &QTimer::timeout, this, [this] { isStoring() ? storeSome() : readSome(); });
     connect(m_choose, &QPushButton::clicked, this, &ImportDialog::chooseFile);
     connect(m_import, &QPushButton::clicked, this, &ImportDialog::importRows);
     connect(m_stop, &QPushButton::clicked, this, &ImportDialog::stopReading);
@@ -143,7 +147,14 @@ ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *pa
     updateButtons();
 }
 
-ImportDialog::~ImportDialog() = default;
+ImportDialog::~ImportDialog()
+{
+    // The thread stops before the rows it would hand over are gone.
+    m_reading.reset();
+    m_store.reset();
+    m_preview.reset();
+}
+
 
 ImportDialog::Result ImportDialog::run(AppContext &context, const QString &type, QWidget *parent)
 {
@@ -160,7 +171,11 @@ void ImportDialog::showEvent(QShowEvent *event)
 
 QString ImportDialog::bankType() const { return m_bank->currentText(); }
 
-bool ImportDialog::isReading() const { return m_source != nullptr; }
+bool ImportDialog::isReading() const { return m_reading != nullptr && !m_store; }
+
+bool ImportDialog::isStoring() const { return m_store != nullptr; }
+
+const ImportPreview *ImportDialog::currentPreview() const { return m_preview ? &m_preview->preview() : nullptr; }
 
 void ImportDialog::chooseFile()
 {
@@ -173,12 +188,20 @@ void ImportDialog::chooseFile()
 
 void ImportDialog::preview(const QString &path)
 {
-    m_reader->stop();
-    m_source.reset();
     m_path = path;
     m_file->setText(path);
-    QString error;
-    const QStringList sheets = worksheetNames(path, &error);
+    {
+        const QSignalBlocker blocker(m_sheet);
+        m_sheet->clear();
+    }
+    m_sheetLabel->hide();
+    m_sheet->hide();
+    // The worksheets are listed by the reading thread, with the first sheet's rows.
+    startReading(true);
+}
+
+void ImportDialog::showSheets(const QStringList &sheets)
+{
     {
         const QSignalBlocker blocker(m_sheet);
         m_sheet->clear();
@@ -187,30 +210,25 @@ void ImportDialog::preview(const QString &path)
     // The worksheet is asked for only when there is a choice.
     m_sheetLabel->setVisible(sheets.size() > 1);
     m_sheet->setVisible(sheets.size() > 1);
-    startReading();
 }
 
-void ImportDialog::startReading()
+void ImportDialog::startReading(bool listSheets)
 {
     m_reader->stop();
-    m_source.reset();
+    m_reading.reset();
     m_complete = false;
     m_model->setPreview(nullptr);
     m_question->clear();
-    // Rows already in the bank are told apart only when the bank can be read.
-    std::optional<QSet<QString>> existing = existingQuestionTexts(m_context.store, bankType());
-    m_preview = std::make_unique<ImportPreview>(bankType(), existing.value_or(QSet<QString>()));
-    m_model->setPreview(m_preview.get());
-    if (!existing) {
-        finishReading(QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + m_context.store.errorString());
-        return;
+    // The bank's texts are compared through the database; they are copied
+    // for it a step at a time while the file is read.
+    if (!m_bankTexts || m_bankTextsType != bankType()) {
+        m_bankTexts.reset();
+        m_bankTexts = std::make_unique<bank::QuestionTextIndex>(m_context.store, bankType());
+        m_bankTextsType = bankType();
     }
-    OpenedSource opened = openQuestionSource(m_path, qMax(0, m_sheet->currentIndex()));
-    if (!opened.source) {
-        finishReading(opened.error);
-        return;
-    }
-    m_source = std::move(opened.source);
+    m_preview = std::make_unique<ImportRun>(m_context.store, *m_bankTexts, bankType());
+    m_model->setPreview(&m_preview->preview());
+    m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), listSheets);
     m_progress->setText(QStringLiteral("正在读取……"));
     m_reader->start();
     updateButtons();
@@ -218,35 +236,50 @@ void ImportDialog::startReading()
 
 void ImportDialog::readSome()
 {
-    if (!m_source)
+    if (!m_reading || !m_preview)
         return;
     QElapsedTimer slice;
     slice.start();
-    RawQuestion question;
-    do {
-        for (int i = 0; i < kSliceRows; ++i) {
-            if (!m_source->next(question)) {
-                finishReading(m_source->error());
-                return;
-            }
-            m_preview->add(question);
+    if (!m_bankTexts->isComplete()) {
+        if (!m_bankTexts->fill()) {
+            finishReading(QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + m_context.store.errorString());
+            return;
         }
-    } while (slice.elapsed() < kSliceMilliseconds);
+        if (!m_bankTexts->isComplete())
+            return; // on at the next turn
+    }
+    bool more = true;
+    while (more && slice.elapsed() < kSliceMilliseconds) {
+        BackgroundReader::Taken taken = m_reading->take(kSliceRows);
+        if (taken.sheets)
+            showSheets(*taken.sheets);
+        if (!m_preview->take(taken.questions)) {
+            finishReading(QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + m_preview->failure());
+            return;
+        }
+        if (taken.finished) {
+            finishReading(taken.error);
+            return;
+        }
+        more = taken.questions.size() == kSliceRows;
+        m_progress->setText(QStringLiteral("正在读取：已读%1行（%2%）")
+                                .arg(m_preview->preview().total())
+                                .arg(int(taken.progress * 100)));
+    }
+    // Straight on while rows wait, else a short pause for the thread.
+    m_reader->setInterval(more ? 0 : kIdleMilliseconds);
     m_model->showNewRows();
-    m_progress->setText(QStringLiteral("正在读取：已读%1行（%2%）")
-                            .arg(m_preview->rows().size())
-                            .arg(int(m_source->progress() * 100)));
     showSummary();
 }
 
 void ImportDialog::finishReading(const QString &error)
 {
     m_reader->stop();
-    m_source.reset();
+    m_reading.reset();
     m_model->showNewRows();
     m_complete = error.isEmpty();
-    m_progress->setText(error.isEmpty() ? QStringLiteral("读取完毕：共%1行").arg(m_preview->rows().size())
-                                        : QStringLiteral("读取失败"));
+    const qint64 total = m_preview ? m_preview->preview().total() : 0;
+    m_progress->setText(error.isEmpty() ? QStringLiteral("读取完毕：共%1行").arg(total) : QStringLiteral("读取失败"));
     showSummary();
     if (!error.isEmpty()) {
         m_summary->setText(QStringLiteral("无法导入：") + error);
@@ -258,13 +291,18 @@ void ImportDialog::finishReading(const QString &error)
 
 void ImportDialog::stopReading()
 {
-    if (!m_source)
+    if (!m_reading)
         return;
+    if (isStoring()) {
+        finishStoring(QStringLiteral("已停止导入"));
+        return;
+    }
     m_reader->stop();
-    m_source.reset();
+    m_reading->stop();
+    m_reading.reset();
     m_model->showNewRows();
     m_complete = false;
-    m_progress->setText(QStringLiteral("已停止读取：已读%1行").arg(m_preview->rows().size()));
+    m_progress->setText(QStringLiteral("已停止读取：已读%1行").arg(m_preview->preview().total()));
     showSummary();
 }
 
@@ -274,13 +312,23 @@ void ImportDialog::showSummary()
         updateButtons();
         return;
     }
-    const int ready = m_preview->count(RowStatus::Ready);
-    const int duplicates = m_preview->count(RowStatus::Duplicate);
-    const int refused = m_preview->count(RowStatus::Refused);
+    const ImportPreview &preview = m_preview->preview();
+    const qint64 ready = preview.count(RowStatus::Ready);
+    const qint64 duplicates = preview.count(RowStatus::Duplicate);
+    const qint64 refused = preview.count(RowStatus::Refused);
     QString text = QStringLiteral("可导入%1行，题库中已有%2行，不导入%3行").arg(ready).arg(duplicates).arg(refused);
     if (duplicates > 0)
         text += m_duplicates->isChecked() ? QStringLiteral("（已有的也导入）") : QStringLiteral("（已有的跳过）");
-    if (!m_source && !m_complete)
+    if (!preview.keptEveryRow()) {
+        // A long file lists its first rows and the unusable ones after them.
+        text += QStringLiteral("；表中列出%1行").arg(preview.rows().size());
+        QStringList reasons;
+        for (const ImportPreview::Reason &reason : preview.reasons())
+            reasons << QStringLiteral("%1 %2行（第%3行起）").arg(reason.text).arg(reason.count).arg(reason.firstLine);
+        if (!reasons.isEmpty())
+            text += QStringLiteral("；不导入的原因：") + reasons.join(QStringLiteral("；"));
+    }
+    if (!m_reading && !m_complete)
         text += QStringLiteral("；文件没有读完，不能导入");
     m_summary->setText(text);
     updateButtons();
@@ -289,51 +337,118 @@ void ImportDialog::showSummary()
 void ImportDialog::showCurrentQuestion()
 {
     const int row = m_table->currentIndex().row();
-    if (!m_preview || row < 0 || size_t(row) >= m_preview->rows().size()) {
+    if (!m_preview || row < 0 || size_t(row) >= m_preview->preview().rows().size()) {
         m_question->clear();
         return;
     }
-    const PreviewRow &shown = m_preview->rows()[size_t(row)];
+    const PreviewRow &shown = m_preview->preview().rows()[size_t(row)];
     m_question->setPlainText(shownQuestionText(shown.values.text));
 }
 
 void ImportDialog::updateButtons()
 {
-    const bool reading = isReading();
-    const bool anything = m_preview && (m_preview->count(RowStatus::Ready) > 0 ||
-                                        (m_duplicates->isChecked() && m_preview->count(RowStatus::Duplicate) > 0));
+    const bool reading = m_reading != nullptr;
+    const ImportPreview *preview = currentPreview();
+    const bool anything = preview && (preview->count(RowStatus::Ready) > 0 ||
+                                      (m_duplicates->isChecked() && preview->count(RowStatus::Duplicate) > 0));
     m_import->setEnabled(!reading && m_complete && anything);
     m_stop->setEnabled(reading);
 }
 
+void ImportDialog::setChoicesEnabled(bool enabled)
+{
+    for (QWidget *choice : std::initializer_list<QWidget *>{m_bank, m_choose, m_sheet, m_duplicates})
+        choice->setEnabled(enabled);
+}
+
 void ImportDialog::importRows()
 {
-    if (isReading() || !m_complete || !m_preview)
+    if (m_reading || !m_complete || !m_preview)
         return;
-    const std::vector<QuestionValues> rows = m_preview->questionsToStore(m_duplicates->isChecked());
-    if (rows.empty()) {
+    const ImportPreview &previewed = m_preview->preview();
+    const qint64 chosen =
+        previewed.count(RowStatus::Ready) + (m_duplicates->isChecked() ? previewed.count(RowStatus::Duplicate) : 0);
+    if (chosen == 0) {
         m_context.messages().notice(QStringLiteral("没有可导入的题目"));
         return;
     }
-    m_progress->setText(QStringLiteral("正在导入……"));
-    m_progress->repaint();
-    const StoreOutcome outcome = storeImportedQuestions(m_context.store, bankType(), rows);
-    if (!outcome.stored) {
-        m_progress->setText(QStringLiteral("导入失败"));
-        m_context.messages().failure(QStringLiteral("导入失败，") + bankType() + QStringLiteral("题库没有改变"),
-                                     outcome.reason);
+    // The file is read a second time and stored as it is read, in one unit.
+    m_store = std::make_unique<ImportRun>(m_context.store, *m_bankTexts, bankType());
+    m_storeFailure.clear();
+    if (!m_store->beginStore(m_duplicates->isChecked())) {
+        m_storeFailure = m_store->failure();
+        m_store.reset();
+    } else {
+        m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), false);
+        m_progress->setText(QStringLiteral("正在导入……"));
+        setChoicesEnabled(false);
+        updateButtons();
+        m_reader->setInterval(kIdleMilliseconds);
+        m_reader->start();
+        QEventLoop loop;
+        m_storeLoop = &loop;
+        loop.exec();
+    }
+    setChoicesEnabled(true);
+    if (!m_result.type.isEmpty()) {
+        const qint64 skipped = previewed.total() - m_result.stored;
+        m_context.messages().notice(QStringLiteral("已导入%1题，跳过%2行").arg(m_result.stored).arg(skipped));
+        accept();
         return;
     }
-    const qint64 skipped = qint64(m_preview->rows().size()) - outcome.count;
-    m_context.messages().notice(QStringLiteral("已导入%1题，跳过%2行").arg(outcome.count).arg(skipped));
-    m_result = {bankType(), outcome.count};
-    accept();
+    m_progress->setText(QStringLiteral("导入失败"));
+    updateButtons();
+    m_context.messages().failure(QStringLiteral("导入失败，") + bankType() + QStringLiteral("题库没有改变"),
+                                 m_storeFailure);
+}
+
+void ImportDialog::storeSome()
+{
+    QElapsedTimer slice;
+    slice.start();
+    bool more = true;
+    while (more && slice.elapsed() < kSliceMilliseconds) {
+        BackgroundReader::Taken taken = m_reading->take(kSliceRows);
+        if (!m_store->take(taken.questions)) {
+            finishStoring(m_store->failure());
+            return;
+        }
+        if (taken.finished) {
+            finishStoring(taken.error);
+            return;
+        }
+        more = taken.questions.size() == kSliceRows;
+        m_progress->setText(QStringLiteral("正在导入：已读%1行（%2%）")
+                                .arg(m_store->preview().total())
+                                .arg(int(taken.progress * 100)));
+    }
+    m_reader->setInterval(more ? 0 : kIdleMilliseconds);
+}
+
+void ImportDialog::finishStoring(const QString &error)
+{
+    m_reader->stop();
+    m_reading.reset();
+    if (error.isEmpty()) {
+        const StoreOutcome outcome = m_store->finishStore(m_preview->preview());
+        if (outcome.stored)
+            m_result = {bankType(), outcome.count};
+        else
+            m_storeFailure = outcome.reason;
+    } else {
+        m_storeFailure = error;
+    }
+    m_store.reset(); // a unit that was not kept is rolled back here
+    if (m_storeLoop)
+        m_storeLoop->quit();
 }
 
 void ImportDialog::reject()
 {
+    if (isStoring())
+        finishStoring(QStringLiteral("已取消导入"));
     m_reader->stop();
-    m_source.reset();
+    m_reading.reset();
     QDialog::reject();
 }
 

@@ -5,6 +5,7 @@
 #include "import/ImportPreview.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <memory>
 
 class QCheckBox;
@@ -15,13 +16,18 @@ class QPushButton;
 class QStatusBar;
 class QTableView;
 class QTextEdit;
+class QEventLoop;
 class QTimer;
 
 namespace kaoshi {
 
 struct AppContext;
+class BackgroundReader;
+class ImportRun;
 class PreviewModel;
-class QuestionSource;
+namespace bank {
+class QuestionTextIndex;
+}
 
 class ImportDialog final : public QDialog
 {
@@ -42,13 +48,17 @@ public:
     void chooseFile();
     // Previews a file (also after the bank or the worksheet changes).
     void preview(const QString &path);
-    // "停止": stops reading; the rows read so far stay shown but cannot be stored.
+    // "停止": stops reading; the rows read so far stay shown but cannot be
+    // stored. During "导入" it stops the store, and nothing is stored.
     void stopReading();
-    // "导入": stores the rows and closes the dialog, or says why nothing was stored.
+    // "导入": reads the file again and stores the rows in one unit of work,
+    // then closes the dialog, or says why nothing was stored. The dialog
+    // answers meanwhile.
     void importRows();
 
     bool isReading() const;
-    const ImportPreview *currentPreview() const { return m_preview.get(); }
+    bool isStoring() const;
+    const ImportPreview *currentPreview() const;
     Result result() const { return m_result; }
 
 protected:
@@ -57,9 +67,13 @@ protected:
 
 private:
     QString bankType() const;
-    void startReading();
+    void startReading(bool listSheets = false);
     void readSome();
+    void storeSome();
+    void showSheets(const QStringList &sheets);
     void finishReading(const QString &error);
+    void finishStoring(const QString &error);
+    void setChoicesEnabled(bool enabled);
     void showSummary();
     void showCurrentQuestion();
     void updateButtons();
@@ -83,8 +97,13 @@ private:
     QTimer *m_reader;
 
     QString m_path;
-    std::unique_ptr<QuestionSource> m_source;
-    std::unique_ptr<ImportPreview> m_preview;
+    std::unique_ptr<BackgroundReader> m_reading;
+    std::unique_ptr<bank::QuestionTextIndex> m_bankTexts;
+    QString m_bankTextsType;
+    std::unique_ptr<ImportRun> m_preview;
+    std::unique_ptr<ImportRun> m_store;
+    QPointer<QEventLoop> m_storeLoop;
+    QString m_storeFailure;
     bool m_complete = false; // the whole file was read without a failure
     Result m_result;
 };

@@ -5,12 +5,21 @@
 
 namespace kaoshi {
 
-ImportPreview::ImportPreview(QString type, QSet<QString> existingTexts)
-    : m_type(std::move(type)), m_existing(std::move(existingTexts))
+namespace {
+
+// Bytes that the file's encoding could not decode arrive as U+FFFD.
+bool holdsUndecodedBytes(const RawQuestion &q)
 {
+    const QChar replacement(0xFFFD);
+    for (const QString *part : {&q.text, &q.answer, &q.explanation, &q.score, &q.chapter})
+        if (part->contains(replacement))
+            return true;
+    return false;
 }
 
-const PreviewRow &ImportPreview::add(const RawQuestion &question)
+} // namespace
+
+PreviewRow checkQuestion(const QString &type, const RawQuestion &question)
 {
     PreviewRow row;
     row.line = question.line;
@@ -18,7 +27,7 @@ const PreviewRow &ImportPreview::add(const RawQuestion &question)
     row.values.explanation = trimSpaces(question.explanation);
     row.values.chapter = trimSpaces(question.chapter);
 
-    const CheckedAnswer answer = normaliseAnswer(m_type, question.answer, row.values.text);
+    const CheckedAnswer answer = normaliseAnswer(type, question.answer, row.values.text);
     row.values.answer = answer.refusal.isEmpty() ? answer.answer : trimSpaces(question.answer);
     const QString scoreText = trimSpaces(question.score);
     std::optional<double> score = 0.0;
@@ -27,33 +36,52 @@ const PreviewRow &ImportPreview::add(const RawQuestion &question)
     row.values.score = score.value_or(0);
     row.shownScore = score ? numberToText(*score) : scoreText;
 
-    if (row.values.text.isEmpty()) {
-        row.status = RowStatus::Refused;
+    row.status = RowStatus::Refused;
+    if (holdsUndecodedBytes(question))
+        row.note = QStringLiteral("这一行有无法识别的字节（文件的编码有误）");
+    else if (row.values.text.isEmpty())
         row.note = QStringLiteral("题目为空");
-    } else if (!answer.refusal.isEmpty()) {
-        row.status = RowStatus::Refused;
+    else if (!answer.refusal.isEmpty())
         row.note = answer.refusal;
-    } else if (!score) {
-        row.status = RowStatus::Refused;
+    else if (!score)
         row.note = QStringLiteral("分值“%1”不是不小于0的数").arg(scoreText);
-    } else {
-        row.status = m_existing.contains(row.values.text) ? RowStatus::Duplicate : RowStatus::Ready;
+    else {
+        row.status = RowStatus::Ready;
         if (scoreText.isEmpty())
             row.note = QStringLiteral("分值为空，记为0");
     }
-    ++m_counts[size_t(row.status)];
-    m_rows.push_back(std::move(row));
-    return m_rows.back();
+    return row;
 }
 
-std::vector<QuestionValues> ImportPreview::questionsToStore(bool includeDuplicates) const
+void ImportPreview::add(PreviewRow row)
 {
-    std::vector<QuestionValues> questions;
-    questions.reserve(size_t(count(RowStatus::Ready) + (includeDuplicates ? count(RowStatus::Duplicate) : 0)));
-    for (const PreviewRow &row : m_rows)
-        if (row.status == RowStatus::Ready || (includeDuplicates && row.status == RowStatus::Duplicate))
-            questions.push_back(row.values);
-    return questions;
+    ++m_total;
+    ++m_counts[size_t(row.status)];
+    if (row.status == RowStatus::Refused)
+        countReason(row);
+    const bool first = m_rows.size() < kFirstRows && qint64(m_rows.size()) == m_total - 1;
+    const bool notable = row.status != RowStatus::Ready && m_rows.size() < kFirstRows + kMoreUnusable;
+    if (first || notable)
+        m_rows.push_back(std::move(row));
+}
+
+void ImportPreview::countReason(const PreviewRow &row)
+{
+    for (Reason &reason : m_reasons) {
+        if (reason.text == row.note) {
+            ++reason.count;
+            return;
+        }
+    }
+    if (m_reasons.size() < kMostReasons) {
+        m_reasons.push_back({row.note, 1, row.line});
+        return;
+    }
+    // Beyond the reasons told apart, the rest are one.
+    static const QString other = QStringLiteral("其他原因");
+    if (m_reasons.back().text != other)
+        m_reasons.push_back({other, 0, row.line});
+    ++m_reasons.back().count;
 }
 
 QString ImportPreview::statusText(const PreviewRow &row)

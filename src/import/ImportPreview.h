@@ -1,10 +1,13 @@
 #pragma once
 // The rows of a file as they will be stored in one bank, each with its
-// status: ready, already in the bank, or refused with the reason.
+// status: ready, already in the bank, or refused with the reason. A file of
+// any length is counted whole, but only its first rows (and the unusable
+// rows after them, up to a limit) are kept for showing, so that the preview
+// of ten million rows takes the memory of a few thousand.
 #include "data/BankTable.h"
 #include "import/QuestionSource.h"
 
-#include <QSet>
+#include <array>
 #include <vector>
 
 namespace kaoshi {
@@ -19,30 +22,51 @@ struct PreviewRow {
     QString shownScore; // the score as stored, or as written when it is refused
 };
 
+// Checks a question read from the file for the bank: Ready or Refused.
+// Whether the bank already holds it is for the caller to ask the database.
+PreviewRow checkQuestion(const QString &type, const RawQuestion &question);
+
 class ImportPreview
 {
 public:
-    // existingTexts: the trimmed 题目 of the questions already in the bank.
-    ImportPreview(QString type, QSet<QString> existingTexts);
+    explicit ImportPreview(QString type) : m_type(std::move(type)) {}
 
     const QString &type() const { return m_type; }
-    // Checks a question read from the file and appends its row.
-    const PreviewRow &add(const RawQuestion &question);
+    // Counts a checked row, and keeps it when it is to be shown.
+    void add(PreviewRow row);
+    // The rows kept for showing, in the file's order.
     const std::vector<PreviewRow> &rows() const { return m_rows; }
-    int count(RowStatus status) const { return m_counts[size_t(status)]; }
+    // Every row of the file read so far.
+    qint64 total() const { return m_total; }
+    qint64 count(RowStatus status) const { return m_counts[size_t(status)]; }
+    bool keptEveryRow() const { return qint64(m_rows.size()) == m_total; }
+    // Two reads of a file that give the same counts.
+    bool sameCounts(const ImportPreview &other) const { return m_counts == other.m_counts; }
 
-    // What "导入" stores: the ready rows, and those already in the bank too
-    // when the user asks for them.
-    std::vector<QuestionValues> questionsToStore(bool includeDuplicates) const;
+    // Why rows are refused: each reason once, in the order first met, with
+    // its count and first line.
+    struct Reason {
+        QString text;
+        qint64 count = 0;
+        qint64 firstLine = 0;
+    };
+    const std::vector<Reason> &reasons() const { return m_reasons; }
 
     // The status column: "可导入", "题库中已有" or "不导入：…", with a remark.
     static QString statusText(const PreviewRow &row);
 
+    static constexpr size_t kFirstRows = 1000;     // rows shown from the start of the file
+    static constexpr size_t kMoreUnusable = 1000;  // refused or present rows shown after them
+    static constexpr size_t kMostReasons = 50;     // reasons told apart; the rest count as one
+
 private:
+    void countReason(const PreviewRow &row);
+
     QString m_type;
-    QSet<QString> m_existing;
     std::vector<PreviewRow> m_rows;
-    std::array<int, 3> m_counts{};
+    qint64 m_total = 0;
+    std::array<qint64, 3> m_counts{};
+    std::vector<Reason> m_reasons;
 };
 
 } // namespace kaoshi

@@ -1,18 +1,17 @@
 #pragma once
-// Reading what an import compares against, and storing the imported rows.
+// One pass over the questions of a file for one bank: the preview, which
+// checks and counts every row, or the store, which reads the file a second
+// time, checks every row again and stores the chosen ones in one unit of
+// work. The questions already in the bank are told through the database.
 #include "data/BankTable.h"
+#include "import/ImportPreview.h"
 
-#include <QSet>
-#include <optional>
+#include <memory>
 #include <vector>
 
 namespace kaoshi {
 
 class DataStore;
-
-// The 题目 of every question in the bank, trimmed; nothing when the bank
-// cannot be read (the store's last error says why).
-std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, const QString &type);
 
 struct StoreOutcome {
     bool stored = false;
@@ -20,9 +19,40 @@ struct StoreOutcome {
     QString reason; // the engine's reason when nothing was stored
 };
 
-// Adds the questions to the bank in one unit of work, numbered after the
-// bank's highest 题号 in their order. Either all are stored or none is.
-StoreOutcome storeImportedQuestions(DataStore &store, const QString &type,
-                                    const std::vector<QuestionValues> &rows);
+class ImportRun
+{
+public:
+    // texts: the bank's texts, filled or being filled; it outlives the run.
+    ImportRun(DataStore &store, bank::QuestionTextIndex &texts, const QString &type);
+    ~ImportRun();
+
+    // Makes this pass the store: the unit of work begins, and every ready
+    // row (and every row already in the bank when includeDuplicates) is
+    // stored, numbered after the bank's highest 题号 in the file's order.
+    bool beginStore(bool includeDuplicates);
+    bool isStoring() const { return m_unit != nullptr; }
+
+    // Checks (and in a store, stores) the next questions of the file. false:
+    // the database failed; failure() says why.
+    bool take(const std::vector<RawQuestion> &questions);
+    const ImportPreview &preview() const { return m_preview; }
+    QString failure() const { return m_failure; }
+
+    // Ends the store: kept when the file read as it did in `previewed`;
+    // otherwise, or on any failure, nothing is stored.
+    StoreOutcome finishStore(const ImportPreview &previewed);
+
+private:
+    bool fail();
+
+    DataStore &m_store;
+    bank::QuestionTextIndex &m_texts;
+    ImportPreview m_preview;
+    std::unique_ptr<Transaction> m_unit;
+    bool m_includeDuplicates = false;
+    qint64 m_nextNumber = 0;
+    qint64 m_stored = 0;
+    QString m_failure;
+};
 
 } // namespace kaoshi
