@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QHash>
 #include <algorithm>
+#include <cstring>
 #include <zip.h>
 
 namespace kaoshi {
@@ -185,6 +186,7 @@ bool XlsxReader::openEntry(const QString &name, QString *error)
     }
     m_entrySize = (stat.valid & ZIP_STAT_SIZE) ? qint64(stat.size) : 0;
     m_entryRead = 0;
+    m_sinceMarkup = 0;
     return true;
 }
 
@@ -244,6 +246,30 @@ bool XlsxReader::readEntry(const QString &name, QByteArray &bytes, QString *erro
     return true;
 }
 
+bool XlsxReader::checkTextRuns(const QByteArray &piece)
+{
+    // The parser holds a text whole before it hands it over: a stretch
+    // without markup longer than any text may be is refused before it is
+    // parsed (a character takes at most four bytes).
+    constexpr qint64 kMostRun = kMostRowBytes * 4;
+    const char *data = piece.constData();
+    const qsizetype size = piece.size();
+    for (qsizetype at = 0; at < size;) {
+        const void *found = memchr(data + at, '<', size_t(size - at));
+        if (!found) {
+            m_sinceMarkup += size - at;
+            break;
+        }
+        const qsizetype next = static_cast<const char *>(found) - data;
+        m_sinceMarkup += next - at;
+        if (m_sinceMarkup > kMostRun)
+            return false;
+        m_sinceMarkup = 0;
+        at = next + 1;
+    }
+    return m_sinceMarkup <= kMostRun;
+}
+
 QXmlStreamReader::TokenType XlsxReader::nextToken(QXmlStreamReader &xml, int &depth)
 {
     for (;;) {
@@ -256,6 +282,10 @@ QXmlStreamReader::TokenType XlsxReader::nextToken(QXmlStreamReader &xml, int &de
             QByteArray piece;
             if (!readPiece(piece)) {
                 fail(kDamaged);
+                return QXmlStreamReader::Invalid;
+            }
+            if (!checkTextRuns(piece)) {
+                fail(tooLongText());
                 return QXmlStreamReader::Invalid;
             }
             xml.addData(piece);
@@ -361,6 +391,10 @@ bool XlsxReader::findMerges(const QString &entry, QString *error)
     QByteArray carry;
     QByteArray piece;
     while (readPiece(piece)) {
+        if (!checkTextRuns(piece)) {
+            *error = tooLongText();
+            return false;
+        }
         const QByteArray window = carry + piece;
         qsizetype pos = 0;
         qsizetype keepFrom = -1;

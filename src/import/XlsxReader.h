@@ -62,6 +62,7 @@ private:
     void closeEntry();
     // The next token of xml, fed from the open entry; Invalid on failure.
     QXmlStreamReader::TokenType nextToken(QXmlStreamReader &xml, int &depth);
+    bool checkTextRuns(const QByteArray &piece);
     bool readSharedStrings(QString *error);
     bool findMerges(const QString &entry, QString *error);
     bool noteMerge(const QByteArray &tag);
@@ -73,6 +74,7 @@ private:
     zip_file *m_file = nullptr;
     qint64 m_entrySize = 0;
     qint64 m_entryRead = 0;
+    qint64 m_sinceMarkup = 0; // bytes of the open entry since its last "<"
     std::vector<Sheet> m_sheets;
     QString m_sharedEntry;
     std::unique_ptr<SpilledTexts> m_shared;
