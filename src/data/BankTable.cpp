@@ -185,6 +185,45 @@ RowSet rowsById(DataStore &store, const QString &type, std::span<const qint64> r
                        ids);
 }
 
+std::optional<NumberedCount> numberedCount(DataStore &store, const QString &type)
+{
+    if (!checkedBank(store, type))
+        return std::nullopt;
+    RowSet rows = store.query(QStringLiteral("select (select count(*) from ") + type +
+                              QStringLiteral(" where 题号 is not null), (select count(*) from ") + type +
+                              QStringLiteral(" where 题号 is null)"));
+    if (rows.failed() || rows.atEnd())
+        return std::nullopt;
+    return NumberedCount{rows.value(1).toInteger(), rows.value(2).toInteger()};
+}
+
+RowSet numberedRows(DataStore &store, const QString &type, const std::optional<ListPosition> &from, bool backwards,
+                    qint64 offset, qint64 limit)
+{
+    if (!checkedBank(store, type))
+        return {};
+    const QString order = backwards ? QStringLiteral(" order by 题号 desc, rowid desc") : QStringLiteral(" order by 题号, rowid");
+    const QString select = QStringLiteral("select rowid as 行号, * from ") + type;
+    if (!from)
+        return store.query(select + QStringLiteral(" where 题号 is not null") + order + QStringLiteral(" limit ? offset ?"),
+                           {limit, offset});
+    // The index on 题号 holds the rowid too, so the range and the order come from it.
+    const QString after = backwards ? QStringLiteral(" where 题号<=?1 and (题号<?1 or rowid<?2)")
+                                    : QStringLiteral(" where 题号>=?1 and (题号>?1 or rowid>?2)");
+    return store.query(select + after + order + QStringLiteral(" limit ?3 offset ?4"),
+                       {from->number, from->rowId, limit, offset});
+}
+
+std::optional<QStringList> duplicateNumbersBetween(DataStore &store, const QString &type, const FieldValue &low,
+                                                   const FieldValue &high)
+{
+    if (!checkedBank(store, type))
+        return std::nullopt;
+    return firstColumnTexts(store.query(QStringLiteral("select 题号 from ") + type +
+                                            QStringLiteral(" where 题号 between ? and ? group by 题号 having count(*)>1"),
+                                        {low, high}));
+}
+
 std::optional<std::vector<RowKey>> listWrongQuestions(DataStore &store)
 {
     std::vector<RowKey> keys;
@@ -204,19 +243,25 @@ bool insertQuestions(DataStore &store, const QString &type, qint64 first, std::s
 {
     if (!checkedBank(store, type))
         return false;
+    // Many rows per statement: a long list is stored at the engine's pace.
+    constexpr size_t kRowsPerStatement = 100;
     Transaction unit(store);
     if (!unit.isOpen())
         return false;
-    RecordCursor bank = store.openCursor(type, CursorKind::Table);
     qint64 number = first;
-    for (const QuestionValues &q : questions) {
-        if (!(bank.addNew() && bank.setInteger(QStringLiteral("题号"), number++) &&
-              bank.setText(QStringLiteral("题目"), q.text) && bank.setText(QStringLiteral("标准答案"), q.answer) &&
-              bank.setText(QStringLiteral("解析"), q.explanation) && bank.setNumber(QStringLiteral("分值"), q.score) &&
-              bank.setText(QStringLiteral("章节"), q.chapter) && bank.update()))
+    for (size_t from = 0; from < questions.size(); from += kRowsPerStatement) {
+        const size_t count = std::min(kRowsPerStatement, questions.size() - from);
+        QString sql = QStringLiteral("insert into ") + type + QStringLiteral(" (题号, 题目, 标准答案, 解析, 分值, 章节) values ");
+        Values values;
+        values.reserve(qsizetype(count) * 6);
+        for (size_t i = from; i < from + count; ++i) {
+            const QuestionValues &q = questions[i];
+            sql += i == from ? QStringLiteral("(?,?,?,?,?,?)") : QStringLiteral(",(?,?,?,?,?,?)");
+            values << number++ << q.text << q.answer << q.explanation << q.score << q.chapter;
+        }
+        if (!store.execute(sql, values))
             return false;
     }
-    bank.close();
     return unit.commit();
 }
 

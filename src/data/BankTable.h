@@ -72,6 +72,27 @@ std::optional<std::vector<qint64>> listRowIds(DataStore &store, const QString &t
 // Every column of the rows with these identities (rowid first, as 行号).
 RowSet rowsById(DataStore &store, const QString &type, std::span<const qint64> rowIds);
 
+// The bank in 题号 order read a window at a time through the 题号 index
+// (keyset): a position in the order is (题号, rowid).
+struct ListPosition {
+    FieldValue number; // 题号
+    qint64 rowId = 0;
+};
+// How many rows have a 题号, and how many have none.
+struct NumberedCount {
+    qint64 numbered = 0;
+    qint64 unnumbered = 0;
+};
+std::optional<NumberedCount> numberedCount(DataStore &store, const QString &type);
+// Up to `limit` rows with a 题号 (rowid first, as 行号), skipping `offset`:
+// after `from` in ascending order, or before it in descending order when
+// `backwards`; from the first (or last) row without `from`.
+RowSet numberedRows(DataStore &store, const QString &type, const std::optional<ListPosition> &from, bool backwards,
+                    qint64 offset, qint64 limit);
+// The 题号 between low and high (both included) that more than one row carries.
+std::optional<QStringList> duplicateNumbersBetween(DataStore &store, const QString &type, const FieldValue &low,
+                                                   const FieldValue &high);
+
 // The wrong questions of the four banks, bank by bank in 题号 order: practice
 // answer not empty and different from the standard answer.
 std::optional<std::vector<RowKey>> listWrongQuestions(DataStore &store);

@@ -18,6 +18,8 @@ public:
     virtual qint64 rowId(qint64 index) const = 0;
     // The bank (index into questionTypes()) of row index.
     virtual int bank(qint64 index) const = 0;
+    // Row index stands out (its 题号 is carried by another row too).
+    virtual bool marked(qint64) const { return false; }
     virtual void remove(qint64 index) = 0;
     virtual void truncate(qint64 size) = 0;
     // Forgets cells read so far: the next read sees the stored rows as they are now.

@@ -33,7 +33,7 @@ namespace {
 // What was read is checked in slices between which the window keeps
 // answering the user; while nothing waits, the window looks again shortly.
 constexpr int kSliceMilliseconds = 40;
-constexpr size_t kSliceRows = 200;
+constexpr size_t kSliceRows = 1000;
 constexpr int kIdleMilliseconds = 10;
 
 } // namespace
