@@ -15,6 +15,7 @@
 //   ten-million   a 10,000,000-row CSV once (peak memory of the bounded preview and store)
 //   hostile       workbooks made to exhaust memory or time, each refused or read
 #include "BenchData.h"
+#include "import/ImportFiles.h"
 #include "import/ImportDialog.h"
 #include "support/TestDatabase.h"
 #include "ui/AppContext.h"
@@ -31,7 +32,6 @@
 #include <algorithm>
 #include <functional>
 #include <xlsxwriter.h>
-#include <zip.h>
 
 using namespace kaoshi;
 
@@ -190,31 +190,12 @@ void growth(const QString &program, const char *kind, const QList<int> &sizes,
     }
 }
 
-// A workbook part by part, as no spreadsheet program writes it.
-QString writeRawXlsx(const QString &path, const QByteArray &sheetXml, const QByteArray &sharedXml)
-{
-    int error = 0;
-    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    QList<QPair<QByteArray, QByteArray>> parts{
-        {"xl/workbook.xml", "<workbook xmlns:r=\"urn:r\"><sheets><sheet name=\"s\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels",
-         "<Relationships><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\" Type=\"x/worksheet\"/>"
-         "<Relationship Id=\"rId2\" Target=\"sharedStrings.xml\" Type=\"x/sharedStrings\"/></Relationships>"},
-        {"xl/worksheets/sheet1.xml", sheetXml}};
-    if (!sharedXml.isEmpty())
-        parts.append({"xl/sharedStrings.xml", sharedXml});
-    for (const auto &[entry, bytes] : parts) {
-        void *copy = malloc(size_t(bytes.size()));
-        memcpy(copy, bytes.constData(), size_t(bytes.size()));
-        zip_file_add(archive, entry.constData(), zip_source_buffer(archive, copy, zip_uint64_t(bytes.size()), 1),
-                     ZIP_FL_OVERWRITE);
-    }
-    zip_close(archive);
-    return path;
-}
-
 void hostile(const QString &program, const QTemporaryDir &folder)
 {
+    const test::ImportFiles parts;
+    const auto writeRawXlsx = [&](const QString &path, const QByteArray &sheetXml, const QByteArray &sharedXml) {
+        return parts.writeRawXlsx(QFileInfo(path).fileName(), sheetXml, sharedXml);
+    };
     const QByteArray header = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>题目</t></is></c>"
                               "<c r=\"B1\" t=\"inlineStr\"><is><t>答案</t></is></c></row>";
     const auto sheet = [&](const QByteArray &rows, const QByteArray &after = {}) {

@@ -248,28 +248,36 @@ void ImportDialog::readSome()
         if (!m_bankTexts->isComplete())
             return; // on at the next turn
     }
+    if (!passReadRows(*m_preview, QStringLiteral("正在读取"), &ImportDialog::finishReading))
+        return;
+    m_model->showNewRows();
+    showSummary();
+}
+
+bool ImportDialog::passReadRows(ImportRun &run, const QString &doing, void (ImportDialog::*finish)(const QString &))
+{
+    QElapsedTimer slice;
+    slice.start();
     bool more = true;
     while (more && slice.elapsed() < kSliceMilliseconds) {
         BackgroundReader::Taken taken = m_reading->take(kSliceRows);
         if (taken.sheets)
             showSheets(*taken.sheets);
-        if (!m_preview->take(taken.questions)) {
-            finishReading(QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + m_preview->failure());
-            return;
+        if (!run.take(taken.questions)) {
+            (this->*finish)(run.isStoring() ? run.failure()
+                                            : QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + run.failure());
+            return false;
         }
         if (taken.finished) {
-            finishReading(taken.error);
-            return;
+            (this->*finish)(taken.error);
+            return false;
         }
         more = taken.questions.size() == kSliceRows;
-        m_progress->setText(QStringLiteral("正在读取：已读%1行（%2%）")
-                                .arg(m_preview->preview().total())
-                                .arg(int(taken.progress * 100)));
+        m_progress->setText(QStringLiteral("%1：已读%2行（%3%）").arg(doing).arg(run.preview().total()).arg(int(taken.progress * 100)));
     }
     // Straight on while rows wait, else a short pause for the thread.
     m_reader->setInterval(more ? 0 : kIdleMilliseconds);
-    m_model->showNewRows();
-    showSummary();
+    return true;
 }
 
 void ImportDialog::finishReading(const QString &error)
@@ -402,28 +410,7 @@ void ImportDialog::importRows()
                                  m_storeFailure);
 }
 
-void ImportDialog::storeSome()
-{
-    QElapsedTimer slice;
-    slice.start();
-    bool more = true;
-    while (more && slice.elapsed() < kSliceMilliseconds) {
-        BackgroundReader::Taken taken = m_reading->take(kSliceRows);
-        if (!m_store->take(taken.questions)) {
-            finishStoring(m_store->failure());
-            return;
-        }
-        if (taken.finished) {
-            finishStoring(taken.error);
-            return;
-        }
-        more = taken.questions.size() == kSliceRows;
-        m_progress->setText(QStringLiteral("正在导入：已读%1行（%2%）")
-                                .arg(m_store->preview().total())
-                                .arg(int(taken.progress * 100)));
-    }
-    m_reader->setInterval(more ? 0 : kIdleMilliseconds);
-}
+void ImportDialog::storeSome() { passReadRows(*m_store, QStringLiteral("正在导入"), &ImportDialog::finishStoring); }
 
 void ImportDialog::finishStoring(const QString &error)
 {

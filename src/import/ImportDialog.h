@@ -70,6 +70,9 @@ private:
     void startReading(bool listSheets = false);
     void readSome();
     void storeSome();
+    // Hands what the reading thread has read to the run for a slice of time;
+    // false when reading ended (finish has then been called).
+    bool passReadRows(ImportRun &run, const QString &doing, void (ImportDialog::*finish)(const QString &));
     void showSheets(const QStringList &sheets);
     void finishReading(const QString &error);
     void finishStoring(const QString &error);
