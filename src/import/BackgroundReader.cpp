@@ -15,7 +15,11 @@ BackgroundReader::~BackgroundReader()
 
 void BackgroundReader::stop()
 {
-    m_stop = true;
+    {
+        // Under the lock, so that a thread about to wait for room sees it.
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
     m_room.notify_all();
 }
 
