@@ -9,7 +9,7 @@
 // Every run is a process of its own, so that its peak memory (VmHWM) is the
 // import's alone; each figure is the median of three runs.
 //
-//   build/bench/import_bench [csv|xlsx|ten-million|hostile|real]   (default: csv and xlsx)
+//   build/bench/import_bench [csv|xlsx|ten-million|hostile|real] [most rows]   (default: csv and xlsx)
 //
 //   csv, xlsx     10,000, 100,000 and 1,000,000 rows, with the growth per size
 //   ten-million   a 10,000,000-row CSV once (peak memory of the bounded preview and store)
@@ -259,7 +259,10 @@ int main(int argc, char **argv)
     const QString which = args.value(1);
     const QString self = app.applicationFilePath();
     QTemporaryDir folder;
-    const QList<int> sizes{10000, 100000, 1000000};
+    // A second argument caps the sizes: "xlsx 100000" stops at 100,000 rows.
+    QList<int> sizes{10000, 100000, 1000000};
+    if (const int most = args.value(2).toInt(); most > 0)
+        sizes.removeIf([most](int rows) { return rows > most; });
     if (which.isEmpty() || which == u"csv")
         growth(self, "CSV", sizes, [&](int rows) { return writeCsv(folder.filePath("bench.csv"), rows); });
     if (which.isEmpty() || which == u"xlsx")
