@@ -32,6 +32,7 @@ public:
     void openCandidateDialog();
     void openChapter(const QString &chapter);
     void clearDatabase();
+    void showAbout();
 
     QWidget *currentTaskWindow() const;
     NavigationBar *navigationBar() const { return m_navigation; }
