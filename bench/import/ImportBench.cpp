@@ -20,7 +20,6 @@
 #include "support/TestDatabase.h"
 #include "ui/AppContext.h"
 #include "ui/ScriptedPlatform.h"
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 
 #include <QApplication>
@@ -48,13 +47,13 @@ QString csvField(const QString &text)
 
 QString writeCsv(const QString &path, int rows)
 {
-    const QList<bench::Question> real = bench::realQuestions();
+    const QList<bench::SourceQuestion> real = bench::realQuestions();
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write("题号,题目,标准答案,解析,分值,章节\n");
     QByteArray chunk;
     for (int i = 0; i < rows; ++i) {
-        const bench::Question &q = real[i % real.size()];
+        const bench::SourceQuestion &q = real[i % real.size()];
         chunk += (QString::number(i + 1) + u',' + csvField(QStringLiteral("%1（%2）").arg(q.text).arg(i + 1)) + u',' +
                   q.answer + QStringLiteral(",,1,") + csvField(q.chapter) + u'\n')
                      .toUtf8();
@@ -69,14 +68,14 @@ QString writeCsv(const QString &path, int rows)
 
 QString writeXlsx(const QString &path, int rows)
 {
-    const QList<bench::Question> real = bench::realQuestions();
+    const QList<bench::SourceQuestion> real = bench::realQuestions();
     lxw_workbook *book = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr);
     const char *titles[] = {"题号", "题目", "标准答案", "解析", "分值", "章节"};
     for (int c = 0; c < 6; ++c)
         worksheet_write_string(sheet, 0, lxw_col_t(c), titles[c], nullptr);
     for (int i = 0; i < rows; ++i) {
-        const bench::Question &q = real[i % real.size()];
+        const bench::SourceQuestion &q = real[i % real.size()];
         const lxw_row_t r = lxw_row_t(i + 1);
         worksheet_write_number(sheet, r, 0, i + 1, nullptr);
         worksheet_write_string(sheet, r, 1, QStringLiteral("%1（%2）").arg(q.text).arg(i + 1).toUtf8().constData(), nullptr);
@@ -91,9 +90,8 @@ QString writeXlsx(const QString &path, int rows)
 struct Program {
     ScriptedPlatform platform;
     PracticeSession practice;
-    ExamState exam;
     test::TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+    AppContext context{db.programDir(), db.store(), platform.platform()};
 };
 
 // One run in this process: preview and store of the file; prints one line
@@ -101,7 +99,7 @@ struct Program {
 int runChild(const QString &path, bool store)
 {
     Program program;
-    ImportDialog dialog(program.context, kSingle);
+    ImportDialog dialog(program.context, QuestionType::SingleChoice);
     dialog.show();
     QApplication::processEvents();
     QElapsedTimer timer;

@@ -5,9 +5,7 @@
 #include "bank/QuestionEditorWindow.h"
 #include "data/KeyedRows.h"
 #include "data/KeysetRows.h"
-#include "data/Schema.h"
 #include "data/TextRules.h"
-#include "print/PrintHandOver.h"
 #include "import/ImportDialog.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
@@ -40,7 +38,7 @@ const QSize kGridMargin(20, 50);
 
 } // namespace
 
-BankWindow::BankWindow(AppContext &context, const QString &type, QWidget *host)
+BankWindow::BankWindow(AppContext &context, QuestionType type, QWidget *host)
     : TaskWindow(context, host), m_type(type)
 {
     nameControl(this, QStringLiteral("题库"));
@@ -82,7 +80,7 @@ void BankWindow::setUpGrid()
     m_proportions.capture(*m_grid, double((kBankColumnCount - 1) * kGridDefaultColumnWidth));
 }
 
-QString BankWindow::mainCaption() const { return QStringLiteral("考试系统-题库-") + m_type; }
+QString BankWindow::mainCaption() const { return QStringLiteral("考试系统-题库-") + typeCaption(m_type); }
 
 bool BankWindow::startTask()
 {
@@ -168,7 +166,8 @@ void BankWindow::saveNewRows()
 
 void BankWindow::exportList()
 {
-    openPrintWindow(m_context, listPrintRequest(*m_grid, m_type + QStringLiteral("题库导出"), QStringLiteral("题库.ini")));
+    if (Shell *shell = m_context.shell)
+        shell->printList(*m_grid, typeCaption(m_type) + QStringLiteral("题库导出"), QStringLiteral("题库.ini"));
 }
 
 void BankWindow::importQuestions()
@@ -183,10 +182,10 @@ void BankWindow::importQuestions()
 
 void BankWindow::clearBank()
 {
-    if (!m_context.messages().ask(QStringLiteral("确定要清空所有") + m_type))
+    if (!m_context.messages().ask(QStringLiteral("确定要清空所有") + typeCaption(m_type)))
         return;
     if (!kaoshi::clearBank(m_context.store, m_type)) {
-        m_context.messages().failure(QStringLiteral("没有清空") + m_type, m_context.store.errorString());
+        m_context.messages().failure(QStringLiteral("没有清空") + typeCaption(m_type), m_context.store.errorString());
         return;
     }
     m_context.messages().notice(QStringLiteral("清空完毕"));
@@ -202,13 +201,12 @@ void BankWindow::listQuestions(const QString &searchText)
 {
     StatusProgress fallback;
     StatusProgress &progress = m_context.shell ? m_context.shell->statusProgress() : fallback;
-    const int bankIndex = int(questionTypes().indexOf(m_type));
-    const auto cellsOf = [](int, const RowSet &row) { return questionCells(row); };
+    const auto cellsOf = [](const Question &question) { return questionCells(question); };
     const QString duplicateTip = QStringLiteral("题号重复：还有一道题用这个题号");
     // The whole bank is read a window at a time through the 题号 index, and
     // its numbers carried twice are found per window.
     if (searchText.isEmpty()) {
-        if (std::shared_ptr<KeysetRows> bank = KeysetRows::make(m_context.store, m_type, bankIndex, cellsOf, kBankColumnCount)) {
+        if (std::shared_ptr<KeysetRows> bank = KeysetRows::make(m_context.store, m_type, cellsOf, kBankColumnCount)) {
             progress.start(bank->size());
             m_grid->setListing(std::move(bank));
             m_grid->gridModel()->setMarked(0, {}, duplicateTip);
@@ -220,11 +218,11 @@ void BankWindow::listQuestions(const QString &searchText)
     // matching question now; the cells of a row when it comes into view.
     const std::optional<std::vector<qint64>> listed = bank::listRowIds(m_context.store, m_type, searchText);
     if (!listed)
-        m_context.messages().failure(QStringLiteral("没能读取") + m_type + QStringLiteral("题库"),
+        m_context.messages().failure(QStringLiteral("没能读取") + typeCaption(m_type) + QStringLiteral("题库"),
                                      m_context.store.errorString());
     const std::vector<qint64> ids = listed.value_or(std::vector<qint64>());
     progress.start(qint64(ids.size()));
-    m_grid->setListing(std::make_shared<KeyedRows>(m_context.store, bankIndex, ids, cellsOf, kBankColumnCount));
+    m_grid->setListing(std::make_shared<KeyedRows>(m_context.store, m_type, ids, cellsOf, kBankColumnCount));
     // Two questions with one number stand out, so that the teacher sees them.
     const QStringList duplicates = bank::duplicateNumbers(m_context.store, m_type).value_or(QStringList());
     m_grid->gridModel()->setMarked(0, QSet<QString>(duplicates.cbegin(), duplicates.cend()), duplicateTip);

@@ -9,17 +9,17 @@ namespace {
 constexpr size_t kMostKnown = 4096;
 } // namespace
 
-std::shared_ptr<KeysetRows> KeysetRows::make(DataStore &store, const QString &type, int bank,
-                                             KeyedRows::CellsOf cellsOf, int columns)
+std::shared_ptr<KeysetRows> KeysetRows::make(DataStore &store, QuestionType type, KeyedRows::CellsOf cellsOf,
+                                             int columns)
 {
     const std::optional<bank::NumberedCount> count = bank::numberedCount(store, type);
     if (!count || count->unnumbered > 0)
         return nullptr;
-    return std::shared_ptr<KeysetRows>(new KeysetRows(store, type, bank, std::move(cellsOf), columns, count->numbered));
+    return std::shared_ptr<KeysetRows>(new KeysetRows(store, type, std::move(cellsOf), columns, count->numbered));
 }
 
-KeysetRows::KeysetRows(DataStore &store, QString type, int bank, KeyedRows::CellsOf cellsOf, int columns, qint64 size)
-    : m_store(store), m_type(std::move(type)), m_bank(bank), m_cellsOf(std::move(cellsOf)), m_columns(columns),
+KeysetRows::KeysetRows(DataStore &store, QuestionType type, KeyedRows::CellsOf cellsOf, int columns, qint64 size)
+    : m_store(store), m_type(type), m_cellsOf(std::move(cellsOf)), m_columns(columns),
       m_size(size)
 {
 }
@@ -52,13 +52,14 @@ bool KeysetRows::fetchAround(qint64 index) const
         backwards = true;
         offset = after->first - end;
     }
-    RowSet rows = bank::numberedRows(m_store, m_type, from, backwards, offset, end - start);
-    std::vector<Row> window;
-    window.reserve(size_t(end - start));
-    for (; !rows.atEnd(); rows.next())
-        window.push_back({{rows.value(QStringLiteral("题号")), rows.value(1).toInteger()}, m_cellsOf(m_bank, rows), false});
-    if (rows.failed())
+    const std::optional<std::vector<Question>> questions =
+        bank::numberedRows(m_store, m_type, from, backwards, offset, end - start);
+    if (!questions)
         return false;
+    std::vector<Row> window;
+    window.reserve(questions->size());
+    for (const Question &question : *questions)
+        window.push_back({{question.number, question.rowId}, m_cellsOf(question), false});
     if (backwards)
         std::reverse(window.begin(), window.end());
     if (!window.empty()) {

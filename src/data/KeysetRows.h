@@ -21,13 +21,12 @@ class KeysetRows final : public RowSource
 public:
     // Nothing when the bank cannot be counted, or when some of its rows lack
     // a 题号 (they sort apart; such a bank is listed by KeyedRows).
-    static std::shared_ptr<KeysetRows> make(DataStore &store, const QString &type, int bank, KeyedRows::CellsOf cellsOf,
+    static std::shared_ptr<KeysetRows> make(DataStore &store, QuestionType type, KeyedRows::CellsOf cellsOf,
                                             int columns);
 
     qint64 size() const override { return m_size; }
     QStringList cells(qint64 index) override;
     qint64 rowId(qint64 index) const override;
-    int bank(qint64) const override { return m_bank; }
     bool marked(qint64 index) const override;
     void remove(qint64 index) override;
     void truncate(qint64 size) override;
@@ -36,7 +35,7 @@ public:
     static constexpr qint64 kWindow = 256;
 
 private:
-    KeysetRows(DataStore &store, QString type, int bank, KeyedRows::CellsOf cellsOf, int columns, qint64 size);
+    KeysetRows(DataStore &store, QuestionType type, KeyedRows::CellsOf cellsOf, int columns, qint64 size);
     struct Row {
         bank::ListPosition position;
         QStringList cells;
@@ -47,8 +46,7 @@ private:
     const Row *rowAt(qint64 index) const;
 
     DataStore &m_store;
-    QString m_type;
-    int m_bank;
+    QuestionType m_type;
     KeyedRows::CellsOf m_cellsOf;
     int m_columns;
     qint64 m_size;

@@ -16,8 +16,6 @@ public:
     virtual QStringList cells(qint64 index) = 0;
     // The identity of the stored row behind row index; 0 when there is none.
     virtual qint64 rowId(qint64 index) const = 0;
-    // The bank (index into questionTypes()) of row index.
-    virtual int bank(qint64 index) const = 0;
     // Row index stands out (its 题号 is carried by another row too).
     virtual bool marked(qint64) const { return false; }
     virtual void remove(qint64 index) = 0;

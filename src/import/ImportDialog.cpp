@@ -1,7 +1,7 @@
 #include "import/ImportDialog.h"
 
 #include "ui/DialogPlacement.h"
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 #include "import/BackgroundReader.h"
 #include "import/ImportStore.h"
 #include "import/PreviewModel.h"
@@ -38,7 +38,7 @@ constexpr int kIdleMilliseconds = 10;
 
 } // namespace
 
-ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *parent)
+ImportDialog::ImportDialog(AppContext &context, QuestionType type, QWidget *parent)
     : QDialog(parent), m_context(context)
 {
     setWindowTitle(QStringLiteral("导入题库"));
@@ -46,8 +46,9 @@ ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *pa
 
     auto *bankLabel = named(new QLabel(QStringLiteral("题库"), this), QStringLiteral("题库标签"), QStringLiteral("题库"));
     m_bank = named(new QComboBox(this), QStringLiteral("题库组合框"), QStringLiteral("题库"));
-    m_bank->addItems(questionTypes());
-    m_bank->setCurrentIndex(qMax(0, questionTypes().indexOf(type)));
+    for (QuestionType kind : allQuestionTypes())
+        m_bank->addItem(typeCaption(kind));
+    m_bank->setCurrentIndex(typeIndex(type));
     bankLabel->setBuddy(m_bank);
 
     m_choose = named(new QPushButton(QStringLiteral("选择文件…"), this), QStringLiteral("选择文件按钮"),
@@ -155,8 +156,7 @@ ImportDialog::~ImportDialog()
     m_preview.reset();
 }
 
-
-ImportDialog::Result ImportDialog::run(AppContext &context, const QString &type, QWidget *parent)
+ImportDialog::Result ImportDialog::run(AppContext &context, QuestionType type, QWidget *parent)
 {
     ImportDialog dialog(context, type, parent);
     dialog.exec();
@@ -169,7 +169,10 @@ void ImportDialog::showEvent(QShowEvent *event)
     centreOnScreen(this);
 }
 
-QString ImportDialog::bankType() const { return m_bank->currentText(); }
+QuestionType ImportDialog::bankType() const
+{
+    return typeAt(m_bank->currentIndex()).value_or(QuestionType::SingleChoice);
+}
 
 bool ImportDialog::isReading() const { return m_reading != nullptr && !m_store; }
 
@@ -242,7 +245,7 @@ void ImportDialog::readSome()
     slice.start();
     if (!m_bankTexts->isComplete()) {
         if (!m_bankTexts->fill()) {
-            finishReading(QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + m_context.store.errorString());
+            finishReading(QStringLiteral("无法读取") + typeCaption(bankType()) + QStringLiteral("题库：") + m_context.store.errorString());
             return;
         }
         if (!m_bankTexts->isComplete())
@@ -265,7 +268,7 @@ bool ImportDialog::passReadRows(ImportRun &run, const QString &doing, void (Impo
             showSheets(*taken.sheets);
         if (!run.take(taken.questions)) {
             (this->*finish)(run.isStoring() ? run.failure()
-                                            : QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + run.failure());
+                                            : QStringLiteral("无法读取") + typeCaption(bankType()) + QStringLiteral("题库：") + run.failure());
             return false;
         }
         if (taken.finished) {
@@ -398,7 +401,7 @@ void ImportDialog::importRows()
         loop.exec();
     }
     setChoicesEnabled(true);
-    if (!m_result.type.isEmpty()) {
+    if (m_result.type) {
         const qint64 skipped = previewed.total() - m_result.stored;
         m_context.messages().notice(QStringLiteral("已导入%1题，跳过%2行").arg(m_result.stored).arg(skipped));
         accept();
@@ -406,7 +409,7 @@ void ImportDialog::importRows()
     }
     m_progress->setText(QStringLiteral("导入失败"));
     updateButtons();
-    m_context.messages().failure(QStringLiteral("导入失败，") + bankType() + QStringLiteral("题库没有改变"),
+    m_context.messages().failure(QStringLiteral("导入失败，") + typeCaption(bankType()) + QStringLiteral("题库没有改变"),
                                  m_storeFailure);
 }
 

@@ -33,16 +33,16 @@ class ImportDialog final : public QDialog
 {
     Q_OBJECT
 public:
-    ImportDialog(AppContext &context, const QString &type, QWidget *parent = nullptr);
+    ImportDialog(AppContext &context, QuestionType type, QWidget *parent = nullptr);
     ~ImportDialog() override;
 
     // Opens the dialog modal; the bank stored into and how many questions,
-    // or an empty type when nothing was stored.
+    // or no type when nothing was stored.
     struct Result {
-        QString type;
+        std::optional<QuestionType> type;
         qint64 stored = 0;
     };
-    static Result run(AppContext &context, const QString &type, QWidget *parent);
+    static Result run(AppContext &context, QuestionType type, QWidget *parent);
 
     // "选择文件…": asks for a file and previews it.
     void chooseFile();
@@ -66,7 +66,7 @@ protected:
     void reject() override;
 
 private:
-    QString bankType() const;
+    QuestionType bankType() const;
     void startReading(bool listSheets = false);
     void readSome();
     void storeSome();
@@ -102,7 +102,7 @@ private:
     QString m_path;
     std::unique_ptr<BackgroundReader> m_reading;
     std::unique_ptr<bank::QuestionTextIndex> m_bankTexts;
-    QString m_bankTextsType;
+    std::optional<QuestionType> m_bankTextsType;
     std::unique_ptr<ImportRun> m_preview;
     std::unique_ptr<ImportRun> m_store;
     QPointer<QEventLoop> m_storeLoop;

@@ -19,7 +19,7 @@ bool holdsUndecodedBytes(const RawQuestion &q)
 
 } // namespace
 
-PreviewRow checkQuestion(const QString &type, const RawQuestion &question)
+PreviewRow checkQuestion(QuestionType type, const RawQuestion &question)
 {
     PreviewRow row;
     row.line = question.line;

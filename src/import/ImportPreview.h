@@ -24,14 +24,14 @@ struct PreviewRow {
 
 // Checks a question read from the file for the bank: Ready or Refused.
 // Whether the bank already holds it is for the caller to ask the database.
-PreviewRow checkQuestion(const QString &type, const RawQuestion &question);
+PreviewRow checkQuestion(QuestionType type, const RawQuestion &question);
 
 class ImportPreview
 {
 public:
-    explicit ImportPreview(QString type) : m_type(std::move(type)) {}
+    explicit ImportPreview(QuestionType type) : m_type(type) {}
 
-    const QString &type() const { return m_type; }
+    QuestionType type() const { return m_type; }
     // Counts a checked row, and keeps it when it is to be shown.
     void add(PreviewRow row);
     // The rows kept for showing, in the file's order.
@@ -62,7 +62,7 @@ public:
 private:
     void countReason(const PreviewRow &row);
 
-    QString m_type;
+    QuestionType m_type;
     std::vector<PreviewRow> m_rows;
     qint64 m_total = 0;
     std::array<qint64, 3> m_counts{};

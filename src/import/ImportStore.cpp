@@ -2,11 +2,10 @@
 
 #include "data/DataStore.h"
 
-#include <limits>
 
 namespace kaoshi {
 
-ImportRun::ImportRun(DataStore &store, bank::QuestionTextIndex &texts, const QString &type)
+ImportRun::ImportRun(DataStore &store, bank::QuestionTextIndex &texts, QuestionType type)
     : m_store(store), m_texts(texts), m_preview(type)
 {
 }
@@ -25,11 +24,8 @@ bool ImportRun::beginStore(bool includeDuplicates)
 {
     m_includeDuplicates = includeDuplicates;
     m_unit = std::make_unique<Transaction>(m_store);
-    // The highest number is read inside the unit, so the new numbers follow it.
-    const std::optional<qint64> highest = m_unit->isOpen() ? bank::maxNumber(m_store, m_preview.type()) : std::nullopt;
-    if (!highest)
+    if (!m_unit->isOpen())
         return fail();
-    m_nextNumber = *highest + 1;
     return true;
 }
 
@@ -56,13 +52,10 @@ bool ImportRun::take(const std::vector<RawQuestion> &questions)
             chosen.push_back(row.values);
     }
     if (!chosen.empty()) {
-        if (m_nextNumber > std::numeric_limits<qint64>::max() - qint64(chosen.size())) {
-            m_failure = QStringLiteral("题号已到最大值，不能再添加题目");
+        // Each slice follows the highest 题号 so far, the slices before it
+        // included, so the file's order is kept.
+        if (!bank::appendQuestions(m_store, m_preview.type(), chosen))
             return fail();
-        }
-        if (!bank::insertQuestions(m_store, m_preview.type(), m_nextNumber, chosen))
-            return fail();
-        m_nextNumber += qint64(chosen.size());
         m_stored += qint64(chosen.size());
     }
     for (PreviewRow &row : rows)

@@ -23,12 +23,13 @@ class ImportRun
 {
 public:
     // texts: the bank's texts, filled or being filled; it outlives the run.
-    ImportRun(DataStore &store, bank::QuestionTextIndex &texts, const QString &type);
+    ImportRun(DataStore &store, bank::QuestionTextIndex &texts, QuestionType type);
     ~ImportRun();
 
     // Makes this pass the store: the unit of work begins, and every ready
     // row (and every row already in the bank when includeDuplicates) is
-    // stored, numbered after the bank's highest 题号 in the file's order.
+    // stored, numbered after the bank's highest 题号 in the file's order
+    // (bank::appendQuestions, a slice at a time, inside the one unit).
     bool beginStore(bool includeDuplicates);
     bool isStoring() const { return m_unit != nullptr; }
 
@@ -50,7 +51,6 @@ private:
     ImportPreview m_preview;
     std::unique_ptr<Transaction> m_unit;
     bool m_includeDuplicates = false;
-    qint64 m_nextNumber = 0;
     qint64 m_stored = 0;
     QString m_failure;
 };

@@ -12,6 +12,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenu>
@@ -20,8 +21,6 @@
 #include <QStatusBar>
 #include <QtTest>
 
-#include "exam/ExamState.h"
-#include "practice/PracticeSession.h"
 
 using namespace kaoshi;
 using kaoshi::test::TestDatabase;
@@ -119,7 +118,7 @@ private slots:
             groups << nav->groupCaption(g);
         QCOMPARE(groups, QStringList({"考试", "练习", "章节练习", "题库", "管理"}));
         for (const QString &item : {"模拟组卷", "评分", "顺序练习", "随机练习", "单选题库", "多选题库", "判断题库",
-                                    "问答题库", "清空数据库", "配置"})
+                                    "问答题库", "清空数据库", "配置", "关于"})
             QVERIFY2(h.menuItem(item), qPrintable(item));
     }
 
@@ -127,11 +126,11 @@ private slots:
     {
         Harness h;
         h.menuItem("多选题库")->trigger();
-        QCOMPARE(h.current()->request.questionType, QStringLiteral("多选"));
+        QCOMPARE(h.current()->request.questionType, QuestionType::MultipleChoice);
         QPointer<StandInWindow> first = h.current();
         QVERIFY(first && first->kind == TaskKind::Bank);
         h.clickNavigation("题库", "单选题库");
-        QCOMPARE(h.current()->request.questionType, QStringLiteral("单选"));
+        QCOMPARE(h.current()->request.questionType, QuestionType::SingleChoice);
         QVERIFY(first.isNull() || first->isHidden());
         QVERIFY(h.current() && h.current() != first.data());
         // The same task from the navigation bar and from the menu.
@@ -180,10 +179,43 @@ private slots:
         QVERIFY(h.opened.isEmpty());
     }
 
+    void aboutTellsVersionDataFolderAndDatabaseOverTheTaskWindow()
+    {
+        Harness h;
+        h.menuItem("单选题库")->trigger();
+        QPointer<StandInWindow> bank = h.current();
+        h.menuItem("关于")->trigger();
+        auto *about = h.main.findChild<QDialog *>(QStringLiteral("关于对话框"));
+        QVERIFY(about);
+        QTRY_VERIFY(about->isVisible());
+        QCOMPARE(about->windowTitle(), QStringLiteral("关于"));
+        const auto shown = [&](const QString &name) {
+            auto *label = about->findChild<QLabel *>(name);
+            return label ? label->text() : QStringLiteral("(none)");
+        };
+        QCOMPARE(shown("版本内容"), QStringLiteral(KAOSHI_PROJECT_VERSION));
+        QCOMPARE(shown("数据文件夹内容"), QDir::toNativeSeparators(h.db.programDir()));
+        QCOMPARE(shown("数据库内容"), QDir::toNativeSeparators(h.db.path()));
+        for (QWidget *w : about->findChildren<QWidget *>()) {
+            if (w->objectName().isEmpty() || w->objectName().startsWith("qt_"))
+                continue;
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(), qPrintable(w->objectName()));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(about->findChild<QLabel *>("数据库内容"))->text(QAccessible::Name),
+                 QDir::toNativeSeparators(h.db.path()));
+        // The task window shown stays; Enter closes the dialog.
+        QCOMPARE(h.current(), bank.data());
+        QPointer<QDialog> guard(about);
+        QTest::keyClick(about, Qt::Key_Return);
+        QTRY_VERIFY(!guard);
+        QCOMPARE(h.current(), bank.data());
+    }
+
     void clearDatabaseAsksFirst()
     {
         Harness h;
-        for (const QString &type : questionTypes()) {
+        for (const QString &type : test::bankTables()) {
             h.db.addQuestions(type, 3);
             h.db.addPicture(type, 1, "图", "\\image\\1.png");
         }
@@ -198,12 +230,12 @@ private slots:
         h.menuItem("清空数据库")->trigger();
         QCOMPARE(h.platform.messages.size(), 2);
         QCOMPARE(h.platform.messages[1], (Message{"清空完毕", "系统消息", Message::Icon::Information}));
-        for (const QString &type : questionTypes())
+        for (const QString &type : test::bankTables())
             QCOMPARE(h.db.count(type), 0);
         QCOMPARE(h.db.count("图片"), 0);
 
         // A bank that refuses: nothing is emptied, and it says why.
-        for (const QString &type : questionTypes())
+        for (const QString &type : test::bankTables())
             h.db.addQuestions(type, 2);
         h.db.refuse("判断", "delete");
         h.platform.clear();
@@ -211,7 +243,7 @@ private slots:
         h.menuItem("清空数据库")->trigger();
         QCOMPARE(h.platform.messages.size(), 2);
         QCOMPARE(h.platform.messages[1], (Message{"数据库没有清空\n拒绝写入", "失败", Message::Icon::Warning}));
-        for (const QString &type : questionTypes())
+        for (const QString &type : test::bankTables())
             QCOMPARE(h.db.count(type), 2);
     }
 
@@ -322,12 +354,10 @@ private slots:
     void everyControlOfTheTaskWindowsHasAnAccessibleName()
     {
         ScriptedPlatform platform;
-        PracticeSession practice;
-        ExamState exam;
         TestDatabase db;
-        for (const QString &type : questionTypes())
+        for (const QString &type : test::bankTables())
             db.addQuestions(type, 2);
-        AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+        AppContext context{db.programDir(), db.store(), platform.platform()};
         MainWindow main(context); // the real task windows
         main.show();
         for (const QString &item : {"顺序练习", "随机练习", "单选题库", "评分", "配置"}) {

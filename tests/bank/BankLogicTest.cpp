@@ -15,8 +15,8 @@ using kaoshi::test::TestDatabase;
 
 namespace {
 
-const QString kSingle = QStringLiteral("单选");
-const QString kMultiple = QStringLiteral("多选");
+constexpr QuestionType kSingle = QuestionType::SingleChoice;
+constexpr QuestionType kMultiple = QuestionType::MultipleChoice;
 
 QStringList column(DataStore &store, const QString &statement)
 {
@@ -26,7 +26,7 @@ QStringList column(DataStore &store, const QString &statement)
     return values;
 }
 
-QStringList listedNumbers(DataStore &store, const QString &type, const QString &search)
+QStringList listedNumbers(DataStore &store, QuestionType type, const QString &search)
 {
     QStringList numbers;
     const auto ids = bank::listRowIds(store, type, search);
@@ -37,9 +37,9 @@ QStringList listedNumbers(DataStore &store, const QString &type, const QString &
     return numbers;
 }
 
-qint64 rowIdOf(DataStore &store, const QString &type, qint64 number)
+qint64 rowIdOf(DataStore &store, QuestionType type, qint64 number)
 {
-    return store.query(QStringLiteral("select rowid from ") + type + QStringLiteral(" where 题号=?"), {number})
+    return store.query(QStringLiteral("select rowid from ") + tableName(type) + QStringLiteral(" where 题号=?"), {number})
         .value(1)
         .toInteger();
 }
@@ -82,8 +82,9 @@ TEST(BankSearch, CellsShowNumbersInPlainTextWithTheSecondNumberColumn)
 {
     TestDatabase db;
     db.addQuestion(kSingle, {7, "Q", "A", "E", 2, "C"});
-    RowSet rows = bank::rowsById(db.store(), kSingle, std::vector<qint64>{rowIdOf(db.store(), kSingle, 7)});
-    EXPECT_EQ(questionCells(rows), (QStringList{"7", "Q", "A", "E", "2", "C", "7"}));
+    const auto rows = bank::questionsById(db.store(), kSingle, std::vector<qint64>{rowIdOf(db.store(), kSingle, 7)});
+    ASSERT_TRUE(rows && rows->size() == 1);
+    EXPECT_EQ(questionCells(rows->front()), (QStringList{"7", "Q", "A", "E", "2", "C", "7"}));
 }
 
 TEST(SaveNewQuestions, NumbersAfterTheMaximumTrimsAndCapitalises)
@@ -128,7 +129,7 @@ TEST(ClearBank, RemovesTheBankAndItsPictureRecordsOnly)
     EXPECT_TRUE(clearBank(db.store(), kSingle));
     EXPECT_EQ(db.count(kSingle), 0);
     EXPECT_EQ(db.count(kMultiple), 2);
-    EXPECT_EQ(column(db.store(), "select 题型 from 图片"), QStringList{kMultiple});
+    EXPECT_EQ(column(db.store(), "select 题型 from 图片"), QStringList{typeValue(kMultiple)});
 }
 
 TEST(DeleteQuestion, LaterQuestionsAndTheirPicturesMoveDown)
@@ -193,7 +194,7 @@ TEST(BankListing, AWholeBankReadsByKeysetInAnyOrderOfScrolling)
     ASSERT_TRUE(unit.commit());
     const QStringList expected = column(db.store(), "select 题号||'|'||题目 from 单选 order by 题号, rowid");
     std::shared_ptr<KeysetRows> rows = KeysetRows::make(
-        db.store(), kSingle, 0, [](int, const RowSet &row) { return questionCells(row); }, kBankColumnCount);
+        db.store(), kSingle, [](const Question &question) { return questionCells(question); }, kBankColumnCount);
     ASSERT_TRUE(rows);
     ASSERT_EQ(rows->size(), qint64(expected.size()));
     const qint64 last = rows->size() - 1;
@@ -212,7 +213,7 @@ TEST(BankListing, AWholeBankReadsByKeysetInAnyOrderOfScrolling)
     EXPECT_EQ(all, expected);
     // A bank with rows lacking a 题号 is listed another way.
     ASSERT_TRUE(db.store().execute("insert into 单选 (题目) values ('没有题号')"));
-    EXPECT_FALSE(KeysetRows::make(db.store(), kSingle, 0, [](int, const RowSet &) { return QStringList(); }, 7));
+    EXPECT_FALSE(KeysetRows::make(db.store(), kSingle, [](const Question &) { return QStringList(); }, 7));
 }
 
 TEST(SaveEditedQuestion, ReplacesTheQuestionAndItsPictures)

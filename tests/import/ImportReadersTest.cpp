@@ -290,8 +290,8 @@ TEST(ImportText, EncodingsAndLineEndsAreDecidedPerFile)
         ASSERT_EQ(questions.size(), 3) << path.toStdString();
         EXPECT_EQ(questions[0].text, QStringLiteral("第一题A.是B.否"));
         EXPECT_EQ(questions[2].text, QStringLiteral("第三题A.是B.否"));
-        EXPECT_EQ(checkQuestion(QStringLiteral("单选"), questions[0]).status, RowStatus::Ready);
-        const PreviewRow marked = checkQuestion(QStringLiteral("单选"), questions[1]);
+        EXPECT_EQ(checkQuestion(QuestionType::SingleChoice, questions[0]).status, RowStatus::Ready);
+        const PreviewRow marked = checkQuestion(QuestionType::SingleChoice, questions[1]);
         EXPECT_EQ(marked.status, RowStatus::Refused);
         EXPECT_EQ(marked.line, 3);
         EXPECT_TRUE(marked.note.contains(QStringLiteral("无法识别的字节")));

@@ -7,6 +7,7 @@
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace kaoshi;
 using namespace kaoshi::test;
@@ -28,10 +29,10 @@ RawQuestion raw(const QString &text, const QString &answer, const QString &score
 
 // A preview of the questions and then their store, as the import dialog runs them.
 struct Imported {
-    ImportPreview preview{QString()};
+    ImportPreview preview{QuestionType::SingleChoice};
     StoreOutcome outcome;
 };
-Imported previewAndStore(DataStore &store, const QString &type, const std::vector<RawQuestion> &questions,
+Imported previewAndStore(DataStore &store, QuestionType type, const std::vector<RawQuestion> &questions,
                          bool includeDuplicates = false)
 {
     bank::QuestionTextIndex texts(store, type);
@@ -79,7 +80,7 @@ TEST(ImportAnswers, EveryKindNormalisedOrRefused)
     };
     for (const auto &c : cases) {
         const CheckedAnswer checked =
-            normaliseAnswer(QString::fromUtf8(c.type), QString::fromUtf8(c.given), kOptions);
+            normaliseAnswer(questionTypeOf(QString::fromUtf8(c.type)).value(), QString::fromUtf8(c.given), kOptions);
         if (c.stored) {
             EXPECT_EQ(checked.refusal, QString()) << c.type << " " << c.given;
             EXPECT_EQ(checked.answer, QString::fromUtf8(c.stored)) << c.type << " " << c.given;
@@ -88,9 +89,9 @@ TEST(ImportAnswers, EveryKindNormalisedOrRefused)
         }
     }
     // The letter refused is named.
-    EXPECT_EQ(normaliseAnswer("单选", "E", kOptions).refusal, QStringLiteral("答案E不在题目的选项中"));
+    EXPECT_EQ(normaliseAnswer(QuestionType::SingleChoice, "E", kOptions).refusal, QStringLiteral("答案E不在题目的选项中"));
     // A text without options offers no letter.
-    EXPECT_NE(normaliseAnswer("单选", "A", QStringLiteral("没有选项的题")).refusal, QString());
+    EXPECT_NE(normaliseAnswer(QuestionType::SingleChoice, "A", QStringLiteral("没有选项的题")).refusal, QString());
 }
 
 TEST(ImportAnswers, Scores)
@@ -112,7 +113,7 @@ TEST(ImportPreviewRows, StatusesAndWhatIsStored)
     for (const bool includeDuplicates : {false, true}) {
         TestDatabase db;
         db.addQuestion("单选", {1, "已有的题A.是B.否", "A"});
-        const Imported imported = previewAndStore(db.store(), "单选", questions, includeDuplicates);
+        const Imported imported = previewAndStore(db.store(), QuestionType::SingleChoice, questions, includeDuplicates);
         QStringList statuses;
         for (const PreviewRow &row : imported.preview.rows())
             statuses << ImportPreview::statusText(row);
@@ -133,7 +134,7 @@ TEST(ImportPreviewRows, StatusesAndWhatIsStored)
 
 TEST(ImportPreviewRows, ALongFileIsCountedWholeAndShownInPart)
 {
-    ImportPreview preview(QStringLiteral("单选"));
+    ImportPreview preview(QuestionType::SingleChoice);
     const qint64 total = 150000;
     for (qint64 line = 1; line <= total; ++line) {
         RawQuestion q = raw(QStringLiteral("题%1A.是B.否").arg(line), line % 100 == 0 ? "C" : "A");
@@ -164,7 +165,7 @@ TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
     db.addQuestion("多选", {1, "旧题A.甲B.乙", "AB"});
     db.addQuestion("多选", {5, "第五题A.甲B.乙", "A"});
     // The bank's texts are found through the database, a few rows at a time.
-    bank::QuestionTextIndex texts(db.store(), "多选");
+    bank::QuestionTextIndex texts(db.store(), QuestionType::MultipleChoice);
     EXPECT_EQ(texts.fill(1), false);
     EXPECT_EQ(texts.fill(1), false);
     EXPECT_EQ(texts.fill(1), true);
@@ -172,7 +173,7 @@ TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
               (QSet<QString>{QStringLiteral("旧题A.甲B.乙"), QStringLiteral("第五题A.甲B.乙")}));
 
     const std::vector<RawQuestion> rows{raw("新一A.甲B.乙", "AB", "2.5", "说明", "章一"), raw("新二A.甲B.乙", "B", "0")};
-    const StoreOutcome outcome = previewAndStore(db.store(), "多选", rows).outcome;
+    const StoreOutcome outcome = previewAndStore(db.store(), QuestionType::MultipleChoice, rows).outcome;
     EXPECT_TRUE(outcome.stored);
     EXPECT_EQ(outcome.count, 2);
     EXPECT_EQ(db.text("select 题目||'|'||标准答案||'|'||解析||'|'||分值||'|'||章节 from 多选 where 题号=6"),
@@ -182,23 +183,34 @@ TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
     // A database that refuses a later row keeps none of them.
     ASSERT_TRUE(db.store().execute("create trigger refuse before insert on 多选 when new.题目='坏A.甲B.乙' "
                                    "begin select raise(abort,'拒绝写入'); end"));
-    const StoreOutcome refused = previewAndStore(db.store(), "多选", {raw("好A.甲B.乙", "A"), raw("坏A.甲B.乙", "A")}).outcome;
+    const StoreOutcome refused = previewAndStore(db.store(), QuestionType::MultipleChoice, {raw("好A.甲B.乙", "A"), raw("坏A.甲B.乙", "A")}).outcome;
     EXPECT_FALSE(refused.stored);
     EXPECT_EQ(refused.reason, QStringLiteral("拒绝写入"));
     EXPECT_EQ(db.count("多选"), 4);
 
     // A file that reads otherwise the second time (changed after its preview) stores nothing.
-    bank::QuestionTextIndex again(db.store(), "多选");
+    bank::QuestionTextIndex again(db.store(), QuestionType::MultipleChoice);
     ASSERT_EQ(again.fill(), true);
-    ImportRun previewed(db.store(), again, "多选");
+    ImportRun previewed(db.store(), again, QuestionType::MultipleChoice);
     ASSERT_TRUE(previewed.take({raw("甲A.甲B.乙", "A")}));
-    ImportRun storing(db.store(), again, "多选");
+    ImportRun storing(db.store(), again, QuestionType::MultipleChoice);
     ASSERT_TRUE(storing.beginStore(false));
     ASSERT_TRUE(storing.take({raw("甲A.甲B.乙", "A"), raw("乙A.甲B.乙", "A")}));
     const StoreOutcome changed = storing.finishStore(previewed.preview());
     EXPECT_FALSE(changed.stored);
     EXPECT_TRUE(changed.reason.contains(QStringLiteral("文件在预览之后有了改动")));
     EXPECT_EQ(db.count("多选"), 4);
+}
+
+TEST(ImportStoring, PastTheLargestNumberIsRefusedNotWrappedRound)
+{
+    TestDatabase db;
+    db.addQuestion("判断", {std::numeric_limits<qint64>::max(), "最后一题", "√"});
+    const StoreOutcome outcome = previewAndStore(db.store(), QuestionType::TrueFalse, {raw("新题", "×")}).outcome;
+    EXPECT_FALSE(outcome.stored);
+    EXPECT_EQ(outcome.reason, QStringLiteral("题号已到最大值，不能再添加题目"));
+    EXPECT_EQ(db.count("判断"), 1);
+    EXPECT_EQ(db.text("select count(*) from 判断 where 题号<0"), "0");
 }
 
 TEST(ImportStoring, ExportedBankListImportsBackUnchanged)
@@ -225,18 +237,16 @@ TEST(ImportStoring, ExportedBankListImportsBackUnchanged)
         QList<QStringList> sheet{{"题目", "标准答案", "解析", "分值", "章节", "题号"}};
         QStringList stored;
         for (qint64 n = 1; n <= source.count(type); ++n) {
-            RecordCursor row = bank::questionByNumber(source.store(), type, n);
-            QStringList cells;
-            for (const char *column : {"题目", "标准答案", "解析", "分值", "章节", "题号"})
-                cells << row.value(QString::fromUtf8(column)).toText();
-            sheet << cells;
+            const Question row = bank::questionByNumber(source.store(), questionTypeOf(type).value(), n).value();
+            sheet << QStringList{row.text, row.answer, row.explanation, row.score.toText(), row.chapter,
+                                 row.number.toText()};
             stored << source.text("select " + columns + " from " + type + " where 题号=" + QString::number(n));
         }
         ImportFiles files;
         const QString path = files.writeXlsx("export.xlsx", sheet);
 
         TestDatabase target;
-        const Imported back = previewAndStore(target.store(), type, fileQuestions(path));
+        const Imported back = previewAndStore(target.store(), questionTypeOf(type).value(), fileQuestions(path));
         EXPECT_EQ(back.preview.count(RowStatus::Ready), int(stored.size())) << type.toStdString();
         ASSERT_TRUE(back.outcome.stored);
         QStringList imported;
@@ -254,7 +264,7 @@ TEST(ImportStoring, RealQuestionsImportCompletely)
         GTEST_SKIP() << "shared data missing";
     TestDatabase db;
     QString error;
-    const Imported imported = previewAndStore(db.store(), "单选", fileQuestions(path, &error), true);
+    const Imported imported = previewAndStore(db.store(), QuestionType::SingleChoice, fileQuestions(path, &error), true);
     EXPECT_EQ(error, QString());
     EXPECT_EQ(imported.preview.count(RowStatus::Refused), 0);
     EXPECT_EQ(imported.outcome.count, loadRealQuestions().size());
