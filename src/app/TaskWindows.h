@@ -15,6 +15,8 @@ struct AppContext;
 enum class TaskKind {
     Bank,
     Grading,
+    Analysis, // 成绩分析
+    Marking,  // 阅卷 of free answers
     SequentialPractice,
     RandomPractice,
     ChapterPractice,

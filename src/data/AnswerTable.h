@@ -16,6 +16,8 @@ namespace kaoshi {
 QStringList answerNumbers(DataStore &store);
 // The distinct occasions of one candidate number.
 QStringList answerOccasions(DataStore &store, const QString &number);
+// Every occasion that has answers, in text order.
+QStringList allAnswerOccasions(DataStore &store);
 
 // How many answers a candidate number has for an occasion; nothing when the
 // count could not be read.
@@ -24,7 +26,8 @@ std::optional<qint64> answerCount(DataStore &store, const QString &number, const
 // One candidate's answers of one occasion, each with its question looked up
 // in the bank its 题型 names, in the order of the banks (单选, 多选, 判断, 问答,
 // then any other 题型) and by 题号. Columns: 题号, 题型, 考生答案, 考号, 场次,
-// 姓名, 题目, 标准答案, 分值 (NULL when the bank has no such question).
+// 姓名, 题目, 标准答案, 分值 (NULL when the bank has no such question) and
+// 阅卷得分 (the hand score; NULL when the answer has none).
 RowSet queryAnswerDetails(DataStore &store, const QString &number, const QString &occasion);
 
 // What identifies a stored answer.

@@ -185,8 +185,9 @@ OpenResult openDatabase(const QString &path, int busyTimeoutMs)
     if (!connection->readOnly) {
         // A file that another program made may lack the indexes; with them a
         // delete or a step to the next question stays fast on any file.
+        // A file of an earlier version gains the table of hand scores.
         // A file that cannot take them is used as it is.
-        runAll(*connection, indexStatements());
+        runAll(*connection, QStringList{handScoreTableStatement()} + indexStatements());
     }
     connection->lastError = {};
     result.connection = std::move(connection);
@@ -362,19 +363,34 @@ QStringList schemaStatements()
                                  "题型 TEXT, 考生答案 TEXT)")
                << QStringLiteral("create table 配置 (单选抽题 INTEGER, 多选抽题 INTEGER, "
                                  "判断抽题 INTEGER, 问答抽题 INTEGER, 计时 INTEGER)")
-               << QStringLiteral("insert into 配置 values (0, 0, 0, 0, 0)");
+               << QStringLiteral("insert into 配置 values (0, 0, 0, 0, 0)")
+               << handScoreTableStatement();
     statements << indexStatements();
     return statements;
+}
+
+QString handScoreTableStatement()
+{
+    return QStringLiteral("create table if not exists 阅卷 (考号 TEXT, 场次 TEXT, 题型 TEXT, 题号 INTEGER, "
+                          "得分 NUMERIC, 阅卷时间 TEXT)");
 }
 
 QStringList indexStatements()
 {
     QStringList statements;
-    for (const QString &type : questionTypes())
+    for (const QString &type : questionTypes()) {
         statements << QStringLiteral("create index if not exists %1_题号 on %1 (题号)").arg(type);
+        // Grading looks a question's answer and score up by its number and
+        // finds both in this index, without reading the question's row.
+        statements << QStringLiteral("create index if not exists %1_评分 on %1 (题号, 标准答案, 分值)").arg(type);
+    }
     statements << QStringLiteral("create index if not exists 图片_题型_题号 on 图片 (题型, 题号)")
                << QStringLiteral("create index if not exists 评分_题型_题号 on 评分 (题型, 题号)")
-               << QStringLiteral("create index if not exists 评分_考号_场次 on 评分 (考号, 场次)");
+               << QStringLiteral("create index if not exists 评分_考号_场次 on 评分 (考号, 场次)")
+               // The totals read every answer in candidate order from this
+               // index alone; one hand score per answer.
+               << QStringLiteral("create index if not exists 评分_成绩 on 评分 (考号, 场次, 姓名, 题型, 题号, 考生答案)")
+               << QStringLiteral("create unique index if not exists 阅卷_考号_场次 on 阅卷 (考号, 场次, 题型, 题号)");
     return statements;
 }
 

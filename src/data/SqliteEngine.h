@@ -84,5 +84,7 @@ QStringList schemaStatements();
 // Statements that create the indexes the program's statements rely on,
 // each only when missing.
 QStringList indexStatements();
+// The table of hand scores, made when a file does not have it yet.
+QString handScoreTableStatement();
 
 } // namespace kaoshi::engine

@@ -1,7 +1,7 @@
 #include "grading/Scoring.h"
 
 #include "data/AnswerTable.h"
-#include "data/WorkTable.h"
+#include "data/ScoreStatements.h"
 
 namespace kaoshi {
 
@@ -15,11 +15,6 @@ bool isRightAnswer(const QString &answer, const QString &standardAnswer) { retur
 TotalsResult gradeTotals(DataStore &store, const QString &number, const QString &occasion)
 {
     TotalsResult result;
-    if (!rebuildWorkTable(store)) {
-        result.failure = QStringLiteral("评分表未能重建");
-        result.reason = store.lastError().message;
-        return result;
-    }
     RowSet rows = queryTotals(store, number, occasion);
     for (; !rows.atEnd(); rows.next()) {
         result.rows.push_back({rows.value(QStringLiteral("考号")).toText(), rows.value(QStringLiteral("场次")).toText(),
@@ -48,10 +43,13 @@ DetailResult scoreDetails(DataStore &store, const QString &number, const QString
         row.number = rows.value(QStringLiteral("考号")).toText();
         row.occasion = rows.value(QStringLiteral("场次")).toText();
         row.name = rows.value(QStringLiteral("姓名")).toText();
-        if (isRightAnswer(row.answer, row.standardAnswer)) {
+        if (const FieldValue hand = rows.value(QStringLiteral("阅卷得分")); !hand.isNull()) {
+            row.score = hand.toNumber();
+            row.byHand = true;
+        } else if (isRightAnswer(row.answer, row.standardAnswer)) {
             row.score = rows.value(QStringLiteral("分值")).toNumber();
-            result.total += *row.score;
         }
+        result.total += row.score.value_or(0);
         result.rows.push_back(std::move(row));
     }
     if (rows.failed()) {

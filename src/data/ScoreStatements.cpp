@@ -1,0 +1,142 @@
+#include "data/ScoreStatements.h"
+
+#include "data/Schema.h"
+
+#include <QStringList>
+
+namespace kaoshi {
+
+namespace {
+
+const QString kHandBank = QStringLiteral("问答");
+
+// One value per bank, chosen by the answer's 题型: each branch looks its
+// question up by 题号 in its own bank only. `value` names the bank as %1.
+QString perBank(const QString &value, bool withHandScores)
+{
+    QString expression = QStringLiteral("case 评分.题型");
+    for (const QString &type : questionTypes()) {
+        // The bank names are the four fixed words, never user text.
+        QString lookup = QStringLiteral("(select %1 from %2 where %2.题号=评分.题号)").arg(value.arg(type), type);
+        if (withHandScores && type == kHandBank)
+            lookup = QStringLiteral("coalesce((select 阅卷.得分 from 阅卷 where 阅卷.考号=评分.考号 and "
+                                    "阅卷.场次=评分.场次 and 阅卷.题型=评分.题型 and 阅卷.题号=评分.题号),%1)")
+                         .arg(lookup);
+        expression += QStringLiteral(" when '%1' then %2").arg(type, lookup);
+    }
+    return expression + QStringLiteral(" end");
+}
+
+QString fullMarkExpression() { return perBank(QStringLiteral("%1.分值"), false); }
+
+// "评分.场次=?" when an occasion is chosen.
+QString occasionFilter(const QString &occasion, Values &values)
+{
+    if (occasion.isEmpty())
+        return QString();
+    values << occasion;
+    return QStringLiteral(" where 评分.场次=?");
+}
+
+} // namespace
+
+bool hasHandScoreTable(DataStore &store)
+{
+    return !store.query(QStringLiteral("select 1 from 阅卷 where 0")).failed();
+}
+
+QString answerScoreExpression(bool withHandScores)
+{
+    return perBank(QStringLiteral("case when %1.标准答案=评分.考生答案 then %1.分值 else 0 end"), withHandScores);
+}
+
+QString bankOrderExpression(const QString &typeColumn)
+{
+    QString order = QStringLiteral("case ") + typeColumn;
+    int rank = 0;
+    for (const QString &type : questionTypes())
+        order += QStringLiteral(" when '%1' then %2").arg(type).arg(++rank);
+    return order + QStringLiteral(" else %1 end").arg(rank + 1);
+}
+
+Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores)
+{
+    QStringList where;
+    Values values;
+    if (!number.isEmpty()) {
+        where << QStringLiteral("评分.考号=?");
+        values << number;
+    }
+    if (!occasion.isEmpty()) {
+        where << QStringLiteral("评分.场次=?");
+        values << occasion;
+    }
+    return {QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,评分.姓名 as 姓名,coalesce(sum(") +
+                answerScoreExpression(withHandScores) + QStringLiteral("),0) as 总分 from 评分") +
+                (where.isEmpty() ? QString() : QStringLiteral(" where ") + where.join(QStringLiteral(" and "))) +
+                QStringLiteral(" group by 评分.考号,评分.场次,评分.姓名 order by 评分.考号,评分.场次,评分.姓名"),
+            values};
+}
+
+RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion)
+{
+    const Statement statement = totalsStatement(number, occasion, hasHandScoreTable(store));
+    return store.query(statement.sql, statement.values);
+}
+
+RowSet queryCandidateScores(DataStore &store, const QString &occasion)
+{
+    Values values;
+    const QString sql = QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") +
+                        answerScoreExpression(hasHandScoreTable(store)) + QStringLiteral("),0) as 总分,coalesce(sum(") +
+                        fullMarkExpression() + QStringLiteral("),0) as 满分 from 评分") +
+                        occasionFilter(occasion, values) +
+                        QStringLiteral(" group by 评分.考号,评分.场次 order by 评分.考号,评分.场次");
+    return store.query(sql, values);
+}
+
+RowSet queryQuestionSums(DataStore &store, const QString &occasion, int groupSize)
+{
+    Values values;
+    // Each answer with its score once; the candidates' totals and ranks from it.
+    QString sql = QStringLiteral("with 得分 as materialized (select 评分.考号 as 考号,评分.场次 as 场次,"
+                                 "评分.题型 as 题型,评分.题号 as 题号,评分.考生答案 as 答案,") +
+                  answerScoreExpression(hasHandScoreTable(store)) + QStringLiteral(" as x from 评分") +
+                  occasionFilter(occasion, values) +
+                  QStringLiteral("),"
+                                 "考生 as (select 考号,场次,coalesce(sum(x),0) as T from 得分 group by 考号,场次),"
+                                 "排名 as (select 考号,场次,T,row_number() over (order by T desc,考号,场次) as 名次,"
+                                 "count(*) over () as 人数 from 考生),"
+                                 "分组 as (select 考号,场次,T,case when 名次<=? then 1 when 名次>人数-? then -1 "
+                                 "else 0 end as 组 from 排名)");
+    values << groupSize << groupSize;
+    QStringList sums{QStringLiteral("count(*) as 作答"), QStringLiteral("total(x) as 和"),
+                     QStringLiteral("total(x*x) as 平方和"), QStringLiteral("total(x*分组.T) as 积和"),
+                     QStringLiteral("total(分组.T) as 总和"), QStringLiteral("total(分组.T*分组.T) as 总平方和"),
+                     QStringLiteral("sum(组=1) as 高组"), QStringLiteral("sum(组=-1) as 低组"),
+                     QStringLiteral("total(case when 组=1 then x end) as 高组和"),
+                     QStringLiteral("total(case when 组=-1 then x end) as 低组和")};
+    for (int i = 0; i < kOptionLetters; ++i) {
+        const QChar letter(u'A' + i);
+        sums << QStringLiteral("sum(组=1 and instr(答案,'%1')>0) as 高%1").arg(letter)
+             << QStringLiteral("sum(组=-1 and instr(答案,'%1')>0) as 低%1").arg(letter);
+    }
+    // The question's text and score, looked up once per question.
+    QStringList text, answer, score;
+    QString joins;
+    for (const QString &type : questionTypes()) {
+        joins += QStringLiteral(" left join %1 on 题.题型='%1' and %1.题号=题.题号").arg(type);
+        text << type + QStringLiteral(".题目");
+        answer << type + QStringLiteral(".标准答案");
+        score << type + QStringLiteral(".分值");
+    }
+    sql += QStringLiteral(" select 题.*,coalesce(%1) as 题目,coalesce(%2) as 标准答案,coalesce(%3) as 分值 from (select 得分.题型 as 题型,"
+                          "得分.题号 as 题号,%4 from 得分 join 分组 on 分组.考号=得分.考号 and 分组.场次=得分.场次 "
+                          "group by 得分.题型,得分.题号) as 题")
+               .arg(text.join(u','), answer.join(u','), score.join(u','), sums.join(u',')) +
+           joins + QStringLiteral(" order by ") + bankOrderExpression(QStringLiteral("题.题型")) +
+           QStringLiteral(",题.题型,题.题号");
+    return store.query(sql, values);
+}
+
+} // namespace kaoshi
