@@ -17,19 +17,10 @@ QString detailsStatement(bool withHandScores)
     if (withHandScores)
         columns += QStringLiteral(",(select 阅卷.得分 from 阅卷 where 阅卷.考号=评分.考号 and 阅卷.场次=评分.场次 and "
                                   "阅卷.题型=评分.题型 and 阅卷.题号=评分.题号) as 阅卷得分");
-    QStringList text, answer, score;
-    QString joins;
-    for (const QString &type : questionTypes()) {
-        // The bank names are the four fixed words, never user text.
-        joins += QStringLiteral(" left join %1 on 评分.题型='%1' and %1.题号=评分.题号").arg(type);
-        text << type + QStringLiteral(".题目");
-        answer << type + QStringLiteral(".标准答案");
-        score << type + QStringLiteral(".分值");
-    }
-    return columns + QStringLiteral(",coalesce(%1) as 题目,coalesce(%2) as 标准答案,coalesce(%3) as 分值 from 评分")
-                         .arg(text.join(u','), answer.join(u','), score.join(u',')) +
-           joins + QStringLiteral(" where 评分.考号=? and 评分.场次=? order by ") +
-           bankOrderExpression(QStringLiteral("评分.题型")) + QStringLiteral(",评分.题型,评分.题号");
+    const BankLookup bank = bankLookup(QStringLiteral("评分"));
+    return columns + QStringLiteral(",") + bank.columns + QStringLiteral(" from 评分") + bank.joins +
+           QStringLiteral(" where 评分.考号=? and 评分.场次=? order by ") + bankOrderExpression(QStringLiteral("评分.题型")) +
+           QStringLiteral(",评分.题型,评分.题号");
 }
 
 } // namespace

@@ -50,6 +50,22 @@ QString answerScoreExpression(bool withHandScores)
     return perBank(QStringLiteral("case when %1.标准答案=评分.考生答案 then %1.分值 else 0 end"), withHandScores);
 }
 
+BankLookup bankLookup(const QString &table)
+{
+    QStringList text, answer, fullMark;
+    BankLookup lookup;
+    for (const QString &type : questionTypes()) {
+        // The bank names are the four fixed words, never user text.
+        lookup.joins += QStringLiteral(" left join %1 on %2.题型='%1' and %1.题号=%2.题号").arg(type, table);
+        text << type + QStringLiteral(".题目");
+        answer << type + QStringLiteral(".标准答案");
+        fullMark << type + QStringLiteral(".分值");
+    }
+    lookup.columns = QStringLiteral("coalesce(%1) as 题目,coalesce(%2) as 标准答案,coalesce(%3) as 分值")
+                         .arg(text.join(u','), answer.join(u','), fullMark.join(u','));
+    return lookup;
+}
+
 QString bankOrderExpression(const QString &typeColumn)
 {
     QString order = QStringLiteral("case ") + typeColumn;
@@ -98,18 +114,21 @@ RowSet queryCandidateScores(DataStore &store, const QString &occasion)
 RowSet queryQuestionSums(DataStore &store, const QString &occasion, int groupSize)
 {
     Values values;
-    // Each answer with its score once; the candidates' totals and ranks from it.
-    QString sql = QStringLiteral("with 得分 as materialized (select 评分.考号 as 考号,评分.场次 as 场次,"
-                                 "评分.题型 as 题型,评分.题号 as 题号,评分.考生答案 as 答案,") +
-                  answerScoreExpression(hasHandScoreTable(store)) + QStringLiteral(" as x from 评分") +
-                  occasionFilter(occasion, values) +
-                  QStringLiteral("),"
-                                 "考生 as (select 考号,场次,coalesce(sum(x),0) as T from 得分 group by 考号,场次),"
-                                 "排名 as (select 考号,场次,T,row_number() over (order by T desc,考号,场次) as 名次,"
-                                 "count(*) over () as 人数 from 考生),"
-                                 "分组 as (select 考号,场次,T,case when 名次<=? then 1 when 名次>人数-? then -1 "
-                                 "else 0 end as 组 from 排名)");
+    const QString score = answerScoreExpression(hasHandScoreTable(store));
+    // Each answer with its score, joined to its candidate's total, rank and
+    // group (1 top, -1 bottom, 0 neither). The candidates are few: the
+    // engine looks them up by an index of its own making.
+    const QString answers = QStringLiteral("(select 评分.题型 as 题型,评分.题号 as 题号,评分.考号 as 考号,评分.场次 as 场次,"
+                                           "评分.考生答案 as 答案,") +
+                            score + QStringLiteral(" as x from 评分") + occasionFilter(occasion, values) +
+                            QStringLiteral(") as 答");
     values << groupSize << groupSize;
+    const QString candidates =
+        QStringLiteral("(select 考号,场次,T,case when 名次<=? then 1 when 名次>人数-? then -1 else 0 end as 组 from "
+                       "(select 考号,场次,T,row_number() over (order by T desc,考号,场次) as 名次,count(*) over () as 人数 "
+                       "from (select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") +
+        score + QStringLiteral("),0) as T from 评分") + occasionFilter(occasion, values) +
+        QStringLiteral(" group by 评分.考号,评分.场次))) as 分组");
     QStringList sums{QStringLiteral("count(*) as 作答"), QStringLiteral("total(x) as 和"),
                      QStringLiteral("total(x*x) as 平方和"), QStringLiteral("total(x*分组.T) as 积和"),
                      QStringLiteral("total(分组.T) as 总和"), QStringLiteral("total(分组.T*分组.T) as 总平方和"),
@@ -121,21 +140,14 @@ RowSet queryQuestionSums(DataStore &store, const QString &occasion, int groupSiz
         sums << QStringLiteral("sum(组=1 and instr(答案,'%1')>0) as 高%1").arg(letter)
              << QStringLiteral("sum(组=-1 and instr(答案,'%1')>0) as 低%1").arg(letter);
     }
-    // The question's text and score, looked up once per question.
-    QStringList text, answer, score;
-    QString joins;
-    for (const QString &type : questionTypes()) {
-        joins += QStringLiteral(" left join %1 on 题.题型='%1' and %1.题号=题.题号").arg(type);
-        text << type + QStringLiteral(".题目");
-        answer << type + QStringLiteral(".标准答案");
-        score << type + QStringLiteral(".分值");
-    }
-    sql += QStringLiteral(" select 题.*,coalesce(%1) as 题目,coalesce(%2) as 标准答案,coalesce(%3) as 分值 from (select 得分.题型 as 题型,"
-                          "得分.题号 as 题号,%4 from 得分 join 分组 on 分组.考号=得分.考号 and 分组.场次=得分.场次 "
-                          "group by 得分.题型,得分.题号) as 题")
-               .arg(text.join(u','), answer.join(u','), score.join(u','), sums.join(u',')) +
-           joins + QStringLiteral(" order by ") + bankOrderExpression(QStringLiteral("题.题型")) +
-           QStringLiteral(",题.题型,题.题号");
+    // The question's text, answer and score, looked up once per question.
+    const BankLookup bank = bankLookup(QStringLiteral("题"));
+    const QString sql = QStringLiteral("select 题.*,") + bank.columns +
+                        QStringLiteral(" from (select 答.题型 as 题型,答.题号 as 题号,") + sums.join(u',') +
+                        QStringLiteral(" from ") + answers + QStringLiteral(" join ") + candidates +
+                        QStringLiteral(" on 分组.考号=答.考号 and 分组.场次=答.场次 group by 答.题型,答.题号) as 题") +
+                        bank.joins + QStringLiteral(" order by ") + bankOrderExpression(QStringLiteral("题.题型")) +
+                        QStringLiteral(",题.题型,题.题号");
     return store.query(sql, values);
 }
 

@@ -23,6 +23,15 @@ bool hasHandScoreTable(DataStore &store);
 // The score of the 评分 row in scope, NULL when its question is missing.
 QString answerScoreExpression(bool withHandScores);
 
+// Left joins of the four banks to rows whose 题型 and 题号 are in `table`,
+// each bank joined only to the rows of its kind, and the matched question's
+// columns "题目", "标准答案" and "分值" (NULL when the bank has no such question).
+struct BankLookup {
+    QString columns;
+    QString joins;
+};
+BankLookup bankLookup(const QString &table);
+
 // Orders rows by bank (单选, 多选, 判断, 问答, then any other 题型).
 QString bankOrderExpression(const QString &typeColumn);
 

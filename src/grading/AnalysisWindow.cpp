@@ -90,6 +90,9 @@ void AnalysisWindow::buildControls()
 
     m_summaryView = addTable(QStringLiteral("汇总表格"), m_summary);
     m_summaryView->setFixedWidth(300);
+    // All ten lines of the summary in view.
+    m_summaryView->verticalHeader()->setDefaultSectionSize(22);
+    m_summaryView->setMinimumHeight(11 * 22 + 8);
     m_chart = named(new QChartView(this), QStringLiteral("分数段图表"), QStringLiteral("分数段图"));
     m_chart->setRenderHint(QPainter::Antialiasing);
     m_chart->setMinimumHeight(260);
@@ -218,7 +221,9 @@ void AnalysisWindow::showChart()
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
     auto *y = new QValueAxis;
-    y->setRange(0, std::max(1, highest + 1 + highest / 10));
+    // Whole numbers of candidates on the axis, with room for the labels.
+    y->setRange(0, std::max(4, highest + 1 + highest / 10));
+    y->applyNiceNumbers();
     y->setLabelFormat(QStringLiteral("%d"));
     y->setTitleText(QStringLiteral("人数"));
     chart->addAxis(y, Qt::AlignLeft);
