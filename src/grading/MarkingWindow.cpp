@@ -69,10 +69,14 @@ void MarkingWindow::buildControls()
     m_reference = readOnlyText(QStringLiteral("标准答案框"), QStringLiteral("标准答案"), this);
     m_answer = readOnlyText(QStringLiteral("考生答案框"), QStringLiteral("考生答案"), this);
     auto *texts = new QFormLayout;
-    texts->addRow(QStringLiteral("考生"), m_candidate);
-    texts->addRow(QStringLiteral("题目"), m_question);
-    texts->addRow(QStringLiteral("标准答案"), m_reference);
-    texts->addRow(QStringLiteral("考生答案"), m_answer);
+    for (auto [widget, name, caption] : {std::tuple<QWidget *, QString, QString>{m_candidate, "考生名标签", "考生"},
+                                        {m_question, "题目标签", "题目"},
+                                        {m_reference, "标准答案标签", "标准答案"},
+                                        {m_answer, "考生答案标签", "考生答案"}}) {
+        auto *label = named(new QLabel(caption, this), name, caption);
+        label->setBuddy(widget);
+        texts->addRow(label, widget);
+    }
 
     m_score = named(new QDoubleSpinBox(this), QStringLiteral("得分框"), QStringLiteral("得分"));
     m_score->setDecimals(1);
