@@ -10,6 +10,13 @@ namespace {
 
 const QString kHandBank = QStringLiteral("问答");
 
+// The hand score of the 评分 row in scope; NULL when it has none.
+QString handScoreLookup()
+{
+    return QStringLiteral("(select 阅卷.得分 from 阅卷 where 阅卷.考号=评分.考号 and 阅卷.场次=评分.场次 and "
+                          "阅卷.题型=评分.题型 and 阅卷.题号=评分.题号)");
+}
+
 // One value per bank, chosen by the answer's 题型: each branch looks its
 // question up by 题号 in its own bank only. `value` names the bank as %1.
 QString perBank(const QString &value, bool withHandScores)
@@ -19,9 +26,7 @@ QString perBank(const QString &value, bool withHandScores)
         // The bank names are the four fixed words, never user text.
         QString lookup = QStringLiteral("(select %1 from %2 where %2.题号=评分.题号)").arg(value.arg(type), type);
         if (withHandScores && type == kHandBank)
-            lookup = QStringLiteral("coalesce((select 阅卷.得分 from 阅卷 where 阅卷.考号=评分.考号 and "
-                                    "阅卷.场次=评分.场次 and 阅卷.题型=评分.题型 and 阅卷.题号=评分.题号),%1)")
-                         .arg(lookup);
+            lookup = QStringLiteral("coalesce(%1,%2)").arg(handScoreLookup(), lookup);
         expression += QStringLiteral(" when '%1' then %2").arg(type, lookup);
     }
     return expression + QStringLiteral(" end");
@@ -114,38 +119,48 @@ RowSet queryCandidateScores(DataStore &store, const QString &occasion)
 RowSet queryQuestionSums(DataStore &store, const QString &occasion, int groupSize)
 {
     Values values;
-    const QString score = answerScoreExpression(hasHandScoreTable(store));
-    // Each answer with its score, joined to its candidate's total, rank and
-    // group (1 top, -1 bottom, 0 neither). The candidates are few: the
-    // engine looks them up by an index of its own making.
-    const QString answers = QStringLiteral("(select 评分.题型 as 题型,评分.题号 as 题号,评分.考号 as 考号,评分.场次 as 场次,"
-                                           "评分.考生答案 as 答案,") +
-                            score + QStringLiteral(" as x from 评分") + occasionFilter(occasion, values) +
-                            QStringLiteral(") as 答");
+    const bool withHandScores = hasHandScoreTable(store);
+    // First the answers alike: the same question, answer text, hand score
+    // and candidate group give the same score, so their score is worked out
+    // once per kind, not per answer. Each answer is joined to its
+    // candidate's total, rank and group (1 top, -1 bottom, 0 neither).
+    const QString answers =
+        QStringLiteral("(select 评分.题型 as 题型,评分.题号 as 题号,评分.考号 as 考号,评分.场次 as 场次,"
+                       "评分.考生答案 as 考生答案,") +
+        (withHandScores ? QStringLiteral("case when 评分.题型='%1' then %2 end").arg(kHandBank, handScoreLookup())
+                        : QStringLiteral("null")) +
+        QStringLiteral(" as 手 from 评分") + occasionFilter(occasion, values) + QStringLiteral(") as 答");
     values << groupSize << groupSize;
     const QString candidates =
         QStringLiteral("(select 考号,场次,T,case when 名次<=? then 1 when 名次>人数-? then -1 else 0 end as 组 from "
                        "(select 考号,场次,T,row_number() over (order by T desc,考号,场次) as 名次,count(*) over () as 人数 "
                        "from (select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") +
-        score + QStringLiteral("),0) as T from 评分") + occasionFilter(occasion, values) +
-        QStringLiteral(" group by 评分.考号,评分.场次))) as 分组");
-    QStringList sums{QStringLiteral("count(*) as 作答"), QStringLiteral("total(x) as 和"),
-                     QStringLiteral("total(x*x) as 平方和"), QStringLiteral("total(x*分组.T) as 积和"),
-                     QStringLiteral("total(分组.T) as 总和"), QStringLiteral("total(分组.T*分组.T) as 总平方和"),
-                     QStringLiteral("sum(组=1) as 高组"), QStringLiteral("sum(组=-1) as 低组"),
-                     QStringLiteral("total(case when 组=1 then x end) as 高组和"),
-                     QStringLiteral("total(case when 组=-1 then x end) as 低组和")};
+        answerScoreExpression(withHandScores) + QStringLiteral("),0) as T from 评分") +
+        occasionFilter(occasion, values) + QStringLiteral(" group by 评分.考号,评分.场次))) as 分组");
+    const QString alike =
+        QStringLiteral("(select 答.题型 as 题型,答.题号 as 题号,答.考生答案 as 考生答案,答.手 as 手,分组.组 as 组,"
+                       "count(*) as n,total(分组.T) as st,total(分组.T*分组.T) as stt from ") +
+        answers + QStringLiteral(" join ") + candidates +
+        QStringLiteral(" on 分组.考号=答.考号 and 分组.场次=答.场次 group by 答.题型,答.题号,答.考生答案,答.手,分组.组) as 评分");
+    const QString scored = QStringLiteral("(select 评分.*,coalesce(评分.手,") + answerScoreExpression(false) +
+                           QStringLiteral(") as x from ") + alike + QStringLiteral(") as 级");
+    QStringList sums{QStringLiteral("total(n) as 作答"), QStringLiteral("total(n*x) as 和"),
+                     QStringLiteral("total(n*x*x) as 平方和"), QStringLiteral("total(x*st) as 积和"),
+                     QStringLiteral("total(st) as 总和"), QStringLiteral("total(stt) as 总平方和"),
+                     QStringLiteral("total(case when 组=1 then n end) as 高组"),
+                     QStringLiteral("total(case when 组=-1 then n end) as 低组"),
+                     QStringLiteral("total(case when 组=1 then n*x end) as 高组和"),
+                     QStringLiteral("total(case when 组=-1 then n*x end) as 低组和")};
     for (int i = 0; i < kOptionLetters; ++i) {
         const QChar letter(u'A' + i);
-        sums << QStringLiteral("sum(组=1 and instr(答案,'%1')>0) as 高%1").arg(letter)
-             << QStringLiteral("sum(组=-1 and instr(答案,'%1')>0) as 低%1").arg(letter);
+        sums << QStringLiteral("total(case when 组=1 and instr(考生答案,'%1')>0 then n end) as 高%1").arg(letter)
+             << QStringLiteral("total(case when 组=-1 and instr(考生答案,'%1')>0 then n end) as 低%1").arg(letter);
     }
     // The question's text, answer and score, looked up once per question.
     const BankLookup bank = bankLookup(QStringLiteral("题"));
     const QString sql = QStringLiteral("select 题.*,") + bank.columns +
-                        QStringLiteral(" from (select 答.题型 as 题型,答.题号 as 题号,") + sums.join(u',') +
-                        QStringLiteral(" from ") + answers + QStringLiteral(" join ") + candidates +
-                        QStringLiteral(" on 分组.考号=答.考号 and 分组.场次=答.场次 group by 答.题型,答.题号) as 题") +
+                        QStringLiteral(" from (select 级.题型 as 题型,级.题号 as 题号,") + sums.join(u',') +
+                        QStringLiteral(" from ") + scored + QStringLiteral(" group by 级.题型,级.题号) as 题") +
                         bank.joins + QStringLiteral(" order by ") + bankOrderExpression(QStringLiteral("题.题型")) +
                         QStringLiteral(",题.题型,题.题号");
     return store.query(sql, values);
