@@ -43,6 +43,34 @@ QString occasionFilter(const QString &occasion, Values &values)
     return QStringLiteral(" where 评分.场次=?");
 }
 
+QuestionSums readQuestionSums(const RowSet &rows)
+{
+    auto v = [&](const QString &column) { return rows.value(column).toNumber(); };
+    QuestionSums s;
+    s.type = rows.value(QStringLiteral("题型")).toText();
+    s.number = rows.value(QStringLiteral("题号")).toInteger();
+    s.text = rows.value(QStringLiteral("题目")).toText();
+    s.standardAnswer = rows.value(QStringLiteral("标准答案")).toText();
+    if (const FieldValue full = rows.value(QStringLiteral("分值")); !full.isNull())
+        s.fullMark = full.toNumber();
+    s.n = v(QStringLiteral("作答"));
+    s.x = v(QStringLiteral("和"));
+    s.xx = v(QStringLiteral("平方和"));
+    s.xt = v(QStringLiteral("积和"));
+    s.t = v(QStringLiteral("总和"));
+    s.tt = v(QStringLiteral("总平方和"));
+    s.top = v(QStringLiteral("高组"));
+    s.bottom = v(QStringLiteral("低组"));
+    s.topX = v(QStringLiteral("高组和"));
+    s.bottomX = v(QStringLiteral("低组和"));
+    for (int i = 0; i < kOptionLetters; ++i) {
+        const QChar letter(u'A' + i);
+        s.topLetter[i] = v(QStringLiteral("高") + letter);
+        s.bottomLetter[i] = v(QStringLiteral("低") + letter);
+    }
+    return s;
+}
+
 } // namespace
 
 bool hasHandScoreTable(DataStore &store)
@@ -105,7 +133,7 @@ RowSet queryTotals(DataStore &store, const QString &number, const QString &occas
     return store.query(statement.sql, statement.values);
 }
 
-RowSet queryCandidateScores(DataStore &store, const QString &occasion)
+CandidateScores candidateScores(DataStore &store, const QString &occasion)
 {
     Values values;
     const QString sql = QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") +
@@ -113,10 +141,17 @@ RowSet queryCandidateScores(DataStore &store, const QString &occasion)
                         fullMarkExpression() + QStringLiteral("),0) as 满分 from 评分") +
                         occasionFilter(occasion, values) +
                         QStringLiteral(" group by 评分.考号,评分.场次 order by 评分.考号,评分.场次");
-    return store.query(sql, values);
+    CandidateScores result;
+    RowSet rows = store.query(sql, values);
+    for (; !rows.atEnd(); rows.next())
+        result.rows.push_back({rows.value(1).toText(), rows.value(2).toText(), rows.value(3).toNumber(),
+                               rows.value(4).toNumber()});
+    if (rows.failed())
+        result = {{}, rows.error()};
+    return result;
 }
 
-RowSet queryQuestionSums(DataStore &store, const QString &occasion, int groupSize)
+QuestionSumsList questionSums(DataStore &store, const QString &occasion, int groupSize)
 {
     Values values;
     const bool withHandScores = hasHandScoreTable(store);
@@ -163,7 +198,13 @@ RowSet queryQuestionSums(DataStore &store, const QString &occasion, int groupSiz
                         QStringLiteral(" from ") + scored + QStringLiteral(" group by 级.题型,级.题号) as 题") +
                         bank.joins + QStringLiteral(" order by ") + bankOrderExpression(QStringLiteral("题.题型")) +
                         QStringLiteral(",题.题型,题.题号");
-    return store.query(sql, values);
+    QuestionSumsList result;
+    RowSet rows = store.query(sql, values);
+    for (; !rows.atEnd(); rows.next())
+        result.rows.push_back(readQuestionSums(rows));
+    if (rows.failed())
+        result = {{}, rows.error()};
+    return result;
 }
 
 } // namespace kaoshi

@@ -8,6 +8,8 @@
 #include "data/DataStore.h"
 
 #include <QString>
+#include <optional>
+#include <vector>
 
 namespace kaoshi {
 
@@ -41,22 +43,42 @@ QString bankOrderExpression(const QString &typeColumn);
 Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores);
 RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion);
 
-// Per candidate (考号, 场次) of the occasion ("" = every occasion): 考号, 场次,
-// 总分 and 满分 (the sum of the 分值 of the questions answered).
-RowSet queryCandidateScores(DataStore &store, const QString &occasion);
+// Per candidate (考号, 场次) of the occasion ("" = every occasion), by 考号
+// and 场次: the total and the sum of the 分值 of the questions answered.
+struct CandidateScore {
+    QString number;
+    QString occasion;
+    double total = 0;
+    double fullMark = 0;
+};
+struct CandidateScores {
+    std::vector<CandidateScore> rows;
+    DataError error; // set when the rows could not all be read
+};
+CandidateScores candidateScores(DataStore &store, const QString &occasion);
+
+// The option letters counted per group.
+inline constexpr int kOptionLetters = 7; // A … G
 
 // Per question answered in the occasion ("" = every occasion), in bank order
 // then by 题号. The candidates are ranked by total (highest first, ties by
 // 考号 and 场次); the first `groupSize` form the top group, the last
-// `groupSize` the bottom group. Columns, x being an answer's score and T its
-// candidate's total:
-//   题型, 题号, 题目, 标准答案, 分值 (NULL when the question is missing),
-//   作答 (answers), 和 Σx, 平方和 Σx², 积和 Σx·T, 总和 ΣT, 总平方和 ΣT²,
-//   高组 / 低组 (answers in the top / bottom group), 高组和 / 低组和 (their Σx),
-//   高A … 高G / 低A … 低G (answers of the group that contain the letter).
-RowSet queryQuestionSums(DataStore &store, const QString &occasion, int groupSize);
-
-// The option letters counted per group.
-inline constexpr int kOptionLetters = 7; // A … G
+// `groupSize` the bottom group. x is an answer's score, T its candidate's total.
+struct QuestionSums {
+    QString type;
+    qint64 number = 0;
+    QString text;
+    QString standardAnswer;
+    std::optional<double> fullMark; // 分值; none when the question is missing
+    double n = 0, x = 0, xx = 0, xt = 0, t = 0, tt = 0; // answers, Σx, Σx², Σx·T, ΣT, ΣT²
+    double top = 0, bottom = 0, topX = 0, bottomX = 0;  // answers of the groups and their Σx
+    double topLetter[kOptionLetters] = {};              // answers of the group containing A …
+    double bottomLetter[kOptionLetters] = {};
+};
+struct QuestionSumsList {
+    std::vector<QuestionSums> rows;
+    DataError error;
+};
+QuestionSumsList questionSums(DataStore &store, const QString &occasion, int groupSize);
 
 } // namespace kaoshi

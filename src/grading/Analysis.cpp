@@ -18,14 +18,6 @@ constexpr double kFacilityFloor = 0.2;
 constexpr double kFacilityCeiling = 0.9;
 constexpr double kGroupShare = 0.27;
 
-// The sums the database gives for one question.
-struct QuestionSums {
-    double n = 0, x = 0, xx = 0, xt = 0, t = 0, tt = 0;
-    double top = 0, bottom = 0, topX = 0, bottomX = 0;
-    double topLetter[kOptionLetters] = {};
-    double bottomLetter[kOptionLetters] = {};
-};
-
 std::optional<double> ratio(double part, double whole)
 {
     if (std::abs(whole) < kTiny)
@@ -92,37 +84,14 @@ std::vector<OptionShare> optionShares(const QuestionSums &s, const QString &stan
     return options;
 }
 
-QuestionSums readSums(const RowSet &rows)
-{
-    auto v = [&](const QString &column) { return rows.value(column).toNumber(); };
-    QuestionSums s;
-    s.n = v(QStringLiteral("作答"));
-    s.x = v(QStringLiteral("和"));
-    s.xx = v(QStringLiteral("平方和"));
-    s.xt = v(QStringLiteral("积和"));
-    s.t = v(QStringLiteral("总和"));
-    s.tt = v(QStringLiteral("总平方和"));
-    s.top = v(QStringLiteral("高组"));
-    s.bottom = v(QStringLiteral("低组"));
-    s.topX = v(QStringLiteral("高组和"));
-    s.bottomX = v(QStringLiteral("低组和"));
-    for (int i = 0; i < kOptionLetters; ++i) {
-        const QChar letter(u'A' + i);
-        s.topLetter[i] = v(QStringLiteral("高") + letter);
-        s.bottomLetter[i] = v(QStringLiteral("低") + letter);
-    }
-    return s;
-}
-
-QuestionAnalysis analyseQuestion(const RowSet &rows, const QuestionSums &s, const QString &standardAnswer)
+QuestionAnalysis analyseQuestion(const QuestionSums &s)
 {
     QuestionAnalysis q;
-    q.type = rows.value(QStringLiteral("题型")).toText();
-    q.number = rows.value(QStringLiteral("题号")).toInteger();
-    q.text = rows.value(QStringLiteral("题目")).toText();
+    q.type = s.type;
+    q.number = s.number;
+    q.text = s.text;
     q.answered = int(s.n);
-    if (const FieldValue full = rows.value(QStringLiteral("分值")); !full.isNull())
-        q.fullMark = full.toNumber();
+    q.fullMark = s.fullMark;
     if (q.fullMark && *q.fullMark > kTiny) {
         q.facility = s.x / s.n / *q.fullMark;
         const std::optional<double> top = ratio(s.topX, s.top * *q.fullMark);
@@ -133,7 +102,7 @@ QuestionAnalysis analyseQuestion(const RowSet &rows, const QuestionSums &s, cons
     q.itemRest = itemRestCorrelation(s);
     q.flags = questionFlags(q);
     if (q.type == QStringLiteral("单选") || q.type == QStringLiteral("多选"))
-        q.options = optionShares(s, standardAnswer);
+        q.options = optionShares(s, s.standardAnswer);
     return q;
 }
 
@@ -224,35 +193,31 @@ std::vector<ScoreBand> scoreBands(const std::vector<double> &totals, double full
 ResultAnalysis analyseResults(DataStore &store, const QString &occasion, const AnalysisSettings &settings)
 {
     ResultAnalysis result;
+    const CandidateScores candidates = candidateScores(store, occasion);
+    if (candidates.error.isError()) {
+        result.failure = QStringLiteral("成绩未能读出");
+        result.reason = candidates.error.message;
+        return result;
+    }
     std::vector<double> totals;
     double fullMark = 0;
-    RowSet candidates = queryCandidateScores(store, occasion);
-    for (; !candidates.atEnd(); candidates.next()) {
-        totals.push_back(candidates.value(QStringLiteral("总分")).toNumber());
-        fullMark = std::max(fullMark, candidates.value(QStringLiteral("满分")).toNumber());
-    }
-    if (candidates.failed()) {
-        result.failure = QStringLiteral("成绩未能读出");
-        result.reason = candidates.error().message;
-        return result;
+    for (const CandidateScore &c : candidates.rows) {
+        totals.push_back(c.total);
+        fullMark = std::max(fullMark, c.fullMark);
     }
     result.summary = summariseTotals(totals, fullMark, settings);
     result.bands = scoreBands(totals, fullMark);
 
-    std::vector<QuestionSums> sums;
-    RowSet rows = queryQuestionSums(store, occasion, extremeGroupSize(int(totals.size())));
-    for (; !rows.atEnd(); rows.next()) {
-        const QuestionSums s = readSums(rows);
-        result.questions.push_back(analyseQuestion(rows, s, rows.value(QStringLiteral("标准答案")).toText()));
-        sums.push_back(s);
-    }
-    if (rows.failed()) {
+    const QuestionSumsList sums = questionSums(store, occasion, extremeGroupSize(int(totals.size())));
+    if (sums.error.isError()) {
         result = ResultAnalysis();
         result.failure = QStringLiteral("试题统计未能读出");
-        result.reason = rows.error().message;
+        result.reason = sums.error.message;
         return result;
     }
-    result.reliability = paperReliability(result.questions, sums, totals);
+    for (const QuestionSums &s : sums.rows)
+        result.questions.push_back(analyseQuestion(s));
+    result.reliability = paperReliability(result.questions, sums.rows, totals);
     return result;
 }
 
