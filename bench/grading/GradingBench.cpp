@@ -17,12 +17,10 @@
 #include "BenchData.h"
 #include "app/MainWindow.h"
 #include "data/ScoreStatements.h"
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 #include "exam/CandidateDialog.h"
-#include "exam/ExamState.h"
 #include "grading/AnalysisWindow.h"
 #include "grading/GradingWindow.h"
-#include "practice/PracticeSession.h"
 #include "support/TestDatabase.h"
 #include "ui/DropDownBox.h"
 #include "ui/ListGrid.h"
@@ -70,7 +68,7 @@ QString answerRows(int firstRow, int rowCount, const QString &candidateOf, const
 
 void fillDatabase(DataStore &store, int candidates, bool extraForFirst)
 {
-    for (const QString &type : questionTypes())
+    for (const QString &type : test::bankTables())
         bench::fillBank(store, type, 1000);
     Transaction unit(store);
     bool ok = store.execute(answerRows(0, candidates * kAnswersEach, "i/500", "i%500"));
@@ -100,9 +98,8 @@ double elapsed(const std::function<void()> &run)
 struct Program {
     ScriptedPlatform platform;
     PracticeSession practice;
-    ExamState exam;
     TestDatabase &db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+    AppContext context{db.programDir(), db.store(), platform.platform()};
     MainWindow main{context};
 
     explicit Program(TestDatabase &database) : db(database) { main.show(); }

@@ -1,7 +1,8 @@
 #include "data/AnswerTable.h"
 
-#include "data/Schema.h"
 #include "data/ScoreStatements.h"
+
+
 
 namespace kaoshi {
 
@@ -14,13 +15,13 @@ QString detailsStatement(bool withHandScores)
 {
     QString columns = QStringLiteral("select 评分.题号 as 题号,评分.题型 as 题型,评分.考生答案 as 考生答案,"
                                      "评分.考号 as 考号,评分.场次 as 场次,评分.姓名 as 姓名");
-    if (withHandScores)
-        columns += QStringLiteral(",(select 阅卷.得分 from 阅卷 where 阅卷.考号=评分.考号 and 阅卷.场次=评分.场次 and "
-                                  "阅卷.题型=评分.题型 and 阅卷.题号=评分.题号) as 阅卷得分");
     const BankLookup bank = bankLookup(QStringLiteral("评分"));
-    return columns + QStringLiteral(",") + bank.columns + QStringLiteral(" from 评分") + bank.joins +
-           QStringLiteral(" where 评分.考号=? and 评分.场次=? order by ") + bankOrderExpression(QStringLiteral("评分.题型")) +
-           QStringLiteral(",评分.题型,评分.题号");
+    columns += QStringLiteral(",") + bank.columns;
+    columns += withHandScores ? QStringLiteral(",(select 阅卷.得分 from 阅卷 where 阅卷.考号=评分.考号 and 阅卷.场次=评分.场次 "
+                                               "and 阅卷.题型=评分.题型 and 阅卷.题号=评分.题号) as 阅卷得分")
+                              : QStringLiteral(",null as 阅卷得分");
+    return columns + QStringLiteral(" from 评分") + bank.joins + QStringLiteral(" where 评分.考号=? and 评分.场次=? order by ") +
+           bankOrderExpression(QStringLiteral("评分.题型")) + QStringLiteral(",评分.题型,评分.题号");
 }
 
 } // namespace
@@ -50,21 +51,34 @@ std::optional<qint64> answerCount(DataStore &store, const QString &number, const
     return rows.value(1).toInteger();
 }
 
-RowSet queryAnswerDetails(DataStore &store, const QString &number, const QString &occasion)
+std::optional<std::vector<AnswerDetail>> readAnswerDetails(DataStore &store, const QString &number,
+                                                           const QString &occasion)
 {
     static const QString plain = detailsStatement(false);
     static const QString withHandScores = detailsStatement(true);
-    return store.query(hasHandScoreTable(store) ? withHandScores : plain, {number, occasion});
+    RowSet rows = store.query(hasHandScoreTable(store) ? withHandScores : plain, {number, occasion});
+    std::vector<AnswerDetail> details;
+    for (; !rows.atEnd(); rows.next()) {
+        AnswerDetail d{rows.value(1).toInteger(), rows.value(2).toText(), rows.value(3).toText(),
+                       rows.value(4).toText(), rows.value(5).toText(), rows.value(6).toText(),
+                       rows.value(7).toText(), rows.value(8).toText(), rows.value(9).toNumber(), std::nullopt};
+        if (const FieldValue hand = rows.value(10); !hand.isNull())
+            d.handScore = hand.toNumber();
+        details.push_back(std::move(d));
+    }
+    if (rows.failed())
+        return std::nullopt;
+    return details;
 }
 
-bool insertAnswers(DataStore &store, const std::vector<AnswerRecord> &rows)
+bool insertAnswers(DataStore &store, const std::vector<StoredAnswer> &rows)
 {
-    for (const AnswerRecord &row : rows) {
-        if (!store.execute(QStringLiteral("insert into 评分 (考号,场次,姓名,题号,题型,考生答案) values (?,?,?,?,?,?)"),
-                           {row.number, row.occasion, row.name, row.questionNumber, row.type, row.answer}))
-            return false;
-    }
-    return true;
+    std::vector<Values> values;
+    values.reserve(rows.size());
+    for (const StoredAnswer &row : rows)
+        values.push_back({row.number, row.occasion, row.name, row.questionNumber, typeValue(row.type), row.answer});
+    return store.executeEach(QStringLiteral("insert into 评分 (考号,场次,姓名,题号,题型,考生答案) values (?,?,?,?,?,?)"),
+                             values);
 }
 
 bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys)
@@ -73,7 +87,7 @@ bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys)
     if (!unit.isOpen())
         return false;
     for (const AnswerKey &key : keys) {
-        if (!store.execute(QStringLiteral("delete * from 评分 where 题号=? and 题型=? and 考号=? and 场次=?"),
+        if (!store.execute(QStringLiteral("delete from 评分 where 题号=? and 题型=? and 考号=? and 场次=?"),
                            {key.questionNumber, key.type, key.number, key.occasion}))
             return false;
     }

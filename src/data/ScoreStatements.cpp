@@ -1,6 +1,6 @@
 #include "data/ScoreStatements.h"
 
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 
 #include <QStringList>
 
@@ -22,8 +22,9 @@ QString handScoreLookup()
 QString perBank(const QString &value, bool withHandScores)
 {
     QString expression = QStringLiteral("case 评分.题型");
-    for (const QString &type : questionTypes()) {
+    for (QuestionType kind : allQuestionTypes()) {
         // The bank names are the four fixed words, never user text.
+        const QString type = tableName(kind);
         QString lookup = QStringLiteral("(select %1 from %2 where %2.题号=评分.题号)").arg(value.arg(type), type);
         if (withHandScores && type == kHandBank)
             lookup = QStringLiteral("coalesce(%1,%2)").arg(handScoreLookup(), lookup);
@@ -87,8 +88,9 @@ BankLookup bankLookup(const QString &table)
 {
     QStringList text, answer, fullMark;
     BankLookup lookup;
-    for (const QString &type : questionTypes()) {
+    for (QuestionType kind : allQuestionTypes()) {
         // The bank names are the four fixed words, never user text.
+        const QString type = tableName(kind);
         lookup.joins += QStringLiteral(" left join %1 on %2.题型='%1' and %1.题号=%2.题号").arg(type, table);
         text << type + QStringLiteral(".题目");
         answer << type + QStringLiteral(".标准答案");
@@ -103,8 +105,8 @@ QString bankOrderExpression(const QString &typeColumn)
 {
     QString order = QStringLiteral("case ") + typeColumn;
     int rank = 0;
-    for (const QString &type : questionTypes())
-        order += QStringLiteral(" when '%1' then %2").arg(type).arg(++rank);
+    for (QuestionType kind : allQuestionTypes())
+        order += QStringLiteral(" when '%1' then %2").arg(typeValue(kind)).arg(++rank);
     return order + QStringLiteral(" else %1 end").arg(rank + 1);
 }
 

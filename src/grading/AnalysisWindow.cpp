@@ -5,7 +5,7 @@
 #include "grading/ResultTableModel.h"
 #include "grading/ResultTables.h"
 #include "print/IniFile.h"
-#include "print/PrintHandOver.h"
+#include "ui/Shell.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 
@@ -247,7 +247,8 @@ void AnalysisWindow::exportTable()
     const QString name = m_tabs->tabText(m_tabs->currentIndex());
     request.title = name + kExport;
     request.settingsFile = name + QStringLiteral(".ini");
-    openPrintWindow(m_context, request);
+    if (Shell *shell = m_context.shell)
+        shell->printTable(request);
 }
 
 void AnalysisWindow::saveChart()

@@ -192,14 +192,14 @@ void ResultWindowsTest::tablesGoToThePrintWindowAndTheChartToAPicture()
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
         r.press(QStringLiteral("导出"));
-        QVERIFY(printWindow(r.context));
-        names << r.context.print.request.title;
-        QCOMPARE(r.context.print.request.source.data(), qobject_cast<QTableView *>(tabs->widget(i))->model());
-        QCOMPARE(r.context.print.request.settingsFile, tabs->tabText(i) + ".ini");
+        QVERIFY(r.main.printHandOver().window());
+        names << r.main.printHandOver().request().title;
+        QCOMPARE(r.main.printHandOver().request().source.data(), qobject_cast<QTableView *>(tabs->widget(i))->model());
+        QCOMPARE(r.main.printHandOver().request().settingsFile, tabs->tabText(i) + ".ini");
     }
     QCOMPARE(names, (QStringList{"试题分析导出", "选项分析导出", "分数段导出", "成绩汇总导出"}));
-    QCOMPARE(printWindow(r.context)->windowTitle(), QStringLiteral("试题分析导出"));
-    closePrintWindow(r.context);
+    QCOMPARE(r.main.printHandOver().window()->windowTitle(), QStringLiteral("试题分析导出"));
+    r.main.printHandOver().close();
 
     const QString picture = QDir(r.db.programDir()).filePath("图表.png");
     r.platform.setNextFileName(picture);
