@@ -243,6 +243,11 @@ void MainWindow::printList(const ListGrid &grid, const QString &title, const QSt
     m_print.open(listPrintRequest(grid, title, settingsFile));
 }
 
+void MainWindow::printTable(const PrintRequest &request)
+{
+    m_print.open(request);
+}
+
 void MainWindow::lockForPaper(bool locked)
 {
     m_lockedForPaper = locked;

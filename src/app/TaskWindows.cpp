@@ -4,7 +4,9 @@
 #include "exam/CandidateDialog.h"
 #include "exam/ExamConfigDialog.h"
 #include "exam/ExamPaperWindow.h"
+#include "grading/AnalysisWindow.h"
 #include "grading/GradingWindow.h"
+#include "grading/MarkingWindow.h"
 #include "practice/ChapterPracticeWindow.h"
 #include "practice/RandomPracticeWindow.h"
 #include "practice/SequentialPracticeWindow.h"
@@ -24,6 +26,8 @@ const QList<TaskEntry> &taskEntries()
     static const QList<TaskEntry> entries{
         {kExam, QStringLiteral("模拟组卷"), TaskKind::Candidate},
         {kExam, QStringLiteral("评分"), TaskKind::Grading},
+        {kExam, QStringLiteral("阅卷"), TaskKind::Marking},
+        {kExam, QStringLiteral("成绩分析"), TaskKind::Analysis},
         {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice},
         {kPractice, QStringLiteral("随机练习"), TaskKind::RandomPractice},
         {kBank, QStringLiteral("单选题库"), TaskKind::Bank, QuestionType::SingleChoice},
@@ -77,6 +81,10 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
         return new ChapterPracticeWindow(context, practice, request.chapter, host);
     case TaskKind::Grading:
         return new GradingWindow(context, host);
+    case TaskKind::Analysis:
+        return new AnalysisWindow(context, host);
+    case TaskKind::Marking:
+        return new MarkingWindow(context, host);
     case TaskKind::ExamConfig:
         // A dialog of its own, owned by the main window, not placed beside
         // the navigation bar.

@@ -16,6 +16,8 @@ struct PracticeSession;
 enum class TaskKind {
     Bank,
     Grading,
+    Analysis, // 成绩分析
+    Marking,  // 阅卷 of free answers
     SequentialPractice,
     RandomPractice,
     ChapterPractice,

@@ -117,8 +117,8 @@ private slots:
         for (int g = 0; g < nav->count(); ++g)
             groups << nav->groupCaption(g);
         QCOMPARE(groups, QStringList({"考试", "练习", "章节练习", "题库", "管理"}));
-        for (const QString &item : {"模拟组卷", "评分", "顺序练习", "随机练习", "单选题库", "多选题库", "判断题库",
-                                    "问答题库", "清空数据库", "配置", "关于"})
+        for (const QString &item : {"模拟组卷", "评分", "阅卷", "成绩分析", "顺序练习", "随机练习", "单选题库", "多选题库",
+                                    "判断题库", "问答题库", "清空数据库", "配置", "关于"})
             QVERIFY2(h.menuItem(item), qPrintable(item));
     }
 
