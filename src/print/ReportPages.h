@@ -1,0 +1,53 @@
+#pragma once
+// A report's pages as a page source: laid out on the report's paper with the
+// widths of its body font, painted one at a time.
+#include "print/PageSource.h"
+#include "print/ReportLayout.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
+#include <memory>
+#include <vector>
+
+namespace kaoshi {
+
+// Character widths of a font, measured once per character.
+class FontWidths final : public CharWidths
+{
+public:
+    explicit FontWidths(const QString &family);
+    double advance(char32_t character) const override;
+    double lineSpacing() const override;
+    // The font texts are drawn with, at kReferenceSize pixels, and scaled.
+    const QFont &font() const { return m_font; }
+    static constexpr int kReferenceSize = 1000;
+
+private:
+    QFont m_font;
+    QFontMetricsF m_metrics;
+    mutable std::vector<float> m_basic; // characters of the basic plane; < 0 until measured
+    mutable QHash<char32_t, double> m_others;
+};
+
+class ReportPages final : public PageSource
+{
+public:
+    explicit ReportPages(ReportDocument document);
+
+    const ReportDocument &document() const { return m_document; }
+    const ReportLayout &layout() const { return m_layout; }
+
+    QPageLayout pageLayout() const override;
+    int pageCount() const override { return m_layout.pageCount(); }
+    int pagesKnown() const override { return m_layout.pagesKnown(); }
+    bool layOutMore(int milliseconds) override;
+    void paintPage(QPainter &painter, int index) const override;
+
+private:
+    ReportDocument m_document;
+    FontWidths m_widths;
+    ReportLayout m_layout;
+};
+
+} // namespace kaoshi
