@@ -5,6 +5,8 @@
 // growth table compares the sizes.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/print_bench [rows …]   (default 10000 100000 1000000)
+//   KAOSHI_LOOK_MS=8000 KAOSHI_KEEP_PDF=/tmp/a.pdf xvfb-run build/bench/print_bench 1000
+//   (keeps the first preview open and a copy of the PDF, to look at them)
 #include "BenchData.h"
 #include "support/ProgramState.h"
 
@@ -94,6 +96,13 @@ Figures benchBank(int count)
         firstPage.push_back(timer.nsecsElapsed() / 1e6);
         memory.push_back(residentMegabytes() - before);
         f.pagesKnown = preview->source().pagesKnown();
+        // KAOSHI_LOOK_MS keeps the first preview open that long, to look at it.
+        if (const int look = qEnvironmentVariableIntValue("KAOSHI_LOOK_MS"); look > 0 && r == 0) {
+            QElapsedTimer shown;
+            shown.start();
+            while (shown.elapsed() < look)
+                QApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
 
         const QString path = QDir(dir.path()).filePath(QStringLiteral("报表.pdf"));
         timer.restart();
@@ -102,9 +111,15 @@ Figures benchBank(int count)
             std::printf("PDF not written: %s\n", qPrintable(error));
         pdf.push_back(timer.nsecsElapsed() / 1e6);
         f.pdfPages = preview->source().pageCount();
-        if (r == 0)
+        if (r == 0) {
             std::printf("%-58s %10.1f MB, %d pages\n", "  PDF size", QFileInfo(path).size() / 1e6,
                         preview->source().pageCount());
+            // KAOSHI_KEEP_PDF=path keeps a copy of the PDF, to look at it.
+            if (const QString keep = qEnvironmentVariable("KAOSHI_KEEP_PDF"); !keep.isEmpty()) {
+                QFile::remove(keep);
+                QFile::copy(path, keep);
+            }
+        }
         preview->close();
         QApplication::processEvents();
         closePrintWindow(context);

@@ -2,6 +2,8 @@
 
 #include "data/TextRules.h"
 
+#include <cmath>
+
 namespace kaoshi {
 
 namespace {
@@ -21,6 +23,41 @@ int sizeFromText(const QString &text, int scale)
 {
     constexpr int kLargestSize = 10000; // 1 m
     return boundedNumber(text, scale, kLargestSize);
+}
+
+// The ticked columns share 280 each in the proportions the list showed them
+// in (a wide 题目, a narrow 分值); a column the list did not show gets the
+// mean width of the others, and without widths every column is 280.
+QList<int> proportionalWidths(const PrintTable &table, const ColumnList &ticked)
+{
+    QList<double> shown;
+    double sum = 0;
+    int known = 0;
+    for (const ColumnEntry &entry : ticked) {
+        const int width = table.columnWidth(entry.column);
+        shown << width;
+        if (width > 0) {
+            sum += width;
+            ++known;
+        }
+    }
+    QList<int> widths;
+    if (known == 0) {
+        for (qsizetype i = 0; i < ticked.size(); ++i)
+            widths << ReportDocument::kColumnWidth;
+        return widths;
+    }
+    const double mean = sum / known;
+    double total = 0;
+    for (double &width : shown) {
+        if (width <= 0)
+            width = mean;
+        total += width;
+    }
+    const double share = double(ReportDocument::kColumnWidth) * ticked.size() / total;
+    for (double width : shown)
+        widths << qMax(1, int(std::lround(width * share)));
+    return widths;
 }
 
 } // namespace
@@ -54,9 +91,10 @@ ReportDocument ReportDocument::build(const PrintTable &table, const ColumnList &
         doc.m_titles << QStringLiteral("序号");
         doc.m_widths << kSerialWidth;
     }
-    for (const ColumnEntry &entry : ticked) {
-        doc.m_titles << entry.title;
-        doc.m_widths << kColumnWidth;
+    const QList<int> widths = proportionalWidths(table, ticked);
+    for (qsizetype i = 0; i < ticked.size(); ++i) {
+        doc.m_titles << ticked[i].title;
+        doc.m_widths << widths[i];
     }
     for (const ColumnEntry &entry : ticked)
         doc.m_sourceColumns << entry.column;

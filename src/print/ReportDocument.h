@@ -49,7 +49,9 @@ public:
     static inline const QString kBodyFontName = QStringLiteral("宋体");
 
     ReportDocument() = default;
-    // The titles of the ticked columns; the rows are read from the table later.
+    // The titles of the ticked columns, their widths in the proportions the
+    // list showed them in (280 each on the whole); the rows are read from
+    // the table later.
     static ReportDocument build(const PrintTable &table, const ColumnList &ticked, const ReportOptions &options);
 
     const ReportOptions &options() const { return m_options; }

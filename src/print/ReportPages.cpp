@@ -40,14 +40,18 @@ public:
     explicit TextPainter(QPainter &painter) : m_painter(painter), m_base(painter.worldTransform()) {}
     ~TextPainter() { m_painter.setWorldTransform(m_base); }
 
-    // One line in the box, aligned, at the font's size.
-    void drawLine(const QRectF &box, const QString &text, double fontSize, int alignment)
+    // One line centred in the box at the font's size, placed by the widths
+    // the layout measured (no text layout of its own: quick for many lines).
+    void drawCentred(const QRectF &box, const QString &text, double fontSize, const FontWidths &widths)
     {
         if (fontSize <= 0)
             return;
         const double k = fontSize / FontWidths::kReferenceSize;
-        m_painter.setWorldTransform(QTransform(k, 0, 0, k, box.x(), box.y()) * m_base);
-        m_painter.drawText(QRectF(0, 0, box.width() / k, box.height() / k), alignment, text);
+        const double x = box.center().x() - widths.width(text) * fontSize / 2;
+        const double baseline =
+            box.center().y() + (widths.ascent() - widths.descent()) * fontSize / 2;
+        m_painter.setWorldTransform(QTransform(k, 0, 0, k, x, baseline) * m_base);
+        m_painter.drawText(QPointF(0, 0), text);
     }
 
     // A header text: on one line when it fits, wrapped when the lines fit its
@@ -105,6 +109,21 @@ double FontWidths::advance(char32_t character) const
     return *found;
 }
 
+double FontWidths::width(QStringView text) const
+{
+    double sum = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            sum += advance(QChar::surrogateToUcs4(c, text[i + 1]));
+            ++i;
+        } else {
+            sum += advance(c.unicode());
+        }
+    }
+    return sum;
+}
+
 double FontWidths::lineSpacing() const { return m_metrics.lineSpacing() / kReferenceSize; }
 
 ReportPages::ReportPages(ReportDocument document)
@@ -149,8 +168,8 @@ void ReportPages::paintPage(QPainter &painter, int index) const
         const double block = page.lineHeight * cell.lines.size();
         double y = cell.rect.center().y() - block / 2;
         for (const QString &line : cell.lines) {
-            texts.drawLine(QRectF(cell.rect.left(), y, cell.rect.width(), page.lineHeight), line, page.bodyFontSize,
-                           Qt::AlignCenter);
+            texts.drawCentred(QRectF(cell.rect.left(), y, cell.rect.width(), page.lineHeight), line,
+                              page.bodyFontSize, m_widths);
             y += page.lineHeight;
         }
     }

@@ -19,9 +19,14 @@ public:
     explicit FontWidths(const QString &family);
     double advance(char32_t character) const override;
     double lineSpacing() const override;
+    // Height above and below the base line, in em.
+    double ascent() const { return m_metrics.ascent() / kReferenceSize; }
+    double descent() const { return m_metrics.descent() / kReferenceSize; }
+    // Width of a text, in em: the sum of its characters' advances.
+    double width(QStringView text) const;
     // The font texts are drawn with, at kReferenceSize pixels, and scaled.
     const QFont &font() const { return m_font; }
-    static constexpr int kReferenceSize = 1000;
+    static constexpr int kReferenceSize = 48;
 
 private:
     QFont m_font;

@@ -128,6 +128,7 @@ private slots:
     void previewShowsEveryRowAndSavesPdf();
     void nothingTickedOnlyShowsAHint();
     void saveKeepsEverySettingOrReportsTheFailure();
+    void aSettingsFileThatCannotBeReadIsLeftAsItIs();
     void exportWritesAWorkbookAndOpensIt();
     void aSecondHandOverChangesOnlyTheRequest();
     void reportPdfHasItsPages();
@@ -333,6 +334,32 @@ void FreePrintWindowTest::saveKeepsEverySettingOrReportsTheFailure()
     QCOMPARE(p.platform.messages.size(), 1);
     QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
     QVERIFY(w->previewDialog());
+}
+
+void FreePrintWindowTest::aSettingsFileThatCannotBeReadIsLeftAsItIs()
+{
+    Program p;
+    p.db.addQuestions(QStringLiteral("单选"), 2);
+    const QString path = QDir(p.db.programDir()).filePath(QStringLiteral("题库.ini"));
+    const QByteArray damaged("[高级表格打印]\n标题=成绩\xff单\n保存配置=真\n");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(damaged);
+    file.close();
+    p.openBank(QStringLiteral("单选题库"));
+    FreePrintWindow *w = p.exportBank();
+    QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
+    QVERIFY(p.platform.lastMessage().text.contains(QDir::toNativeSeparators(path)));
+    QCOMPARE(w->settingsShown(), (PrintSettings{QString(), QStringLiteral("1,2,3,4,5,6")}));
+    // Keeping the settings is refused and said; the file stays as it was.
+    p.platform.clear();
+    click(w, QStringLiteral("保存配置按钮"));
+    QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
+    QVERIFY(w->isVisible());
+    click(w, QStringLiteral("打印按钮"));
+    QVERIFY(w->previewDialog());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), damaged);
 }
 
 void FreePrintWindowTest::exportWritesAWorkbookAndOpensIt()

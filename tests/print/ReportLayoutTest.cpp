@@ -115,6 +115,15 @@ TEST(ReportDocument, holdsTheTickedColumnsWithSerialNumbersButOnTheLastRow)
     EXPECT_EQ(numbered.text(2, 0), QString());
     EXPECT_EQ(numbered.text(2, 3), QStringLiteral("r3c3"));
 
+    // Columns share their widths in the proportions the list showed them in;
+    // one the list hid gets the mean of the others.
+    TableModel model(numberedRows(2, 4));
+    const PrintTable shown(&model, {0, 300, 100, 0});
+    const ReportDocument wide = ReportDocument::build(shown, allColumns(shown), {});
+    EXPECT_EQ(wide.columnWidth(0), 420);
+    EXPECT_EQ(wide.columnWidth(1), 140);
+    EXPECT_EQ(wide.columnWidth(2), 280);
+
     const ReportDocument plain = report(3, 3);
     EXPECT_EQ(plain.columnCount(), 3);
     EXPECT_EQ(plain.columnTitle(0), QStringLiteral("列1"));
