@@ -1,8 +1,9 @@
 // A big bank through the print window, as the user goes: "导出" in the bank
 // list, then "导出excel" (every row of six columns into a workbook), then
 // "打印预览" up to the moment the first page has been painted on the screen,
-// then "导出PDF" of every page. Each figure is the median of 3 runs; the
-// growth table compares the sizes.
+// then "导出PDF" of every page. Each figure is the median of 3 runs (the PDF
+// of a million rows, minutes long, is written once); the growth table
+// compares the sizes.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/print_bench [rows …]   (default 10000 100000 1000000)
 //   KAOSHI_LOOK_MS=8000 KAOSHI_KEEP_PDF=/tmp/a.pdf xvfb-run build/bench/print_bench 1000
@@ -35,6 +36,8 @@ using namespace kaoshi::bench;
 namespace {
 
 constexpr int kRuns = 3;
+// A PDF of a million rows takes minutes: it is written once.
+constexpr int kLargeList = 1000000;
 
 double median(std::vector<double> values)
 {
@@ -105,6 +108,13 @@ Figures benchBank(int count)
         }
 
         const QString path = QDir(dir.path()).filePath(QStringLiteral("报表.pdf"));
+        if (count >= kLargeList && r > 0) {
+            preview->close();
+            QApplication::processEvents();
+            closePrintWindow(context);
+            QApplication::processEvents();
+            continue;
+        }
         timer.restart();
         QString error;
         if (!writePdf(preview->source(), path, QStringLiteral("报表"), &error))
@@ -133,7 +143,7 @@ Figures benchBank(int count)
     std::printf("%-58s %10.1f ms\n", "打印预览: until the first page is painted", f.firstPage);
     std::printf("%-58s %10.1f MB  (%d pages counted by then)\n", "  memory of the preview over the list",
                 f.previewMemory, f.pagesKnown);
-    std::printf("%-58s %10.1f ms\n", "导出PDF: every page", f.pdf);
+    std::printf("%-58s %10.1f ms%s\n", "导出PDF: every page", f.pdf, count >= kLargeList ? "  (1 run)" : "");
     std::printf("%-58s %10.0f MB\n", "  peak memory of the process", peakMegabytes());
     return f;
 }

@@ -160,6 +160,7 @@ void PreviewWindow::buildControls()
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setWidget(m_view);
     m_scroll->setWidgetResizable(false);
+    m_scroll->viewport()->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -247,10 +248,12 @@ void PreviewWindow::applyFit()
                                : (room.width() - m_scroll->verticalScrollBar()->sizeHint().width()) / paper.width());
 }
 
-void PreviewWindow::resizeEvent(QResizeEvent *event)
+bool PreviewWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    QDialog::resizeEvent(event);
-    applyFit();
+    // The page fits the room it has, whenever that changes.
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize)
+        applyFit();
+    return QDialog::eventFilter(watched, event);
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent *event)
