@@ -100,10 +100,17 @@ PreviewWindow::PreviewWindow(AppContext &context, std::unique_ptr<PageSource> so
         resize(area.width() * 3 / 4, area.height() * 4 / 5);
         move(area.center() - rect().center());
     }
-    showPageCount();
+    // The other pages are counted once the first is on the screen.
     m_layOut.setInterval(0);
     connect(&m_layOut, &QTimer::timeout, this, &PreviewWindow::layOutMore);
-    m_layOut.start();
+    connect(this, &PreviewWindow::pagePainted, this, [this] {
+        if (!m_counted && !m_layOut.isActive()) {
+            m_counted = true;
+            m_layOut.start();
+            showPageCount();
+        }
+    });
+    showPageCount();
 }
 
 PreviewWindow::~PreviewWindow() = default;
@@ -192,6 +199,7 @@ void PreviewWindow::lastPage()
     const int pages = m_source->pageCount();
     QApplication::restoreOverrideCursor();
     m_layOut.stop();
+    m_counted = true;
     showPage(pages - 1);
 }
 
@@ -207,7 +215,7 @@ void PreviewWindow::layOutMore()
 void PreviewWindow::showPageCount()
 {
     const int known = m_source->pagesKnown();
-    const bool counting = m_layOut.isActive();
+    const bool counting = m_layOut.isActive() || !m_counted;
     m_pageBox->setMaximum(known);
     m_pageCount->setText(counting ? QStringLiteral("共 %1… 页（正在分页）").arg(known)
                                   : QStringLiteral("共 %1 页").arg(known));

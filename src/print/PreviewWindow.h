@@ -81,6 +81,7 @@ private:
     QAction *m_savePdf = nullptr;
     Fit m_fit = Fit::Page;
     QTimer m_layOut;
+    bool m_counted = false; // counting has begun (after the first page was painted)
 };
 
 } // namespace kaoshi
