@@ -13,6 +13,7 @@
 
 #include "app/MainWindow.h"
 #include "bank/BankWindow.h"
+#include "practice/PracticeSession.h"
 #include "print/FreePrintWindow.h"
 #include "print/PageOutput.h"
 #include "print/PreviewWindow.h"
@@ -79,7 +80,7 @@ Figures benchBank(int count)
         bank->exportList();
         QElapsedTimer timer;
         timer.start();
-        press(printWindow(context), "导出按钮");
+        press(main.printHandOver().window(), "导出按钮");
         workbook.push_back(timer.nsecsElapsed() / 1e6);
         if (r == 0 && !run.platform.openedFiles.isEmpty())
             std::printf("%-58s %10.1f MB\n", "  workbook size",
@@ -87,7 +88,7 @@ Figures benchBank(int count)
         QApplication::processEvents();
 
         bank->exportList();
-        FreePrintWindow *window = printWindow(context);
+        FreePrintWindow *window = main.printHandOver().window();
         const double before = residentMegabytes();
         bool painted = false;
         timer.restart();
@@ -114,7 +115,7 @@ Figures benchBank(int count)
         if (count >= kLargeList && r > 0) {
             preview->close();
             QApplication::processEvents();
-            closePrintWindow(context);
+            main.printHandOver().close();
             QApplication::processEvents();
             continue;
         }
@@ -135,7 +136,7 @@ Figures benchBank(int count)
         }
         preview->close();
         QApplication::processEvents();
-        closePrintWindow(context);
+        main.printHandOver().close();
         QApplication::processEvents();
     }
     f.workbook = median(workbook);

@@ -61,7 +61,7 @@ int pdfPages(const QString &path)
 
 struct Program : ProgramFixture {
     MainWindow main{context};
-    ~Program() { closePrintWindow(context); }
+    ~Program() { main.printHandOver().close(); }
 
     QString settingsText(const QString &file = QStringLiteral("题库.ini")) const
     {
@@ -81,7 +81,7 @@ struct Program : ProgramFixture {
     FreePrintWindow *exportBank()
     {
         pressToolButton(main.currentTaskWindow(), QStringLiteral("导出"));
-        return printWindow(context);
+        return main.printHandOver().window();
     }
 };
 
@@ -178,7 +178,7 @@ void FreePrintWindowTest::opensFromTheBankListWithTheDefaults()
 
     // Esc closes the window and stores nothing.
     QTest::keyClick(control<QLineEdit>(w, QStringLiteral("标题编辑框")), Qt::Key_Escape);
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
     QVERIFY(p.settingsText().isEmpty());
 }
 
@@ -204,7 +204,7 @@ void FreePrintWindowTest::columnChoiceIsStoredAndOfferedAgain()
     QVERIFY(preview);
     QVERIFY(!w->isVisible());
     preview->close();
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
 
     w = p.exportBank();
     QCOMPARE(offered(w), (QStringList{"5:章节", "1:题目", "2:标准答案", "4:分值", "6:题号"}));
@@ -221,7 +221,7 @@ void FreePrintWindowTest::columnChoiceIsStoredAndOfferedAgain()
     QVERIFY(offered(w).join(QString()).count(QStringLiteral("(未选)")) == 6);
     click(w, QStringLiteral("保存配置按钮"));
     QVERIFY(p.settingsText().contains(QStringLiteral("\n打印字段=\n")));
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
     QCOMPARE(offered(p.exportBank()), kBankColumns);
 }
 
@@ -301,7 +301,7 @@ void FreePrintWindowTest::saveKeepsEverySettingOrReportsTheFailure()
     control<QLineEdit>(w, QStringLiteral("字体大小"))->setText(QStringLiteral("35"));
     click(w, QStringLiteral("序号"));
     click(w, QStringLiteral("保存配置按钮"));
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
     QVERIFY(p.platform.messages.isEmpty());
 
     w = p.exportBank();
@@ -327,7 +327,7 @@ void FreePrintWindowTest::saveKeepsEverySettingOrReportsTheFailure()
     QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
     QVERIFY(p.platform.lastMessage().text.startsWith(QStringLiteral("打印设置没有保存到")));
     QVERIFY(w->isVisible());
-    QCOMPARE(printWindow(p.context), w);
+    QCOMPARE(p.main.printHandOver().window(), w);
     // The preview is still shown after saying so.
     p.platform.clear();
     click(w, QStringLiteral("打印按钮"));
@@ -395,7 +395,7 @@ void FreePrintWindowTest::exportWritesAWorkbookAndOpensIt()
     QVERIFY(numbers.contains("D4"));
     QVERIFY(!numbers.contains("A1"));
     QVERIFY(!numbers.contains("B4"));
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
 
     // No program opens it: a notice names the file and offers its folder.
     w = p.exportBank();
@@ -410,7 +410,7 @@ void FreePrintWindowTest::exportWritesAWorkbookAndOpensIt()
     QVERIFY(notice.text.contains(QDir::toNativeSeparators(p.platform.openedFiles[1])));
     QCOMPARE(p.platform.openedFiles[2], QDir(p.db.programDir()).filePath(QStringLiteral("导出")));
     QVERIFY(QFile::exists(p.platform.openedFiles[1]));
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
 
     // The folder cannot be made: the failure names it, the window stays.
     QVERIFY(QDir(QDir(p.db.programDir()).filePath(QStringLiteral("导出"))).removeRecursively());
@@ -440,8 +440,8 @@ void FreePrintWindowTest::aSecondHandOverChangesOnlyTheRequest()
     p.main.runMenuItem(QStringLiteral("顺序练习"));
     auto *practice = qobject_cast<PracticeWindow *>(p.main.currentTaskWindow());
     QVERIFY(practice);
-    QCOMPARE(printWindow(p.context), w);
-    QTRY_VERIFY(!p.context.print.request.source); // the closed list is gone
+    QCOMPARE(p.main.printHandOver().window(), w);
+    QTRY_VERIFY(!p.main.printHandOver().request().source); // the closed list is gone
     click(w, QStringLiteral("打印按钮"));
     QVERIFY(p.platform.lastMessage().text.contains(QStringLiteral("列表已经关闭")));
     QVERIFY(w->isVisible());
@@ -449,10 +449,10 @@ void FreePrintWindowTest::aSecondHandOverChangesOnlyTheRequest()
     // "错题" hands the wrong-question list to the open window.
     const QString bankSettings = p.settingsText();
     practice->runToolbarButton(QStringLiteral("错题"));
-    QCOMPARE(printWindow(p.context), w);
+    QCOMPARE(p.main.printHandOver().window(), w);
     QCOMPARE(w->windowTitle(), QStringLiteral("单选题库导出"));
     QCOMPARE(offered(w), kBankColumns);
-    QCOMPARE(p.context.print.request.settingsFile, QStringLiteral("错题.ini"));
+    QCOMPARE(p.main.printHandOver().request().settingsFile, QStringLiteral("错题.ini"));
     click(w, QStringLiteral("复原按钮")); // now offers the wrong list's columns
     QCOMPARE(offered(w).size(), columnGrid(w)->rowCount() - 1);
     QVERIFY(offered(w) != kBankColumns);
