@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/AboutDialog.h"
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
 #include "bank/BankWindow.h"
@@ -202,6 +203,9 @@ void MainWindow::runTask(const TaskEntry &entry)
     case TaskKind::Collect:
         runPaperCommand(entry.kind);
         break;
+    case TaskKind::About:
+        showAbout();
+        break;
     case TaskKind::ImportQuestions:
         // Into the bank shown, whose list then shows the new questions.
         if (auto *bank = qobject_cast<BankWindow *>(currentTaskWindow()))
@@ -213,6 +217,14 @@ void MainWindow::runTask(const TaskEntry &entry)
         openTaskWindow(entry.kind, {entry.questionType, QString(), {}});
         break;
     }
+}
+
+void MainWindow::showAbout()
+{
+    // Window-modal over the main window; the task window shown stays as it is.
+    auto *about = new AboutDialog(m_context, this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
 }
 
 void MainWindow::runPaperCommand(TaskKind kind)

@@ -26,6 +26,7 @@ enum class TaskKind {
     Collect,       // 收卷
     ClearDatabase, // an action of the shell, no window
     ImportQuestions, // the import dialog, over the bank list when one is shown
+    About,         // 关于: version and where the data lives, over whatever is shown
 };
 
 // One entry of the menus and the navigation bar.

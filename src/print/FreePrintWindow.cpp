@@ -198,7 +198,7 @@ void FreePrintWindow::buildControls()
 
 QString FreePrintWindow::settingsPath() const
 {
-    return QDir(m_context.programDir).filePath(m_request.settingsFile);
+    return QDir(m_context.dataDir).filePath(m_request.settingsFile);
 }
 
 PreviewWindow *FreePrintWindow::previewDialog() const { return m_preview.data(); }
