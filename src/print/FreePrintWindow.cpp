@@ -423,7 +423,7 @@ void FreePrintWindow::exportWorkbook()
         columns << entry.column;
 
     // Workbooks are kept where the teacher finds them again: 导出 in the data folder.
-    const QString folder = exportFolder(m_context.programDir);
+    const QString folder = exportFolder(m_context.dataDir);
     if (!QDir().mkpath(folder)) {
         m_context.messages().failure(QStringLiteral("工作簿没有写入：无法建立文件夹") +
                                          QDir::toNativeSeparators(folder),
