@@ -1,0 +1,425 @@
+#include "data/PostgresEngine.h"
+
+#include "data/ServerSchema.h"
+#include "data/ServerText.h"
+
+#include <QThread>
+#include <libpq-fe.h>
+#include <vector>
+
+namespace kaoshi {
+
+namespace {
+
+// DataError::code of every failure on a server; DataError::state tells them apart.
+constexpr int kServerError = 1;
+// SQLSTATEs of failures found on this side of the connection.
+const QString kStateLost = QStringLiteral("08006");
+const QString kStateNoConnection = QStringLiteral("08003");
+const QString kStateCannotConnect = QStringLiteral("08001");
+const QString kStateMisuse = QStringLiteral("42601");
+// The advisory lock that keeps two seats from making the schema at once.
+constexpr qint64 kSchemaLock = 0x6b616f736869; // "kaoshi"
+
+void ignoreNotice(void *, const char *) {}
+
+QString libpqMessage(const PGconn *connection)
+{
+    return QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+}
+
+DataError errorOf(const PGresult *result, const PGconn *connection)
+{
+    DataError error{kServerError, QString(), QString()};
+    const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    error.message = primary ? QString::fromUtf8(primary) : libpqMessage(connection);
+    error.state = state ? QString::fromLatin1(state) : QString();
+    return error;
+}
+
+// The parameters of one statement in the form libpq sends them.
+struct BoundValues {
+    std::vector<QByteArray> storage;
+    std::vector<const char *> data;
+    std::vector<int> lengths;
+    std::vector<int> formats;
+    std::vector<Oid> types;
+
+    explicit BoundValues(const Values &values)
+    {
+        const size_t n = size_t(values.size());
+        storage.resize(n);
+        data.resize(n, nullptr);
+        lengths.resize(n, 0);
+        formats.resize(n, 0);
+        types.resize(n, 0); // the server infers each type, as for a literal
+        for (size_t i = 0; i < n; ++i) {
+            const FieldValue &value = values[qsizetype(i)];
+            switch (value.type()) {
+            case FieldValue::Type::Null: continue;
+            case FieldValue::Type::Integer:
+            case FieldValue::Type::Real: storage[i] = server::numberText(value); break;
+            case FieldValue::Type::Text: storage[i] = server::toServerText(value.toText()).toUtf8(); break;
+            case FieldValue::Type::Blob:
+                storage[i] = value.toBytes();
+                formats[i] = 1;
+                types[i] = 17; // bytea, sent as it is
+                break;
+            }
+            data[i] = storage[i].constData();
+            lengths[i] = int(storage[i].size());
+        }
+    }
+};
+
+} // namespace
+
+ServerRows::ServerRows(pg_result *result) : m_result(result, PQclear) {}
+
+int ServerRows::rowCount() const { return m_result ? PQntuples(m_result.get()) : 0; }
+
+int ServerRows::columnCount() const { return m_result ? PQnfields(m_result.get()) : 0; }
+
+QStringList ServerRows::columnNames() const
+{
+    QStringList names;
+    for (int i = 0; i < columnCount(); ++i)
+        names << QString::fromUtf8(PQfname(m_result.get(), i));
+    return names;
+}
+
+FieldValue ServerRows::value(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount() ||
+        PQgetisnull(m_result.get(), row, column))
+        return FieldValue();
+    return server::valueFromServer(PQftype(m_result.get(), column), PQgetvalue(m_result.get(), row, column),
+                                   PQgetlength(m_result.get(), row, column));
+}
+
+qint64 ServerRows::changes() const
+{
+    return m_result ? QByteArray(PQcmdTuples(m_result.get())).toLongLong() : 0;
+}
+
+PostgresEngine::PostgresEngine() = default;
+
+PostgresEngine::~PostgresEngine() { close(); }
+
+void PostgresEngine::close()
+{
+    if (m_connection)
+        PQfinish(m_connection);
+    m_connection = nullptr;
+    m_depth = 0;
+    m_unitLost = false;
+}
+
+void PostgresEngine::fail(ServerFailure failure, const QString &message, const QString &state)
+{
+    m_failure = failure;
+    m_lastError = {kServerError, message, state};
+}
+
+bool PostgresEngine::open(const ServerSettings &settings)
+{
+    close();
+    m_settings = settings;
+    m_failure = ServerFailure::None;
+    m_lastError = {};
+    if (!connect()) {
+        classifyConnectFailure();
+        close();
+        return false;
+    }
+    const QByteArray encoding = PQparameterStatus(m_connection, "server_encoding");
+    if (encoding != "UTF8") {
+        fail(ServerFailure::NotUtf8,
+             QStringLiteral("数据库的编码是 %1，存不下所有的字；请用 UTF8 编码的数据库").arg(QString::fromLatin1(encoding)));
+        close();
+        return false;
+    }
+    if (!ensureSchema()) {
+        close();
+        return false;
+    }
+    ensureIndexes();
+    m_lastError = {};
+    return true;
+}
+
+bool PostgresEngine::connect()
+{
+    m_connection = PQconnectdb(m_settings.connectionText().constData());
+    if (!m_connection || PQstatus(m_connection) != CONNECTION_OK) {
+        m_lastError = {kServerError, libpqMessage(m_connection), kStateCannotConnect};
+        return false;
+    }
+    PQsetNoticeProcessor(m_connection, ignoreNotice, nullptr);
+    return true;
+}
+
+void PostgresEngine::classifyConnectFailure()
+{
+    const QString reason = m_lastError.message;
+    ServerFailure failure = ServerFailure::Other;
+    if (m_connection && PQconnectionNeedsPassword(m_connection)) {
+        failure = ServerFailure::Authentication;
+    } else {
+        switch (PQping(m_settings.connectionText().constData())) {
+        case PQPING_NO_RESPONSE:
+        case PQPING_REJECT: failure = ServerFailure::Unreachable; break;
+        case PQPING_NO_ATTEMPT: failure = ServerFailure::Other; break;
+        case PQPING_OK: {
+            // The server answers: the user gets in to another database when
+            // only this one is missing.
+            ServerSettings other = m_settings;
+            other.database = m_settings.database == QLatin1String("postgres") ? QStringLiteral("template1")
+                                                                              : QStringLiteral("postgres");
+            PGconn *probe = PQconnectdb(other.connectionText().constData());
+            failure = probe && PQstatus(probe) == CONNECTION_OK ? ServerFailure::DatabaseMissing
+                                                                : ServerFailure::Authentication;
+            PQfinish(probe);
+            break;
+        }
+        }
+    }
+    fail(failure, reason, kStateCannotConnect);
+}
+
+bool PostgresEngine::ensureSchema()
+{
+    auto readShape = [this](server::Shape &shape, DataError &why) {
+        const std::optional<ServerRows> rows = run(server::kShapeQuery);
+        if (!rows)
+            return false;
+        QMap<QString, QStringList> tables;
+        for (int r = 0; r < rows->rowCount(); ++r)
+            tables[rows->value(r, 0).toText()] << rows->value(r, 1).toText();
+        shape = server::judgeShape(tables, why);
+        return true;
+    };
+    server::Shape shape = server::Shape::Empty;
+    DataError why;
+    if (!readShape(shape, why)) {
+        m_failure = ServerFailure::Other;
+        return false;
+    }
+    if (shape == server::Shape::Empty) {
+        // Made in one unit, and by one seat: another seat that got there
+        // first has made it by the time the lock is ours.
+        const bool made = inUnit([&] {
+            if (!execute(QStringLiteral("select pg_advisory_xact_lock(?)"), {kSchemaLock}) || !readShape(shape, why))
+                return false;
+            if (shape != server::Shape::Empty)
+                return true;
+            for (const QString &statement : server::schemaStatements())
+                if (!execute(statement))
+                    return false;
+            shape = server::Shape::Ours;
+            return true;
+        });
+        if (!made) {
+            m_failure = ServerFailure::Other;
+            return false;
+        }
+    }
+    switch (shape) {
+    case server::Shape::Ours: return true;
+    case server::Shape::NotOurs: fail(ServerFailure::NotOurs, why.message); return false;
+    case server::Shape::MissingTable: fail(ServerFailure::MissingTable, why.message); return false;
+    case server::Shape::MissingColumn:
+    case server::Shape::Empty: fail(ServerFailure::MissingColumn, why.message); return false;
+    }
+    return false;
+}
+
+void PostgresEngine::ensureIndexes()
+{
+    // Only missing ones are made: asking for one that exists would still
+    // lock its table against the other seats' writes.
+    const std::optional<ServerRows> rows = run(server::kIndexQuery);
+    if (!rows)
+        return;
+    QStringList present;
+    for (int r = 0; r < rows->rowCount(); ++r)
+        present << rows->value(r, 0).toText();
+    // A user who may not make them uses the database as it is.
+    for (const server::IndexStatement &index : server::indexStatements())
+        if (!present.contains(index.name))
+            execute(index.statement);
+}
+
+int PostgresEngine::serverProcess() const { return m_connection ? PQbackendPID(m_connection) : 0; }
+
+bool PostgresEngine::isRetryable(const DataError &error)
+{
+    return error.state == QLatin1String("40001") || error.state == QLatin1String("40P01");
+}
+
+bool PostgresEngine::isConnectionLoss(const DataError &error)
+{
+    return error.state.startsWith(QLatin1String("08")) || error.state.startsWith(QLatin1String("57P"));
+}
+
+bool PostgresEngine::ensureConnected()
+{
+    if (!m_connection) {
+        m_lastError = {kServerError, QStringLiteral("没有连接数据库服务器"), kStateNoConnection};
+        return false;
+    }
+    if (m_unitLost) {
+        m_lastError = {kServerError, QStringLiteral("与服务器的连接断开了，这一组修改没有保存"), kStateLost};
+        return false;
+    }
+    if (PQstatus(m_connection) == CONNECTION_OK)
+        return true;
+    PQreset(m_connection);
+    if (PQstatus(m_connection) == CONNECTION_OK)
+        return true;
+    m_lastError = {kServerError, QStringLiteral("连接不上数据库服务器：") + libpqMessage(m_connection),
+                   kStateCannotConnect};
+    return false;
+}
+
+bool PostgresEngine::takeResult(pg_result *result, std::optional<ServerRows> &rows)
+{
+    const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+        rows.emplace(result);
+        m_changes = rows->changes();
+        m_lastError = {};
+        return true;
+    }
+    DataError error = errorOf(result, m_connection);
+    PQclear(result);
+    if (status == PGRES_EMPTY_QUERY)
+        error = {kServerError, QStringLiteral("没有语句"), kStateMisuse};
+    if (PQstatus(m_connection) != CONNECTION_OK) {
+        error.message = QStringLiteral("与服务器的连接断开了：") + error.message;
+        if (!isConnectionLoss(error))
+            error.state = kStateLost;
+        if (m_depth > 0)
+            m_unitLost = true;
+    }
+    m_lastError = error;
+    return false;
+}
+
+bool PostgresEngine::send(const QString &sql, const Values &values, pg_result *&result)
+{
+    int parameters = 0;
+    const QByteArray text = server::numberedPlaceholders(sql, &parameters).toUtf8();
+    if (parameters != values.size()) {
+        m_lastError = {kServerError, QStringLiteral("语句的参数个数不符"), kStateMisuse};
+        return false;
+    }
+    const BoundValues bound(values);
+    result = PQexecParams(m_connection, text.constData(), int(values.size()), bound.types.data(), bound.data.data(),
+                          bound.lengths.data(), bound.formats.data(), 0);
+    return true;
+}
+
+std::optional<ServerRows> PostgresEngine::run(const QString &sql, const Values &values)
+{
+    if (sql.trimmed().isEmpty()) {
+        m_lastError = {kServerError, QStringLiteral("没有语句"), kStateMisuse};
+        return std::nullopt;
+    }
+    if (!ensureConnected())
+        return std::nullopt;
+    // In a unit that a statement has failed, the server refuses every
+    // statement until the rollback; the first reason stays the one told.
+    if (m_depth > 0 && PQtransactionStatus(m_connection) == PQTRANS_INERROR)
+        return std::nullopt;
+    for (int attempt = 1;; ++attempt) {
+        pg_result *result = nullptr;
+        if (!send(sql, values, result))
+            return std::nullopt;
+        std::optional<ServerRows> rows;
+        if (takeResult(result, rows))
+            return rows;
+        // Inside a unit the server has ended the whole unit: it is the
+        // unit that runs again (inUnit).
+        if (m_depth > 0 || !isRetryable(m_lastError) || attempt >= kTries)
+            return std::nullopt;
+        QThread::msleep(10 * attempt);
+    }
+}
+
+bool PostgresEngine::execute(const QString &sql, const Values &values) { return run(sql, values).has_value(); }
+
+bool PostgresEngine::control(const QString &statement)
+{
+    pg_result *result = PQexec(m_connection, statement.toUtf8().constData());
+    std::optional<ServerRows> rows;
+    if (!takeResult(result, rows))
+        return false;
+    // A commit of a unit the server has already ended answers "ROLLBACK".
+    if (statement == QLatin1String("commit") && QByteArray(PQcmdStatus(result)) == "ROLLBACK") {
+        m_lastError = {kServerError, QStringLiteral("服务器撤销了这一组修改"), QStringLiteral("25P02")};
+        return false;
+    }
+    return true;
+}
+
+bool PostgresEngine::begin()
+{
+    if (!ensureConnected())
+        return false;
+    if (m_depth > 0 && PQtransactionStatus(m_connection) == PQTRANS_INERROR)
+        return false;
+    if (!control(m_depth == 0 ? QStringLiteral("begin") : QStringLiteral("savepoint u%1").arg(m_depth + 1)))
+        return false;
+    ++m_depth;
+    return true;
+}
+
+bool PostgresEngine::commit()
+{
+    if (m_depth == 0)
+        return false;
+    if (m_unitLost) {
+        m_lastError = {kServerError, QStringLiteral("与服务器的连接断开了，这一组修改没有保存"), kStateLost};
+        return false;
+    }
+    if (PQtransactionStatus(m_connection) == PQTRANS_INERROR)
+        return false;
+    if (!control(m_depth == 1 ? QStringLiteral("commit") : QStringLiteral("release savepoint u%1").arg(m_depth)))
+        return false;
+    --m_depth;
+    return true;
+}
+
+void PostgresEngine::rollback()
+{
+    if (m_depth == 0)
+        return;
+    const DataError reason = m_lastError;
+    if (!m_unitLost && m_connection && PQstatus(m_connection) == CONNECTION_OK)
+        control(m_depth == 1 ? QStringLiteral("rollback")
+                             : QStringLiteral("rollback to savepoint u%1; release savepoint u%1").arg(m_depth));
+    if (--m_depth == 0)
+        m_unitLost = false;
+    m_lastError = reason;
+}
+
+bool PostgresEngine::inUnit(const std::function<bool()> &work)
+{
+    for (int attempt = 1;; ++attempt) {
+        const bool outermost = m_depth == 0;
+        if (!begin())
+            return false;
+        if (work() && commit())
+            return true;
+        const DataError why = m_lastError;
+        rollback();
+        m_lastError = why;
+        if (!outermost || !isRetryable(why) || attempt >= kTries)
+            return false;
+        QThread::msleep(10 * attempt);
+    }
+}
+
+} // namespace kaoshi

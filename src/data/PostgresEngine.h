@@ -1,0 +1,123 @@
+#pragma once
+// Everything that is particular to a PostgreSQL server, on libpq: signing
+// in, the schema of an empty database, running one statement with bound
+// values, units of work, and the server's errors.
+//
+// - Values are always bound ($1, $2, … in place of the table files' ?).
+// - Every error keeps the server's message and its SQLSTATE.
+// - A lost connection is reported as lost; the next operation reconnects
+//   once. A unit of work that was open when the connection went is never
+//   continued: its statements and its commit fail until it is rolled back.
+// - A statement or unit that the server ended with serialization_failure
+//   (40001) or deadlock_detected (40P01) is run again, a bounded number of
+//   times; when the last try fails too, that failure is reported.
+#include "data/DataError.h"
+#include "data/FieldValue.h"
+#include "data/ServerSettings.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+struct pg_conn;
+struct pg_result;
+
+namespace kaoshi {
+
+// Why a server database could not be used.
+enum class ServerFailure {
+    None,
+    Unreachable,     // no server answers at that host and port
+    Authentication,  // the server refused the user or password
+    DatabaseMissing, // the server has no such database
+    NotUtf8,         // the database cannot hold every character
+    NotOurs,         // tables of another program
+    MissingTable,    // ours, but a table is missing
+    MissingColumn,   // ours, but a column is missing
+    Lost,            // the connection went while working
+    Other,
+};
+
+// The rows of one statement's result, all read; kept while in use.
+class ServerRows
+{
+public:
+    ServerRows() = default;
+    explicit ServerRows(pg_result *result);
+
+    int rowCount() const;
+    int columnCount() const;
+    QStringList columnNames() const;
+    // 0-based row and column; the null value outside the rows.
+    FieldValue value(int row, int column) const;
+    // Rows changed by an insert, update or delete.
+    qint64 changes() const;
+
+private:
+    std::shared_ptr<pg_result> m_result;
+};
+
+class PostgresEngine
+{
+public:
+    // Tries per statement or unit that the server asks to run again.
+    static constexpr int kTries = 5;
+
+    PostgresEngine();
+    ~PostgresEngine();
+    PostgresEngine(const PostgresEngine &) = delete;
+    PostgresEngine &operator=(const PostgresEngine &) = delete;
+
+    // Signs in; an empty database becomes ours in one unit, a database of
+    // another shape is refused and left as it is.
+    bool open(const ServerSettings &settings);
+    void close();
+    bool isOpen() const { return m_connection != nullptr; }
+    ServerFailure failure() const { return m_failure; }
+    DataError lastError() const { return m_lastError; }
+    // The server's process serving this connection (0 when there is none).
+    int serverProcess() const;
+
+    // Runs one statement; ? placeholders take values in order.
+    std::optional<ServerRows> run(const QString &sql, const Values &values = {});
+    bool execute(const QString &sql, const Values &values = {});
+    // Rows changed by the last statement.
+    qint64 changes() const { return m_changes; }
+
+    // Units nest: the outermost is a transaction, inner ones savepoints.
+    bool begin();
+    bool commit();
+    void rollback();
+    int depth() const { return m_depth; }
+    // Runs work as one unit, again when the server ended it for a
+    // serialization failure or a deadlock (outermost units only).
+    bool inUnit(const std::function<bool()> &work);
+
+    static bool isRetryable(const DataError &error);
+    static bool isConnectionLoss(const DataError &error);
+
+private:
+    bool connect();
+    void classifyConnectFailure();
+    bool ensureSchema();
+    void ensureIndexes();
+    bool ensureConnected();
+    // One round trip, no retry; false when the statement was not sent.
+    bool send(const QString &sql, const Values &values, pg_result *&result);
+    bool takeResult(pg_result *result, std::optional<ServerRows> &rows);
+    bool control(const QString &statement);
+    void fail(ServerFailure failure, const QString &message, const QString &state = {});
+
+    pg_conn *m_connection = nullptr;
+    ServerSettings m_settings;
+    ServerFailure m_failure = ServerFailure::None;
+    DataError m_lastError;
+    qint64 m_changes = 0;
+    int m_depth = 0;
+    // The connection went while a unit was open: it stays failed until rolled back.
+    bool m_unitLost = false;
+};
+
+} // namespace kaoshi
