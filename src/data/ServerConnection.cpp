@@ -1,4 +1,4 @@
-#include "data/PostgresEngine.h"
+#include "data/ServerConnection.h"
 
 #include "data/ServerSchema.h"
 #include "data/ServerText.h"
@@ -18,6 +18,8 @@ const QString kStateLost = QStringLiteral("08006");
 const QString kStateNoConnection = QStringLiteral("08003");
 const QString kStateCannotConnect = QStringLiteral("08001");
 const QString kStateMisuse = QStringLiteral("42601");
+// Statements kept prepared per connection.
+constexpr qsizetype kKeptStatements = 128;
 // The advisory lock that keeps two seats from making the schema at once.
 constexpr qint64 kSchemaLock = 0x6b616f736869; // "kaoshi"
 
@@ -103,26 +105,28 @@ qint64 ServerRows::changes() const
     return m_result ? QByteArray(PQcmdTuples(m_result.get())).toLongLong() : 0;
 }
 
-PostgresEngine::PostgresEngine() = default;
+ServerConnection::ServerConnection() = default;
 
-PostgresEngine::~PostgresEngine() { close(); }
+ServerConnection::~ServerConnection() { close(); }
 
-void PostgresEngine::close()
+void ServerConnection::close()
 {
     if (m_connection)
         PQfinish(m_connection);
     m_connection = nullptr;
     m_depth = 0;
     m_unitLost = false;
+    m_prepared.clear();
+    m_preparedOrder.clear();
 }
 
-void PostgresEngine::fail(ServerFailure failure, const QString &message, const QString &state)
+void ServerConnection::fail(ServerFailure failure, const QString &message, const QString &state)
 {
     m_failure = failure;
     m_lastError = {kServerError, message, state};
 }
 
-bool PostgresEngine::open(const ServerSettings &settings)
+bool ServerConnection::open(const ServerSettings &settings)
 {
     close();
     m_settings = settings;
@@ -149,7 +153,7 @@ bool PostgresEngine::open(const ServerSettings &settings)
     return true;
 }
 
-bool PostgresEngine::connect()
+bool ServerConnection::connect()
 {
     m_connection = PQconnectdb(m_settings.connectionText().constData());
     if (!m_connection || PQstatus(m_connection) != CONNECTION_OK) {
@@ -160,7 +164,7 @@ bool PostgresEngine::connect()
     return true;
 }
 
-void PostgresEngine::classifyConnectFailure()
+void ServerConnection::classifyConnectFailure()
 {
     const QString reason = m_lastError.message;
     ServerFailure failure = ServerFailure::Other;
@@ -188,7 +192,7 @@ void PostgresEngine::classifyConnectFailure()
     fail(failure, reason, kStateCannotConnect);
 }
 
-bool PostgresEngine::ensureSchema()
+bool ServerConnection::ensureSchema()
 {
     auto readShape = [this](server::Shape &shape, DataError &why) {
         const std::optional<ServerRows> rows = run(server::kShapeQuery);
@@ -235,7 +239,7 @@ bool PostgresEngine::ensureSchema()
     return false;
 }
 
-void PostgresEngine::ensureIndexes()
+void ServerConnection::ensureIndexes()
 {
     // Only missing ones are made: asking for one that exists would still
     // lock its table against the other seats' writes.
@@ -251,19 +255,19 @@ void PostgresEngine::ensureIndexes()
             execute(index.statement);
 }
 
-int PostgresEngine::serverProcess() const { return m_connection ? PQbackendPID(m_connection) : 0; }
+int ServerConnection::serverProcess() const { return m_connection ? PQbackendPID(m_connection) : 0; }
 
-bool PostgresEngine::isRetryable(const DataError &error)
+bool ServerConnection::isRetryable(const DataError &error)
 {
     return error.state == QLatin1String("40001") || error.state == QLatin1String("40P01");
 }
 
-bool PostgresEngine::isConnectionLoss(const DataError &error)
+bool ServerConnection::isConnectionLoss(const DataError &error)
 {
     return error.state.startsWith(QLatin1String("08")) || error.state.startsWith(QLatin1String("57P"));
 }
 
-bool PostgresEngine::ensureConnected()
+bool ServerConnection::ensureConnected()
 {
     if (!m_connection) {
         m_lastError = {kServerError, QStringLiteral("没有连接数据库服务器"), kStateNoConnection};
@@ -276,6 +280,8 @@ bool PostgresEngine::ensureConnected()
     if (PQstatus(m_connection) == CONNECTION_OK)
         return true;
     PQreset(m_connection);
+    m_prepared.clear(); // they went with the old session
+    m_preparedOrder.clear();
     if (PQstatus(m_connection) == CONNECTION_OK)
         return true;
     m_lastError = {kServerError, QStringLiteral("连接不上数据库服务器：") + libpqMessage(m_connection),
@@ -283,7 +289,7 @@ bool PostgresEngine::ensureConnected()
     return false;
 }
 
-bool PostgresEngine::takeResult(pg_result *result, std::optional<ServerRows> &rows)
+bool ServerConnection::takeResult(pg_result *result, std::optional<ServerRows> &rows)
 {
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
@@ -307,21 +313,82 @@ bool PostgresEngine::takeResult(pg_result *result, std::optional<ServerRows> &ro
     return false;
 }
 
-bool PostgresEngine::send(const QString &sql, const Values &values, pg_result *&result)
+bool ServerConnection::isKept(const QString &sql)
 {
+    const QString trimmed = sql.trimmed();
+    qsizetype end = 0;
+    while (end < trimmed.size() && trimmed[end].isLetter())
+        ++end;
+    const QString word = trimmed.left(end).toLower();
+    return word == QLatin1String("select") || word == QLatin1String("insert") || word == QLatin1String("update") ||
+           word == QLatin1String("delete") || word == QLatin1String("with");
+}
+
+const ServerConnection::Prepared *ServerConnection::prepared(const QString &sql)
+{
+    if (const auto found = m_prepared.constFind(sql); found != m_prepared.constEnd())
+        return &found.value();
+    Prepared made;
+    const QByteArray text = server::numberedPlaceholders(sql, &made.parameters).toUtf8();
+    made.name = "k" + QByteArray::number(++m_preparedCount);
+    std::optional<ServerRows> rows;
+    if (!takeResult(PQprepare(m_connection, made.name.constData(), text.constData(), made.parameters, nullptr), rows))
+        return nullptr;
+    if (!takeResult(PQdescribePrepared(m_connection, made.name.constData()), rows))
+        return nullptr;
+    made.columns = rows->columnNames();
+    if (m_preparedOrder.size() >= kKeptStatements)
+        forgetPrepared(m_preparedOrder.constFirst());
+    m_preparedOrder.append(sql);
+    return &m_prepared.insert(sql, made).value();
+}
+
+void ServerConnection::forgetPrepared(const QString &sql)
+{
+    const auto found = m_prepared.constFind(sql);
+    if (found == m_prepared.constEnd())
+        return;
+    // Inside a failed unit the server keeps it until the session ends.
+    if (PQtransactionStatus(m_connection) != PQTRANS_INERROR)
+        PQclear(PQexec(m_connection, ("deallocate " + found->name).constData()));
+    m_preparedOrder.removeOne(sql);
+    m_prepared.erase(found);
+}
+
+bool ServerConnection::send(const QString &sql, const Values &values, pg_result *&result)
+{
+    const Prepared *kept = isKept(sql) ? prepared(sql) : nullptr;
+    if (isKept(sql) && !kept)
+        return false;
     int parameters = 0;
-    const QByteArray text = server::numberedPlaceholders(sql, &parameters).toUtf8();
-    if (parameters != values.size()) {
+    const QByteArray text = kept ? QByteArray() : server::numberedPlaceholders(sql, &parameters).toUtf8();
+    if ((kept ? kept->parameters : parameters) != values.size()) {
         m_lastError = {kServerError, QStringLiteral("语句的参数个数不符"), kStateMisuse};
         return false;
     }
     const BoundValues bound(values);
-    result = PQexecParams(m_connection, text.constData(), int(values.size()), bound.types.data(), bound.data.data(),
-                          bound.lengths.data(), bound.formats.data(), 0);
+    result = kept ? PQexecPrepared(m_connection, kept->name.constData(), int(values.size()), bound.data.data(),
+                                   bound.lengths.data(), bound.formats.data(), 0)
+                  : PQexecParams(m_connection, text.constData(), int(values.size()), bound.types.data(),
+                                 bound.data.data(), bound.lengths.data(), bound.formats.data(), 0);
     return true;
 }
 
-std::optional<ServerRows> PostgresEngine::run(const QString &sql, const Values &values)
+std::optional<QStringList> ServerConnection::describe(const QString &sql)
+{
+    if (!ensureConnected())
+        return std::nullopt;
+    if (m_depth > 0 && PQtransactionStatus(m_connection) == PQTRANS_INERROR)
+        return std::nullopt;
+    if (!isKept(sql))
+        return QStringList();
+    const Prepared *kept = prepared(sql);
+    if (!kept)
+        return std::nullopt;
+    return kept->columns;
+}
+
+std::optional<ServerRows> ServerConnection::run(const QString &sql, const Values &values)
 {
     if (sql.trimmed().isEmpty()) {
         m_lastError = {kServerError, QStringLiteral("没有语句"), kStateMisuse};
@@ -340,6 +407,12 @@ std::optional<ServerRows> PostgresEngine::run(const QString &sql, const Values &
         std::optional<ServerRows> rows;
         if (takeResult(result, rows))
             return rows;
+        // A kept statement whose tables were made anew is prepared again.
+        const bool stale = m_lastError.state == QLatin1String("0A000") || m_lastError.state == QLatin1String("26000");
+        if (stale)
+            forgetPrepared(sql);
+        if (stale && m_depth == 0 && attempt < kTries)
+            continue;
         // Inside a unit the server has ended the whole unit: it is the
         // unit that runs again (inUnit).
         if (m_depth > 0 || !isRetryable(m_lastError) || attempt >= kTries)
@@ -348,9 +421,9 @@ std::optional<ServerRows> PostgresEngine::run(const QString &sql, const Values &
     }
 }
 
-bool PostgresEngine::execute(const QString &sql, const Values &values) { return run(sql, values).has_value(); }
+bool ServerConnection::execute(const QString &sql, const Values &values) { return run(sql, values).has_value(); }
 
-bool PostgresEngine::control(const QString &statement)
+bool ServerConnection::control(const QString &statement)
 {
     pg_result *result = PQexec(m_connection, statement.toUtf8().constData());
     std::optional<ServerRows> rows;
@@ -364,7 +437,7 @@ bool PostgresEngine::control(const QString &statement)
     return true;
 }
 
-bool PostgresEngine::begin()
+bool ServerConnection::begin()
 {
     if (!ensureConnected())
         return false;
@@ -376,7 +449,7 @@ bool PostgresEngine::begin()
     return true;
 }
 
-bool PostgresEngine::commit()
+bool ServerConnection::commit()
 {
     if (m_depth == 0)
         return false;
@@ -392,7 +465,7 @@ bool PostgresEngine::commit()
     return true;
 }
 
-void PostgresEngine::rollback()
+void ServerConnection::rollback()
 {
     if (m_depth == 0)
         return;
@@ -405,7 +478,7 @@ void PostgresEngine::rollback()
     m_lastError = reason;
 }
 
-bool PostgresEngine::inUnit(const std::function<bool()> &work)
+bool ServerConnection::inUnit(const std::function<bool()> &work)
 {
     for (int attempt = 1;; ++attempt) {
         const bool outermost = m_depth == 0;

@@ -3,7 +3,7 @@
 // went, the server's errors, a lost connection and the retried failures.
 #include "TestServer.h"
 
-#include "data/PostgresEngine.h"
+#include "data/ServerConnection.h"
 #include "data/ServerSchema.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +13,12 @@ using kaoshi::test::TestServer;
 
 namespace {
 
-class ServerEngine : public ::testing::Test
+class ServerConnectionTest : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(server.isReady()) << server.reason().toStdString(); }
 
-    bool openEngine(PostgresEngine &e) { return e.open(server.settings()); }
+    bool openEngine(ServerConnection &e) { return e.open(server.settings()); }
 
     // The first value of a statement's result (a note of the failure when it fails).
     FieldValue single(const QString &sql, const Values &values = {})
@@ -28,12 +28,12 @@ protected:
     }
 
     TestServer server;
-    PostgresEngine engine;
+    ServerConnection engine;
 };
 
 } // namespace
 
-TEST_F(ServerEngine, AnEmptyDatabaseBecomesOursWithOneConfigRowOfZeros)
+TEST_F(ServerConnectionTest, AnEmptyDatabaseBecomesOursWithOneConfigRowOfZeros)
 {
     ASSERT_TRUE(openEngine(engine)) << engine.lastError().message.toStdString();
     for (const server::TableColumns &table : server::requiredTables()) {
@@ -48,13 +48,13 @@ TEST_F(ServerEngine, AnEmptyDatabaseBecomesOursWithOneConfigRowOfZeros)
     ASSERT_TRUE(engine.execute("update 配置 set 计时=?", {90}));
 
     // A second seat finds the same database and keeps its rows.
-    PostgresEngine seat;
+    ServerConnection seat;
     ASSERT_TRUE(openEngine(seat));
     EXPECT_EQ(seat.run("select count(*), max(计时) from 配置")->value(0, 1), FieldValue::integer(90));
     EXPECT_EQ(seat.run("select count(*) from 配置")->value(0, 0), FieldValue::integer(1));
 }
 
-TEST_F(ServerEngine, ADatabaseOfAnotherShapeIsRefusedAndNeverAltered)
+TEST_F(ServerConnectionTest, ADatabaseOfAnotherShapeIsRefusedAndNeverAltered)
 {
     const struct {
         const char *change; // made on a database of ours (empty: a foreign one)
@@ -70,14 +70,14 @@ TEST_F(ServerEngine, ADatabaseOfAnotherShapeIsRefusedAndNeverAltered)
         TestServer fresh;
         ASSERT_TRUE(fresh.isReady());
         if (*c.change) {
-            PostgresEngine maker;
+            ServerConnection maker;
             ASSERT_TRUE(maker.open(fresh.settings()));
             maker.close();
             ASSERT_EQ(fresh.admin(QString::fromUtf8(c.change)), QString());
         } else {
             ASSERT_EQ(fresh.admin("create table 成绩单 (姓名 text)"), QString());
         }
-        PostgresEngine e;
+        ServerConnection e;
         EXPECT_FALSE(e.open(fresh.settings())) << c.change;
         EXPECT_EQ(e.failure(), c.failure) << c.change;
         EXPECT_EQ(e.lastError().message, QString::fromUtf8(c.message));
@@ -86,7 +86,7 @@ TEST_F(ServerEngine, ADatabaseOfAnotherShapeIsRefusedAndNeverAltered)
     }
 }
 
-TEST_F(ServerEngine, EveryValueAFileHoldsComesBackAsItWas)
+TEST_F(ServerConnectionTest, EveryValueAFileHoldsComesBackAsItWas)
 {
     ASSERT_TRUE(openEngine(engine));
     const QString nul = QStringLiteral("前半") + QChar(0) + QStringLiteral("后半，不能丢");
@@ -140,7 +140,7 @@ TEST_F(ServerEngine, EveryValueAFileHoldsComesBackAsItWas)
               FieldValue::blob(bytes));
 }
 
-TEST_F(ServerEngine, ErrorsCarryTheServersMessageAndState)
+TEST_F(ServerConnectionTest, ErrorsCarryTheServersMessageAndState)
 {
     ASSERT_TRUE(openEngine(engine));
     EXPECT_FALSE(engine.execute("selec 1"));
@@ -182,14 +182,14 @@ TEST_F(ServerEngine, ErrorsCarryTheServersMessageAndState)
     EXPECT_EQ(single("select count(*) from 单选").toInteger(), 2);
 }
 
-TEST_F(ServerEngine, ALostConnectionIsToldAndTheNextOperationReconnects)
+TEST_F(ServerConnectionTest, ALostConnectionIsToldAndTheNextOperationReconnects)
 {
     ASSERT_TRUE(openEngine(engine));
     ASSERT_TRUE(engine.execute("insert into 单选 (题号) values (1)"));
     const int before = engine.serverProcess();
     server.dropConnections();
     EXPECT_FALSE(engine.execute("insert into 单选 (题号) values (2)"));
-    EXPECT_TRUE(PostgresEngine::isConnectionLoss(engine.lastError())) << engine.lastError().state.toStdString();
+    EXPECT_TRUE(ServerConnection::isConnectionLoss(engine.lastError())) << engine.lastError().state.toStdString();
     EXPECT_TRUE(engine.lastError().message.startsWith("与服务器的连接断开了"));
     ASSERT_TRUE(engine.execute("insert into 单选 (题号) values (3)")) << engine.lastError().message.toStdString();
     EXPECT_NE(engine.serverProcess(), before);
@@ -200,7 +200,7 @@ TEST_F(ServerEngine, ALostConnectionIsToldAndTheNextOperationReconnects)
     server.dropConnections();
     EXPECT_FALSE(engine.execute("insert into 单选 (题号) values (5)"));
     EXPECT_FALSE(engine.execute("insert into 单选 (题号) values (6)"));
-    EXPECT_TRUE(PostgresEngine::isConnectionLoss(engine.lastError()));
+    EXPECT_TRUE(ServerConnection::isConnectionLoss(engine.lastError()));
     EXPECT_FALSE(engine.commit());
     engine.rollback();
     EXPECT_EQ(engine.depth(), 0);
@@ -210,7 +210,7 @@ TEST_F(ServerEngine, ALostConnectionIsToldAndTheNextOperationReconnects)
     EXPECT_EQ(rows->value(1, 0), FieldValue::integer(3));
 }
 
-TEST_F(ServerEngine, SerializationFailuresAndDeadlocksAreRunAgainABoundedNumberOfTimes)
+TEST_F(ServerConnectionTest, SerializationFailuresAndDeadlocksAreRunAgainABoundedNumberOfTimes)
 {
     ASSERT_TRUE(openEngine(engine));
     // The trigger fails the first tries of each write with the state asked
@@ -231,7 +231,7 @@ TEST_F(ServerEngine, SerializationFailuresAndDeadlocksAreRunAgainABoundedNumberO
         bool stored;
     } cases[] = {
         {"40001", 2, false, true},
-        {"40P01", PostgresEngine::kTries - 1, true, true},
+        {"40P01", ServerConnection::kTries - 1, true, true},
         {"40001", 100, false, false},
         {"40P01", 100, true, false},
         {"23505", 1, false, false}, // not a failure that another try cures
@@ -247,14 +247,14 @@ TEST_F(ServerEngine, SerializationFailuresAndDeadlocksAreRunAgainABoundedNumberO
         const DataError why = engine.lastError();
         EXPECT_EQ(done, c.stored) << c.state << " " << c.failures;
         EXPECT_EQ(single("select count(*) from 评分").toInteger(), c.stored ? 1 : 0);
-        const qint64 expectedTries = c.stored ? c.failures + 1 : (c.state[0] == '4' ? PostgresEngine::kTries : 1);
+        const qint64 expectedTries = c.stored ? c.failures + 1 : (c.state[0] == '4' ? ServerConnection::kTries : 1);
         EXPECT_EQ(single("select last_value from tries").toInteger(), expectedTries) << c.state;
         if (!c.stored)
             EXPECT_EQ(why.state, QLatin1String(c.state)); // told, never dropped
     }
 }
 
-TEST_F(ServerEngine, ConnectionFailuresSayWhatDoesNotWork)
+TEST_F(ServerConnectionTest, ConnectionFailuresSayWhatDoesNotWork)
 {
     ServerSettings missing = server.settings();
     missing.database = QStringLiteral("kaoshi_no_such_database");
@@ -272,7 +272,7 @@ TEST_F(ServerEngine, ConnectionFailuresSayWhatDoesNotWork)
         {nobodyThere, ServerFailure::Unreachable},
     };
     for (const auto &c : cases) {
-        PostgresEngine e;
+        ServerConnection e;
         EXPECT_FALSE(e.open(c.settings));
         EXPECT_EQ(e.failure(), c.failure) << c.settings.describe().toStdString();
         EXPECT_FALSE(e.lastError().message.isEmpty());
@@ -281,4 +281,20 @@ TEST_F(ServerEngine, ConnectionFailuresSayWhatDoesNotWork)
     ServerSettings tcp = server.settings();
     tcp.host = QStringLiteral("127.0.0.1");
     EXPECT_TRUE(engine.open(tcp)) << engine.lastError().message.toStdString();
+}
+
+TEST_F(ServerConnectionTest, AKeptStatementFollowsATableMadeAnew)
+{
+    ASSERT_TRUE(openEngine(engine));
+    const auto before = engine.describe("select * from 临时");
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->size(), 8);
+    ASSERT_TRUE(engine.run("select * from 临时"));
+    ASSERT_TRUE(engine.execute("drop table 临时"));
+    ASSERT_TRUE(engine.execute("create table 临时 as select 1 as 考号"));
+    const auto rows = engine.run("select * from 临时");
+    ASSERT_TRUE(rows) << engine.lastError().message.toStdString();
+    EXPECT_EQ(rows->columnNames(), QStringList{"考号"});
+    EXPECT_FALSE(engine.describe("select * from 没有这张表"));
+    EXPECT_EQ(engine.lastError().state, "42P01");
 }

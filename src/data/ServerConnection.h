@@ -15,6 +15,8 @@
 #include "data/FieldValue.h"
 #include "data/ServerSettings.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -59,16 +61,16 @@ private:
     std::shared_ptr<pg_result> m_result;
 };
 
-class PostgresEngine
+class ServerConnection
 {
 public:
     // Tries per statement or unit that the server asks to run again.
     static constexpr int kTries = 5;
 
-    PostgresEngine();
-    ~PostgresEngine();
-    PostgresEngine(const PostgresEngine &) = delete;
-    PostgresEngine &operator=(const PostgresEngine &) = delete;
+    ServerConnection();
+    ~ServerConnection();
+    ServerConnection(const ServerConnection &) = delete;
+    ServerConnection &operator=(const ServerConnection &) = delete;
 
     // Signs in; an empty database becomes ours in one unit, a database of
     // another shape is refused and left as it is.
@@ -82,6 +84,9 @@ public:
 
     // Runs one statement; ? placeholders take values in order.
     std::optional<ServerRows> run(const QString &sql, const Values &values = {});
+    // The result columns of a statement, found without running it; nothing
+    // when the server refuses the statement (the reason in lastError()).
+    std::optional<QStringList> describe(const QString &sql);
     bool execute(const QString &sql, const Values &values = {});
     // Rows changed by the last statement.
     qint64 changes() const { return m_changes; }
@@ -106,6 +111,17 @@ private:
     bool ensureConnected();
     // One round trip, no retry; false when the statement was not sent.
     bool send(const QString &sql, const Values &values, pg_result *&result);
+    // Queries and writes are prepared once per connection and kept: a
+    // statement run again (the next question, a row of an import) is only
+    // executed. Other statements are sent as they come.
+    struct Prepared {
+        QByteArray name;
+        int parameters = 0;
+        QStringList columns;
+    };
+    static bool isKept(const QString &sql);
+    const Prepared *prepared(const QString &sql);
+    void forgetPrepared(const QString &sql);
     bool takeResult(pg_result *result, std::optional<ServerRows> &rows);
     bool control(const QString &statement);
     void fail(ServerFailure failure, const QString &message, const QString &state = {});
@@ -118,6 +134,9 @@ private:
     int m_depth = 0;
     // The connection went while a unit was open: it stays failed until rolled back.
     bool m_unitLost = false;
+    QHash<QString, Prepared> m_prepared;
+    QStringList m_preparedOrder; // the oldest first, forgotten first
+    int m_preparedCount = 0;
 };
 
 } // namespace kaoshi
