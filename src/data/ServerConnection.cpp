@@ -11,8 +11,7 @@ namespace kaoshi {
 
 namespace {
 
-// DataError::code of every failure on a server; DataError::state tells them apart.
-constexpr int kServerError = 1;
+constexpr int kServerError = ServerConnection::kServerErrorCode;
 // SQLSTATEs of failures found on this side of the connection.
 const QString kStateLost = QStringLiteral("08006");
 const QString kStateNoConnection = QStringLiteral("08003");
@@ -363,7 +362,7 @@ bool ServerConnection::send(const QString &sql, const Values &values, pg_result 
     int parameters = 0;
     const QByteArray text = kept ? QByteArray() : server::numberedPlaceholders(sql, &parameters).toUtf8();
     if ((kept ? kept->parameters : parameters) != values.size()) {
-        m_lastError = {kServerError, QStringLiteral("语句的参数个数不符"), kStateMisuse};
+        m_lastError = {kMisuseCode, QStringLiteral("语句的参数个数不符"), kStateMisuse};
         return false;
     }
     const BoundValues bound(values);
@@ -391,7 +390,7 @@ std::optional<QStringList> ServerConnection::describe(const QString &sql)
 std::optional<ServerRows> ServerConnection::run(const QString &sql, const Values &values)
 {
     if (sql.trimmed().isEmpty()) {
-        m_lastError = {kServerError, QStringLiteral("没有语句"), kStateMisuse};
+        m_lastError = {kMisuseCode, QStringLiteral("没有语句"), kStateMisuse};
         return std::nullopt;
     }
     if (!ensureConnected())

@@ -66,6 +66,10 @@ class ServerConnection
 public:
     // Tries per statement or unit that the server asks to run again.
     static constexpr int kTries = 5;
+    // DataError::code of a failure on the server (DataError::state tells
+    // which), and of a statement refused before it was sent.
+    static constexpr int kServerErrorCode = 1;
+    static constexpr int kMisuseCode = 2;
 
     ServerConnection();
     ~ServerConnection();
@@ -79,6 +83,8 @@ public:
     bool isOpen() const { return m_connection != nullptr; }
     ServerFailure failure() const { return m_failure; }
     DataError lastError() const { return m_lastError; }
+    // Keeps a reason found outside the server, or the one a unit was given up for.
+    void restoreError(const DataError &error) { m_lastError = error; }
     // The server's process serving this connection (0 when there is none).
     int serverProcess() const;
 

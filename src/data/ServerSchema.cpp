@@ -108,7 +108,7 @@ QList<IndexStatement> indexStatements()
 {
     QList<IndexStatement> indexes;
     auto add = [&indexes](const QString &name, const QString &table, const QString &columns) {
-        indexes.append({name, QStringLiteral("create index %1 on %2 (%3)").arg(name, table, columns)});
+        indexes.append({name, QStringLiteral("create index if not exists %1 on %2 (%3)").arg(name, table, columns)});
     };
     for (const QString &type : questionTypes())
         add(type + QStringLiteral("_题号"), type, QStringLiteral("题号"));

@@ -32,6 +32,8 @@ QByteArray ServerSettings::connectionText() const
         parts << keyValue("user", user);
     if (!password.isEmpty())
         parts << keyValue("password", password);
+    if (lockTimeoutMs > 0)
+        parts << keyValue("options", QStringLiteral("-c lock_timeout=%1").arg(lockTimeoutMs));
     parts << keyValue("connect_timeout", QString::number(connectTimeoutSeconds))
           << keyValue("client_encoding", QStringLiteral("UTF8"))
           << keyValue("application_name", QStringLiteral("kaoshi"));

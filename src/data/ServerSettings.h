@@ -15,6 +15,7 @@ struct ServerSettings {
     QString service;       // a libpq service name: takes the rest from pg_service.conf
     QString password;      // typed at start; never stored
     int connectTimeoutSeconds = 10;
+    int lockTimeoutMs = 0; // how long a row another seat holds is waited for; 0: as long as it takes
 
     // The libpq connection text; values are quoted, so no typed text adds a key.
     QByteArray connectionText() const;
