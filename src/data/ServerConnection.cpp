@@ -125,7 +125,7 @@ void ServerConnection::fail(ServerFailure failure, const QString &message, const
     m_lastError = {kServerError, message, state};
 }
 
-bool ServerConnection::open(const ServerSettings &settings)
+bool ServerConnection::open(const ServerSettings &settings, WhenEmpty whenEmpty)
 {
     close();
     m_settings = settings;
@@ -143,11 +143,12 @@ bool ServerConnection::open(const ServerSettings &settings)
         close();
         return false;
     }
-    if (!ensureSchema()) {
+    if (!ensureSchema(whenEmpty)) {
         close();
         return false;
     }
-    ensureIndexes();
+    if (!m_wasEmpty || whenEmpty == WhenEmpty::MakeOurs)
+        ensureIndexes();
     m_lastError = {};
     return true;
 }
@@ -191,7 +192,7 @@ void ServerConnection::classifyConnectFailure()
     fail(failure, reason, kStateCannotConnect);
 }
 
-bool ServerConnection::ensureSchema()
+bool ServerConnection::ensureSchema(WhenEmpty whenEmpty)
 {
     auto readShape = [this](server::Shape &shape, DataError &why) {
         const std::optional<ServerRows> rows = run(server::kShapeQuery);
@@ -209,6 +210,9 @@ bool ServerConnection::ensureSchema()
         m_failure = ServerFailure::Other;
         return false;
     }
+    m_wasEmpty = shape == server::Shape::Empty;
+    if (m_wasEmpty && whenEmpty == WhenEmpty::LeaveEmpty)
+        return true;
     if (shape == server::Shape::Empty) {
         // Made in one unit, and by one seat: another seat that got there
         // first has made it by the time the lock is ours.

@@ -78,7 +78,10 @@ public:
 
     // Signs in; an empty database becomes ours in one unit, a database of
     // another shape is refused and left as it is.
-    bool open(const ServerSettings &settings);
+    enum class WhenEmpty { MakeOurs, LeaveEmpty };
+    bool open(const ServerSettings &settings, WhenEmpty whenEmpty = WhenEmpty::MakeOurs);
+    // The database was empty (and left so by LeaveEmpty).
+    bool wasEmpty() const { return m_wasEmpty; }
     void close();
     bool isOpen() const { return m_connection != nullptr; }
     ServerFailure failure() const { return m_failure; }
@@ -112,7 +115,7 @@ public:
 private:
     bool connect();
     void classifyConnectFailure();
-    bool ensureSchema();
+    bool ensureSchema(WhenEmpty whenEmpty);
     void ensureIndexes();
     bool ensureConnected();
     // One round trip, no retry; false when the statement was not sent.
@@ -140,6 +143,7 @@ private:
     int m_depth = 0;
     // The connection went while a unit was open: it stays failed until rolled back.
     bool m_unitLost = false;
+    bool m_wasEmpty = false;
     QHash<QString, Prepared> m_prepared;
     QStringList m_preparedOrder; // the oldest first, forgotten first
     int m_preparedCount = 0;
