@@ -7,6 +7,7 @@
 #include "exam/ExamPaperWindow.h"
 #include "practice/ChapterOrder.h"
 #include "data/Schema.h"
+#include "exam/CandidateDialog.h"
 #include "import/ImportDialog.h"
 #include "ui/Controls.h"
 #include "ui/TaskWindow.h"
@@ -29,7 +30,10 @@ bool isTaskWindowKind(QWidget *window) { return qobject_cast<TaskWindow *>(windo
 } // namespace
 
 MainWindow::MainWindow(AppContext &context, QWidget *parent)
-    : QMainWindow(parent), m_context(context), m_factory(createTaskWindow)
+    : QMainWindow(parent), m_context(context), m_print(context),
+      m_factory([this](TaskKind kind, const TaskRequest &request, AppContext &ctx, QWidget *host) {
+          return createTaskWindow(kind, request, ctx, m_practice, host);
+      })
 {
     m_context.shell = this;
     setObjectName(QStringLiteral("MainWindow"));
@@ -189,10 +193,10 @@ void MainWindow::runTask(const TaskEntry &entry)
         if (auto *bank = qobject_cast<BankWindow *>(currentTaskWindow()))
             bank->importQuestions();
         else
-            ImportDialog::run(m_context, questionTypes().first(), this);
+            ImportDialog::run(m_context, QuestionType::SingleChoice, this);
         break;
     default:
-        openTaskWindow(entry.kind, {entry.questionType, QString()});
+        openTaskWindow(entry.kind, {entry.questionType, QString(), {}});
         break;
     }
 }
@@ -206,6 +210,11 @@ void MainWindow::runPaperCommand(TaskKind kind)
         paper->handIn();
     else
         paper->collect();
+}
+
+void MainWindow::printList(const ListGrid &grid, const QString &title, const QString &settingsFile)
+{
+    m_print.open(listPrintRequest(grid, title, settingsFile));
 }
 
 void MainWindow::lockForPaper(bool locked)
@@ -275,16 +284,19 @@ void MainWindow::openCandidateDialog()
     closeCurrentTaskWindow();
     if (auto *modal = qobject_cast<QDialog *>(dialog)) {
         const bool signedIn = modal->exec() == QDialog::Accepted;
+        const auto *signIn = qobject_cast<CandidateDialog *>(modal);
+        const Candidate candidate = signIn ? signIn->candidate() : Candidate();
         delete modal;
         // The signed-in candidate sits the paper at once.
         if (signedIn)
-            openTaskWindow(TaskKind::ExamPaper);
+            openTaskWindow(TaskKind::ExamPaper,
+                           {QuestionType::SingleChoice, QString(), {candidate.number, candidate.occasion, candidate.name}});
     }
 }
 
 void MainWindow::openChapter(const QString &chapter)
 {
-    openTaskWindow(TaskKind::ChapterPractice, {QString(), chapter});
+    openTaskWindow(TaskKind::ChapterPractice, {QuestionType::SingleChoice, chapter, {}});
 }
 
 void MainWindow::registerTaskWindow(QWidget *window) { m_current = window; }

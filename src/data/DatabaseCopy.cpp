@@ -1,7 +1,7 @@
 #include "data/DatabaseCopy.h"
 
 #include "data/PictureLocation.h"
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 #include "data/ServerSchema.h"
 
 #include <QDir>
@@ -27,7 +27,7 @@ QList<server::TableColumns> copiedTables()
 {
     QList<server::TableColumns> tables;
     for (const server::TableColumns &table : server::requiredTables()) {
-        if (!isQuestionType(table.table) && table.table != QStringLiteral("图片") &&
+        if (!questionTypeOf(table.table) && table.table != QStringLiteral("图片") &&
             table.table != QStringLiteral("评分") && table.table != QStringLiteral("配置"))
             continue;
         server::TableColumns copied{table.table, table.columns};
@@ -168,8 +168,8 @@ bool Copier::countSource()
 bool Copier::targetHoldsData(bool &holds)
 {
     QStringList tables;
-    for (const QString &type : questionTypes())
-        tables << type;
+    for (QuestionType kind : allQuestionTypes())
+        tables << tableName(kind);
     tables << QStringLiteral("图片") << QStringLiteral("评分");
     if (m_to.keepsPictureFiles())
         tables << kPictureFiles;

@@ -1,6 +1,6 @@
 #include "data/ServerSchema.h"
 
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 
 namespace kaoshi::server {
 
@@ -34,8 +34,8 @@ const QList<TableDefinition> &definitions()
                                  {QStringLiteral("标准答案"), false}, {QStringLiteral("解析"), false},
                                  {QStringLiteral("分值"), true},   {QStringLiteral("章节"), false},
                                  {QStringLiteral("练习答案"), false}};
-        for (const QString &type : questionTypes())
-            list.append({type, bank});
+        for (QuestionType kind : allQuestionTypes())
+            list.append({tableName(kind), bank});
         list.append({QStringLiteral("图片"),
                      {{QStringLiteral("题型"), false}, {QStringLiteral("题号"), true},
                       {QStringLiteral("摘要"), false}, {QStringLiteral("图片"), false}}});
@@ -110,8 +110,8 @@ QList<IndexStatement> indexStatements()
     auto add = [&indexes](const QString &name, const QString &table, const QString &columns) {
         indexes.append({name, QStringLiteral("create index if not exists %1 on %2 (%3)").arg(name, table, columns)});
     };
-    for (const QString &type : questionTypes())
-        add(type + QStringLiteral("_题号"), type, QStringLiteral("题号"));
+    for (QuestionType kind : allQuestionTypes())
+        add(tableName(kind) + QStringLiteral("_题号"), tableName(kind), QStringLiteral("题号"));
     add(QStringLiteral("图片_题型_题号"), QStringLiteral("图片"), QStringLiteral("题型, 题号"));
     add(QStringLiteral("评分_题型_题号"), QStringLiteral("评分"), QStringLiteral("题型, 题号"));
     add(QStringLiteral("评分_考号_场次"), QStringLiteral("评分"), QStringLiteral("考号, 场次"));
@@ -124,8 +124,8 @@ Shape judgeShape(const QMap<QString, QStringList> &tables, DataError &why)
     if (tables.isEmpty())
         return Shape::Empty;
     int banks = 0;
-    for (const QString &type : questionTypes())
-        banks += tables.contains(type) ? 1 : 0;
+    for (QuestionType kind : allQuestionTypes())
+        banks += tables.contains(tableName(kind)) ? 1 : 0;
     if (banks == 0) {
         why.message = QStringLiteral("这不是考试系统的数据库");
         return Shape::NotOurs;

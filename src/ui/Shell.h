@@ -6,6 +6,7 @@ class QWidget;
 
 namespace kaoshi {
 
+class ListGrid;
 class StatusProgress;
 
 class Shell
@@ -26,6 +27,9 @@ public:
     // While an exam paper is open: only the menu 试卷 is offered, every other
     // menu and the navigation bar are disabled, and Esc does not end the program.
     virtual void lockForPaper(bool locked) = 0;
+    // Hands a list to the print window "自由打印": its rows, the caption of a
+    // print window opened for it and the settings file of this kind of list.
+    virtual void printList(const ListGrid &grid, const QString &title, const QString &settingsFile) = 0;
 };
 
 } // namespace kaoshi

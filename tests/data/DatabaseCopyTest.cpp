@@ -4,7 +4,7 @@
 #include "TestDatabase.h"
 
 #include "data/DatabaseCopy.h"
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,8 +35,9 @@ QList<Values> tableRows(DataStore &store, const QString &table, const QStringLis
 
 void expectSameRows(DataStore &a, DataStore &b)
 {
-    for (const QString &type : questionTypes())
-        EXPECT_EQ(tableRows(a, type, kBankColumns), tableRows(b, type, kBankColumns)) << type.toStdString();
+    for (QuestionType kind : allQuestionTypes())
+        EXPECT_EQ(tableRows(a, tableName(kind), kBankColumns), tableRows(b, tableName(kind), kBankColumns))
+            << tableName(kind).toStdString();
     const QList<std::pair<QString, QStringList>> others{
         {"图片", {"题型", "题号", "摘要", "图片"}},
         {"评分", {"考号", "场次", "姓名", "题号", "题型", "考生答案"}},

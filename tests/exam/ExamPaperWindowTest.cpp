@@ -11,7 +11,6 @@
 #include "data/ConfigTable.h"
 #include "exam/CandidateDialog.h"
 #include "exam/ExamPaperWindow.h"
-#include "exam/ExamState.h"
 #include "grading/GradingWindow.h"
 #include "practice/PracticeSession.h"
 #include "ui/DropDownBox.h"
@@ -65,7 +64,7 @@ struct Program : ProgramState {
         main->applyScreenSize({1920, 1080});
         main->show();
     }
-    void configure(const ExamConfig &config) { QVERIFY(storeExamConfig(db.store(), config)); }
+    void configure(const ExamSettings &config) { QVERIFY(storeExamSettings(db.store(), config)); }
 
     // 模拟组卷 with the three texts, as typed into the sign-in dialog.
     ExamPaperWindow *signIn(const QString &number = QStringLiteral("A01"), const QString &occasion = QStringLiteral("一"),
@@ -173,7 +172,7 @@ void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
     }
 
     // 单选: 第 1 题 kept the moment it is ticked; 下题 and A on 第 2 题.
-    const std::vector<qint64> single = w->paper().part(0);
+    const std::vector<qint64> single = w->paper().part(QuestionType::SingleChoice);
     QCOMPARE(numberBox(w, "单选"), QStringLiteral("1"));
     QVERIFY(question(w).startsWith(QStringLiteral("单选题%1").arg(single[0])));
     click(w, "B单选框");
@@ -241,7 +240,7 @@ void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
 void ExamPaperWindowTest::drawCountsDecideThePaper()
 {
     const struct {
-        ExamConfig config;
+        ExamSettings config;
         std::array<int, 4> drawn; // all 0: refused
         QString message;
     } cases[] = {
@@ -264,7 +263,7 @@ void ExamPaperWindowTest::drawCountsDecideThePaper()
         }
         QVERIFY(w);
         for (int bank = 0; bank < 4; ++bank) {
-            const std::vector<qint64> &part = w->paper().part(bank);
+            const std::vector<qint64> &part = w->paper().part(*typeAt(bank));
             QCOMPARE(int(part.size()), c.drawn[size_t(bank)]);
             QCOMPARE(std::set<qint64>(part.begin(), part.end()).size(), part.size());
         }
@@ -316,8 +315,8 @@ void ExamPaperWindowTest::aPaperLeftWithoutHandInResumes()
     p.configure({3, 1, 0, 0, 10});
     ExamPaperWindow *w = p.signIn();
     QVERIFY(w);
-    const std::vector<qint64> single = w->paper().part(0);
-    const std::vector<qint64> multiple = w->paper().part(1);
+    const std::vector<qint64> single = w->paper().part(QuestionType::SingleChoice);
+    const std::vector<qint64> multiple = w->paper().part(QuestionType::MultipleChoice);
     press(w, "下题");
     click(w, "C单选框");
     p.platform.advanceClock(30000);
@@ -332,8 +331,8 @@ void ExamPaperWindowTest::aPaperLeftWithoutHandInResumes()
     w = p.signIn();
     QVERIFY(w);
     QCOMPARE(p.platform.lastMessage().text, QStringLiteral("继续未交的试卷:共 4 题,已答 1 题"));
-    QCOMPARE(w->paper().part(0), single);
-    QCOMPARE(w->paper().part(1), multiple);
+    QCOMPARE(w->paper().part(QuestionType::SingleChoice), single);
+    QCOMPARE(w->paper().part(QuestionType::MultipleChoice), multiple);
     QCOMPARE(p.main->statusText(2), QStringLiteral("剩余时间 09:30"));
     press(w, "下题");
     QVERIFY(control<QAbstractButton>(w, "C单选框")->isChecked());
@@ -350,7 +349,7 @@ void ExamPaperWindowTest::aRefusedHandInKeepsEveryAnswer()
     p.configure({2, 0, 1, 0, 0});
     ExamPaperWindow *w = p.signIn();
     QVERIFY(w);
-    const std::vector<qint64> single = w->paper().part(0);
+    const std::vector<qint64> single = w->paper().part(QuestionType::SingleChoice);
     click(w, "B单选框");
     showAnswerPage(w, 2);
     click(w, "错单选框");

@@ -30,7 +30,6 @@
 #include <QToolBar>
 #include <memory>
 
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 
 using namespace kaoshi;
@@ -46,8 +45,7 @@ const QString kRandom = QStringLiteral("随机练习");
 // One program run: fixture database, scripted platform and the main window.
 struct Program : ProgramState {
     std::unique_ptr<MainWindow> main;
-    // "错题" opens the print window, which must not outlive this run.
-    ~Program() { closePrintWindow(context); }
+    // "错题" opens the print window, which closes with the main window.
 
     // Every bank gets questions 1 … count unless it is filled already.
     void fillBanks(int count = 3)
@@ -72,10 +70,10 @@ struct Program : ProgramState {
         auto *random = qobject_cast<RandomPracticeWindow *>(window);
         if (random && !drawnOrders) {
             for (int page = 0; page < 4; ++page) {
-                std::vector<qint64> order(random->order(page).size());
+                std::vector<qint64> order(random->order(*typeAt(page)).size());
                 for (size_t i = 0; i < order.size(); ++i)
                     order[i] = qint64(i) + 1;
-                random->setOrder(page, order);
+                random->setOrder(*typeAt(page), order);
             }
             random->goFirst();
         }
@@ -179,7 +177,7 @@ void PracticeWindowsTest::opensOnTheLowestQuestionOfTheFirstBank()
         QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("3"));
         QCOMPARE(question(w), QStringLiteral("单选第3题"));
     }
-    QCOMPARE(p.practice.charFormat.size, 20);
+    QCOMPARE(p.main->practiceSession().charFormat.size, 20);
     QCOMPARE(control<QTextEdit>(w, QStringLiteral("解析超级编辑框"))->font().pointSize(), 20);
 }
 
@@ -423,7 +421,7 @@ void PracticeWindowsTest::randomOrderMapsPositionsToNumbers()
     p.fillBanks(5);
     auto *w = qobject_cast<RandomPracticeWindow *>(p.open(kRandom));
     QVERIFY(w);
-    w->setOrder(0, {3, 5, 1, 4, 2});
+    w->setOrder(QuestionType::SingleChoice, {3, 5, 1, 4, 2});
     press(w, QStringLiteral("首题"));
     QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("1"));
     QCOMPARE(question(w), QStringLiteral("单选题3"));
@@ -447,11 +445,11 @@ void PracticeWindowsTest::randomPositionsOutsideTheOrderShowNothing()
         p.db.addQuestion(QStringLiteral("单选"), {n, QStringLiteral("单选题%1").arg(n)});
     p.fillBanks();
     auto *w = qobject_cast<RandomPracticeWindow *>(p.open(kRandom));
-    std::vector<qint64> order = w->order(0);
+    std::vector<qint64> order = w->order(QuestionType::SingleChoice);
     std::sort(order.begin(), order.end());
     QCOMPARE(order, (std::vector<qint64>{1, 2, 3}));
 
-    w->setOrder(0, {3, 1, 2});
+    w->setOrder(QuestionType::SingleChoice, {3, 1, 2});
     press(w, QStringLiteral("首题"));
     QCOMPARE(question(w), QString()); // 题号 3 does not exist
     // Position 4 lies within the bank's 题号 bounds but outside the order.
@@ -472,17 +470,17 @@ void PracticeWindowsTest::randomOrdersAreDrawnAnewOnEachOpening()
     p.fillBanks(200);
     p.platform.setClock(5000);
     auto *first = qobject_cast<RandomPracticeWindow *>(p.open(kRandom, true));
-    const std::vector<qint64> before = first->order(0);
+    const std::vector<qint64> before = first->order(QuestionType::SingleChoice);
     QCOMPARE(before.size(), size_t(200));
     // The window opens on position 1, showing the question the order puts there.
     QCOMPARE(box(first, QStringLiteral("单选"))->text(), QStringLiteral("1"));
     QCOMPARE(question(first), p.db.text("select 题目 from 单选 where 题号=" + QString::number(before[0])));
     // The pages do not share one order, and a new opening draws anew even
     // at the same clock reading.
-    QVERIFY(first->order(1) != before);
+    QVERIFY(first->order(QuestionType::MultipleChoice) != before);
     auto *second = qobject_cast<RandomPracticeWindow *>(p.open(kRandom, true));
     QVERIFY(second != first);
-    QVERIFY(second->order(0) != before);
+    QVERIFY(second->order(QuestionType::SingleChoice) != before);
 }
 
 void PracticeWindowsTest::wrongListListsAndJumps()
@@ -497,7 +495,7 @@ void PracticeWindowsTest::wrongListListsAndJumps()
     PracticeWindow *w = p.open(item);
     auto *random = qobject_cast<RandomPracticeWindow *>(w);
     if (random) // position 3 holds 题号 4: the jump must not go through the order
-        random->setOrder(1, {2, 3, 4, 5, 1});
+        random->setOrder(QuestionType::MultipleChoice, {2, 3, 4, 5, 1});
     showPage(w, QStringLiteral("题目区高级选择夹"), 2);
     auto *grid = control<ListGrid>(w, QStringLiteral("错题高级表格"));
     QCOMPARE(grid->rowCount(), 3);
@@ -644,7 +642,7 @@ void PracticeWindowsTest::fontChangesTheFourTextFields()
     }
     // Cancel keeps the format; the next opening keeps all but the size.
     press(w, QStringLiteral("字体"));
-    QCOMPARE(p.practice.charFormat.effects, CharFormat::Bold | CharFormat::StrikeOut);
+    QCOMPARE(p.main->practiceSession().charFormat.effects, CharFormat::Bold | CharFormat::StrikeOut);
     QCOMPARE(p.platform.fontDialogs, 2);
     PracticeWindow *random = p.open(kRandom);
     auto *edit = control<QTextEdit>(random, QStringLiteral("题目超级编辑框"));

@@ -1,6 +1,9 @@
 #include "TestDatabase.h"
 
+#include "data/PostgresEngine.h"
+#include "data/QuestionType.h"
 #include "data/Schema.h"
+#include "data/SqliteEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,22 +11,54 @@
 
 namespace kaoshi::test {
 
-TestDatabase::TestDatabase() { m_store.open(path()); }
+const QStringList &bankTables()
+{
+    static const QStringList names = [] {
+        QStringList list;
+        for (QuestionType type : allQuestionTypes())
+            list << tableName(type);
+        return list;
+    }();
+    return names;
+}
+
+namespace {
+
+std::unique_ptr<Engine> engineOn(const TestServer *server)
+{
+    if (!server)
+        return std::make_unique<SqliteEngine>();
+    return std::make_unique<PostgresEngine>(server->settings());
+}
+
+} // namespace
+
+TestDatabase::TestDatabase(TestEngine engine)
+    : m_server(engine == TestEngine::Server ? std::make_unique<TestServer>() : nullptr), m_store(engineOn(m_server.get()))
+{
+    if (!m_server || m_server->isReady())
+        m_store.open(path());
+}
+
+TestDatabase::~TestDatabase() { m_store.close(); }
+
+QString TestDatabase::reason() const
+{
+    if (m_server && !m_server->isReady())
+        return m_server->reason();
+    return m_store.lastError().message;
+}
 
 QString TestDatabase::path() const { return QDir(m_dir.path()).filePath(kDatabaseFileName); }
 
 void TestDatabase::addQuestion(const QString &type, const QuestionRow &row)
 {
-    RecordCursor cursor = m_store.openCursor(type, CursorKind::Table);
-    cursor.addNew();
-    cursor.setInteger(QStringLiteral("题号"), row.number);
-    cursor.setText(QStringLiteral("题目"), row.text);
-    cursor.setText(QStringLiteral("标准答案"), row.answer);
-    cursor.setText(QStringLiteral("解析"), row.explanation);
-    cursor.setNumber(QStringLiteral("分值"), row.score);
-    cursor.setText(QStringLiteral("章节"), row.chapter);
-    cursor.setText(QStringLiteral("练习答案"), row.practiceAnswer);
-    cursor.next();
+    // The fixture writes any table name it is given, as a file made
+    // elsewhere may hold anything.
+    m_store.execute(QStringLiteral("insert into \"%1\" (题号, 题目, 标准答案, 解析, 分值, 章节, 练习答案) "
+                                   "values (?, ?, ?, ?, ?, ?, ?)")
+                        .arg(type),
+                    {row.number, row.text, row.answer, row.explanation, row.score, row.chapter, row.practiceAnswer});
 }
 
 void TestDatabase::addQuestions(const QString &type, int count)
@@ -41,9 +76,16 @@ void TestDatabase::addPicture(const QString &type, qint64 number, const QString 
 
 void TestDatabase::refuse(const QString &table, const QString &operation)
 {
-    const bool made = m_store.execute(QStringLiteral("create trigger refuse_%1_%2 before %2 on %1 "
-                                                     "begin select raise(abort, '拒绝写入'); end")
-                                          .arg(table, operation));
+    const bool made =
+        m_server ? m_store.execute(QStringLiteral("create function refuse_%1_%2() returns trigger language plpgsql as "
+                                                  "$$ begin raise exception '拒绝写入'; end $$")
+                                       .arg(table, operation)) &&
+                       m_store.execute(QStringLiteral("create trigger refuse_%1_%2 before %2 on %1 for each row "
+                                                      "execute function refuse_%1_%2()")
+                                           .arg(table, operation))
+                 : m_store.execute(QStringLiteral("create trigger refuse_%1_%2 before %2 on %1 "
+                                                  "begin select raise(abort, '拒绝写入'); end")
+                                       .arg(table, operation));
     Q_ASSERT(made);
     Q_UNUSED(made);
 }
