@@ -112,3 +112,44 @@ TEST(DatabaseCopy, ARefusedWriteLeavesTheTargetAsItWas)
     EXPECT_EQ(target.count("单选"), 0);
     EXPECT_EQ(target.text("select 计时 from 配置"), "0");
 }
+
+TEST(DatabaseCopy, AFileCopiedToTheServerAndBackComparesEqualRowByRow)
+{
+    TestDatabase source;
+    fillHostile(source);
+    TestDatabase server(kaoshi::test::TestEngine::Server);
+    ASSERT_TRUE(server.isReady()) << server.reason().toStdString();
+    const CopySide onServer{server.store(), QString()};
+    const CopyResult up = copyDatabase({source.store(), source.programDir()}, onServer, false);
+    ASSERT_EQ(up.outcome, CopyResult::Outcome::Done) << up.error.message.toStdString();
+    expectSameRows(source.store(), server.store());
+    EXPECT_EQ(server.count("图片文件"), 1);
+
+    // A server that holds questions is refused unless replacing is asked for.
+    EXPECT_EQ(copyDatabase({source.store(), source.programDir()}, onServer, false).outcome,
+              CopyResult::Outcome::TargetHoldsData);
+
+    TestDatabase back;
+    const CopyResult down = copyDatabase(onServer, {back.store(), back.programDir()}, false);
+    ASSERT_EQ(down.outcome, CopyResult::Outcome::Done) << down.error.message.toStdString();
+    expectSameRows(source.store(), back.store());
+    QFile picture(QDir(back.programDir()).filePath(QStringLiteral("image/a.png")));
+    ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+    EXPECT_EQ(picture.readAll(), QByteArray("\x89PNG\0bytes", 10));
+    for (const CopyCount &count : down.counts)
+        EXPECT_EQ(count.source, count.target) << count.table.toStdString();
+}
+
+TEST(DatabaseCopy, A题号ThatIsNoNumberIsRefusedByTheServerAndNothingIsCopied)
+{
+    TestDatabase source;
+    source.addQuestions(QuestionType::SingleChoice, 3);
+    ASSERT_TRUE(source.store().execute("insert into 单选 (题号, 题目) values ('七', '第七题')"));
+    TestDatabase server(kaoshi::test::TestEngine::Server);
+    ASSERT_TRUE(server.isReady()) << server.reason().toStdString();
+    const CopyResult result = copyDatabase({source.store(), source.programDir()}, {server.store(), QString()}, false);
+    EXPECT_EQ(result.outcome, CopyResult::Outcome::Failed);
+    EXPECT_EQ(result.error.state, "22P02"); // invalid_text_representation, in the server's words
+    EXPECT_TRUE(result.error.message.contains("单选")) << result.error.message.toStdString();
+    EXPECT_EQ(server.count("单选"), 0);
+}
