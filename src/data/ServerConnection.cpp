@@ -270,16 +270,20 @@ bool ServerConnection::isConnectionLoss(const DataError &error)
     return error.state.startsWith(QLatin1String("08")) || error.state.startsWith(QLatin1String("57P"));
 }
 
+bool ServerConnection::failLostUnit()
+{
+    m_lastError = {kServerError, QStringLiteral("与服务器的连接断开了，这一组修改没有保存"), kStateLost};
+    return false;
+}
+
 bool ServerConnection::ensureConnected()
 {
     if (!m_connection) {
         m_lastError = {kServerError, QStringLiteral("没有连接数据库服务器"), kStateNoConnection};
         return false;
     }
-    if (m_unitLost) {
-        m_lastError = {kServerError, QStringLiteral("与服务器的连接断开了，这一组修改没有保存"), kStateLost};
-        return false;
-    }
+    if (m_unitLost)
+        return failLostUnit();
     if (PQstatus(m_connection) == CONNECTION_OK)
         return true;
     PQreset(m_connection);
@@ -456,10 +460,8 @@ bool ServerConnection::commit()
 {
     if (m_depth == 0)
         return false;
-    if (m_unitLost) {
-        m_lastError = {kServerError, QStringLiteral("与服务器的连接断开了，这一组修改没有保存"), kStateLost};
-        return false;
-    }
+    if (m_unitLost)
+        return failLostUnit();
     if (PQtransactionStatus(m_connection) == PQTRANS_INERROR)
         return false;
     if (!control(m_depth == 1 ? QStringLiteral("commit") : QStringLiteral("release savepoint u%1").arg(m_depth)))

@@ -118,6 +118,8 @@ private:
     bool ensureSchema(WhenEmpty whenEmpty);
     void ensureIndexes();
     bool ensureConnected();
+    // The unit open when the connection went is over: nothing of it is kept.
+    bool failLostUnit();
     // One round trip, no retry; false when the statement was not sent.
     bool send(const QString &sql, const Values &values, pg_result *&result);
     // Queries and writes are prepared once per connection and kept: a
