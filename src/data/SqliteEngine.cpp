@@ -182,12 +182,6 @@ const QList<TableColumns> &requiredTables()
     return tables;
 }
 
-OpenFailure failureOfCode(int code)
-{
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-        return OpenFailure::Locked;
-    return code == SQLITE_NOTADB ? OpenFailure::NotADatabase : OpenFailure::Other;
-}
 
 // The first column of every row as text; nothing when a step failed.
 std::optional<QStringList> firstTexts(EngineStatement *statement)
@@ -305,8 +299,12 @@ OpenFailure SqliteEngine::checkSchema()
     std::unique_ptr<EngineStatement> tables =
         prepare(QStringLiteral("select name from sqlite_master where type='table'"));
     const std::optional<QStringList> names = tables ? firstTexts(tables.get()) : std::nullopt;
-    if (!names)
-        return fail(m_connection->lastError, failureOfCode(m_connection->lastError.code));
+    if (!names) {
+        const DataError error = m_connection->lastError;
+        return fail(error, isBusy(error)                   ? OpenFailure::Locked
+                           : error.code == SQLITE_NOTADB ? OpenFailure::NotADatabase
+                                                         : OpenFailure::Other);
+    }
     int banks = 0;
     for (QuestionType type : allQuestionTypes())
         banks += names->contains(tableName(type)) ? 1 : 0;

@@ -20,7 +20,6 @@
 #include <QStatusBar>
 #include <QtTest>
 
-#include "practice/PracticeSession.h"
 
 using namespace kaoshi;
 using kaoshi::test::TestDatabase;
@@ -321,7 +320,6 @@ private slots:
     void everyControlOfTheTaskWindowsHasAnAccessibleName()
     {
         ScriptedPlatform platform;
-        PracticeSession practice;
         TestDatabase db;
         for (const QString &type : test::bankTables())
             db.addQuestions(type, 2);

@@ -132,6 +132,7 @@ private slots:
     void theTimeRunningOutHandsIn();
     void aPaperLeftWithoutHandInResumes();
     void aRefusedHandInKeepsEveryAnswer();
+    void screenReaderActionsKeysAndCodeAreKeptOnTheQuestion();
 };
 
 void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
@@ -235,6 +236,55 @@ void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
     QCOMPARE(grid->rowCount(), 2);
     QCOMPARE(grid->text(1, 6) + grid->text(1, 7) + grid->text(1, 8) + "=" + grid->text(1, 9),
              QStringLiteral("A01一张三=4"));
+}
+
+void ExamPaperWindowTest::screenReaderActionsKeysAndCodeAreKeptOnTheQuestion()
+{
+    Program p;
+    p.configure({2, 2, 1, 0, 0});
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    p.main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
+    const auto keptAt = [&](int position) { return p.kept().section(u';', position, position); };
+    const auto doAction = [&](const char *name, const QString &action) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(control<QAbstractButton>(w, name));
+        QVERIFY(iface && iface->actionInterface());
+        QVERIFY(iface->actionInterface()->actionNames().contains(action));
+        iface->actionInterface()->doAction(action);
+    };
+    const qint64 single = w->paper().part(QuestionType::SingleChoice)[0];
+    const qint64 multiple = w->paper().part(QuestionType::MultipleChoice)[0];
+    const qint64 verdict = w->paper().part(QuestionType::TrueFalse)[0];
+
+    // 单选: a screen reader's action, then the arrow key moves the choice on.
+    doAction("C单选框", QAccessibleActionInterface::toggleAction());
+    QCOMPARE(keptAt(0), QStringLiteral("单选%1=C").arg(single));
+    auto *c = control<QAbstractButton>(w, "C单选框");
+    c->setFocus();
+    QTRY_VERIFY(c->hasFocus());
+    QTest::keyClick(c, Qt::Key_Right);
+    QVERIFY(control<QAbstractButton>(w, "D单选框")->isChecked());
+    QCOMPARE(keptAt(0), QStringLiteral("单选%1=D").arg(single));
+    QCOMPARE(numberBox(w, "单选"), QStringLiteral("1"));
+
+    // 多选: the space bar, then a screen reader's action, add to the answer.
+    showAnswerPage(w, 1);
+    auto *b = control<QAbstractButton>(w, "B选择框");
+    b->setFocus();
+    QTRY_VERIFY(b->hasFocus());
+    QTest::keyClick(b, Qt::Key_Space);
+    QCOMPARE(keptAt(2), QStringLiteral("多选%1=B").arg(multiple));
+    doAction("D选择框", QAccessibleActionInterface::toggleAction());
+    QCOMPARE(keptAt(2), QStringLiteral("多选%1=BD").arg(multiple));
+    QCOMPARE(numberBox(w, "多选"), QStringLiteral("1"));
+
+    // 判断: a choice set from code is kept too.
+    showAnswerPage(w, 2);
+    control<QAbstractButton>(w, "错单选框")->setChecked(true);
+    QCOMPARE(keptAt(4), QStringLiteral("判断%1=×").arg(verdict));
+    QCOMPARE(w->paper().answered(), 3);
+    QCOMPARE(control<ListGrid>(w, "答题卡高级表格")->text(3, 2), QStringLiteral("1/1"));
 }
 
 void ExamPaperWindowTest::drawCountsDecideThePaper()
