@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/DatabaseSettingsDialog.h"
+
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
 #include "bank/BankWindow.h"
@@ -188,6 +190,11 @@ void MainWindow::runTask(const TaskEntry &entry)
     case TaskKind::Collect:
         runPaperCommand(entry.kind);
         break;
+    case TaskKind::DatabaseSettings: {
+        DatabaseSettingsDialog dialog(m_context, this);
+        dialog.exec();
+        break;
+    }
     case TaskKind::ImportQuestions:
         // Into the bank shown, whose list then shows the new questions.
         if (auto *bank = qobject_cast<BankWindow *>(currentTaskWindow()))
