@@ -21,17 +21,14 @@ QList<SourceQuestion> realQuestions()
 void fillBank(DataStore &store, const QString &type, int count, const QString &practiceAnswer)
 {
     static const QList<SourceQuestion> questions = realQuestions();
-    std::vector<Values> rows;
-    rows.reserve(size_t(count));
-    for (int n = 1; n <= count; ++n) {
-        const SourceQuestion &q = questions[(n - 1) % questions.size()];
-        rows.push_back({n, q.text, q.answer, QString(), 1.0, q.chapter, practiceAnswer});
-    }
     Transaction unit(store);
     store.executeEach(QStringLiteral("insert into %1 (题号, 题目, 标准答案, 解析, 分值, 章节, 练习答案) "
                                      "values (?, ?, ?, ?, ?, ?, ?)")
                           .arg(type),
-                      rows);
+                      count, [&](qsizetype i) {
+                          const SourceQuestion &q = questions[i % questions.size()];
+                          return Values{i + 1, q.text, q.answer, QString(), 1.0, q.chapter, practiceAnswer};
+                      });
     unit.commit();
 }
 

@@ -16,6 +16,7 @@
 
 #include <QDialog>
 #include <QKeyEvent>
+#include <QAccessible>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -26,6 +27,8 @@ namespace kaoshi {
 namespace {
 
 constexpr int kStatusWidths[] = {300, 150, 100, 197};
+// The part that shows a paper's time left.
+constexpr int kQuietStatusPart = 2;
 
 bool isTaskWindowKind(QWidget *window) { return qobject_cast<TaskWindow *>(window) != nullptr; }
 
@@ -140,6 +143,17 @@ void MainWindow::buildStatusBar()
         bar->addWidget(part);
         m_statusParts << part;
     }
+    // A label with a name of its own changes its text without an event; it
+    // is still read by what it shows.
+    m_statusParts[kQuietStatusPart - 1]->setAccessibleName(QStringLiteral("剩余时间"));
+}
+
+void MainWindow::announceStatus(int part)
+{
+    if (part < 1 || part > m_statusParts.size())
+        return;
+    QAccessibleEvent event(m_statusParts[part - 1], QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void MainWindow::setCaption(const QString &caption)

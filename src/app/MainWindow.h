@@ -50,6 +50,7 @@ public:
     void sizeTaskWindow() override;
     StatusProgress &statusProgress() override { return m_progress; }
     void setStatusText(int part, const QString &text) override;
+    void announceStatus(int part) override;
     void lockForPaper(bool locked) override;
     bool isLockedForPaper() const { return m_lockedForPaper; }
     void printList(const ListGrid &grid, const QString &title, const QString &settingsFile) override;

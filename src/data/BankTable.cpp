@@ -57,6 +57,18 @@ Question readQuestion(const RowSet &row, QuestionType type)
             row.value(8).toText()};
 }
 
+// One prepared insert for every question, numbered from first; the values
+// of a row are made as it is stored.
+bool insertRows(DataStore &store, QuestionType type, qint64 first, std::span<const QuestionValues> questions)
+{
+    return store.executeEach(QStringLiteral("insert into ") + tableName(type) +
+                                 QStringLiteral(" (题号, 题目, 标准答案, 解析, 分值, 章节) values (?, ?, ?, ?, ?, ?)"),
+                             qsizetype(questions.size()), [&](qsizetype i) {
+                                 const QuestionValues &q = questions[size_t(i)];
+                                 return Values{first + i, q.text, q.answer, q.explanation, q.score, q.chapter};
+                             });
+}
+
 std::optional<Question> firstQuestion(RowSet rows, QuestionType type)
 {
     if (rows.atEnd())
@@ -226,7 +238,7 @@ std::optional<qint64> appendQuestions(DataStore &store, QuestionType type, std::
         store.noteFailure(QStringLiteral("题号已到最大值，不能再添加题目"));
         return std::nullopt;
     }
-    if (!insertQuestions(store, type, *highest + 1, questions) || !unit.commit())
+    if (!insertRows(store, type, *highest + 1, questions) || !unit.commit())
         return std::nullopt;
     return *highest + 1;
 }
@@ -238,17 +250,7 @@ bool insertQuestions(DataStore &store, QuestionType type, qint64 first, std::spa
         return false;
     }
     Transaction unit(store);
-    if (!unit.isOpen())
-        return false;
-    std::vector<Values> rows;
-    rows.reserve(questions.size());
-    qint64 number = first;
-    for (const QuestionValues &q : questions)
-        rows.push_back({number++, q.text, q.answer, q.explanation, q.score, q.chapter});
-    return store.executeEach(QStringLiteral("insert into ") + tableName(type) +
-                                 QStringLiteral(" (题号, 题目, 标准答案, 解析, 分值, 章节) values (?, ?, ?, ?, ?, ?)"),
-                             rows) &&
-           unit.commit();
+    return unit.isOpen() && insertRows(store, type, first, questions) && unit.commit();
 }
 
 bool updateQuestion(DataStore &store, QuestionType type, qint64 rowId, const QuestionValues &values)

@@ -55,13 +55,18 @@ bool DataStore::execute(const QString &sql, const Values &values) { return isOpe
 
 bool DataStore::executeEach(const QString &sql, const std::vector<Values> &rows)
 {
-    if (!isOpen() || rows.empty())
+    return executeEach(sql, qsizetype(rows.size()), [&rows](qsizetype i) { return rows[size_t(i)]; });
+}
+
+bool DataStore::executeEach(const QString &sql, qsizetype rows, const std::function<Values(qsizetype)> &rowValues)
+{
+    if (!isOpen() || rows <= 0)
         return isOpen();
-    std::unique_ptr<EngineStatement> statement = m_engine->prepare(sql, rows.front());
+    std::unique_ptr<EngineStatement> statement = m_engine->prepare(sql, rowValues(0));
     if (!statement)
         return false;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (i > 0 && !statement->bind(rows[i]))
+    for (qsizetype i = 0; i < rows; ++i) {
+        if (i > 0 && !statement->bind(rowValues(i)))
             return false;
         EngineStatement::Step s;
         while ((s = statement->step()) == EngineStatement::Step::Row) {

@@ -11,6 +11,7 @@
 #include "data/Transaction.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,7 +47,9 @@ public:
     RowSet query(const QString &sql, const Values &values = {});
     bool execute(const QString &sql, const Values &values = {});
     // Runs one statement once for each list of values, prepared once;
-    // stops at the first failure.
+    // stops at the first failure. rowValues(i) gives the values of row i,
+    // so that the rows need not all be held at once.
+    bool executeEach(const QString &sql, qsizetype rows, const std::function<Values(qsizetype)> &rowValues);
     bool executeEach(const QString &sql, const std::vector<Values> &rows);
     // Rows changed by the last execute.
     qint64 changes() const { return m_engine->changes(); }

@@ -25,6 +25,8 @@ const QStringList kOverviewTitles{QString(), QStringLiteral("题型"), QStringLi
 const int kOverviewWidths[] = {0, 50, 60, 560};
 // The time left is kept at least this often (seconds).
 constexpr qint64 kKeepTimeEvery = 10;
+// The status-bar part that says the time left could not be kept.
+constexpr int kTimeNotePart = 4;
 
 // The positions (1-based) of a bank's part still without an answer.
 QString positionsText(const std::vector<int> &indexes)
@@ -256,9 +258,22 @@ void ExamPaperWindow::tick()
         return;
     }
     // Kept now and then, so that a resumed paper has nearly the time it had.
-    // A failure here is not shown: the answers are kept on their own.
-    if (m_keptSeconds - left >= kKeepTimeEvery && keepSecondsLeft(m_context.store, m_owner, left))
-        m_keptSeconds = left;
+    if (m_keptSeconds - left >= kKeepTimeEvery)
+        keepTimeLeft(left);
+}
+
+void ExamPaperWindow::keepTimeLeft(qint64 secondsLeft)
+{
+    const bool kept = keepSecondsLeft(m_context.store, m_owner, secondsLeft);
+    if (kept)
+        m_keptSeconds = secondsLeft;
+    // A failure is said, not shown in a box: the answers are kept on their
+    // own, and the next second tries again.
+    if (kept == m_timeKept)
+        return;
+    m_timeKept = kept;
+    if (Shell *shell = m_context.shell)
+        shell->setStatusText(kTimeNotePart, kept ? QString() : QStringLiteral("剩余时间没有保存，正在重试"));
 }
 
 bool ExamPaperWindow::submit(const QString &why)
@@ -278,8 +293,16 @@ bool ExamPaperWindow::submit(const QString &why)
 
 void ExamPaperWindow::showTimeLeft(qint64 seconds)
 {
-    if (Shell *shell = m_context.shell)
-        shell->setStatusText(2, remainingTimeText(seconds));
+    Shell *shell = m_context.shell;
+    if (!shell)
+        return;
+    shell->setStatusText(2, remainingTimeText(seconds));
+    // A screen reader hears the time left only as it passes 10, 5 and 1
+    // minutes, not every second.
+    for (qint64 mark : {600, 300, 60})
+        if (m_shownSeconds > mark && seconds <= mark)
+            shell->announceStatus(2);
+    m_shownSeconds = seconds;
 }
 
 void ExamPaperWindow::fillOverview()
@@ -332,6 +355,8 @@ void ExamPaperWindow::closeEvent(QCloseEvent *event)
         if (Shell *shell = m_context.shell) {
             shell->lockForPaper(false);
             shell->setStatusText(2, QString());
+            if (!m_timeKept)
+                shell->setStatusText(kTimeNotePart, QString());
         }
     }
     TaskWindow::closeEvent(event);

@@ -66,6 +66,7 @@ private:
     // Hands in; false when the database refused (the paper stays open).
     bool submit(const QString &why);
     void showTimeLeft(qint64 seconds);
+    void keepTimeLeft(qint64 secondsLeft);
     void fillOverview();
     void jumpToOverviewRow(int row);
 
@@ -80,6 +81,8 @@ private:
     QTimer m_typing;           // keeps a typed answer when typing pauses
     ListGrid *m_overview = nullptr;
     bool m_locked = false;
+    bool m_timeKept = true; // the last try to keep the time left succeeded
+    qint64 m_shownSeconds = -1; // the time left shown last
 };
 
 } // namespace kaoshi

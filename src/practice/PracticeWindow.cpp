@@ -6,7 +6,11 @@
 #include "ui/ListGrid.h"
 #include "ui/Shell.h"
 
+#include <QAction>
+#include <algorithm>
 #include <QHash>
+#include <QShortcut>
+#include <QToolBar>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -34,6 +38,15 @@ PracticeWindow::PracticeWindow(AppContext &context, PracticeSession &session, QW
             fillWrongList();
     });
     connect(m_wrongGrid, &ListGrid::rowDoubleClicked, this, [this](int row) { jumpToWrongQuestion(row); });
+
+    // Enter is 保存, except in the free-answer field, which takes it as a new line.
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, &PracticeWindow::saveAnswer);
+    }
+    if (auto *save = view().toolbar->findChild<QAction *>(QStringLiteral("保存按钮")))
+        save->setToolTip(QStringLiteral("保存（Enter）"));
 }
 
 PracticeWindow::~PracticeWindow() = default;
@@ -69,7 +82,13 @@ bool PracticeWindow::startTask()
         close();
         return false;
     }
-    m_pane.showAnswerPage();
+    // The first bank that holds questions is shown first.
+    const auto &types = allQuestionTypes();
+    const auto first = std::find_if(types.begin(), types.end(), [this](QuestionType t) { return m_pane.hasQuestions(t); });
+    if (first != types.end() && typeIndex(*first) != view().answerTabs->currentIndex())
+        view().answerTabs->setCurrentIndex(typeIndex(*first)); // loads it
+    else
+        m_pane.showAnswerPage();
     return true;
 }
 
@@ -80,6 +99,8 @@ bool PracticeWindow::checkBanks()
         m_context.messages().failure(QStringLiteral("数据库不可用，不能练习"), m_context.store.errorString());
         return false;
     }
+    // The banks that hold questions are practised; an empty one says so on its page.
+    bool any = false;
     for (QuestionType type : allQuestionTypes()) {
         const bank::Bounds bounds = bank::readBounds(m_context.store, type);
         m_pane.setBounds(type, bounds);
@@ -88,12 +109,12 @@ bool PracticeWindow::checkBanks()
                                          m_context.store.errorString());
             return false;
         }
-        if (bounds.isEmpty()) {
-            m_context.messages().notice(typeCaption(type) + QStringLiteral("题库是空的"));
-            return false;
-        }
+        m_pane.setEmptyNote(type, bounds.isEmpty() ? typeCaption(type) + QStringLiteral("题库是空的") : QString());
+        any = any || !bounds.isEmpty();
     }
-    return true;
+    if (!any)
+        m_context.messages().notice(QStringLiteral("题库是空的：请在 题库 > 导入题库 中导入题目"));
+    return any;
 }
 
 void PracticeWindow::showStandardAnswer()

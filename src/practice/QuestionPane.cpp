@@ -4,13 +4,17 @@
 #include "practice/PictureBox.h"
 #include "practice/QuestionLayout.h"
 #include "ui/AppContext.h"
+#include "ui/Shell.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolBar>
@@ -18,8 +22,11 @@
 namespace kaoshi {
 
 QuestionPane::QuestionPane(AppContext &context, QWidget *window, const QStringList &toolbarCaptions)
-    : QObject(window), m_context(context), m_view(window, toolbarCaptions), m_pictures(context, m_view)
+    : QObject(window), m_context(context), m_window(window), m_view(window, toolbarCaptions),
+      m_pictures(context, m_view)
 {
+    installAnswerKeys(window);
+    window->installEventFilter(this);
     connect(m_view.toolbar, &QToolBar::actionTriggered, this,
             [this](QAction *action) { emit toolbarButton(action->text()); });
     connect(m_view.answerTabs, &QTabWidget::currentChanged, this, [this] { showAnswerPage(); });
@@ -51,6 +58,12 @@ void QuestionPane::boundByOrders()
         m_bounds[at(type)] = {empty ? QString() : QStringLiteral("1"),
                               empty ? QString() : QString::number(order.size()), false, {}};
     }
+}
+
+void QuestionPane::setEmptyNote(QuestionType type, const QString &note)
+{
+    m_emptyNotes[at(type)] = note;
+    m_view.frames[at(type)]->setEnabled(note.isEmpty());
 }
 
 void QuestionPane::showAnswerPage()
@@ -90,13 +103,77 @@ void QuestionPane::load()
     const std::optional<FieldValue> number = bank::numberValue(m_loadedNumber);
     m_question = (number ? bank::questionByNumber(m_context.store, m_loadedType, *number) : std::nullopt)
                      .value_or(Question{m_loadedType});
-    m_view.questionText->setPlainText(shownQuestionText(m_question.text));
+    const QString &emptyNote = m_emptyNotes[at(m_loadedType)];
+    m_view.questionText->setPlainText(emptyNote.isEmpty() ? shownQuestionText(m_question.text) : emptyNote);
     m_view.answers.show(m_loadedType, m_answerSource ? m_answerSource(m_question, m_loadedIndex)
                                                      : m_question.practiceAnswer);
     m_pictures.open(m_loadedType, m_loadedNumber);
     m_shownAnswer = shownAnswer();
     m_loading = false;
+    showPosition(positionText());
     emit loaded();
+}
+
+QString QuestionPane::positionText() const
+{
+    if (m_question.rowId == 0)
+        return QString();
+    const QString last = m_ordered ? QString::number(m_orders[at(m_loadedType)].size()) : m_bounds[at(m_loadedType)].upper;
+    return QStringLiteral("第 %1 / %2 题").arg(numberBox(m_loadedType)->text().trimmed(), last);
+}
+
+void QuestionPane::showPosition(const QString &text)
+{
+    if (Shell *shell = m_context.shell)
+        shell->setStatusText(kPositionStatusPart, text);
+}
+
+bool QuestionPane::eventFilter(QObject *watched, QEvent *event)
+{
+    // The position belongs to the window shown; it goes when the window does.
+    if (watched == m_window && event->type() == QEvent::Close)
+        showPosition(QString());
+    return QObject::eventFilter(watched, event);
+}
+
+void QuestionPane::installAnswerKeys(QWidget *window)
+{
+    const auto onKey = [this, window](int key, auto handler) {
+        auto *shortcut = new QShortcut(QKeySequence(key), window);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    AnswerControls &answers = m_view.answers;
+    for (int i = 0; i < kChoiceCount; ++i) {
+        onKey(Qt::Key_A + i, [this, i] { chooseByKey(i); });
+        const QString letter = choiceCaption(i);
+        answers.singleChoices[size_t(i)]->setToolTip(QStringLiteral("按 %1 键选择").arg(letter));
+        answers.multipleChoices[size_t(i)]->setToolTip(QStringLiteral("按 %1 键勾选或取消").arg(letter));
+    }
+    for (int key : {int(Qt::Key_1), int(Qt::Key_Y)})
+        onKey(key, [this] { chooseVerdict(true); });
+    for (int key : {int(Qt::Key_0), int(Qt::Key_N)})
+        onKey(key, [this] { chooseVerdict(false); });
+    answers.rightChoice->setToolTip(QStringLiteral("按 1 或 Y 键选择"));
+    answers.wrongChoice->setToolTip(QStringLiteral("按 0 或 N 键选择"));
+}
+
+void QuestionPane::chooseByKey(int letter)
+{
+    QAbstractButton *button = nullptr;
+    if (m_type == QuestionType::SingleChoice)
+        button = m_view.answers.singleChoices[size_t(letter)];
+    else if (m_type == QuestionType::MultipleChoice)
+        button = m_view.answers.multipleChoices[size_t(letter)];
+    if (button && button->isEnabled())
+        button->click();
+}
+
+void QuestionPane::chooseVerdict(bool right)
+{
+    QAbstractButton *button = right ? m_view.answers.rightChoice : m_view.answers.wrongChoice;
+    if (m_type == QuestionType::TrueFalse && button->isEnabled())
+        button->click();
 }
 
 QString QuestionPane::shownAnswer() const

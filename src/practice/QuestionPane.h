@@ -26,6 +26,9 @@ class QuestionPane final : public QObject
 {
     Q_OBJECT
 public:
+    // The status-bar part that shows the position.
+    static constexpr int kPositionStatusPart = 3;
+
     // Builds the controls on window; the toolbar gets these buttons.
     QuestionPane(AppContext &context, QWidget *window, const QStringList &toolbarCaptions);
     ~QuestionPane() override;
@@ -44,6 +47,10 @@ public:
     // Uses orders, and the bounds of every bank become the positions 1 … n
     // of its order; an empty order has none, so its page stays empty.
     void boundByOrders();
+    // A bank without questions: its page shows the note instead of a
+    // question and offers nothing to answer.
+    void setEmptyNote(QuestionType type, const QString &note);
+    bool hasQuestions(QuestionType type) const { return m_emptyNotes[at(type)].isEmpty(); }
 
     // The bank of the answer page shown; its number box is the current one.
     QuestionType currentType() const { return m_type; }
@@ -77,6 +84,10 @@ public:
     using AnswerSource = std::function<QString(const Question &question, int index)>;
     void setAnswerSource(AnswerSource source) { m_answerSource = std::move(source); }
 
+    // "第 3 / 20 题": where the question shown stands in its bank or paper;
+    // "" when none is shown. The status bar shows it while the window is open.
+    QString positionText() const;
+
     // Size and character format of the controls.
     void adaptToSize(QSize size) { m_view.adaptToSize(size); }
     void applyCharFormat(const CharFormat &format) { m_view.applyCharFormat(format); }
@@ -90,19 +101,30 @@ signals:
     // A toolbar button was pressed, by its caption.
     void toolbarButton(const QString &caption);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     static size_t at(QuestionType type) { return size_t(typeIndex(type)); }
+    // A–G choose an option (a tick toggles), 1/Y and 0/N choose √ and ×;
+    // text fields keep their keys.
+    void installAnswerKeys(QWidget *window);
+    void chooseByKey(int letter);
+    void chooseVerdict(bool right);
+    void showPosition(const QString &text);
     // The 题号 the current number box designates; "" designates none.
     QString numberToLoad();
     void moveTo(double number);
     void noteAnswerChange();
 
     AppContext &m_context;
+    QWidget *m_window;
     PracticeView m_view;
     PictureViewer m_pictures;
     QuestionType m_type = QuestionType::SingleChoice;
     std::array<bank::Bounds, kQuestionTypeCount> m_bounds;
     std::array<std::vector<qint64>, kQuestionTypeCount> m_orders;
+    std::array<QString, kQuestionTypeCount> m_emptyNotes;
     bool m_ordered = false;
     bool m_jumpByNumber = false; // the next load takes the box as a 题号
     QuestionType m_loadedType = QuestionType::SingleChoice;

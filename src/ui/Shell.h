@@ -22,8 +22,11 @@ public:
     virtual void placeTaskWindow() = 0;
     virtual void sizeTaskWindow() = 0;
     virtual StatusProgress &statusProgress() = 0;
-    // part: 1 … 4, left to right.
+    // part: 1 … 4, left to right. Part 2 (the time left of a paper) changes
+    // without telling a screen reader, which reads it when asked or when
+    // announceStatus tells it to.
     virtual void setStatusText(int part, const QString &text) = 0;
+    virtual void announceStatus(int part) = 0;
     // While an exam paper is open: only the menu 试卷 is offered, every other
     // menu and the navigation bar are disabled, and Esc does not end the program.
     virtual void lockForPaper(bool locked) = 0;

@@ -133,6 +133,8 @@ private slots:
     void aPaperLeftWithoutHandInResumes();
     void aRefusedHandInKeepsEveryAnswer();
     void screenReaderActionsKeysAndCodeAreKeptOnTheQuestion();
+    void aTimeLeftNotKeptIsSaidAndTriedAgain();
+    void theCountdownIsAnnouncedAtTenFiveAndOneMinutesOnly();
 };
 
 void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
@@ -285,6 +287,70 @@ void ExamPaperWindowTest::screenReaderActionsKeysAndCodeAreKeptOnTheQuestion()
     QCOMPARE(keptAt(4), QStringLiteral("判断%1=×").arg(verdict));
     QCOMPARE(w->paper().answered(), 3);
     QCOMPARE(control<ListGrid>(w, "答题卡高级表格")->text(3, 2), QStringLiteral("1/1"));
+}
+
+void ExamPaperWindowTest::aTimeLeftNotKeptIsSaidAndTriedAgain()
+{
+    Program p;
+    p.configure({2, 0, 0, 0, 10});
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    QVERIFY(refuseWrites(p.db.store(), "答卷计时", "update"));
+    p.platform.advanceClock(11000);
+    w->tick();
+    QCOMPARE(p.main->statusText(4), QStringLiteral("剩余时间没有保存，正在重试"));
+    QCOMPARE(p.db.text("select 剩余秒数 from 答卷计时"), QStringLiteral("600"));
+    p.platform.advanceClock(1000);
+    w->tick(); // tried again, refused again
+    QCOMPARE(p.main->statusText(4), QStringLiteral("剩余时间没有保存，正在重试"));
+    QVERIFY(p.db.store().execute(QStringLiteral("drop trigger 拒绝_答卷计时_update")));
+    p.platform.advanceClock(1000);
+    w->tick();
+    QCOMPARE(p.main->statusText(4), QString());
+    QCOMPARE(p.db.text("select 剩余秒数 from 答卷计时"), QStringLiteral("587"));
+    QCOMPARE(p.main->statusText(2), QStringLiteral("剩余时间 09:47"));
+}
+
+// The name changes a screen reader is told of, by the object they concern.
+QList<QObject *> g_nameChanges;
+void recordNameChange(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::NameChanged)
+        g_nameChanges << event->object();
+}
+
+void ExamPaperWindowTest::theCountdownIsAnnouncedAtTenFiveAndOneMinutesOnly()
+{
+    Program p;
+    p.configure({2, 0, 0, 0, 11});
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    QObject *time = p.main->findChild<QLabel *>(QStringLiteral("状态条1第2栏"));
+    QObject *candidate = p.main->findChild<QLabel *>(QStringLiteral("状态条1第1栏"));
+    g_nameChanges.clear();
+    if (!QAccessible::isActive())
+        QSKIP("needs a screen reader's bus: run under ../shared/tools/with-a11y");
+    QAccessible::installUpdateHandler(recordNameChange);
+    const auto runTo = [&](qint64 secondsLeft) {
+        while (true) {
+            p.platform.advanceClock(1000);
+            w->tick();
+            if (p.main->statusText(2) == remainingTimeText(secondsLeft))
+                return;
+        }
+    };
+    runTo(599);
+    QCOMPARE(g_nameChanges.count(time), 1); // at 10:00, not each of the 61 seconds
+    p.platform.advanceClock(298 * 1000);
+    runTo(299);
+    runTo(59);
+    QCOMPARE(g_nameChanges.count(time), 3);
+    // Read on demand: the part is named by the time it shows.
+    QCOMPARE(QAccessible::queryAccessibleInterface(time)->text(QAccessible::Name), QStringLiteral("剩余时间 00:59"));
+    // Other parts still tell of every change.
+    p.main->setStatusText(1, QStringLiteral("考号:B02"));
+    QVERIFY(g_nameChanges.count(candidate) >= 1);
+    QAccessible::installUpdateHandler(nullptr);
 }
 
 void ExamPaperWindowTest::drawCountsDecideThePaper()

@@ -140,8 +140,8 @@ private slots:
     void redoClearsTheCurrentBankOnlyOnOk();
     void refusedSaveAndRedoSaySoAndStay();
     void eachPageKeepsItsPosition();
-    void anEmptyBankClosesTheWindow_data() { bothWindows_data(); }
-    void anEmptyBankClosesTheWindow();
+    void anEmptyBankSaysSoAndOnlyFourEmptyBanksRefuse_data() { bothWindows_data(); }
+    void anEmptyBankSaysSoAndOnlyFourEmptyBanksRefuse();
     void randomOrderMapsPositionsToNumbers();
     void randomPositionsOutsideTheOrderShowNothing();
     void randomOrdersAreDrawnAnewOnEachOpening();
@@ -153,6 +153,7 @@ private slots:
     void fontChangesTheFourTextFields();
     void resizingWidensTheControls();
     void chapterPracticeWalksOneChapter();
+    void keysChooseAndEnterSavesWithThePositionShown();
 };
 
 void PracticeWindowsTest::bothWindows_data()
@@ -400,19 +401,40 @@ void PracticeWindowsTest::eachPageKeepsItsPosition()
     QCOMPARE(question(w), QStringLiteral("多选题2"));
 }
 
-void PracticeWindowsTest::anEmptyBankClosesTheWindow()
+void PracticeWindowsTest::anEmptyBankSaysSoAndOnlyFourEmptyBanksRefuse()
 {
     QFETCH(QString, item);
+    {
+        Program p;
+        QVERIFY(!p.open(item));
+        QCOMPARE(p.platform.messages,
+                 (QList<Message>{{QStringLiteral("题库是空的：请在 题库 > 导入题库 中导入题目"), QStringLiteral("系统消息"),
+                                  Message::Icon::Information}}));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(p.main->findChildren<PracticeWindow *>().isEmpty());
+    }
     Program p;
-    p.db.addQuestions(QStringLiteral("单选"), 2);
-    p.db.addQuestions(QStringLiteral("判断"), 2);
+    p.db.addQuestions(QStringLiteral("多选"), 2);
     p.db.addQuestions(QStringLiteral("问答"), 2);
-    QVERIFY(!p.open(item));
-    QCOMPARE(p.platform.messages, (QList<Message>{{QStringLiteral("多选题库是空的"), QStringLiteral("系统消息"),
-                                                    Message::Icon::Information}}));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(p.main->findChildren<PracticeWindow *>().isEmpty());
-    QCOMPARE(p.db.text(QStringLiteral("select count(*) from 单选 where 练习答案<>''")), QStringLiteral("0"));
+    PracticeWindow *w = p.open(item);
+    QVERIFY(w);
+    QVERIFY(p.platform.messages.isEmpty());
+    // It opens on the first bank that holds questions.
+    QCOMPARE(control<QTabWidget>(w, QStringLiteral("答题区高级选择夹"))->currentIndex(), 1);
+    QVERIFY(question(w).startsWith(QStringLiteral("多选题")));
+    // An empty bank's page says so and offers nothing to answer, keys included.
+    showPage(w, QStringLiteral("答题区高级选择夹"), 0);
+    QCOMPARE(question(w), QStringLiteral("单选题库是空的"));
+    QVERIFY(!control<QRadioButton>(w, QStringLiteral("A单选框"))->isEnabled());
+    QVERIFY(!box(w, QStringLiteral("单选"))->isEnabled());
+    QTest::keyClick(control<QTextEdit>(w, QStringLiteral("题目超级编辑框")), Qt::Key_A);
+    QVERIFY(!control<QRadioButton>(w, QStringLiteral("A单选框"))->isChecked());
+    showPage(w, QStringLiteral("答题区高级选择夹"), 2);
+    QCOMPARE(question(w), QStringLiteral("判断题库是空的"));
+    QVERIFY(!control<QRadioButton>(w, QStringLiteral("对单选框"))->isEnabled());
+    showPage(w, QStringLiteral("答题区高级选择夹"), 3);
+    QVERIFY(question(w).startsWith(QStringLiteral("问答题")));
+    QVERIFY(control<QTextEdit>(w, QStringLiteral("问答超级编辑框"))->isEnabled());
 }
 
 void PracticeWindowsTest::randomOrderMapsPositionsToNumbers()
@@ -748,6 +770,68 @@ void PracticeWindowsTest::chapterPracticeWalksOneChapter()
     QVERIFY(p.main->currentTaskWindow() == nullptr);
     QCOMPARE(p.platform.lastMessage(), (Message{QStringLiteral("章节“第九章”没有题目"), QStringLiteral("系统消息"),
                                                 Message::Icon::Information}));
+}
+
+void PracticeWindowsTest::keysChooseAndEnterSavesWithThePositionShown()
+{
+    Program p;
+    p.fillBanks(3);
+    PracticeWindow *w = p.open(kSequential);
+    p.main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
+    QCOMPARE(p.main->statusText(3), QStringLiteral("第 1 / 3 题"));
+    const auto stored = [&](const QString &type, int number) {
+        return p.db.text(QStringLiteral("select 练习答案 from %1 where 题号=%2").arg(type).arg(number));
+    };
+    auto *text = control<QTextEdit>(w, QStringLiteral("题目超级编辑框"));
+    text->setFocus();
+    QTRY_VERIFY(text->hasFocus());
+
+    // 单选: a letter chooses; Enter saves and moves on.
+    QTest::keyClick(text, Qt::Key_C);
+    QVERIFY(control<QRadioButton>(w, QStringLiteral("C单选框"))->isChecked());
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(stored(QStringLiteral("单选"), 1), QStringLiteral("C"));
+    QCOMPARE(box(w, QStringLiteral("单选"))->text(), QStringLiteral("2"));
+    QCOMPARE(p.main->statusText(3), QStringLiteral("第 2 / 3 题"));
+
+    // 多选: letters toggle their ticks.
+    showPage(w, QStringLiteral("答题区高级选择夹"), 1);
+    text->setFocus();
+    for (Qt::Key key : {Qt::Key_D, Qt::Key_A, Qt::Key_D, Qt::Key_B})
+        QTest::keyClick(text, key);
+    QTest::keyClick(text, Qt::Key_Enter);
+    QCOMPARE(stored(QStringLiteral("多选"), 1), QStringLiteral("AB"));
+
+    // 判断: 0/N choose ×, 1/Y choose √.
+    showPage(w, QStringLiteral("答题区高级选择夹"), 2);
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_N);
+    QVERIFY(control<QRadioButton>(w, QStringLiteral("错单选框"))->isChecked());
+    QTest::keyClick(text, Qt::Key_1);
+    QVERIFY(control<QRadioButton>(w, QStringLiteral("对单选框"))->isChecked());
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(stored(QStringLiteral("判断"), 1), QStringLiteral("√"));
+
+    // 问答: the field keeps its letters and Enter is a new line there.
+    showPage(w, QStringLiteral("答题区高级选择夹"), 3);
+    auto *free = control<QTextEdit>(w, QStringLiteral("问答超级编辑框"));
+    free->setFocus();
+    QTRY_VERIFY(free->hasFocus());
+    QTest::keyClicks(free, QStringLiteral("ab"));
+    QTest::keyClick(free, Qt::Key_Return);
+    QTest::keyClicks(free, QStringLiteral("1y"));
+    QCOMPARE(free->toPlainText(), QStringLiteral("ab\n1y"));
+    QCOMPARE(box(w, QStringLiteral("问答"))->text(), QStringLiteral("1"));
+    QCOMPARE(stored(QStringLiteral("问答"), 1), QString());
+
+    // The keys are told in the tooltips; the position goes with the window.
+    QCOMPARE(control<QRadioButton>(w, QStringLiteral("A单选框"))->toolTip(), QStringLiteral("按 A 键选择"));
+    QCOMPARE(control<QRadioButton>(w, QStringLiteral("对单选框"))->toolTip(), QStringLiteral("按 1 或 Y 键选择"));
+    QCOMPARE(control<QToolBar>(w, QStringLiteral("工具条1"))->findChild<QAction *>(QStringLiteral("保存按钮"))->toolTip(),
+             QStringLiteral("保存（Enter）"));
+    w->close();
+    QCOMPARE(p.main->statusText(3), QString());
 }
 
 QTEST_MAIN(PracticeWindowsTest)
