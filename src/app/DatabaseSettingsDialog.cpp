@@ -72,7 +72,7 @@ DatabaseSettingsDialog::DatabaseSettingsDialog(AppContext &context, QWidget *par
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(test, &QPushButton::clicked, this, &DatabaseSettingsDialog::testConnection);
     connect(m_server, &QRadioButton::toggled, this, &DatabaseSettingsDialog::updateEnabled);
-    showChoice(readDatabaseChoice(m_context.programDir));
+    showChoice(readDatabaseChoice(m_context.dataDir));
 }
 
 void DatabaseSettingsDialog::showChoice(const DatabaseChoice &choice)
@@ -117,7 +117,7 @@ void DatabaseSettingsDialog::testConnection()
 void DatabaseSettingsDialog::accept()
 {
     QString error;
-    if (!writeDatabaseChoice(m_context.programDir, choice(), &error)) {
+    if (!writeDatabaseChoice(m_context.dataDir, choice(), &error)) {
         m_context.messages().notify({QStringLiteral("数据库设置没有保存：") + error, QStringLiteral("失败"),
                                      Message::Icon::Warning});
         return;

@@ -1,7 +1,7 @@
 #pragma once
 // 管理 > 数据库设置…: the local file 考试修改.mdb (the default) or a database
 // server (主机, 端口, 数据库, 用户, or a libpq service name), kept in 数据库.ini
-// in the program directory. 测试连接 says what works or exactly what does not.
+// in the data folder. 测试连接 says what works or exactly what does not.
 // The choice takes effect when the program starts next.
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/DatabaseSettingsDialog.h"
-
+#include "app/AboutDialog.h"
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
 #include "bank/BankWindow.h"
@@ -209,6 +209,9 @@ void MainWindow::runTask(const TaskEntry &entry)
         dialog.exec();
         break;
     }
+    case TaskKind::About:
+        showAbout();
+        break;
     case TaskKind::ImportQuestions:
         // Into the bank shown, whose list then shows the new questions.
         if (auto *bank = qobject_cast<BankWindow *>(currentTaskWindow()))
@@ -220,6 +223,14 @@ void MainWindow::runTask(const TaskEntry &entry)
         openTaskWindow(entry.kind, {entry.questionType, QString(), {}});
         break;
     }
+}
+
+void MainWindow::showAbout()
+{
+    // Window-modal over the main window; the task window shown stays as it is.
+    auto *about = new AboutDialog(m_context, this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
 }
 
 void MainWindow::runPaperCommand(TaskKind kind)

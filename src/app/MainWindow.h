@@ -34,6 +34,7 @@ public:
     void openCandidateDialog();
     void openChapter(const QString &chapter);
     void clearDatabase();
+    void showAbout();
 
     QWidget *currentTaskWindow() const;
     NavigationBar *navigationBar() const { return m_navigation; }

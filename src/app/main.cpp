@@ -1,5 +1,6 @@
 // kaoshi: question banks, practice and grading in one database file, or on
 // the database server of a computer room.
+#include "app/DataFolder.h"
 #include "app/DatabaseChoice.h"
 #include "app/MainWindow.h"
 #include "data/DataStore.h"
@@ -9,21 +10,31 @@
 #include "ui/QtPlatform.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QStandardPaths>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("考试系统"));
+    // The name gives the per-user data folder (~/.local/share/kaoshi); the
+    // display name is the one users see.
+    QApplication::setApplicationName(QStringLiteral("kaoshi"));
+    QApplication::setApplicationDisplayName(QStringLiteral("考试系统"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KAOSHI_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(KAOSHI_APP_ID)));
     kaoshi::installChinese(app);
 
-    const QString programDir = QCoreApplication::applicationDirPath();
-    // 数据库.ini in the program directory may choose a server for the room.
-    const kaoshi::DatabaseChoice choice = kaoshi::readDatabaseChoice(programDir);
+    kaoshi::QtPlatform platform;
+    const kaoshi::DataFolder data = kaoshi::prepareDataFolder(
+        QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    if (!data.problem.isEmpty())
+        platform.failure(QStringLiteral("数据文件夹没有准备好"), data.problem);
+    // 数据库.ini beside the other settings may choose a server for the room.
+    const kaoshi::DatabaseChoice choice = kaoshi::readDatabaseChoice(data.path);
     const bool onServer = choice.kind == kaoshi::DatabaseChoice::Kind::Server;
     kaoshi::DataStore store = onServer ? kaoshi::DataStore(std::make_unique<kaoshi::PostgresEngine>(choice.server))
                                        : kaoshi::DataStore();
-    kaoshi::QtPlatform platform;
-    kaoshi::AppContext context{programDir, store, platform.platform()};
+    kaoshi::AppContext context{data.path, store, platform.platform()};
     if (onServer)
         context.serverLocation = choice.server.describe();
 

@@ -197,7 +197,7 @@ void FreePrintWindow::buildControls()
 
 QString FreePrintWindow::settingsPath() const
 {
-    return QDir(m_context.programDir).filePath(m_request.settingsFile);
+    return QDir(m_context.dataDir).filePath(m_request.settingsFile);
 }
 
 ReportPreviewDialog *FreePrintWindow::previewDialog() const { return m_preview.data(); }
