@@ -40,6 +40,7 @@ const QList<TaskEntry> &taskEntries()
         // The navigation bar shows 清空数据库 but only the menu item clears.
         {kAdmin, QStringLiteral("清空数据库"), TaskKind::ClearDatabase, {}, true, true, false},
         {kAdmin, QStringLiteral("配置"), TaskKind::ExamConfig, {}, true, false},
+        {kAdmin, QStringLiteral("数据库设置…"), TaskKind::DatabaseSettings, {}, true, false},
         {kAdmin, QStringLiteral("关于"), TaskKind::About, {}, true, false},
     };
     return entries;
@@ -98,6 +99,7 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
     case TaskKind::Collect:
     case TaskKind::ClearDatabase:
     case TaskKind::ImportQuestions:
+    case TaskKind::DatabaseSettings:
     case TaskKind::About:
         break;
     }

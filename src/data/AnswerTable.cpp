@@ -28,12 +28,12 @@ QString detailsStatement(bool withHandScores)
 
 QStringList answerNumbers(DataStore &store)
 {
-    return firstColumnTexts(store.query(QStringLiteral("select distinct(考号) from 评分"))).value_or(QStringList());
+    return firstColumnTexts(store.query(QStringLiteral("select distinct(考号) from 评分 order by 考号"))).value_or(QStringList());
 }
 
 QStringList answerOccasions(DataStore &store, const QString &number)
 {
-    return firstColumnTexts(store.query(QStringLiteral("select distinct(场次) from 评分 where 考号=?"), {number}))
+    return firstColumnTexts(store.query(QStringLiteral("select distinct(场次) from 评分 where 考号=? order by 场次"), {number}))
         .value_or(QStringList());
 }
 
