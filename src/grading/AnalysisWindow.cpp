@@ -160,7 +160,7 @@ AnalysisSettings AnalysisWindow::settings() const
 
 void AnalysisWindow::readThresholds()
 {
-    const IniFile file(QDir(m_context.programDir).filePath(settingsFileName()));
+    const IniFile file(QDir(m_context.dataDir).filePath(settingsFileName()));
     const AnalysisSettings defaults;
     auto read = [&](QSpinBox *box, const QString &key, double fallback) {
         const QSignalBlocker quiet(box);
@@ -173,7 +173,7 @@ void AnalysisWindow::readThresholds()
 
 void AnalysisWindow::keepThresholds()
 {
-    IniFile file(QDir(m_context.programDir).filePath(settingsFileName()));
+    IniFile file(QDir(m_context.dataDir).filePath(settingsFileName()));
     file.setValue(kSection, kPassKey, QString::number(m_pass->value()));
     file.setValue(kSection, kExcellentKey, QString::number(m_excellent->value()));
     QString error;
