@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/DatabaseSettingsDialog.h"
 #include "app/AboutDialog.h"
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
@@ -203,6 +204,11 @@ void MainWindow::runTask(const TaskEntry &entry)
     case TaskKind::Collect:
         runPaperCommand(entry.kind);
         break;
+    case TaskKind::DatabaseSettings: {
+        DatabaseSettingsDialog dialog(m_context, this);
+        dialog.exec();
+        break;
+    }
     case TaskKind::About:
         showAbout();
         break;
@@ -241,6 +247,11 @@ void MainWindow::runPaperCommand(TaskKind kind)
 void MainWindow::printList(const ListGrid &grid, const QString &title, const QString &settingsFile)
 {
     m_print.open(listPrintRequest(grid, title, settingsFile));
+}
+
+void MainWindow::printTable(const PrintRequest &request)
+{
+    m_print.open(request);
 }
 
 void MainWindow::lockForPaper(bool locked)

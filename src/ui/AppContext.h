@@ -25,7 +25,12 @@ struct AppContext {
     Platform platform;
     Shell *shell = nullptr;
 
-    QString databasePath() const { return QDir(dataDir).filePath(kDatabaseFileName); }
+    // Where the database is: the file in the data folder, unless 数据库.ini
+    // chose a server (then its description, for messages).
+    QString databasePath() const
+    {
+        return serverLocation.isEmpty() ? QDir(dataDir).filePath(kDatabaseFileName) : serverLocation;
+    }
 
     // Every task window reconnects when it is created. A file that cannot be
     // used, or only read, is reported the first time it is found so.
@@ -42,6 +47,8 @@ struct AppContext {
 
     // The problem with the database told last, so that it is told once.
     QString toldProblem;
+    // The server chosen in 数据库.ini, as "user@host:port/database"; empty for the file.
+    QString serverLocation;
 };
 
 } // namespace kaoshi
