@@ -4,6 +4,7 @@
 #include "exam/CandidateDialog.h"
 #include "exam/ExamConfigDialog.h"
 #include "exam/ExamPaperWindow.h"
+#include "exam/PrintPaperDialog.h"
 #include "grading/GradingWindow.h"
 #include "practice/ChapterPracticeWindow.h"
 #include "practice/RandomPracticeWindow.h"
@@ -24,6 +25,7 @@ const QList<TaskEntry> &taskEntries()
     static const QList<TaskEntry> entries{
         {kExam, QStringLiteral("模拟组卷"), TaskKind::Candidate, QString()},
         {kExam, QStringLiteral("评分"), TaskKind::Grading, QString()},
+        {kExam, QStringLiteral("打印试卷"), TaskKind::PrintPaper, {}, true, false},
         {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice, QString()},
         {kPractice, QStringLiteral("随机练习"), TaskKind::RandomPractice, QString()},
         {kBank, QStringLiteral("单选题库"), TaskKind::Bank, QStringLiteral("单选")},
@@ -84,6 +86,8 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
         return new CandidateDialog(context);
     case TaskKind::ExamPaper:
         return new ExamPaperWindow(context, host);
+    case TaskKind::PrintPaper:
+        return new PrintPaperDialog(context, host ? host->window() : nullptr);
     case TaskKind::HandIn:
     case TaskKind::Collect:
     case TaskKind::ClearDatabase:

@@ -25,6 +25,7 @@ enum class TaskKind {
     Collect,       // 收卷
     ClearDatabase, // an action of the shell, no window
     ImportQuestions, // the import dialog, over the bank list when one is shown
+    PrintPaper,      // 打印试卷: papers, answer sheets and keys for a paper exam
 };
 
 // One entry of the menus and the navigation bar.

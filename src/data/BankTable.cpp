@@ -301,4 +301,25 @@ QStringList chapters(DataStore &store)
         .value_or(QStringList());
 }
 
+std::optional<std::vector<NumberedQuestion>> questionsByNumber(DataStore &store, const QString &type,
+                                                               std::span<const qint64> numbers)
+{
+    if (!checkedBank(store, type))
+        return std::nullopt;
+    std::vector<NumberedQuestion> questions;
+    questions.reserve(numbers.size());
+    const QString sql = QStringLiteral("select 题目,标准答案,解析,分值,章节 from ") + type +
+                        QStringLiteral(" where 题号=? order by rowid limit 1");
+    for (const qint64 number : numbers) {
+        RowSet rows = store.query(sql, {number});
+        if (rows.failed())
+            return std::nullopt;
+        if (rows.atEnd())
+            continue;
+        questions.push_back({number, {rows.value(1).toText(), rows.value(2).toText(), rows.value(3).toText(),
+                                      rows.value(4).toNumber(), rows.value(5).toText()}});
+    }
+    return questions;
+}
+
 } // namespace kaoshi::bank

@@ -97,5 +97,15 @@ std::optional<QStringList> questionTexts(DataStore &store, const QString &type);
 // The distinct chapters of the four banks, in order.
 QStringList chapters(DataStore &store);
 
+// The questions with these 题号, in the order asked (the first row of a 题号
+// that several rows carry); a 题号 without a row is left out. Nothing when
+// the bank cannot be read.
+struct NumberedQuestion {
+    qint64 number = 0;
+    QuestionValues values;
+};
+std::optional<std::vector<NumberedQuestion>> questionsByNumber(DataStore &store, const QString &type,
+                                                               std::span<const qint64> numbers);
+
 } // namespace bank
 } // namespace kaoshi
