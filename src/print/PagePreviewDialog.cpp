@@ -24,7 +24,10 @@ PagePreviewDialog::PagePreviewDialog(const PageSource &source, std::function<voi
         move(area.center() - rect().center());
     }
     connect(this, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter *target) { m_painted = printPages(m_source, *target); });
+            [this](QPrinter *target) {
+        m_painted = printPages(m_source, *target);
+        ++m_paints;
+    });
     if (auto *toolbar = findChild<QToolBar *>()) {
         toolbar->addSeparator();
         m_exportPdf = toolbar->addAction(QStringLiteral("导出PDF"));

@@ -20,11 +20,14 @@ public:
     QAction *exportPdfAction() const { return m_exportPdf; }
     // false when the last paint could not draw on its printer.
     bool lastPaintSucceeded() const { return m_painted; }
+    // How often the pages were painted (the preview paints when it shows).
+    int paintCount() const { return m_paints; }
 
 private:
     const PageSource &m_source;
     QAction *m_exportPdf = nullptr;
     bool m_painted = true;
+    int m_paints = 0;
 };
 
 } // namespace kaoshi

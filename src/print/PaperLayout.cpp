@@ -24,7 +24,7 @@ constexpr double kFieldLineWidth = 280;
 constexpr double kBoxWidth = 55;
 constexpr double kBoxHeight = 45;
 constexpr double kBoxGap = 18;
-constexpr double kPictureShare = 0.6; // of the body height at most
+constexpr double kPictureShare = 0.45; // of the body height at most
 const int kChoiceBanks = 2;
 const int kJudgementBank = 2;
 const int kEssayBank = 3;
@@ -77,8 +77,8 @@ void addItems(LaidPage &page, const LaidPage &items)
 }
 
 // Puts blocks on pages one after the other. A block that does not fit in
-// what is left of a page starts the next one, unless it is taller than a
-// whole page: then it runs on from where it is and breaks between rows.
+// what is left of a page starts the next one; one taller than a whole page
+// runs on from there and breaks between rows.
 class Pager
 {
 public:
@@ -94,7 +94,9 @@ public:
             if (!isSpace(row))
                 shown = height;
         }
-        if (!atTop() && m_y + shown > m_body.bottom() && shown <= m_body.height())
+        // Also a block taller than a page starts on a page of its own, so
+        // that it breaks as few times as it must.
+        if (!atTop() && m_y + shown > m_body.bottom())
             newPage();
         for (const Row &row : block) {
             // Space is dropped at a page's top and where it would break the page.
