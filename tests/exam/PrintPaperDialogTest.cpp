@@ -11,6 +11,8 @@
 #include "exam/PrintPaperDialog.h"
 #include "print/PagePreviewDialog.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -120,6 +122,18 @@ private slots:
         PrintPaperDialog *dialog = p.open();
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("打印试卷"));
+        // Every control is found by its name and read out by a screen reader.
+        for (QWidget *child : dialog->findChildren<QWidget *>()) {
+            if (!qobject_cast<QAbstractButton *>(child) && !qobject_cast<QLineEdit *>(child) &&
+                !qobject_cast<QAbstractSpinBox *>(child) && !qobject_cast<QComboBox *>(child))
+                continue;
+            if (child->parentWidget() && qobject_cast<QAbstractSpinBox *>(child->parentWidget()))
+                continue; // the spin box's own line edit
+            if (child->parentWidget() && qobject_cast<QComboBox *>(child->parentWidget()))
+                continue;
+            QVERIFY2(!child->objectName().isEmpty(), child->metaObject()->className());
+            QVERIFY2(!child->accessibleName().isEmpty(), qPrintable(child->objectName()));
+        }
         QCOMPARE(control<QLineEdit>(dialog, "标题编辑框")->text(), QStringLiteral("考试试卷"));
         QCOMPARE(control<QSpinBox>(dialog, "单选题数编辑框")->value(), 3);
         QCOMPARE(control<QSpinBox>(dialog, "判断题数编辑框")->value(), 2);
