@@ -34,6 +34,8 @@ double lineHeight(const PaperFont &font)
     return font.size * kLineFactor;
 }
 
+const QString kNoLineStart = QStringLiteral("，。、；：？！）》」』”’,.;:?!)");
+
 bool isWordCharacter(QChar c)
 {
     return c.unicode() < 0x80 && !c.isSpace();
@@ -504,7 +506,9 @@ QStringList breakLines(const QString &text, const PaperFont &font, double firstW
             const QString character = paragraph.mid(i, length);
             i += length - 1;
             const double advance = measure.advance(character, font);
-            if (used + advance > limit && !line.isEmpty()) {
+            // Closing punctuation never starts a line: it stands out into the margin.
+            const bool hangs = kNoLineStart.contains(character);
+            if (used + advance > limit && !line.isEmpty() && !hangs) {
                 QString carried;
                 const qsizetype space = line.lastIndexOf(QLatin1Char(' '));
                 // A Latin word moves to the next line whole.

@@ -278,6 +278,7 @@ TEST(PaperLayout, LinesBreakBetweenCharactersAndLatinWords)
         {"一二三四五", 37 * 2, {"一二", "三四", "五"}},
         {"ab cd", 18.5 * 4, {"ab", "cd"}},
         {"甲\n乙", 1000, {"甲", "乙"}},
+        {"一二。三", 37 * 2, {"一二。", "三"}}, // closing punctuation stays on its line
         {"", 100, {""}},
     };
     for (const auto &c : cases)
