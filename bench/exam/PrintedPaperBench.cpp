@@ -87,7 +87,7 @@ void fillBanks(DataStore &store, const QString &programDir)
                        picture(programDir, QStringLiteral("图%1.png").arg(n), sizes[n - 1])});
     }
     unit.commit();
-    storeExamConfig(store, {60, 20, 15, 5, 90});
+    storeExamSettings(store, {{60, 20, 15, 5}, 90});
 }
 
 template <typename W>

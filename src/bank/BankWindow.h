@@ -20,9 +20,9 @@ class BankWindow final : public TaskWindow
 {
     Q_OBJECT
 public:
-    BankWindow(AppContext &context, const QString &type, QWidget *host);
+    BankWindow(AppContext &context, QuestionType type, QWidget *host);
 
-    QString questionType() const { return m_type; }
+    QuestionType questionType() const { return m_type; }
     ListGrid *grid() const { return m_grid; }
 
     // Toolbar "添加", "保存", "导出", "导入", "清空", "搜索".
@@ -51,7 +51,7 @@ private:
     void showSavedQuestion(int row, const QuestionTexts &question);
     void dropDeletedQuestion(int deletedRow, qint64 number);
 
-    QString m_type;
+    QuestionType m_type;
     QToolBar *m_toolbar;
     QLineEdit *m_searchBox;
     ListGrid *m_grid;

@@ -1,6 +1,5 @@
 #include "data/PrintedPaperTable.h"
 
-#include "data/Schema.h"
 
 namespace kaoshi {
 
@@ -19,11 +18,11 @@ std::optional<std::vector<PrintedItem>> loadItems(DataStore &store, qint64 id, i
                                              "order by 序号"),
                               {id, variantLetter(index)});
     for (; !rows.atEnd(); rows.next()) {
-        const int bank = int(questionTypes().indexOf(rows.value(1).toText()));
+        const std::optional<QuestionType> type = questionTypeOf(rows.value(1).toText());
         const std::optional<QList<int>> order = optionOrderOfText(rows.value(3).toText());
-        if (bank < 0 || !order)
+        if (!type || !order)
             return std::nullopt;
-        items.push_back({bank, rows.value(2).toInteger(), *order});
+        items.push_back({*type, rows.value(2).toInteger(), *order});
     }
     if (rows.failed())
         return std::nullopt;
@@ -92,7 +91,7 @@ bool storePrintedRun(DataStore &store, PrintedRun &run)
         for (const PrintedItem &item : variant.items) {
             if (!store.execute(QStringLiteral("insert into 印卷题目 (批号,变体,序号,题型,题号,选项顺序) "
                                               "values (?,?,?,?,?,?)"),
-                               {id, letter, position++, questionTypes()[item.bank], item.number,
+                               {id, letter, position++, typeValue(item.type), item.number,
                                 optionOrderText(item.optionOrder)}))
                 return false;
         }

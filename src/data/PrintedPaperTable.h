@@ -6,6 +6,7 @@
 // be graded against the variant the candidate had. Files made before papers
 // were printed lack both tables; they are made when first needed.
 #include "data/DataStore.h"
+#include "data/QuestionType.h"
 
 #include <QList>
 #include <QString>
@@ -16,7 +17,7 @@ namespace kaoshi {
 
 // One question of a variant.
 struct PrintedItem {
-    int bank = 0;      // index into questionTypes()
+    QuestionType type = QuestionType::SingleChoice;
     qint64 number = 0; // 题号
     // The original options in printed order (0 is A): {2, 0, 1} printed C
     // first, then A, then B. Empty: as written.

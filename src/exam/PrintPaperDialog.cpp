@@ -1,7 +1,7 @@
 #include "exam/PrintPaperDialog.h"
 
 #include "data/ConfigTable.h"
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 #include "exam/ExamPaper.h"
 #include "print/PagePreviewDialog.h"
 #include "print/PageSourcePrinting.h"
@@ -84,11 +84,11 @@ PrintPaperDialog::PrintPaperDialog(AppContext &context, QWidget *owner) : QDialo
 
     auto *countBox = new QGroupBox(QStringLiteral("题数（取自配置，只用于这份试卷）"));
     auto *countForm = new QFormLayout(countBox);
-    for (int bank = 0; bank < 4; ++bank) {
+    for (const QuestionType type : allQuestionTypes()) {
         auto *spin = new QSpinBox;
         spin->setRange(0, kMaxCount);
-        m_counts[size_t(bank)] = labelled(countForm, questionTypes()[bank] + QStringLiteral("题数"), spin,
-                                          questionTypes()[bank] + QStringLiteral("题数编辑框"));
+        m_counts[size_t(typeIndex(type))] = labelled(countForm, tableName(type) + QStringLiteral("题数"), spin,
+                                                     tableName(type) + QStringLiteral("题数编辑框"));
     }
 
     auto *variantBox = new QGroupBox(QStringLiteral("变体"));
@@ -179,10 +179,9 @@ void PrintPaperDialog::start()
     m_context.reopenStore();
     if (Shell *shell = m_context.shell)
         shell->registerTaskWindow(this);
-    if (const std::optional<ExamConfig> config = readExamConfig(m_context.store)) {
-        const std::array<qint64, 4> counts = drawCounts(*config);
-        for (int bank = 0; bank < 4; ++bank)
-            m_counts[size_t(bank)]->setValue(int(std::clamp<qint64>(counts[size_t(bank)], 0, kMaxCount)));
+    if (const std::optional<ExamSettings> settings = readExamSettings(m_context.store)) {
+        for (size_t i = 0; i < m_counts.size(); ++i)
+            m_counts[i]->setValue(int(std::clamp<qint64>(settings->draws[i], 0, kMaxCount)));
     }
     fillStoredRuns();
 }
@@ -201,8 +200,8 @@ PaperPlan PrintPaperDialog::plan() const
     PaperPlan plan;
     plan.title = m_title->text().trimmed();
     plan.occasion = m_occasion->text().trimmed();
-    for (int bank = 0; bank < 4; ++bank)
-        plan.counts[size_t(bank)] = m_counts[size_t(bank)]->value();
+    for (size_t i = 0; i < m_counts.size(); ++i)
+        plan.counts[i] = m_counts[i]->value();
     plan.variants = m_variants->value();
     plan.shuffleQuestions = m_shuffleQuestions->isChecked();
     plan.shuffleOptions = m_shuffleOptions->isChecked();

@@ -3,7 +3,6 @@
 #include "data/BankTable.h"
 #include "data/PictureLocation.h"
 #include "data/PictureTable.h"
-#include "data/Schema.h"
 #include "data/TextRules.h"
 #include "exam/ExamPaper.h"
 #include "practice/QuestionLayout.h"
@@ -16,7 +15,6 @@ namespace kaoshi {
 
 namespace {
 
-constexpr int kChoiceBanks = 2; // 单选 and 多选 have options
 const QString kAnswerLetters = QStringLiteral("ABCDEFG");
 
 // A small generator whose sequence is fixed by its seed alone (SplitMix64),
@@ -60,10 +58,10 @@ QString sortedLetters(QString letters)
     return letters;
 }
 
-QStringList pictureFilesOf(DataStore &store, const QString &programDir, int bank, qint64 number)
+QStringList pictureFilesOf(DataStore &store, const QString &programDir, QuestionType type, qint64 number)
 {
     QStringList files;
-    if (const auto records = pictures::load(store, questionTypes()[bank], number))
+    if (const auto records = pictures::load(store, type, number))
         for (const PictureRecord &record : *records)
             if (const QString file = pictureFile(programDir, record.location); !file.isEmpty())
                 files << file;
@@ -71,16 +69,16 @@ QStringList pictureFilesOf(DataStore &store, const QString &programDir, int bank
 }
 
 // The questions of one bank with these 题号, as the paper prints them.
-bool appendQuestions(DataStore &store, const QString &programDir, int bank, const std::vector<qint64> &numbers,
-                     PaperQuestions &into)
+bool appendQuestions(DataStore &store, const QString &programDir, QuestionType type,
+                     const std::vector<qint64> &numbers, PaperQuestions &into)
 {
-    const auto read = bank::questionsByNumber(store, questionTypes()[bank], numbers);
+    const auto read = bank::questionsByNumber(store, type, numbers);
     if (!read)
         return false;
     for (const bank::NumberedQuestion &question : *read)
-        into.push_back({bank, question.number, question.values.text, question.values.answer,
+        into.push_back({type, question.number, question.values.text, question.values.answer,
                         question.values.explanation, question.values.score,
-                        pictureFilesOf(store, programDir, bank, question.number)});
+                        pictureFilesOf(store, programDir, type, question.number)});
     return true;
 }
 
@@ -92,9 +90,14 @@ qint64 variantSeed(qint64 runSeed, int index)
     return qint64(order.next() >> 1);
 }
 
+bool hasOptions(QuestionType type)
+{
+    return type == QuestionType::SingleChoice || type == QuestionType::MultipleChoice;
+}
+
 bool optionsMayMove(const PaperQuestion &question)
 {
-    if (question.bank >= kChoiceBanks)
+    if (!hasOptions(question.type))
         return false;
     const QuestionParts parts = splitQuestionText(question.text);
     if (!parts.clean || parts.options.size() > kAnswerLetters.size())
@@ -110,15 +113,15 @@ PrintedVariant makeVariant(const PaperQuestions &questions, int index, qint64 se
     SeededOrder order(seed);
     PrintedVariant variant{index, seed, {}};
     variant.items.reserve(questions.size());
-    for (int bank = 0; bank < 4; ++bank) {
+    for (const QuestionType type : allQuestionTypes()) {
         std::vector<const PaperQuestion *> section;
         for (const PaperQuestion &question : questions)
-            if (question.bank == bank)
+            if (question.type == type)
                 section.push_back(&question);
         if (shuffleQuestions)
             order.shuffle(section);
         for (const PaperQuestion *question : section) {
-            PrintedItem item{bank, question->number, {}};
+            PrintedItem item{type, question->number, {}};
             if (shuffleOptions && optionsMayMove(*question)) {
                 for (int i = 0; i < splitQuestionText(question->text).options.size(); ++i)
                     item.optionOrder << i;
@@ -134,7 +137,7 @@ PresentedQuestion presentQuestion(const PaperQuestion &question, const PrintedIt
 {
     PresentedQuestion shown;
     shown.answer = trimSpaces(question.answer);
-    if (question.bank >= kChoiceBanks) {
+    if (!hasOptions(question.type)) {
         shown.stem = question.text;
         return shown;
     }
@@ -154,9 +157,9 @@ PresentedQuestion presentQuestion(const PaperQuestion &question, const PrintedIt
     return shown;
 }
 
-QString bankAnswerOf(const PrintedItem &item, int bank, const QString &printedAnswer)
+QString bankAnswerOf(const PrintedItem &item, const QString &printedAnswer)
 {
-    if (bank >= kChoiceBanks || item.optionOrder.isEmpty())
+    if (!hasOptions(item.type) || item.optionOrder.isEmpty())
         return printedAnswer;
     QString original;
     for (const QChar letter : printedAnswer) {
@@ -170,7 +173,7 @@ QString bankAnswerOf(const PrintedItem &item, int bank, const QString &printedAn
 const PaperQuestion *findQuestion(const PaperQuestions &questions, const PrintedItem &item)
 {
     for (const PaperQuestion &question : questions)
-        if (question.bank == item.bank && question.number == item.number)
+        if (question.type == item.type && question.number == item.number)
             return &question;
     return nullptr;
 }
@@ -182,13 +185,13 @@ std::vector<KeyEntry> variantKey(const PaperQuestions &questions, const PrintedV
         const PaperQuestion *question = findQuestion(questions, item);
         if (!question)
             continue;
-        key.push_back({int(key.size()) + 1, item.bank, presentQuestion(*question, item).answer, question->score,
+        key.push_back({int(key.size()) + 1, item.type, presentQuestion(*question, item).answer, question->score,
                        question->explanation});
     }
     return key;
 }
 
-QString sectionHeading(int ordinal, int bank, const std::vector<double> &scores)
+QString sectionHeading(int ordinal, QuestionType type, const std::vector<double> &scores)
 {
     static const QStringList names{QStringLiteral("单项选择题"), QStringLiteral("多项选择题"),
                                    QStringLiteral("判断题"), QStringLiteral("问答题")};
@@ -201,7 +204,7 @@ QString sectionHeading(int ordinal, int bank, const std::vector<double> &scores)
     });
     const QString counted = same ? QStringLiteral("每题%1分").arg(numberToText(scores.front()))
                                  : QStringLiteral("共%1题").arg(scores.size());
-    return numerals.mid(ordinal % numerals.size(), 1) + QStringLiteral("、") + names[bank] +
+    return numerals.mid(ordinal % numerals.size(), 1) + QStringLiteral("、") + names[typeIndex(type)] +
            QStringLiteral("（%1，共%2分）").arg(counted, numberToText(total));
 }
 
@@ -215,17 +218,18 @@ PaperQuestionDraw drawPaperQuestions(DataStore &store, const QString &programDir
 {
     PaperQuestionDraw draw;
     draw.wanted = counts;
-    for (int bank = 0; bank < 4; ++bank) {
-        if (counts[size_t(bank)] <= 0)
+    for (const QuestionType type : allQuestionTypes()) {
+        const qint64 count = counts[size_t(typeIndex(type))];
+        if (count <= 0)
             continue;
-        const auto numbers = bank::questionNumbers(store, questionTypes()[bank]);
+        const auto numbers = bank::questionNumbers(store, type);
         if (!numbers) {
             draw.failed = true;
             return draw;
         }
-        std::vector<qint64> chosen = drawDistinct(*numbers, counts[size_t(bank)], generator);
+        std::vector<qint64> chosen = drawDistinct(*numbers, count, generator);
         std::sort(chosen.begin(), chosen.end());
-        if (!appendQuestions(store, programDir, bank, chosen, draw.questions)) {
+        if (!appendQuestions(store, programDir, type, chosen, draw.questions)) {
             draw.failed = true;
             return draw;
         }
@@ -259,11 +263,12 @@ std::optional<PaperQuestions> questionsOfRun(DataStore &store, const QString &pr
     std::array<std::vector<qint64>, 4> numbers;
     if (!run.variants.empty())
         for (const PrintedItem &item : run.variants.front().items)
-            numbers[size_t(item.bank)].push_back(item.number);
+            numbers[size_t(typeIndex(item.type))].push_back(item.number);
     PaperQuestions questions;
-    for (int bank = 0; bank < 4; ++bank) {
-        std::sort(numbers[size_t(bank)].begin(), numbers[size_t(bank)].end());
-        if (!numbers[size_t(bank)].empty() && !appendQuestions(store, programDir, bank, numbers[size_t(bank)], questions))
+    for (const QuestionType type : allQuestionTypes()) {
+        std::vector<qint64> &ofType = numbers[size_t(typeIndex(type))];
+        std::sort(ofType.begin(), ofType.end());
+        if (!ofType.empty() && !appendQuestions(store, programDir, type, ofType, questions))
             return std::nullopt;
     }
     return questions;

@@ -41,7 +41,7 @@ struct PaperPlan {
 
 // A question as the bank holds it, with the files of its pictures.
 struct PaperQuestion {
-    int bank = 0;
+    QuestionType type = QuestionType::SingleChoice;
     qint64 number = 0;
     QString text;
     QString answer;
@@ -79,12 +79,12 @@ PresentedQuestion presentQuestion(const PaperQuestion &question, const PrintedIt
 // Letters on the printed paper turned into the letters of the bank, so that
 // an answer typed from a candidate's sheet is graded against 标准答案.
 // 判断 and 问答 answers are returned as they are.
-QString bankAnswerOf(const PrintedItem &item, int bank, const QString &printedAnswer);
+QString bankAnswerOf(const PrintedItem &item, const QString &printedAnswer);
 
 // One line of a key: the number through the paper, the printed answer, the score.
 struct KeyEntry {
     int number = 0;
-    int bank = 0;
+    QuestionType type = QuestionType::SingleChoice;
     QString answer;
     double score = 0;
     QString explanation;
@@ -97,12 +97,15 @@ std::vector<KeyEntry> variantKey(const PaperQuestions &questions, const PrintedV
 const PaperQuestion *findQuestion(const PaperQuestions &questions, const PrintedItem &item);
 
 // "一、单项选择题（每题2分，共20分）"; with mixed scores "（共5题，共12分）".
-QString sectionHeading(int ordinal, int bank, const std::vector<double> &scores);
+QString sectionHeading(int ordinal, QuestionType type, const std::vector<double> &scores);
+
+// 单选 and 多选 questions have options to choose from.
+bool hasOptions(QuestionType type);
 
 // Lines left for a 问答 answer: more for more points.
 int answerLineCount(double score);
 
-// Draws the questions of the paper: up to counts[bank] of each bank, at
+// Draws the questions of the paper: up to counts[typeIndex(type)] of each bank, at
 // random, sorted by 题号 within each bank. failed: a bank could not be read.
 struct PaperQuestionDraw {
     PaperQuestions questions;

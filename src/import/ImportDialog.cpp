@@ -1,7 +1,7 @@
 #include "import/ImportDialog.h"
 
 #include "ui/DialogPlacement.h"
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 #include "import/ImportStore.h"
 #include "import/PreviewModel.h"
 #include "practice/QuestionLayout.h"
@@ -34,7 +34,7 @@ constexpr int kSliceRows = 200;
 
 } // namespace
 
-ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *parent)
+ImportDialog::ImportDialog(AppContext &context, QuestionType type, QWidget *parent)
     : QDialog(parent), m_context(context)
 {
     setWindowTitle(QStringLiteral("导入题库"));
@@ -42,8 +42,9 @@ ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *pa
 
     auto *bankLabel = named(new QLabel(QStringLiteral("题库"), this), QStringLiteral("题库标签"), QStringLiteral("题库"));
     m_bank = named(new QComboBox(this), QStringLiteral("题库组合框"), QStringLiteral("题库"));
-    m_bank->addItems(questionTypes());
-    m_bank->setCurrentIndex(qMax(0, questionTypes().indexOf(type)));
+    for (QuestionType kind : allQuestionTypes())
+        m_bank->addItem(typeCaption(kind));
+    m_bank->setCurrentIndex(typeIndex(type));
     bankLabel->setBuddy(m_bank);
 
     m_choose = named(new QPushButton(QStringLiteral("选择文件…"), this), QStringLiteral("选择文件按钮"),
@@ -145,7 +146,7 @@ ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *pa
 
 ImportDialog::~ImportDialog() = default;
 
-ImportDialog::Result ImportDialog::run(AppContext &context, const QString &type, QWidget *parent)
+ImportDialog::Result ImportDialog::run(AppContext &context, QuestionType type, QWidget *parent)
 {
     ImportDialog dialog(context, type, parent);
     dialog.exec();
@@ -158,7 +159,10 @@ void ImportDialog::showEvent(QShowEvent *event)
     centreOnScreen(this);
 }
 
-QString ImportDialog::bankType() const { return m_bank->currentText(); }
+QuestionType ImportDialog::bankType() const
+{
+    return typeAt(m_bank->currentIndex()).value_or(QuestionType::SingleChoice);
+}
 
 bool ImportDialog::isReading() const { return m_source != nullptr; }
 
@@ -202,7 +206,7 @@ void ImportDialog::startReading()
     m_preview = std::make_unique<ImportPreview>(bankType(), existing.value_or(QSet<QString>()));
     m_model->setPreview(m_preview.get());
     if (!existing) {
-        finishReading(QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + m_context.store.errorString());
+        finishReading(QStringLiteral("无法读取") + typeCaption(bankType()) + QStringLiteral("题库：") + m_context.store.errorString());
         return;
     }
     OpenedSource opened = openQuestionSource(m_path, qMax(0, m_sheet->currentIndex()));
@@ -320,7 +324,7 @@ void ImportDialog::importRows()
     const StoreOutcome outcome = storeImportedQuestions(m_context.store, bankType(), rows);
     if (!outcome.stored) {
         m_progress->setText(QStringLiteral("导入失败"));
-        m_context.messages().failure(QStringLiteral("导入失败，") + bankType() + QStringLiteral("题库没有改变"),
+        m_context.messages().failure(QStringLiteral("导入失败，") + typeCaption(bankType()) + QStringLiteral("题库没有改变"),
                                      outcome.reason);
         return;
     }

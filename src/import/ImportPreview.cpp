@@ -5,8 +5,8 @@
 
 namespace kaoshi {
 
-ImportPreview::ImportPreview(QString type, QSet<QString> existingTexts)
-    : m_type(std::move(type)), m_existing(std::move(existingTexts))
+ImportPreview::ImportPreview(QuestionType type, QSet<QString> existingTexts)
+    : m_type(type), m_existing(std::move(existingTexts))
 {
 }
 

@@ -23,9 +23,9 @@ class ImportPreview
 {
 public:
     // existingTexts: the trimmed 题目 of the questions already in the bank.
-    ImportPreview(QString type, QSet<QString> existingTexts);
+    ImportPreview(QuestionType type, QSet<QString> existingTexts);
 
-    const QString &type() const { return m_type; }
+    QuestionType type() const { return m_type; }
     // Checks a question read from the file and appends its row.
     const PreviewRow &add(const RawQuestion &question);
     const std::vector<PreviewRow> &rows() const { return m_rows; }
@@ -39,7 +39,7 @@ public:
     static QString statusText(const PreviewRow &row);
 
 private:
-    QString m_type;
+    QuestionType m_type;
     QSet<QString> m_existing;
     std::vector<PreviewRow> m_rows;
     std::array<int, 3> m_counts{};

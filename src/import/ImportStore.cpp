@@ -5,7 +5,7 @@
 
 namespace kaoshi {
 
-std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, const QString &type)
+std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, QuestionType type)
 {
     const std::optional<QStringList> texts = bank::questionTexts(store, type);
     if (!texts)
@@ -17,16 +17,12 @@ std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, const QStri
     return trimmed;
 }
 
-StoreOutcome storeImportedQuestions(DataStore &store, const QString &type,
+StoreOutcome storeImportedQuestions(DataStore &store, QuestionType type,
                                     const std::vector<QuestionValues> &rows)
 {
     StoreOutcome outcome;
-    // The highest number is read inside the unit, so the new numbers follow it.
-    Transaction unit(store);
-    std::optional<qint64> highest;
-    if (!unit.isOpen() || !(highest = bank::maxNumber(store, type)) ||
-        !bank::insertQuestions(store, type, *highest + 1, rows) || !unit.commit()) {
-        outcome.reason = unit.error().isError() ? unit.error().message : store.errorString();
+    if (!bank::appendQuestions(store, type, rows)) {
+        outcome.reason = store.errorString();
         return outcome;
     }
     outcome.stored = true;

@@ -25,9 +25,6 @@ constexpr double kBoxWidth = 55;
 constexpr double kBoxHeight = 45;
 constexpr double kBoxGap = 18;
 constexpr double kPictureShare = 0.45; // of the body height at most
-const int kChoiceBanks = 2;
-const int kJudgementBank = 2;
-const int kEssayBank = 3;
 
 double lineHeight(const PaperFont &font)
 {
@@ -147,7 +144,7 @@ struct NumberedItem {
 };
 
 struct Section {
-    int bank = 0;
+    QuestionType type = QuestionType::SingleChoice;
     std::vector<NumberedItem> items;
 };
 
@@ -159,8 +156,8 @@ std::vector<Section> sectionsOf(const PaperQuestions &questions, const PrintedVa
         const PaperQuestion *question = findQuestion(questions, item);
         if (!question)
             continue;
-        if (sections.empty() || sections.back().bank != item.bank)
-            sections.push_back({item.bank, {}});
+        if (sections.empty() || sections.back().type != item.type)
+            sections.push_back({item.type, {}});
         sections.back().items.push_back({++number, question, presentQuestion(*question, item)});
     }
     return sections;
@@ -246,7 +243,7 @@ public:
         std::vector<double> scores;
         for (const NumberedItem &item : section.items)
             scores.push_back(item.question->score);
-        Block rows = paragraph(sectionHeading(ordinal, section.bank, scores), kHeadingFont, 0, 0);
+        Block rows = paragraph(sectionHeading(ordinal, section.type, scores), kHeadingFont, 0, 0);
         rows.push_back(gap(10));
         return rows;
     }
@@ -266,7 +263,7 @@ public:
             if (explanations && !item.question->explanation.trimmed().isEmpty())
                 append(rows, paragraph(QStringLiteral("【解析】") + item.question->explanation.trimmed(), kBodyFont,
                                        indent, indent, item.number));
-        } else if (item.question->bank == kEssayBank) {
+        } else if (item.question->type == QuestionType::FreeAnswer) {
             append(rows, answerLines(answerLineCount(item.question->score), indent));
         }
         rows.push_back(gap(kQuestionGap));
@@ -375,7 +372,7 @@ public:
     Cell sheetCell(const NumberedItem &item) const
     {
         QStringList marks;
-        if (item.question->bank == kJudgementBank)
+        if (item.question->type == QuestionType::TrueFalse)
             marks = QStringList{QStringLiteral("√"), QStringLiteral("×")};
         else
             for (int i = 0; i < std::max<int>(int(item.shown.options.size()), 4) && i < 7; ++i)
@@ -545,7 +542,7 @@ LaidDocument layoutPaperDocument(PaperKind kind, const PaperPlan &plan, const Pa
     int ordinal = 0;
     for (const Section &section : sectionsOf(questions, variant)) {
         std::vector<Block> blocks;
-        const bool choice = section.bank < kChoiceBanks || section.bank == kJudgementBank;
+        const bool choice = section.type != QuestionType::FreeAnswer;
         switch (kind) {
         case PaperKind::Paper:
         case PaperKind::TeacherCopy:

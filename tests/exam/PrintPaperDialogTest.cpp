@@ -48,7 +48,7 @@ struct Program : ProgramState {
         picture.fill(Qt::darkCyan);
         picture.save(QDir(db.programDir()).filePath(QStringLiteral("image/p1.png")));
         db.addPicture(QStringLiteral("单选"), 1, QStringLiteral("图"), QStringLiteral("\\image\\p1.png"));
-        storeExamConfig(db.store(), {3, 0, 2, 1, 60});
+        storeExamSettings(db.store(), {{3, 0, 2, 1}, 60});
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
     }
@@ -140,7 +140,7 @@ private slots:
         control<QSpinBox>(dialog, "单选题数编辑框")->setValue(5);
         QCOMPARE(dialog->plan().counts, (std::array<qint64, 4>{5, 0, 2, 1}));
         dialog->close();
-        QCOMPARE(readExamConfig(p.db.store())->at(0), 3);
+        QCOMPARE(readExamSettings(p.db.store())->draws[0], 3);
     }
 
     void variantsGoIntoOnePdfWithHeaderSectionsQuestionsAndKeys()

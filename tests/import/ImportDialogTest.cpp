@@ -77,7 +77,7 @@ void ImportDialogTest::previewShowsEveryRowWithItsStatus()
 {
     DialogFixture f;
     f.db.addQuestion(kSingle, {1, QStringLiteral("已有的题A.是B.否"), "A"});
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(DialogFixture::control<QComboBox>(&dialog, "题库组合框")->currentText(), kSingle);
@@ -157,7 +157,7 @@ void ImportDialogTest::duplicatesAreStoredWhenTicked()
 {
     DialogFixture f;
     f.db.addQuestion(kSingle, {1, QStringLiteral("已有的题A.是B.否"), "A"});
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, f.files.writeText("mixed.csv", kMixed)));
     DialogFixture::control<QCheckBox>(&dialog, "重复导入选择框")->setChecked(true);
@@ -171,7 +171,7 @@ void ImportDialogTest::duplicatesAreStoredWhenTicked()
 void ImportDialogTest::cancelStoresNothing()
 {
     DialogFixture f;
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, f.files.writeText("mixed.csv", kMixed)));
     QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "取消按钮"), Qt::LeftButton);
@@ -186,7 +186,7 @@ void ImportDialogTest::refusedStoreSaysWhyAndKeepsTheDialog()
     DialogFixture f;
     QVERIFY(f.db.store().execute(QStringLiteral("create trigger refuse before insert on 单选 "
                                                 "begin select raise(abort,'拒绝写入'); end")));
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, f.files.writeText("mixed.csv", kMixed)));
     QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "导入按钮"), Qt::LeftButton);
@@ -202,7 +202,7 @@ void ImportDialogTest::refusedStoreSaysWhyAndKeepsTheDialog()
 void ImportDialogTest::unreadableFileIsReportedAndNothingCanBeStored()
 {
     DialogFixture f;
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     // Rows before the failure stay shown, but the file cannot be imported.
     const QString path = f.files.writeText("broken.csv", QStringLiteral("题目,答案\n第一题A.是B.否,A\n\"") +
@@ -243,7 +243,7 @@ void ImportDialogTest::readingCanBeStopped()
     for (int i = 0; i < 300000; ++i)
         big += QStringLiteral("第%1题A.是B.否,A\n").arg(i);
     const QString path = f.files.writeText("big.csv", big);
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     f.platform.setNextFileName(path);
     QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "选择文件按钮"), Qt::LeftButton);

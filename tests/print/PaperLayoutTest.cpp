@@ -30,7 +30,7 @@ public:
 
 PaperQuestion choice(qint64 number, const QString &text, const QString &answer, double score = 2)
 {
-    return {0, number, text, answer, QStringLiteral("解析") + QString::number(number), score, {}};
+    return {QuestionType::SingleChoice, number, text, answer, QStringLiteral("解析") + QString::number(number), score, {}};
 }
 
 // Ten 单选, three 多选, four 判断 and two 问答 questions.
@@ -41,13 +41,13 @@ PaperQuestions fixtureQuestions()
         questions.push_back(choice(n, QStringLiteral("单选题%1是哪一个A.甲%1B.乙%1C.丙%1D.丁%1").arg(n), QStringLiteral("B")));
     for (int n = 1; n <= 3; ++n) {
         PaperQuestion q = choice(n, QStringLiteral("多选题%1A.子B.丑C.寅D.卯").arg(n), QStringLiteral("AC"), 3);
-        q.bank = 1;
+        q.type = QuestionType::MultipleChoice;
         questions.push_back(q);
     }
     for (int n = 1; n <= 4; ++n)
-        questions.push_back({2, n, QStringLiteral("判断题%1说得对").arg(n), QStringLiteral("√"), {}, 1, {}});
+        questions.push_back({QuestionType::TrueFalse, n, QStringLiteral("判断题%1说得对").arg(n), QStringLiteral("√"), {}, 1, {}});
     for (int n = 1; n <= 2; ++n)
-        questions.push_back({3, n, QStringLiteral("问答题%1请论述").arg(n), QStringLiteral("要点"), {}, 10, {}});
+        questions.push_back({QuestionType::FreeAnswer, n, QStringLiteral("问答题%1请论述").arg(n), QStringLiteral("要点"), {}, 10, {}});
     return questions;
 }
 
@@ -112,8 +112,8 @@ TEST(PaperLayout, SectionsHeadedAndQuestionsNumberedThroughThePaper)
 
 TEST(PaperLayout, MixedScoresAreCountedInTheHeading)
 {
-    EXPECT_EQ(sectionHeading(1, 3, {5, 10}), QStringLiteral("二、问答题（共2题，共15分）"));
-    EXPECT_EQ(sectionHeading(0, 0, {2.5, 2.5}), QStringLiteral("一、单项选择题（每题2.5分，共5分）"));
+    EXPECT_EQ(sectionHeading(1, QuestionType::FreeAnswer, {5, 10}), QStringLiteral("二、问答题（共2题，共15分）"));
+    EXPECT_EQ(sectionHeading(0, QuestionType::SingleChoice, {2.5, 2.5}), QStringLiteral("一、单项选择题（每题2.5分，共5分）"));
 }
 
 TEST(PaperLayout, NoQuestionThatFitsOnAPageRunsAcrossABreak)
@@ -121,9 +121,9 @@ TEST(PaperLayout, NoQuestionThatFitsOnAPageRunsAcrossABreak)
     PaperQuestions questions;
     // Questions of one to eighteen lines and up to nine answer lines, many pages of them.
     for (int n = 1; n <= 60; ++n)
-        questions.push_back({3, n, QString(n % 20 * 40 + 1, QChar(u'问')), QStringLiteral("答"), {}, double(n % 7), {}});
+        questions.push_back({QuestionType::FreeAnswer, n, QString(n % 20 * 40 + 1, QChar(u'问')), QStringLiteral("答"), {}, double(n % 7), {}});
     // And one that is taller than a page: it runs on over the break.
-    questions.push_back({3, 61, QString(6000, QChar(u'长')), QStringLiteral("答"), {}, 1, {}});
+    questions.push_back({QuestionType::FreeAnswer, 61, QString(6000, QChar(u'长')), QStringLiteral("答"), {}, 1, {}});
     const PrintedVariant variant = makeVariant(questions, 0, 5, false, false);
     const PaperPageGeometry geometry;
     const LaidDocument paper = layoutPaperDocument(PaperKind::Paper, PaperPlan(), questions, variant, kMeasure, geometry);
@@ -161,7 +161,7 @@ TEST(PaperLayout, PicturesScaledToTheTextWidthAndAnswerLinesByScore)
     FixedMeasure measure;
     measure.pictures.insert(QStringLiteral("wide.png"), QSizeF(5000, 1000));
     measure.pictures.insert(QStringLiteral("small.png"), QSizeF(300, 200));
-    PaperQuestions questions{{3, 1, QStringLiteral("看图作答"), QStringLiteral("答"), {}, 4,
+    PaperQuestions questions{{QuestionType::FreeAnswer, 1, QStringLiteral("看图作答"), QStringLiteral("答"), {}, 4,
                               {QStringLiteral("wide.png"), QStringLiteral("small.png"), QStringLiteral("missing.png")}}};
     const PaperPageGeometry geometry;
     const LaidDocument paper = layoutPaperDocument(PaperKind::Paper, PaperPlan(), questions,
@@ -191,7 +191,7 @@ TEST(PaperLayout, KeyAndSheetFollowTheVariant)
         ASSERT_NE(question, nullptr);
         EXPECT_EQ(key[i].number, int(i) + 1);
         EXPECT_EQ(key[i].score, question->score);
-        if (item.bank >= 2) {
+        if (!hasOptions(item.type)) {
             EXPECT_EQ(key[i].answer, question->answer);
             continue;
         }
@@ -208,7 +208,7 @@ TEST(PaperLayout, KeyAndSheetFollowTheVariant)
         EXPECT_EQ(printedBodies, rightBodies) << question->text.toStdString();
         moved = moved || key[i].answer != question->answer;
         // A typed answer with the printed letters grades as the bank's answer.
-        EXPECT_EQ(bankAnswerOf(item, item.bank, key[i].answer), question->answer);
+        EXPECT_EQ(bankAnswerOf(item, key[i].answer), question->answer);
     }
     EXPECT_TRUE(moved);
 
@@ -242,7 +242,7 @@ TEST(PaperVariants, TheSeedAloneDecidesTheVariant)
     EXPECT_NE(variantSeed(7, 0), variantSeed(7, 1));
     // Sections keep their bank; without shuffling the order is the bank's.
     for (size_t i = 1; i < a.items.size(); ++i)
-        EXPECT_LE(a.items[i - 1].bank, a.items[i].bank);
+        EXPECT_LE(typeIndex(a.items[i - 1].type), typeIndex(a.items[i].type));
     const PrintedVariant plain = makeVariant(questions, 0, 42, false, false);
     for (size_t i = 0; i < plain.items.size(); ++i) {
         EXPECT_EQ(plain.items[i].number, questions[i].number);
@@ -261,7 +261,7 @@ TEST(PaperVariants, OptionsMoveOnlyWhenTheySplitCleanly)
         {choice(3, QStringLiteral("问A.一B.二D.四"), QStringLiteral("B")), false},       // a gap
         {choice(4, QStringLiteral("问A.一B.二C.三"), QStringLiteral("E")), false},       // an answer it does not print
         {choice(5, QStringLiteral("问A.一B.二C.三"), QString()), false},
-        {{2, 6, QStringLiteral("判断A.一B.二"), QStringLiteral("√"), {}, 1, {}}, false}, // not a choice bank
+        {{QuestionType::TrueFalse, 6, QStringLiteral("判断A.一B.二"), QStringLiteral("√"), {}, 1, {}}, false}, // not a choice bank
     };
     for (const auto &c : cases)
         EXPECT_EQ(optionsMayMove(c.question), c.moves) << c.question.text.toStdString();
