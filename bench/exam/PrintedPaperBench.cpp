@@ -16,7 +16,7 @@
 #include "data/ConfigTable.h"
 #include "exam/PrintPaperDialog.h"
 #include "print/PagePreviewDialog.h"
-#include "print/PageSourcePrinting.h"
+#include "print/PageOutput.h"
 #include "print/PaperPages.h"
 #include "ui/Chinese.h"
 
@@ -156,7 +156,7 @@ int main(int argc, char *argv[])
             draw.run.variants.push_back(makeVariant(draw.questions, index, variantSeed(1000 + round, index), true, true));
         const QtTextMeasure measure;
         const PaperPages pages(layoutPaperRun(plan, draw.questions, draw.run, measure));
-        writePagesPdf(pages, QDir(out).filePath(QStringLiteral("考试试卷30.pdf")), plan.title);
+        writePdf(pages, QDir(out).filePath(QStringLiteral("考试试卷30.pdf")), plan.title);
         thirty.push_back(timer.nsecsElapsed() / 1e6);
         combinedPages = pages.pageCount();
     }

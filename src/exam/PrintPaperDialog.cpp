@@ -4,7 +4,7 @@
 #include "data/QuestionType.h"
 #include "exam/ExamPaper.h"
 #include "print/PagePreviewDialog.h"
-#include "print/PageSourcePrinting.h"
+#include "print/PageOutput.h"
 #include "print/PaperPages.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
@@ -230,7 +230,7 @@ std::optional<PrintPaperDialog::Run> PrintPaperDialog::makeRun()
     m_context.reopenStore();
     const qint64 seed = qint64(QRandomGenerator::global()->generate64() >> 1);
     const QString now = m_context.platform.clock.now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    PaperRunDraw draw = drawPaperRun(m_context.store, m_context.programDir, run.plan, seed, now);
+    PaperRunDraw draw = drawPaperRun(m_context.store, m_context.dataDir, run.plan, seed, now);
     if (draw.failed) {
         m_context.messages().failure(QStringLiteral("试卷没有生成：题库读不出来"), m_context.store.lastError().message);
         return std::nullopt;
@@ -278,7 +278,7 @@ void PrintPaperDialog::reprint()
     m_context.reopenStore();
     std::optional<PrintedRun> stored = loadPrintedRun(m_context.store, id);
     std::optional<PaperQuestions> questions =
-        stored ? questionsOfRun(m_context.store, m_context.programDir, *stored) : std::nullopt;
+        stored ? questionsOfRun(m_context.store, m_context.dataDir, *stored) : std::nullopt;
     if (!stored || !questions) {
         m_context.messages().failure(QStringLiteral("已印的试卷读不出来"), m_context.store.lastError().message);
         return;
@@ -321,7 +321,7 @@ void PrintPaperDialog::writePdf(const Run &run)
     QStringList written;
     for (const auto &[file, documents] : files) {
         QString error;
-        if (!writePagesPdf(PaperPages(documents), file, title, &error)) {
+        if (!kaoshi::writePdf(PaperPages(documents), file, title, &error)) {
             m_context.messages().failure(QStringLiteral("PDF文件没有保存：") + QDir::toNativeSeparators(file), error);
             return;
         }

@@ -1,7 +1,7 @@
 #include "print/PagePreviewDialog.h"
 
 #include "print/PageSource.h"
-#include "print/PageSourcePrinting.h"
+#include "print/PageOutput.h"
 #include "ui/Controls.h"
 
 #include <QAction>
