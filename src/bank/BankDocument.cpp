@@ -1,0 +1,76 @@
+#include "bank/BankDocument.h"
+
+#include "bank/QuestionBank.h"
+#include "data/DataStore.h"
+#include "data/PictureTable.h"
+#include "data/TextRules.h"
+#include "print/ExportFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+namespace kaoshi {
+
+namespace {
+
+constexpr size_t kRowsPerRead = 500;
+
+} // namespace
+
+QString exportFolder(const QString &programDir)
+{
+    const QString name = QStringLiteral("导出");
+    QDir dir(programDir);
+    if (!dir.mkpath(name))
+        return QString();
+    return dir.filePath(name);
+}
+
+QString newExportPath(const QString &folder, const QString &title, const QString &extension, const QDateTime &now)
+{
+    const QString stem = fileNameFromTitle(title, QStringLiteral("导出")) + u'-' +
+                         now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QDir dir(folder);
+    QString path = dir.filePath(stem + extension);
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = dir.filePath(QStringLiteral("%1-%2%3").arg(stem).arg(n).arg(extension));
+    return path;
+}
+
+std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store, const QString &type,
+                                                               std::span<const qint64> rowIds)
+{
+    QHash<qint64, size_t> position;
+    position.reserve(qsizetype(rowIds.size()));
+    for (size_t i = 0; i < rowIds.size(); ++i)
+        position.insert(rowIds[i], i);
+    std::vector<DocumentQuestion> questions(rowIds.size());
+    std::vector<QString> numbers(rowIds.size());
+    for (size_t from = 0; from < rowIds.size(); from += kRowsPerRead) {
+        RowSet rows = bank::rowsById(store, type, rowIds.subspan(from, qMin(kRowsPerRead, rowIds.size() - from)));
+        for (; !rows.atEnd(); rows.next()) {
+            // The first column is the row identity.
+            const auto at = position.constFind(rows.value(1).toInteger());
+            if (at == position.constEnd())
+                continue;
+            const QStringList cells = questionCells(rows);
+            questions[at.value()].values = {cells[1], cells[2], cells[3], textToNumber(cells[4]), cells[5]};
+            numbers[at.value()] = cells[0];
+        }
+        if (rows.failed())
+            return std::nullopt;
+    }
+    for (size_t i = 0; i < questions.size(); ++i) {
+        const std::optional<FieldValue> number = bank::numberValue(numbers[i]);
+        if (!number)
+            continue;
+        const std::optional<QList<PictureRecord>> pictures = pictures::load(store, type, *number);
+        if (!pictures)
+            return std::nullopt;
+        questions[i].pictures = *pictures;
+    }
+    return questions;
+}
+
+} // namespace kaoshi
