@@ -196,9 +196,9 @@ struct ConventionsReader::Draft {
     }
     QString text() const
     {
-        QString text = trimSpaces(stem);
+        QString text = stem.trimmed();
         for (const auto &[letter, option] : options)
-            text += letter + QStringLiteral(".") + trimSpaces(option);
+            text += letter + QStringLiteral(".") + option.trimmed();
         return text;
     }
 };
@@ -215,7 +215,8 @@ QList<QPair<QChar, QString>> splitOptions(const QString &paragraph)
         const QChar nextLetter(char16_t(letter.unicode() + 1));
         const Label label = nextLetter <= u'G' ? findLabel(paragraph, from, nextLetter) : Label();
         const qsizetype end = label.start >= 0 ? label.start : paragraph.size();
-        options.append({letter, paragraph.mid(from, end - from)});
+        // Options on one line are set apart by spaces or tabs.
+        options.append({letter, paragraph.mid(from, end - from).trimmed()});
         if (label.start < 0)
             break;
         letter = nextLetter;

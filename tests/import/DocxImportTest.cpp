@@ -385,3 +385,21 @@ TEST(ImportStoreDocx, RefusedStoreLeavesNoPictureBehind)
     EXPECT_EQ(f.db.count(QStringLiteral("单选")), 0);
     EXPECT_TRUE(f.imageFiles().isEmpty());
 }
+
+TEST(ImportDocx, DocumentMadeByLibreOffice)
+{
+    // See fixtures/README.md: automatic numbering, a picture, a table.
+    QString error;
+    const QList<RawQuestion> questions = readAll(QStringLiteral(KAOSHI_IMPORT_FIXTURES "/questions.docx"), &error);
+    EXPECT_EQ(error, QString());
+    EXPECT_EQ(shownAll(questions),
+              (QStringList{"不属于:1:2025学年第一学期 期末练习",
+                           "单选|我国的首都是哪座城市？A.上海B.北京C.广州|B|北京是中华人民共和国的首都。|2|",
+                           "单选|下图中红色的元件是（ ）A.电阻B.电容|A||2|电路", "判断|地球绕太阳转一圈约需一年。|√||1|",
+                           "判断|月亮自己会发光。|错||1|", "问答|简述水的三种状态。|固态、液态和气态。\n温度决定状态。||5|"}));
+    ASSERT_EQ(questions.size(), 6);
+    ASSERT_EQ(questions[2].pictures.size(), 1);
+    EXPECT_EQ(questions[2].pictures[0].summary, QStringLiteral("电阻的图"));
+    EXPECT_EQ(questions[2].pictures[0].extension, ".png");
+    EXPECT_EQ(questions[2].pictures[0].problem, QString());
+}
