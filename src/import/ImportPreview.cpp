@@ -36,7 +36,6 @@ const PreviewRow &ImportPreview::add(const RawQuestion &question)
 {
     PreviewRow row;
     row.line = question.line;
-    row.type = question.type.isEmpty() ? m_type : question.type;
     if (!question.unplaced.isEmpty()) {
         row.values.text = question.text;
         row.status = RowStatus::Refused;
@@ -45,6 +44,7 @@ const PreviewRow &ImportPreview::add(const RawQuestion &question)
         m_rows.push_back(std::move(row));
         return m_rows.back();
     }
+    row.type = question.type.isEmpty() ? m_type : question.type;
     row.pictures = question.pictures.mid(0, kMostPictures);
     const QString pictures = pictureProblem(question.pictures);
     const QSet<QString> *existing = existingTexts(row.type);
@@ -83,6 +83,8 @@ const PreviewRow &ImportPreview::add(const RawQuestion &question)
             notes << QStringLiteral("分值为空，记为0");
         if (question.pictures.size() > kMostPictures)
             notes << QStringLiteral("有%1张图片，只导入前%2张").arg(question.pictures.size()).arg(kMostPictures);
+        else if (!question.pictures.isEmpty())
+            notes << QStringLiteral("%1张图片").arg(question.pictures.size());
         row.note = notes.join(QStringLiteral("；"));
     }
     ++m_counts[size_t(row.status)];

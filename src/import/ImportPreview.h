@@ -20,7 +20,7 @@ struct PreviewRow {
     RowStatus status = RowStatus::Ready;
     QString note; // the refusal, or a remark on a usable row ("分值为空，记为0")
     QString shownScore; // the score as stored, or as written when it is refused
-    QString type;       // the bank it goes into
+    QString type;       // the bank it goes into; "" for a paragraph that is no question
     QList<RawPicture> pictures; // those that will be stored, at most kMostPictures
 };
 

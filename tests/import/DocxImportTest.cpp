@@ -246,7 +246,7 @@ TEST(ImportDocx, PicturesFollowTheirQuestion)
     QStringList statuses;
     for (const PreviewRow &row : preview.rows())
         statuses << ImportPreview::statusText(row);
-    EXPECT_EQ(statuses, (QStringList{"可导入（分值为空，记为0）", "可导入（分值为空，记为0；有5张图片，只导入前4张）",
+    EXPECT_EQ(statuses, (QStringList{"可导入（分值为空，记为0；2张图片）", "可导入（分值为空，记为0；有5张图片，只导入前4张）",
                                      "不导入：第1张图片：图片“c.png”不是PNG、JPEG、GIF或BMP图片，无法导入",
                                      "不导入：第1张图片：图片“rId9”在文档中缺失"}));
     EXPECT_EQ(preview.rows()[1].pictures.size(), 4);

@@ -340,9 +340,9 @@ void ImportDialogTest::documentFillsEveryBankFromItsHeadings()
     dialog.show();
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, path));
     QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Bank),
-             (QStringList{"问答", "单选", "多选", "判断", "判断", "问答"}));
+             (QStringList{"", "单选", "多选", "判断", "判断", "问答"}));
     QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Status),
-             (QStringList{"不导入：不属于任何题目：前面没有题号", "可导入", "可导入（分值为空，记为0）", "题库中已有（分值为空，记为0）",
+             (QStringList{"不导入：不属于任何题目：前面没有题号", "可导入（1张图片）", "可导入（分值为空，记为0）", "题库中已有（分值为空，记为0）",
                           "可导入（分值为空，记为0）", "可导入（分值为空，记为0）"}));
     // The paragraph's number, and the column title says so.
     QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Line), (QStringList{"1", "3", "7", "10", "12", "15"}));
@@ -368,7 +368,7 @@ void ImportDialogTest::documentMadeByLibreOfficeIsPreviewed()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, QStringLiteral(KAOSHI_IMPORT_FIXTURES "/questions.docx")));
-    QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Bank), (QStringList{"单选", "单选", "单选", "判断", "判断", "问答"}));
+    QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Bank), (QStringList{"", "单选", "单选", "判断", "判断", "问答"}));
     QCOMPARE(dialog.currentPreview()->count(RowStatus::Ready), 5);
     QCOMPARE(DialogFixture::control<QLabel>(&dialog, "摘要标签")->text(),
              QStringLiteral("可导入5行，题库中已有0行，不导入1行"));
