@@ -23,6 +23,7 @@
 #include "exam/ExamState.h"
 #include "import/ImportDialog.h"
 #include "practice/PracticeSession.h"
+#include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 #include "ui/AppContext.h"
 #include "ui/ScriptedPlatform.h"
@@ -42,14 +43,6 @@ namespace {
 const QString kSingle = QStringLiteral("单选");
 constexpr int kRuns = 3;
 constexpr int kQuestionsPerPicture = 20;
-
-struct Program {
-    ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    test::TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
-};
 
 // A picture of noise, so that every one is a different file of about 10 KB.
 void writePicture(const QString &path, int seed)
@@ -123,7 +116,7 @@ ImportFigures importDocument(const QString &path)
     std::vector<double> previews, stores;
     ImportFigures figures;
     for (int run = 0; run < kRuns; ++run) {
-        Program program;
+        test::ProgramState program;
         ImportDialog dialog(program.context, QStringLiteral("问答"));
         dialog.show();
         QApplication::processEvents();

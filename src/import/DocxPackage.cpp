@@ -1,6 +1,7 @@
 #include "import/DocxPackage.h"
 
 #include "import/QuestionSource.h"
+#include "import/ZipLimits.h"
 
 #include <QFile>
 #include <zip.h>
@@ -9,7 +10,7 @@ namespace kaoshi {
 
 namespace {
 
-const QString kDamaged = QStringLiteral("Word文档已损坏，无法读取");
+const QString kDamaged = damagedMessage(QStringLiteral("Word文档"));
 constexpr qint64 kPiece = 256 * 1024;
 
 } // namespace
@@ -36,31 +37,8 @@ bool DocxPackage::open(const QString &path, QString *error)
         *error = QStringLiteral("文件不是.docx文档");
         return false;
     }
-    int code = 0;
-    m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
-    if (!m_archive) {
-        *error = kDamaged;
+    if (!(m_archive = openLimitedZip(path, QStringLiteral("Word文档"), error)))
         return false;
-    }
-    qint64 total = 0;
-    const zip_int64_t entries = zip_get_num_entries(m_archive, 0);
-    for (zip_int64_t i = 0; i < entries; ++i) {
-        zip_stat_t stat;
-        if (zip_stat_index(m_archive, zip_uint64_t(i), 0, &stat) != 0) {
-            *error = kDamaged;
-            return false;
-        }
-        if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
-            *error = QStringLiteral("Word文档已加密，无法读取");
-            return false;
-        }
-        if (stat.valid & ZIP_STAT_SIZE)
-            total += qint64(qMin<zip_uint64_t>(stat.size, zip_uint64_t(kMostUnpackedBytes) + 1));
-        if (total > kMostUnpackedBytes) {
-            *error = QStringLiteral("Word文档解压后超过1 GB，拒绝读取");
-            return false;
-        }
-    }
     if (!contains(QStringLiteral("word/document.xml"))) {
         *error = QStringLiteral("文件中没有Word正文（word/document.xml），不是.docx文档或已损坏");
         return false;

@@ -336,25 +336,37 @@ QString DocxReader::numberLabel(const NumberRef &number)
     return level.suffix ? label + u' ' : label;
 }
 
+bool DocxReader::nextStartInside(int &depth)
+{
+    while (depth > 0 && !m_xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = m_xml.readNext();
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+        else if (token == QXmlStreamReader::StartElement) {
+            ++depth;
+            return true;
+        }
+    }
+    return false;
+}
+
+void DocxReader::skipElement(int &depth)
+{
+    m_xml.skipCurrentElement();
+    --depth;
+}
+
 void DocxReader::readParagraphProperties(NumberRef &number, QString &style)
 {
-    for (int depth = 1; depth > 0 && !m_xml.atEnd();) {
-        const QXmlStreamReader::TokenType token = m_xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            --depth;
-        } else if (token == QXmlStreamReader::StartElement) {
-            ++depth;
-            if (m_xml.name() == u"pStyle")
-                style = attribute(m_xml, QLatin1String("val"));
-            else if (m_xml.name() == u"numId")
-                number.numId = attribute(m_xml, QLatin1String("val"));
-            else if (m_xml.name() == u"ilvl")
-                number.level = attribute(m_xml, QLatin1String("val")).toInt();
-            else if (m_xml.name() == u"rPr" || m_xml.name() == u"sectPr" || m_xml.name() == u"pPrChange") {
-                m_xml.skipCurrentElement();
-                --depth;
-            }
-        }
+    for (int depth = 1; nextStartInside(depth);) {
+        if (m_xml.name() == u"pStyle")
+            style = attribute(m_xml, QLatin1String("val"));
+        else if (m_xml.name() == u"numId")
+            number.numId = attribute(m_xml, QLatin1String("val"));
+        else if (m_xml.name() == u"ilvl")
+            number.level = attribute(m_xml, QLatin1String("val")).toInt();
+        else if (m_xml.name() == u"rPr" || m_xml.name() == u"sectPr" || m_xml.name() == u"pPrChange")
+            skipElement(depth);
     }
 }
 
@@ -376,19 +388,10 @@ RawPicture DocxReader::picture(const QString &relationId, bool linked, const QSt
 void DocxReader::readPictures(SourceParagraph &paragraph)
 {
     QString summary;
-    for (int depth = 1; depth > 0 && !m_xml.atEnd();) {
-        const QXmlStreamReader::TokenType token = m_xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            --depth;
-            continue;
-        }
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        ++depth;
+    for (int depth = 1; nextStartInside(depth);) {
         const QStringView name = m_xml.name();
         if (name == u"Fallback") {
-            m_xml.skipCurrentElement(); // the same picture again, for older readers
-            --depth;
+            skipElement(depth); // the same picture again, for older readers
         } else if (name == u"docPr") {
             summary = attribute(m_xml, QLatin1String("descr"));
             if (summary.isEmpty())
@@ -505,15 +508,7 @@ bool DocxReader::readTable(int nesting)
     std::vector<std::vector<Cell>> rows;
     std::vector<Cell> *row = nullptr;
     Cell *cell = nullptr;
-    for (int depth = 1; depth > 0 && !m_xml.atEnd();) {
-        const QXmlStreamReader::TokenType token = m_xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            --depth;
-            continue;
-        }
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        ++depth;
+    for (int depth = 1; nextStartInside(depth);) {
         const QStringView name = m_xml.name();
         if (name == u"tr" && depth == 2) {
             rows.emplace_back();
@@ -535,13 +530,11 @@ bool DocxReader::readTable(int nesting)
                 return false;
             --depth;
             if (cell)
-                while (m_pending.size() > before) {
-                    cell->paragraphs.push_back(std::move(m_pending.back()));
-                    m_pending.pop_back();
-                }
+                for (size_t i = before; i < m_pending.size(); ++i)
+                    cell->paragraphs.push_back(std::move(m_pending[i]));
+            m_pending.resize(before);
         } else if (name == u"tblPr" || name == u"tblGrid" || name == u"trPr" || name == u"tcPr") {
-            m_xml.skipCurrentElement();
-            --depth;
+            skipElement(depth);
         }
     }
     queueTable(rows);

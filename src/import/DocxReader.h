@@ -49,6 +49,10 @@ private:
         std::vector<SourceParagraph> paragraphs;
     };
 
+    // Moves to the next start element inside the element being read (depth
+    // counts its open elements, from 1); false at its end.
+    bool nextStartInside(int &depth);
+    void skipElement(int &depth);
     bool readParagraph(SourceParagraph &paragraph);
     void readParagraphProperties(NumberRef &number, QString &style);
     void readPictures(SourceParagraph &paragraph);
