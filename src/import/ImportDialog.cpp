@@ -167,7 +167,7 @@ void ImportDialog::chooseFile()
 {
     const QString path = m_context.platform.files.openFileName(
         QStringLiteral("选择要导入的文件"),
-        QStringLiteral("题库文件(*.xlsx;*.xls;*.csv;*.txt;*.docx)|*.xlsx;*.xls;*.csv;*.txt;*.docx"));
+        QStringLiteral("题库文件(*.xlsx;*.xls;*.csv;*.txt;*.docx;*.doc)|*.xlsx;*.xls;*.csv;*.txt;*.docx;*.doc"));
     if (!path.isEmpty())
         preview(path);
 }

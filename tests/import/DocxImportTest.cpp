@@ -12,6 +12,7 @@
 #include "import/QuestionConventions.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace kaoshi;
@@ -277,6 +278,13 @@ TEST(ImportDocx, HostileDocumentsAreRefusedWithAClearReason)
             lying.replace(at + 24, 4, QByteArray("\x0A\0\0\0", 4));
     const QString noBody = files.path("nobody.docx");
     ASSERT_TRUE(writePackage(noBody, {{"[Content_Types].xml", "<Types/>"}}));
+    // A small file whose text part inflates to 20 MB of one paragraph.
+    const QString inflated = files.path("inflated.docx");
+    ASSERT_TRUE(writePackage(inflated, {{"word/document.xml", "<w:document xmlns:w=\"http://schemas.openxmlformats.org/"
+                                                                  "wordprocessingml/2006/main\"><w:body><w:p><w:r><w:t>" +
+                                                                  QByteArray(20 * 1024 * 1024, ' ') +
+                                                                  "</w:t></w:r></w:p></w:body></w:document>"}}));
+    EXPECT_LT(QFileInfo(inflated).size(), 100 * 1024);
     const QString brokenXml = files.path("brokenxml.docx");
     ASSERT_TRUE(writePackage(brokenXml, {{"word/document.xml", "<w:document><w:body><w:p><w:r><w:t>1. 题"}}));
 
@@ -300,6 +308,8 @@ TEST(ImportDocx, HostileDocumentsAreRefusedWithAClearReason)
     QString error;
     readAll(noBody, &error);
     EXPECT_TRUE(error.contains(QStringLiteral("没有Word正文"))) << error.toStdString();
+    readAll(inflated, &error);
+    EXPECT_TRUE(error.contains(QStringLiteral("第1段超过1 MB"))) << error.toStdString();
     readAll(brokenXml, &error);
     EXPECT_TRUE(error.contains(QStringLiteral("正文已损坏"))) << error.toStdString();
     // An old .doc by its name.
