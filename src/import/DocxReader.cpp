@@ -255,10 +255,12 @@ void DocxReader::readNumbering(const QByteArray &bytes)
         if (name == u"abstractNum") {
             abstractId = attribute(xml, QLatin1String("abstractNumId"));
             numId.clear();
+            level = nullptr; // the insert may move the levels read before
             m_abstract.insert(abstractId, Levels());
         } else if (name == u"num") {
             numId = attribute(xml, QLatin1String("numId"));
             abstractId.clear();
+            level = nullptr;
         } else if (name == u"abstractNumId" && !numId.isEmpty()) {
             m_numToAbstract.insert(numId, attribute(xml, QLatin1String("val")));
         } else if (name == u"lvl" && !abstractId.isEmpty()) {

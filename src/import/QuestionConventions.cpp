@@ -55,7 +55,7 @@ const QRegularExpression &keyHeadingPattern()
 {
     static const QRegularExpression pattern(QStringLiteral(
         "^" SP "*(?:[一二三四五六七八九十]+" SP "*[、.．]" SP "*)?[【\\[]?" SP
-        "*(?:参考答案|标准答案|正确答案|答案)(?:及解析|与解析|和解析)?" SP "*[】\\]]?" SP "*([：:])?" SP "*$"));
+        "*(?:参考答案|标准答案|正确答案|答案)(?:及解析|与解析|和解析)?" SP "*[】\\]]?" SP "*[：:]?" SP "*$"));
     return pattern;
 }
 
@@ -449,10 +449,10 @@ void ConventionsReader::take(const SourceParagraph &paragraph)
         m_section = *heading;
         return;
     }
-    if (const QRegularExpressionMatch key = keyHeadingPattern().match(text); key.hasMatch()) {
-        // "答案：" alone under a question that has none: the answer may be on
-        // the next line, or an answer key may start.
-        if (m_draft && trimSpaces(m_draft->answer).isEmpty() && key.capturedLength(1) > 0) {
+    if (keyHeadingPattern().match(text).hasMatch()) {
+        // "答案：" or "【答案】" alone under a question that has none: the
+        // answer may be on the next line, or an answer key may start.
+        if (m_draft && trimSpaces(m_draft->answer).isEmpty()) {
             m_draft->setPart(QStringLiteral("答案"), QString());
             m_keyMayFollow = true;
             return;
