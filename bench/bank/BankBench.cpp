@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <cstdio>
 
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 
 using namespace kaoshi;
@@ -35,18 +34,17 @@ void fillBank(TestDatabase &db, const QList<RealQuestion> &real, int count, int 
         const RealQuestion &q = real[(n - 1) % real.size()];
         values.push_back({q.text, q.answer, QString(), 1, q.chapter});
         if (picturesEvery > 0 && n % picturesEvery == 0)
-            db.addPicture(kSingle, n, QStringLiteral("图"), QStringLiteral("\\image\\%1.png").arg(n));
+            db.addPicture(QuestionType::SingleChoice, n, QStringLiteral("图"), QStringLiteral("\\image\\%1.png").arg(n));
     }
-    bank::insertQuestions(db.store(), kSingle, 1, values);
+    bank::insertQuestions(db.store(), QuestionType::SingleChoice, 1, values);
     unit.commit();
 }
 
 struct Program {
     ScriptedPlatform platform;
     PracticeSession practice;
-    ExamState exam;
     TestDatabase &db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+    AppContext context{db.programDir(), db.store(), platform.platform()};
     MainWindow main{context};
     BankWindow *bank = nullptr;
 
@@ -106,7 +104,7 @@ void benchDeleteFirst(const QList<RealQuestion> &real)
     fillBank(db, real, 10000, 10);
     QElapsedTimer timer;
     timer.start();
-    deleteQuestion(db.store(), kSingle, db.store().query("select rowid from 单选 where 题号=1").value(1).toInteger());
+    deleteQuestion(db.store(), QuestionType::SingleChoice, db.store().query("select rowid from 单选 where 题号=1").value(1).toInteger());
     const qint64 ms = timer.elapsed();
     std::printf("deleting question 1 of 10000 with 1000 picture rows, renumbering: %lld ms; max 题号 %s, "
                 "pictures of question 9999: %s\n",

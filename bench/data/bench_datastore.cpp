@@ -2,6 +2,7 @@
 // counting, appending and single-row updates.
 #include "BenchData.h"
 
+#include "data/BankTable.h"
 #include "data/Schema.h"
 
 #include <QDir>
@@ -15,7 +16,7 @@ int main()
     QTemporaryDir dir;
     DataStore store;
     store.open(QDir(dir.path()).filePath(kDatabaseFileName));
-    const QList<Question> questions = realQuestions();
+    const QList<SourceQuestion> questions = realQuestions();
     std::printf("real questions read: %lld\n", qlonglong(questions.size()));
 
     QElapsedTimer t;
@@ -35,29 +36,20 @@ int main()
     std::printf("  rows %lld, characters %lld\n", qlonglong(n), qlonglong(characters));
 
     t.restart();
-    RecordCursor all = store.openCursor(QStringLiteral("select * from 单选"), CursorKind::Sql);
-    const qint64 count = all.recordCount();
-    all.close();
-    report("record count of a cursor on the whole bank", t);
+    const qint64 count = bank::questionCount(store, QuestionType::SingleChoice).value_or(-1);
+    report("count of the questions of the whole bank", t);
     std::printf("  count %lld\n", qlonglong(count));
 
     t.restart();
-    RecordCursor one = store.openCursor(QStringLiteral("select * from 单选 where 题号=54321"), CursorKind::Sql);
-    QString text;
-    one.readText(QStringLiteral("题目"), text);
-    one.close();
+    const QString text = bank::questionByNumber(store, QuestionType::SingleChoice, 54321).value_or(Question()).text;
     report("read one question by number", t);
+    std::printf("  %lld characters\n", qlonglong(text.size()));
 
     t.restart();
-    RecordCursor append = store.openCursor(QStringLiteral("多选"), CursorKind::Table);
     for (int i = 1; i <= 1000; ++i) {
-        append.addNew();
-        append.setInteger(QStringLiteral("题号"), i);
-        append.setText(QStringLiteral("题目"), questions[i % questions.size()].text);
-        append.setNumber(QStringLiteral("分值"), 1);
-        append.next();
+        const QuestionValues one{questions[i % questions.size()].text, QString(), QString(), 1, QString()};
+        bank::appendQuestions(store, QuestionType::MultipleChoice, {&one, 1});
     }
-    append.close();
     report("append 1,000 rows, each committed on its own", t);
 
     t.restart();

@@ -13,7 +13,6 @@
 #include "app/MainWindow.h"
 #include "data/ConfigTable.h"
 #include "exam/ExamPaperWindow.h"
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
 #include "ui/ScriptedPlatform.h"
@@ -51,15 +50,14 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     ScriptedPlatform platform;
     PracticeSession practice;
-    ExamState exam;
     test::TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
-    for (const QString &type : questionTypes())
+    AppContext context{db.programDir(), db.store(), platform.platform()};
+    for (const QString &type : test::bankTables())
         bench::fillBank(db.store(), type, kBankSize);
     // Every tenth 单选 question belongs to 第三章: 10,000 of 100,000.
     db.store().execute(QStringLiteral("update 单选 set 章节='第三章' where 题号 % 10 = 3"));
     db.store().execute(QStringLiteral("update 单选 set 章节='其他' where 题号 % 10 <> 3"));
-    storeExamConfig(db.store(), {100, 50, 50, 10, 60});
+    storeExamSettings(db.store(), {100, 50, 50, 10, 60});
     std::printf("four banks of %d questions; medians of %d runs\n", kBankSize, kRuns);
 
     MainWindow main(context);
@@ -69,10 +67,10 @@ int main(int argc, char *argv[])
 
     std::vector<double> draws, keeps, handIns, chapters;
     for (int run = 0; run < kRuns; ++run) {
-        exam.candidate = {QStringLiteral("B%1").arg(run), QStringLiteral("一"), QStringLiteral("考生")};
+        const PaperOwner candidate{QStringLiteral("B%1").arg(run), QStringLiteral("一"), QStringLiteral("考生")};
         QElapsedTimer timer;
         timer.start();
-        main.openTaskWindow(TaskKind::ExamPaper);
+        main.openTaskWindow(TaskKind::ExamPaper, {QuestionType::SingleChoice, QString(), candidate});
         auto *paper = qobject_cast<ExamPaperWindow *>(main.currentTaskWindow());
         QApplication::processEvents(); // painted
         draws.push_back(timer.nsecsElapsed() / 1e6);

@@ -14,9 +14,9 @@
 //   has answers (refused) and for one that has none (accepted).
 #include "BenchData.h"
 #include "app/MainWindow.h"
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 #include "data/Schema.h"
+#include "data/SqliteEngine.h"
 #include "data/WorkTable.h"
 #include "exam/CandidateDialog.h"
 #include "grading/GradingWindow.h"
@@ -65,7 +65,7 @@ QString answerRows(int firstRow, int rowCount, const QString &candidateOf, const
 
 void fillDatabase(DataStore &store)
 {
-    for (const QString &type : questionTypes())
+    for (const QString &type : test::bankTables())
         bench::fillBank(store, type, 1000);
     Transaction unit(store);
     // Rows 0 … 999,999: candidate i/500, answer i%500; then 500 more of K0000.
@@ -78,9 +78,8 @@ void fillDatabase(DataStore &store)
 struct Program {
     ScriptedPlatform platform;
     PracticeSession practice;
-    ExamState exam;
     TestDatabase &db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+    AppContext context{db.programDir(), db.store(), platform.platform()};
     MainWindow main{context};
     GradingWindow *window = nullptr;
 
@@ -110,7 +109,7 @@ double commandLine(const char *name, const QString &database, const QString &cop
 {
     QFile::remove(copy);
     QFile::copy(database, copy);
-    const QString script = QStringLiteral("drop table if exists 临时;\n") + workTableMakeStatement() +
+    const QString script = QStringLiteral("drop table if exists 临时;\n") + workTableMakeStatement(SqliteEngine()) +
                            QStringLiteral(";\n") + totalsStatement(QString(), QString()).sql + QStringLiteral(";\n");
     QProcess tool;
     tool.setStandardOutputFile(QProcess::nullDevice());

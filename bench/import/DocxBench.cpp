@@ -20,9 +20,7 @@
 #include "bank/BankWindow.h"
 #include "data/BankTable.h"
 #include "data/Transaction.h"
-#include "exam/ExamState.h"
 #include "import/ImportDialog.h"
-#include "practice/PracticeSession.h"
 #include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 #include "ui/AppContext.h"
@@ -57,16 +55,16 @@ void writePicture(const QString &path, int seed)
 
 void fillBank(test::TestDatabase &db, int count)
 {
-    const QList<bench::Question> real = bench::realQuestions();
+    const QList<bench::SourceQuestion> real = bench::realQuestions();
     std::vector<QuestionValues> values;
     values.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
-        const bench::Question &q = real[i % real.size()];
+        const bench::SourceQuestion &q = real[i % real.size()];
         values.push_back({q.text, q.answer, QString(), 1, q.chapter});
     }
     QDir(db.programDir()).mkpath(QStringLiteral("image"));
     Transaction unit(db.store());
-    bank::insertQuestions(db.store(), kSingle, 1, values);
+    bank::insertQuestions(db.store(), QuestionType::SingleChoice, 1, values);
     unit.commit();
     for (int n = 1; n <= count; n += kQuestionsPerPicture) {
         const QString name = QStringLiteral("p%1.png").arg(n);
@@ -87,9 +85,7 @@ double milliseconds(const QElapsedTimer &timer) { return double(timer.nsecsElaps
 double writeDocument(test::TestDatabase &db, QString &written)
 {
     ScriptedPlatform platform;
-    PracticeSession practice;
-    ExamState exam;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+    AppContext context{db.programDir(), db.store(), platform.platform()};
     MainWindow main(context);
     main.show();
     main.runMenuItem(kSingle + QStringLiteral("题库"));
@@ -117,7 +113,7 @@ ImportFigures importDocument(const QString &path)
     ImportFigures figures;
     for (int run = 0; run < kRuns; ++run) {
         test::ProgramState program;
-        ImportDialog dialog(program.context, QStringLiteral("问答"));
+        ImportDialog dialog(program.context, QuestionType::FreeAnswer);
         dialog.show();
         QApplication::processEvents();
         QElapsedTimer timer;

@@ -13,7 +13,6 @@
 #include "support/TestDatabase.h"
 #include "ui/AppContext.h"
 #include "ui/ScriptedPlatform.h"
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 
 #include <QApplication>
@@ -37,13 +36,13 @@ QString csvField(const QString &text)
 
 QString writeCsv(const QString &path, int rows)
 {
-    const QList<bench::Question> real = bench::realQuestions();
+    const QList<bench::SourceQuestion> real = bench::realQuestions();
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write("题号,题目,标准答案,解析,分值,章节\n");
     QByteArray chunk;
     for (int i = 0; i < rows; ++i) {
-        const bench::Question &q = real[i % real.size()];
+        const bench::SourceQuestion &q = real[i % real.size()];
         chunk += (QString::number(i + 1) + u',' + csvField(QStringLiteral("%1（%2）").arg(q.text).arg(i + 1)) + u',' +
                   q.answer + QStringLiteral(",,1,") + csvField(q.chapter) + u'\n')
                      .toUtf8();
@@ -58,14 +57,14 @@ QString writeCsv(const QString &path, int rows)
 
 QString writeXlsx(const QString &path, int rows)
 {
-    const QList<bench::Question> real = bench::realQuestions();
+    const QList<bench::SourceQuestion> real = bench::realQuestions();
     lxw_workbook *book = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr);
     const char *titles[] = {"题号", "题目", "标准答案", "解析", "分值", "章节"};
     for (int c = 0; c < 6; ++c)
         worksheet_write_string(sheet, 0, lxw_col_t(c), titles[c], nullptr);
     for (int i = 0; i < rows; ++i) {
-        const bench::Question &q = real[i % real.size()];
+        const bench::SourceQuestion &q = real[i % real.size()];
         const lxw_row_t r = lxw_row_t(i + 1);
         worksheet_write_number(sheet, r, 0, i + 1, nullptr);
         worksheet_write_string(sheet, r, 1, QStringLiteral("%1（%2）").arg(q.text).arg(i + 1).toUtf8().constData(), nullptr);
@@ -80,15 +79,14 @@ QString writeXlsx(const QString &path, int rows)
 struct Program {
     ScriptedPlatform platform;
     PracticeSession practice;
-    ExamState exam;
     test::TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+    AppContext context{db.programDir(), db.store(), platform.platform()};
 };
 
 void importFile(const char *what, const QString &path, bool store = true)
 {
     Program program;
-    ImportDialog dialog(program.context, kSingle);
+    ImportDialog dialog(program.context, QuestionType::SingleChoice);
     dialog.show();
     QApplication::processEvents();
     const double before = bench::peakMegabytes();

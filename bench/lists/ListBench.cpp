@@ -10,7 +10,6 @@
 #include "app/MainWindow.h"
 #include "bank/BankWindow.h"
 #include "bank/QuestionEditorWindow.h"
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 #include "practice/PracticeWindow.h"
 #include "ui/AppContext.h"
@@ -49,10 +48,10 @@ void makeForeignFile(const QString &path, int count)
     std::vector<int> order(static_cast<size_t>(count));
     std::iota(order.begin(), order.end(), 1);
     std::shuffle(order.begin(), order.end(), *QRandomGenerator::global());
-    const QList<Question> questions = realQuestions();
+    const QList<SourceQuestion> questions = realQuestions();
     Transaction unit(store);
     for (int n : order) {
-        const Question &q = questions[(n - 1) % questions.size()];
+        const SourceQuestion &q = questions[(n - 1) % questions.size()];
         store.execute(QStringLiteral("insert into 单选 (题号, 题目, 标准答案, 解析, 分值, 章节) values (?, ?, ?, '', 1, ?)"),
                       {n, q.text, q.answer, q.chapter});
         if (n % 10 == 0)
@@ -148,7 +147,7 @@ void benchFile(const QString &label, const QString &dir, int count, bool foreign
         grid->setCursorRow(1);
         QuestionTexts row{grid->text(1, 0), grid->text(1, 1), grid->text(1, 2), grid->text(1, 3),
                           grid->text(1, 4), grid->text(1, 5), grid->gridModel()->rowId(1)};
-        QuestionEditorWindow editor(program.context, kSingle, row, bank);
+        QuestionEditorWindow editor(program.context, QuestionType::SingleChoice, row, bank);
         timer.restart();
         editor.deleteQuestion();
         report("delete question 1 in the editor, renumbering questions and pictures", timer);

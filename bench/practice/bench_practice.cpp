@@ -4,7 +4,6 @@
 // data set. Prints one line per figure.
 #include "support/TestDatabase.h"
 
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 #include "practice/QuestionLayout.h"
 #include "practice/RandomPracticeWindow.h"
@@ -45,26 +44,21 @@ void fillBank(TestDatabase &db, const QString &type, int count)
 void fillRealBank(TestDatabase &db, const QList<kaoshi::test::RealQuestion> &questions)
 {
     Transaction unit(db.store());
-    RecordCursor cursor = db.store().openCursor(QStringLiteral("单选"), CursorKind::Table);
+    std::vector<Values> rows;
     qint64 number = 0;
-    for (const auto &q : questions) {
-        cursor.addNew();
-        cursor.setInteger(QStringLiteral("题号"), ++number);
-        cursor.setText(QStringLiteral("题目"), q.text);
-        cursor.setText(QStringLiteral("标准答案"), q.answer);
-        cursor.setText(QStringLiteral("章节"), q.chapter);
-        cursor.setText(QStringLiteral("练习答案"), q.answer == QLatin1String("A") ? QStringLiteral("B") : QStringLiteral("A"));
-    }
-    cursor.next();
+    for (const auto &q : questions)
+        rows.push_back({++number, q.text, q.answer, q.chapter,
+                        q.answer == QLatin1String("A") ? QStringLiteral("B") : QStringLiteral("A")});
+    db.store().executeEach(QStringLiteral("insert into 单选 (题号, 题目, 标准答案, 章节, 练习答案) values (?, ?, ?, ?, ?)"),
+                           rows);
     unit.commit();
 }
 
 struct Harness {
     ScriptedPlatform platform;
     PracticeSession practice;
-    ExamState exam;
     TestDatabase db;
-    AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+    AppContext context{db.programDir(), db.store(), platform.platform()};
 };
 
 template <typename Step>
@@ -82,7 +76,7 @@ void measureWindows(Harness &h, const char *label)
     QElapsedTimer timer;
     char line[160];
 
-    auto *random = new RandomPracticeWindow(h.context, nullptr);
+    auto *random = new RandomPracticeWindow(h.context, h.practice, nullptr);
     timer.start();
     random->drawShuffledOrders();
     std::snprintf(line, sizeof line, "%s: draw the four shuffled orders", label);
@@ -97,7 +91,7 @@ void measureWindows(Harness &h, const char *label)
     }
     delete random;
 
-    auto *window = new SequentialPracticeWindow(h.context, nullptr);
+    auto *window = new SequentialPracticeWindow(h.context, h.practice, nullptr);
     window->resize(1200, 860);
     window->show();
     if (!window->start()) {
@@ -113,10 +107,10 @@ void measureWindows(Harness &h, const char *label)
     window->fillWrongList();
     QApplication::processEvents();
     std::snprintf(line, sizeof line, "%s: fill the wrong list (%d rows)", label,
-                  window->view().wrongGrid->rowCount() - 1);
+                  window->wrongGrid()->rowCount() - 1);
     report(line, timer.nsecsElapsed() / 1e6, "(target < 1500 ms)");
     timer.start();
-    window->view().questionTabs->setCurrentIndex(WrongListPage);
+    window->view().questionTabs->setCurrentIndex(PracticeWindow::kWrongListPage);
     QApplication::processEvents();
     std::snprintf(line, sizeof line, "%s: show the 错题 page (refill and paint)", label);
     report(line, timer.nsecsElapsed() / 1e6);

@@ -9,7 +9,6 @@
 
 #include "app/MainWindow.h"
 #include "bank/BankWindow.h"
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 #include "print/FreePrintWindow.h"
 #include "print/PrintHandOver.h"
@@ -59,7 +58,7 @@ void benchBank(int count)
     QElapsedTimer timer;
     timer.start();
     bank->exportList();
-    FreePrintWindow *window = printWindow(context);
+    FreePrintWindow *window = main.printHandOver().window();
     QApplication::processEvents();
     report("导出: open the print window on the list", timer);
 
@@ -74,7 +73,7 @@ void benchBank(int count)
     std::printf("%-58s %10.0f MB  (%.0f MB before)\n", "  peak memory of the process", peakMegabytes(), before);
 
     bank->exportList();
-    window = printWindow(context);
+    window = main.printHandOver().window();
     timer.restart();
     press(window, "打印按钮");
     ReportPreviewDialog *preview = window->previewDialog();
@@ -91,7 +90,7 @@ void benchBank(int count)
     report("PDF of every page", timer);
     std::printf("%-58s %10.1f MB\n", "  PDF size",
                 QFileInfo(QDir(temp.path()).filePath(QStringLiteral("报表.pdf"))).size() / 1e6);
-    closePrintWindow(context);
+    main.printHandOver().close();
 }
 
 } // namespace

@@ -6,9 +6,9 @@
 
 namespace kaoshi::bench {
 
-QList<Question> realQuestions()
+QList<SourceQuestion> realQuestions()
 {
-    QList<Question> questions;
+    QList<SourceQuestion> questions;
     for (const test::RealQuestion &q : test::loadRealQuestions())
         questions.append({q.text, q.answer, q.chapter});
     if (questions.isEmpty())
@@ -20,22 +20,15 @@ QList<Question> realQuestions()
 
 void fillBank(DataStore &store, const QString &type, int count, const QString &practiceAnswer)
 {
-    static const QList<Question> questions = realQuestions();
+    static const QList<SourceQuestion> questions = realQuestions();
     Transaction unit(store);
-    RecordCursor cursor = store.openCursor(type, CursorKind::Table);
-    for (int n = 1; n <= count; ++n) {
-        const Question &q = questions[(n - 1) % questions.size()];
-        cursor.addNew();
-        cursor.setInteger(QStringLiteral("题号"), n);
-        cursor.setText(QStringLiteral("题目"), q.text);
-        cursor.setText(QStringLiteral("标准答案"), q.answer);
-        cursor.setText(QStringLiteral("解析"), QString());
-        cursor.setNumber(QStringLiteral("分值"), 1);
-        cursor.setText(QStringLiteral("章节"), q.chapter);
-        cursor.setText(QStringLiteral("练习答案"), practiceAnswer);
-    }
-    cursor.next();
-    cursor.close();
+    store.executeEach(QStringLiteral("insert into %1 (题号, 题目, 标准答案, 解析, 分值, 章节, 练习答案) "
+                                     "values (?, ?, ?, ?, ?, ?, ?)")
+                          .arg(type),
+                      count, [&](qsizetype i) {
+                          const SourceQuestion &q = questions[i % questions.size()];
+                          return Values{i + 1, q.text, q.answer, QString(), 1.0, q.chapter, practiceAnswer};
+                      });
     unit.commit();
 }
 

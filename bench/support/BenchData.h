@@ -10,14 +10,14 @@
 
 namespace kaoshi::bench {
 
-struct Question {
+struct SourceQuestion {
     QString text;
     QString answer;
     QString chapter;
 };
 
 // The questions of cmmlu-single-choice.csv; synthetic ones when it is missing.
-QList<Question> realQuestions();
+QList<SourceQuestion> realQuestions();
 
 // Appends questions 1 … count to a bank in one unit; practice answers are
 // set to `practiceAnswer` (empty: unanswered).

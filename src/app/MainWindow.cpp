@@ -7,12 +7,14 @@
 #include "exam/ExamPaperWindow.h"
 #include "practice/ChapterOrder.h"
 #include "data/Schema.h"
+#include "exam/CandidateDialog.h"
 #include "import/ImportDialog.h"
 #include "ui/Controls.h"
 #include "ui/TaskWindow.h"
 
 #include <QDialog>
 #include <QKeyEvent>
+#include <QAccessible>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -23,13 +25,18 @@ namespace kaoshi {
 namespace {
 
 constexpr int kStatusWidths[] = {300, 150, 100, 197};
+// The part that shows a paper's time left.
+constexpr int kQuietStatusPart = 2;
 
 bool isTaskWindowKind(QWidget *window) { return qobject_cast<TaskWindow *>(window) != nullptr; }
 
 } // namespace
 
 MainWindow::MainWindow(AppContext &context, QWidget *parent)
-    : QMainWindow(parent), m_context(context), m_factory(createTaskWindow)
+    : QMainWindow(parent), m_context(context), m_print(context),
+      m_factory([this](TaskKind kind, const TaskRequest &request, AppContext &ctx, QWidget *host) {
+          return createTaskWindow(kind, request, ctx, m_practice, host);
+      })
 {
     m_context.shell = this;
     setObjectName(QStringLiteral("MainWindow"));
@@ -134,6 +141,17 @@ void MainWindow::buildStatusBar()
         bar->addWidget(part);
         m_statusParts << part;
     }
+    // A label with a name of its own changes its text without an event; it
+    // is still read by what it shows.
+    m_statusParts[kQuietStatusPart - 1]->setAccessibleName(QStringLiteral("剩余时间"));
+}
+
+void MainWindow::announceStatus(int part)
+{
+    if (part < 1 || part > m_statusParts.size())
+        return;
+    QAccessibleEvent event(m_statusParts[part - 1], QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void MainWindow::setCaption(const QString &caption)
@@ -189,10 +207,10 @@ void MainWindow::runTask(const TaskEntry &entry)
         if (auto *bank = qobject_cast<BankWindow *>(currentTaskWindow()))
             bank->importQuestions();
         else
-            ImportDialog::run(m_context, questionTypes().first(), this);
+            ImportDialog::run(m_context, QuestionType::SingleChoice, this);
         break;
     default:
-        openTaskWindow(entry.kind, {entry.questionType, QString()});
+        openTaskWindow(entry.kind, {entry.questionType, QString(), {}});
         break;
     }
 }
@@ -206,6 +224,11 @@ void MainWindow::runPaperCommand(TaskKind kind)
         paper->handIn();
     else
         paper->collect();
+}
+
+void MainWindow::printList(const ListGrid &grid, const QString &title, const QString &settingsFile)
+{
+    m_print.open(listPrintRequest(grid, title, settingsFile));
 }
 
 void MainWindow::lockForPaper(bool locked)
@@ -275,16 +298,19 @@ void MainWindow::openCandidateDialog()
     closeCurrentTaskWindow();
     if (auto *modal = qobject_cast<QDialog *>(dialog)) {
         const bool signedIn = modal->exec() == QDialog::Accepted;
+        const auto *signIn = qobject_cast<CandidateDialog *>(modal);
+        const Candidate candidate = signIn ? signIn->candidate() : Candidate();
         delete modal;
         // The signed-in candidate sits the paper at once.
         if (signedIn)
-            openTaskWindow(TaskKind::ExamPaper);
+            openTaskWindow(TaskKind::ExamPaper,
+                           {QuestionType::SingleChoice, QString(), {candidate.number, candidate.occasion, candidate.name}});
     }
 }
 
 void MainWindow::openChapter(const QString &chapter)
 {
-    openTaskWindow(TaskKind::ChapterPractice, {QString(), chapter});
+    openTaskWindow(TaskKind::ChapterPractice, {QuestionType::SingleChoice, chapter, {}});
 }
 
 void MainWindow::registerTaskWindow(QWidget *window) { m_current = window; }

@@ -3,6 +3,8 @@
 // host of one task window at a time beside the navigation bar.
 #include "ui/StatusProgress.h"
 #include "app/TaskWindows.h"
+#include "practice/PracticeSession.h"
+#include "print/PrintHandOver.h"
 #include "ui/AppContext.h"
 #include "ui/Shell.h"
 
@@ -48,8 +50,15 @@ public:
     void sizeTaskWindow() override;
     StatusProgress &statusProgress() override { return m_progress; }
     void setStatusText(int part, const QString &text) override;
+    void announceStatus(int part) override;
     void lockForPaper(bool locked) override;
     bool isLockedForPaper() const { return m_lockedForPaper; }
+    void printList(const ListGrid &grid, const QString &title, const QString &settingsFile) override;
+
+    // What the practice windows and the paper keep for the run.
+    PracticeSession &practiceSession() { return m_practice; }
+    // The print window's hand-over of the run.
+    PrintHandOver &printHandOver() { return m_print; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -70,6 +79,8 @@ private:
     QWidget *placedWindow() const;
 
     AppContext &m_context;
+    PracticeSession m_practice; // the practice character format starts as 宋体, 9 points
+    PrintHandOver m_print;
     TaskFactory m_factory;
     QWidget *m_host = nullptr;
     NavigationBar *m_navigation = nullptr;

@@ -22,16 +22,16 @@ const QString kAdmin = QStringLiteral("管理");
 const QList<TaskEntry> &taskEntries()
 {
     static const QList<TaskEntry> entries{
-        {kExam, QStringLiteral("模拟组卷"), TaskKind::Candidate, QString()},
-        {kExam, QStringLiteral("评分"), TaskKind::Grading, QString()},
-        {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice, QString()},
-        {kPractice, QStringLiteral("随机练习"), TaskKind::RandomPractice, QString()},
-        {kBank, QStringLiteral("单选题库"), TaskKind::Bank, QStringLiteral("单选")},
-        {kBank, QStringLiteral("多选题库"), TaskKind::Bank, QStringLiteral("多选")},
-        {kBank, QStringLiteral("判断题库"), TaskKind::Bank, QStringLiteral("判断")},
-        {kBank, QStringLiteral("问答题库"), TaskKind::Bank, QStringLiteral("问答")},
-        {kPaperGroup, QStringLiteral("交卷"), TaskKind::HandIn, QString(), true, false},
-        {kPaperGroup, QStringLiteral("收卷"), TaskKind::Collect, QString(), true, false},
+        {kExam, QStringLiteral("模拟组卷"), TaskKind::Candidate},
+        {kExam, QStringLiteral("评分"), TaskKind::Grading},
+        {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice},
+        {kPractice, QStringLiteral("随机练习"), TaskKind::RandomPractice},
+        {kBank, QStringLiteral("单选题库"), TaskKind::Bank, QuestionType::SingleChoice},
+        {kBank, QStringLiteral("多选题库"), TaskKind::Bank, QuestionType::MultipleChoice},
+        {kBank, QStringLiteral("判断题库"), TaskKind::Bank, QuestionType::TrueFalse},
+        {kBank, QStringLiteral("问答题库"), TaskKind::Bank, QuestionType::FreeAnswer},
+        {kPaperGroup, QStringLiteral("交卷"), TaskKind::HandIn, {}, true, false},
+        {kPaperGroup, QStringLiteral("收卷"), TaskKind::Collect, {}, true, false},
         {kBank, QStringLiteral("导入题库…"), TaskKind::ImportQuestions, {}, true, false},
         // The navigation bar shows 清空数据库 but only the menu item clears.
         {kAdmin, QStringLiteral("清空数据库"), TaskKind::ClearDatabase, {}, true, true, false},
@@ -62,17 +62,18 @@ const TaskEntry *findMenuTask(const QString &item)
     return nullptr;
 }
 
-QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext &context, QWidget *host)
+QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext &context, PracticeSession &practice,
+                          QWidget *host)
 {
     switch (kind) {
     case TaskKind::Bank:
         return new BankWindow(context, request.questionType, host);
     case TaskKind::SequentialPractice:
-        return new SequentialPracticeWindow(context, host);
+        return new SequentialPracticeWindow(context, practice, host);
     case TaskKind::RandomPractice:
-        return new RandomPracticeWindow(context, host);
+        return new RandomPracticeWindow(context, practice, host);
     case TaskKind::ChapterPractice:
-        return new ChapterPracticeWindow(context, request.chapter, host);
+        return new ChapterPracticeWindow(context, practice, request.chapter, host);
     case TaskKind::Grading:
         return new GradingWindow(context, host);
     case TaskKind::ExamConfig:
@@ -83,7 +84,7 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
         // Modal and without an owner.
         return new CandidateDialog(context);
     case TaskKind::ExamPaper:
-        return new ExamPaperWindow(context, host);
+        return new ExamPaperWindow(context, practice, request.candidate, host);
     case TaskKind::HandIn:
     case TaskKind::Collect:
     case TaskKind::ClearDatabase:

@@ -11,6 +11,7 @@
 namespace kaoshi {
 
 struct AppContext;
+struct PracticeSession;
 
 enum class TaskKind {
     Bank,
@@ -32,7 +33,7 @@ struct TaskEntry {
     QString group;         // menu and navigation group caption
     QString item;          // item caption
     TaskKind kind;
-    QString questionType;  // for the bank entries
+    QuestionType questionType = QuestionType::SingleChoice; // for the bank entries
     bool inMenu = true;
     bool inNavigation = true;
     bool runsFromNavigation = true; // an item that the navigation bar shows without action
@@ -49,8 +50,10 @@ const TaskEntry *findTask(const QString &group, const QString &item);
 const TaskEntry *findMenuTask(const QString &item);
 
 // Creates the window of a task inside host; nullptr for a task that has no
-// window in this build.
-QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext &context, QWidget *host);
+// window in this build. practice: what the practice windows and the paper
+// keep for the run.
+QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext &context, PracticeSession &practice,
+                          QWidget *host);
 
 using TaskFactory = std::function<QWidget *(TaskKind, const TaskRequest &, AppContext &, QWidget *)>;
 

@@ -1,9 +1,6 @@
 // kaoshi: question banks, practice and grading in one database file.
 #include "app/MainWindow.h"
-#include "exam/ExamState.h"
-#include "practice/PracticeSession.h"
 #include "data/DataStore.h"
-#include "print/PrintHandOver.h"
 #include "ui/AppContext.h"
 #include "ui/Chinese.h"
 #include "ui/QtPlatform.h"
@@ -16,15 +13,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("考试系统"));
     kaoshi::installChinese(app);
 
-    kaoshi::PracticeSession practice; // the practice character format starts as 宋体, 9 points
-    kaoshi::ExamState exam;
     kaoshi::DataStore store;
     kaoshi::QtPlatform platform;
-    kaoshi::AppContext context{QCoreApplication::applicationDirPath(), store, platform.platform(), practice, exam};
+    kaoshi::AppContext context{QCoreApplication::applicationDirPath(), store, platform.platform()};
 
     kaoshi::MainWindow window(context);
     window.show();
-    const int result = app.exec();
-    kaoshi::closePrintWindow(context);
-    return result;
+    // Closing the main window closes the print window too, storing nothing.
+    return app.exec();
 }

@@ -1,6 +1,6 @@
 #include "bank/BankDocument.h"
 
-#include "bank/QuestionBank.h"
+#include "data/BankTable.h"
 #include "data/DataStore.h"
 #include "data/PictureTable.h"
 #include "data/TextRules.h"
@@ -38,7 +38,7 @@ QString newExportPath(const QString &folder, const QString &title, const QString
     return path;
 }
 
-std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store, const QString &type,
+std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store, QuestionType type,
                                                                std::span<const qint64> rowIds)
 {
     QHash<qint64, size_t> position;
@@ -46,26 +46,24 @@ std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store,
     for (size_t i = 0; i < rowIds.size(); ++i)
         position.insert(rowIds[i], i);
     std::vector<DocumentQuestion> questions(rowIds.size());
-    std::vector<QString> numbers(rowIds.size());
+    std::vector<FieldValue> numbers(rowIds.size());
     for (size_t from = 0; from < rowIds.size(); from += kRowsPerRead) {
-        RowSet rows = bank::rowsById(store, type, rowIds.subspan(from, qMin(kRowsPerRead, rowIds.size() - from)));
-        for (; !rows.atEnd(); rows.next()) {
-            // The first column is the row identity.
-            const auto at = position.constFind(rows.value(1).toInteger());
+        const std::optional<std::vector<Question>> read =
+            bank::questionsById(store, type, rowIds.subspan(from, qMin(kRowsPerRead, rowIds.size() - from)));
+        if (!read)
+            return std::nullopt;
+        for (const Question &q : *read) {
+            const auto at = position.constFind(q.rowId);
             if (at == position.constEnd())
                 continue;
-            const QStringList cells = questionCells(rows);
-            questions[at.value()].values = {cells[1], cells[2], cells[3], textToNumber(cells[4]), cells[5]};
-            numbers[at.value()] = cells[0];
+            questions[at.value()].values = {q.text, q.answer, q.explanation, q.score.toNumber(), q.chapter};
+            numbers[at.value()] = q.number;
         }
-        if (rows.failed())
-            return std::nullopt;
     }
     for (size_t i = 0; i < questions.size(); ++i) {
-        const std::optional<FieldValue> number = bank::numberValue(numbers[i]);
-        if (!number)
+        if (numbers[i].isNull())
             continue;
-        const std::optional<QList<PictureRecord>> pictures = pictures::load(store, type, *number);
+        const std::optional<QList<PictureRecord>> pictures = pictures::load(store, type, numbers[i]);
         if (!pictures)
             return std::nullopt;
         questions[i].pictures = *pictures;

@@ -22,7 +22,7 @@ QString newExportPath(const QString &folder, const QString &title, const QString
 
 // The questions with these row identities, in this order, with their picture
 // rows; nothing when the bank cannot be read.
-std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store, const QString &type,
+std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store, QuestionType type,
                                                                std::span<const qint64> rowIds);
 
 } // namespace kaoshi

@@ -5,9 +5,7 @@
 #include "bank/BankDocument.h"
 #include "bank/QuestionEditorWindow.h"
 #include "data/KeyedRows.h"
-#include "data/Schema.h"
 #include "data/TextRules.h"
-#include "print/PrintHandOver.h"
 #include "import/ImportDialog.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
@@ -42,7 +40,7 @@ const QSize kGridMargin(20, 50);
 
 } // namespace
 
-BankWindow::BankWindow(AppContext &context, const QString &type, QWidget *host)
+BankWindow::BankWindow(AppContext &context, QuestionType type, QWidget *host)
     : TaskWindow(context, host), m_type(type)
 {
     nameControl(this, QStringLiteral("题库"));
@@ -84,7 +82,7 @@ void BankWindow::setUpGrid()
     m_proportions.capture(*m_grid, double((kBankColumnCount - 1) * kGridDefaultColumnWidth));
 }
 
-QString BankWindow::mainCaption() const { return QStringLiteral("考试系统-题库-") + m_type; }
+QString BankWindow::mainCaption() const { return QStringLiteral("考试系统-题库-") + typeCaption(m_type); }
 
 bool BankWindow::startTask()
 {
@@ -172,7 +170,8 @@ void BankWindow::saveNewRows()
 
 void BankWindow::exportList()
 {
-    openPrintWindow(m_context, listPrintRequest(*m_grid, m_type + QStringLiteral("题库导出"), QStringLiteral("题库.ini")));
+    if (Shell *shell = m_context.shell)
+        shell->printList(*m_grid, typeCaption(m_type) + QStringLiteral("题库导出"), QStringLiteral("题库.ini"));
 }
 
 void BankWindow::exportWord()
@@ -181,7 +180,7 @@ void BankWindow::exportWord()
     const std::optional<std::vector<DocumentQuestion>> questions =
         listed ? documentQuestions(m_context.store, m_type, *listed) : std::nullopt;
     if (!questions) {
-        m_context.messages().failure(QStringLiteral("没有导出Word：没能读取") + m_type + QStringLiteral("题库"),
+        m_context.messages().failure(QStringLiteral("没有导出Word：没能读取") + typeCaption(m_type) + QStringLiteral("题库"),
                                      m_context.store.errorString());
         return;
     }
@@ -195,7 +194,7 @@ void BankWindow::exportWord()
                                      QDir(m_context.programDir).filePath(QStringLiteral("导出")));
         return;
     }
-    const QString path = newExportPath(folder, m_type + QStringLiteral("题库"), QStringLiteral(".docx"),
+    const QString path = newExportPath(folder, typeCaption(m_type) + QStringLiteral("题库"), QStringLiteral(".docx"),
                                        m_context.platform.clock.now());
     const WrittenDocument written = writeQuestionDocument(path, m_type, *questions, m_context.programDir);
     if (!written.written) {
@@ -220,10 +219,10 @@ void BankWindow::importQuestions()
 
 void BankWindow::clearBank()
 {
-    if (!m_context.messages().ask(QStringLiteral("确定要清空所有") + m_type))
+    if (!m_context.messages().ask(QStringLiteral("确定要清空所有") + typeCaption(m_type)))
         return;
     if (!kaoshi::clearBank(m_context.store, m_type)) {
-        m_context.messages().failure(QStringLiteral("没有清空") + m_type, m_context.store.errorString());
+        m_context.messages().failure(QStringLiteral("没有清空") + typeCaption(m_type), m_context.store.errorString());
         return;
     }
     m_context.messages().notice(QStringLiteral("清空完毕"));
@@ -243,13 +242,13 @@ void BankWindow::listQuestions(const QString &searchText)
     const std::optional<std::vector<qint64>> listed = bank::listRowIds(m_context.store, m_type, searchText);
     m_listedSearch = searchText;
     if (!listed)
-        m_context.messages().failure(QStringLiteral("没能读取") + m_type + QStringLiteral("题库"),
+        m_context.messages().failure(QStringLiteral("没能读取") + typeCaption(m_type) + QStringLiteral("题库"),
                                      m_context.store.errorString());
     const std::vector<qint64> ids = listed.value_or(std::vector<qint64>());
     progress.start(qint64(ids.size()));
-    const int bankIndex = int(questionTypes().indexOf(m_type));
     m_grid->setListing(std::make_shared<KeyedRows>(
-        m_context.store, bankIndex, ids, [](int, const RowSet &row) { return questionCells(row); }, kBankColumnCount));
+        m_context.store, m_type, ids, [](const Question &question) { return questionCells(question); },
+        kBankColumnCount));
     // Two questions with one number stand out, so that the teacher sees them.
     const QStringList duplicates = bank::duplicateNumbers(m_context.store, m_type).value_or(QStringList());
     m_grid->gridModel()->setMarked(0, QSet<QString>(duplicates.cbegin(), duplicates.cend()),

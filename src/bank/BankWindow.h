@@ -20,9 +20,9 @@ class BankWindow final : public TaskWindow
 {
     Q_OBJECT
 public:
-    BankWindow(AppContext &context, const QString &type, QWidget *host);
+    BankWindow(AppContext &context, QuestionType type, QWidget *host);
 
-    QString questionType() const { return m_type; }
+    QuestionType questionType() const { return m_type; }
     ListGrid *grid() const { return m_grid; }
 
     // Toolbar "添加", "保存", "导出", "导出Word", "导入", "清空", "搜索".
@@ -54,7 +54,7 @@ private:
     void showSavedQuestion(int row, const QuestionTexts &question);
     void dropDeletedQuestion(int deletedRow, qint64 number);
 
-    QString m_type;
+    QuestionType m_type;
     QString m_listedSearch; // the search text of the questions listed
     QToolBar *m_toolbar;
     QLineEdit *m_searchBox;

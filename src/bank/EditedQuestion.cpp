@@ -7,7 +7,7 @@
 
 namespace kaoshi {
 
-bool saveEditedQuestion(DataStore &store, const QString &programDir, const QString &type, qint64 rowId,
+bool saveEditedQuestion(DataStore &store, const QString &programDir, QuestionType type, qint64 rowId,
                         const FieldValue &number, const QuestionValues &values, const QList<PictureRow> &pictures,
                         const std::function<void()> &afterCopy)
 {

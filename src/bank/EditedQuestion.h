@@ -18,7 +18,7 @@ class DataStore;
 // its file), afterCopy runs, and the record is added; the copies take their
 // places once the database has committed. false: nothing was changed, and the
 // store's lastError() tells why.
-bool saveEditedQuestion(DataStore &store, const QString &programDir, const QString &type, qint64 rowId,
+bool saveEditedQuestion(DataStore &store, const QString &programDir, QuestionType type, qint64 rowId,
                         const FieldValue &number, const QuestionValues &values, const QList<PictureRow> &pictures,
                         const std::function<void()> &afterCopy);
 

@@ -3,7 +3,6 @@
 #include "data/DataStore.h"
 #include "data/TextRules.h"
 
-#include <limits>
 
 namespace kaoshi {
 
@@ -19,15 +18,10 @@ const QStringList &bankColumnTitles()
     return titles;
 }
 
-QStringList questionCells(const RowSet &row)
+QStringList questionCells(const Question &question)
 {
-    const QString number = row.value(kNumber).toText();
-    return {number,
-            row.value(QStringLiteral("题目")).toText(),
-            row.value(QStringLiteral("标准答案")).toText(),
-            row.value(QStringLiteral("解析")).toText(),
-            row.value(QStringLiteral("分值")).toText(),
-            row.value(QStringLiteral("章节")).toText(),
+    const QString number = question.number.toText();
+    return {number, question.text, question.answer, question.explanation, question.score.toText(), question.chapter,
             number};
 }
 
@@ -45,7 +39,7 @@ QuestionValues typedRowValues(const QuestionTexts &texts)
     return values;
 }
 
-std::vector<qint64> saveNewQuestions(DataStore &store, const QString &type, const std::vector<QuestionTexts> &rows)
+std::vector<qint64> saveNewQuestions(DataStore &store, QuestionType type, const std::vector<QuestionTexts> &rows)
 {
     std::vector<qint64> numbers(rows.size(), 0);
     std::vector<QuestionValues> values;
@@ -58,29 +52,22 @@ std::vector<qint64> saveNewQuestions(DataStore &store, const QString &type, cons
     }
     if (values.empty())
         return numbers;
-    Transaction unit(store);
-    const std::optional<qint64> highest = bank::maxNumber(store, type);
-    if (!unit.isOpen() || !highest)
-        return numbers;
-    if (*highest > std::numeric_limits<qint64>::max() - qint64(values.size())) {
-        store.noteFailure(QStringLiteral("题号已到最大值，不能再添加题目"));
-        return numbers;
-    }
     // A row that cannot be stored whole abandons the unit: nothing is stored.
-    if (!bank::insertQuestions(store, type, *highest + 1, values) || !unit.commit())
+    const std::optional<qint64> first = bank::appendQuestions(store, type, values);
+    if (!first)
         return numbers;
     for (size_t k = 0; k < typed.size(); ++k)
-        numbers[typed[k]] = *highest + 1 + qint64(k);
+        numbers[typed[k]] = *first + qint64(k);
     return numbers;
 }
 
-bool clearBank(DataStore &store, const QString &type)
+bool clearBank(DataStore &store, QuestionType type)
 {
     Transaction unit(store);
     return unit.isOpen() && bank::clearBank(store, type) && unit.commit();
 }
 
-bool deleteQuestion(DataStore &store, const QString &type, qint64 rowId)
+bool deleteQuestion(DataStore &store, QuestionType type, qint64 rowId)
 {
     Transaction unit(store);
     return unit.isOpen() && bank::deleteQuestion(store, type, rowId) && unit.commit();

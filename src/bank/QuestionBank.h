@@ -12,7 +12,6 @@
 namespace kaoshi {
 
 class DataStore;
-class RowSet;
 
 // A question as the bank list and the editor show it: every value as text.
 struct QuestionTexts {
@@ -29,8 +28,8 @@ struct QuestionTexts {
 inline constexpr int kBankColumnCount = 7;
 const QStringList &bankColumnTitles();
 
-// The seven cells of the bank list for the current row of a listing.
-QStringList questionCells(const RowSet &row);
+// The seven cells of the bank list for a question.
+QStringList questionCells(const Question &question);
 
 // Every text trimmed (ASCII and full-width spaces), the score read as a number.
 QuestionValues trimmedValues(const QuestionTexts &texts);
@@ -41,13 +40,13 @@ QuestionValues typedRowValues(const QuestionTexts &texts);
 // Stores typed rows as new questions numbered after the bank's maximum, in
 // order, as one unit. Returns the number given to each row (0: not stored,
 // and then nothing was stored).
-std::vector<qint64> saveNewQuestions(DataStore &store, const QString &type, const std::vector<QuestionTexts> &rows);
+std::vector<qint64> saveNewQuestions(DataStore &store, QuestionType type, const std::vector<QuestionTexts> &rows);
 
 // Removes every question of the bank and the picture records of that bank; one unit.
-bool clearBank(DataStore &store, const QString &type);
+bool clearBank(DataStore &store, QuestionType type);
 
 // The question row with that identity is removed with its picture records;
 // every later question and its pictures moves down by one. One unit.
-bool deleteQuestion(DataStore &store, const QString &type, qint64 rowId);
+bool deleteQuestion(DataStore &store, QuestionType type, qint64 rowId);
 
 } // namespace kaoshi

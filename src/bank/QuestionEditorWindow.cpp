@@ -4,6 +4,7 @@
 #include "bank/EditedQuestion.h"
 #include "bank/QuestionPictures.h"
 #include "data/Schema.h"
+#include "data/QuestionType.h"
 #include "data/PictureLocation.h"
 #include "data/TextRules.h"
 #include "ui/AppContext.h"
@@ -109,7 +110,7 @@ QTextEdit *richEditor(const QString &controlName)
 
 } // namespace
 
-QuestionEditorWindow::QuestionEditorWindow(AppContext &context, const QString &type, const QuestionTexts &row,
+QuestionEditorWindow::QuestionEditorWindow(AppContext &context, QuestionType type, const QuestionTexts &row,
                                            QWidget *parent)
     : QDialog(parent), m_context(context), m_type(type)
 {
@@ -213,11 +214,10 @@ QWidget *QuestionEditorWindow::buildAnswerArea()
     m_answers.freeAnswer = richEditor(QStringLiteral("问答超级编辑框"));
     m_answers.freeAnswer->setMaximumHeight(80);
 
-    const QStringList &types = questionTypes();
-    m_answerTabs->addTab(singlePage, types[0]);
-    m_answerTabs->addTab(multiplePage, types[1]);
-    m_answerTabs->addTab(judgementPage, types[2]);
-    m_answerTabs->addTab(m_answers.freeAnswer, types[3]);
+    m_answerTabs->addTab(singlePage, typeCaption(QuestionType::SingleChoice));
+    m_answerTabs->addTab(multiplePage, typeCaption(QuestionType::MultipleChoice));
+    m_answerTabs->addTab(judgementPage, typeCaption(QuestionType::TrueFalse));
+    m_answerTabs->addTab(m_answers.freeAnswer, typeCaption(QuestionType::FreeAnswer));
     return m_answerTabs;
 }
 
@@ -232,11 +232,9 @@ QWidget *QuestionEditorWindow::buildPictureArea()
 
 void QuestionEditorWindow::showOnlyAnswerPage()
 {
-    const QStringList &types = questionTypes();
-    for (int page = 0; page < types.size(); ++page)
-        m_answerTabs->setTabVisible(page, types[page] == m_type);
-    if (const int page = int(types.indexOf(m_type)); page >= 0)
-        m_answerTabs->setCurrentIndex(page);
+    for (QuestionType type : allQuestionTypes())
+        m_answerTabs->setTabVisible(typeIndex(type), type == m_type);
+    m_answerTabs->setCurrentIndex(typeIndex(m_type));
 }
 
 void QuestionEditorWindow::setUpPictureGrid()
@@ -282,9 +280,9 @@ void QuestionEditorWindow::fillFromRow(const QuestionTexts &row)
     m_score->setText(row.score);
     m_chapter->setPlainText(shownText(row.chapter));
     // The row as stored: its own 题号, whatever form it has.
-    RecordCursor stored = m_rowId > 0 ? bank::questionByRowId(m_context.store, m_type, m_rowId) : RecordCursor();
-    if (stored.first())
-        m_storedNumber = stored.value(QStringLiteral("题号"));
+    if (const std::optional<Question> stored = m_rowId > 0 ? bank::questionByRowId(m_context.store, m_type, m_rowId)
+                                                            : std::nullopt)
+        m_storedNumber = stored->number;
 }
 
 FieldValue QuestionEditorWindow::numberValue() const
@@ -298,13 +296,13 @@ qint64 QuestionEditorWindow::questionNumber() const { return numberValue().toInt
 
 void QuestionEditorWindow::showAnswer(const QString &answer)
 {
-    m_answers.show(int(questionTypes().indexOf(m_type)), answer);
+    m_answers.show(m_type, answer);
 }
 
 QString QuestionEditorWindow::composedAnswer() const
 {
     // Built afresh from the controls for every save; a free answer untrimmed.
-    return m_answers.collect(int(questionTypes().indexOf(m_type)));
+    return m_answers.collect(m_type);
 }
 
 void QuestionEditorWindow::loadAnswerAndPictures()
@@ -345,7 +343,7 @@ bool QuestionEditorWindow::isPictureLocationTaken(const QString &location, int r
 
 bool QuestionEditorWindow::isSharedWithOtherQuestion(const QString &location)
 {
-    return pictures::usesOfLocation(m_context.store, location, m_type, numberValue()).value_or(1) > 0;
+    return pictures::usesOfLocation(m_context.store, location, pictures::QuestionRef{m_type, numberValue()}).value_or(1) > 0;
 }
 
 void QuestionEditorWindow::choosePicture(int row, int column)
@@ -398,14 +396,14 @@ void QuestionEditorWindow::saveQuestion()
     if (!saveEditedQuestion(m_context.store, m_context.programDir, m_type, m_rowId, number, values, pictures,
                             [this] { m_context.platform.waits.wait(2000); })) {
         // Nothing was changed; the editor stays open with what was typed.
-        m_context.messages().failure(QStringLiteral("更新") + m_type + QStringLiteral("失败"),
+        m_context.messages().failure(QStringLiteral("更新") + typeCaption(m_type) + QStringLiteral("失败"),
                                      m_context.store.errorString());
         return;
     }
     m_outcome = Outcome::Saved;
     m_saved = {number.toText(), values.text, values.answer, values.explanation, numberToText(values.score),
                values.chapter, m_rowId};
-    m_context.messages().notice(QStringLiteral("更新") + m_type + QStringLiteral("成功"));
+    m_context.messages().notice(QStringLiteral("更新") + typeCaption(m_type) + QStringLiteral("成功"));
     accept();
 }
 
@@ -414,12 +412,12 @@ void QuestionEditorWindow::deleteQuestion()
     if (m_busy)
         return;
     if (m_rowId <= 0 || !kaoshi::deleteQuestion(m_context.store, m_type, m_rowId)) {
-        m_context.messages().failure(QStringLiteral("删除") + m_type + QStringLiteral("失败"),
+        m_context.messages().failure(QStringLiteral("删除") + typeCaption(m_type) + QStringLiteral("失败"),
                                      m_rowId <= 0 ? QStringLiteral("这道题还没有保存") : m_context.store.errorString());
         return;
     }
     m_outcome = Outcome::Deleted;
-    m_context.messages().notice(QStringLiteral("删除") + m_type + QStringLiteral("成功"));
+    m_context.messages().notice(QStringLiteral("删除") + typeCaption(m_type) + QStringLiteral("成功"));
     accept();
 }
 

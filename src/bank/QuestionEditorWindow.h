@@ -28,7 +28,7 @@ class QuestionEditorWindow final : public QDialog
 public:
     // row: the bank-list row the editor was opened on; without a 题号 the
     // editor offers the next free number for a new question.
-    QuestionEditorWindow(AppContext &context, const QString &type, const QuestionTexts &row,
+    QuestionEditorWindow(AppContext &context, QuestionType type, const QuestionTexts &row,
                          QWidget *parent = nullptr);
 
     void loadAnswerAndPictures();
@@ -67,7 +67,7 @@ private:
     bool isSharedWithOtherQuestion(const QString &location);
 
     AppContext &m_context;
-    QString m_type;
+    QuestionType m_type;
     QString m_rememberedAnswer;
     qint64 m_rowId = 0;
     QuestionTexts m_opened; // the texts of the row as opened

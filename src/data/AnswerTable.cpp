@@ -1,6 +1,6 @@
 #include "data/AnswerTable.h"
 
-#include "data/Schema.h"
+
 
 namespace kaoshi {
 
@@ -15,8 +15,9 @@ QString detailsStatement()
     QStringList text, answer, score, order;
     QString joins;
     int rank = 0;
-    for (const QString &type : questionTypes()) {
+    for (QuestionType kind : allQuestionTypes()) {
         // The bank names are the four fixed words, never user text.
+        const QString type = tableName(kind);
         joins += QStringLiteral(" left join %1 on 评分.题型='%1' and %1.题号=评分.题号").arg(type);
         text << type + QStringLiteral(".题目");
         answer << type + QStringLiteral(".标准答案");
@@ -50,20 +51,29 @@ std::optional<qint64> answerCount(DataStore &store, const QString &number, const
     return rows.value(1).toInteger();
 }
 
-RowSet queryAnswerDetails(DataStore &store, const QString &number, const QString &occasion)
+std::optional<std::vector<AnswerDetail>> readAnswerDetails(DataStore &store, const QString &number,
+                                                           const QString &occasion)
 {
     static const QString statement = detailsStatement();
-    return store.query(statement, {number, occasion});
+    RowSet rows = store.query(statement, {number, occasion});
+    std::vector<AnswerDetail> details;
+    for (; !rows.atEnd(); rows.next())
+        details.push_back({rows.value(1).toInteger(), rows.value(2).toText(), rows.value(3).toText(),
+                           rows.value(4).toText(), rows.value(5).toText(), rows.value(6).toText(),
+                           rows.value(7).toText(), rows.value(8).toText(), rows.value(9).toNumber()});
+    if (rows.failed())
+        return std::nullopt;
+    return details;
 }
 
-bool insertAnswers(DataStore &store, const std::vector<AnswerRecord> &rows)
+bool insertAnswers(DataStore &store, const std::vector<StoredAnswer> &rows)
 {
-    for (const AnswerRecord &row : rows) {
-        if (!store.execute(QStringLiteral("insert into 评分 (考号,场次,姓名,题号,题型,考生答案) values (?,?,?,?,?,?)"),
-                           {row.number, row.occasion, row.name, row.questionNumber, row.type, row.answer}))
-            return false;
-    }
-    return true;
+    std::vector<Values> values;
+    values.reserve(rows.size());
+    for (const StoredAnswer &row : rows)
+        values.push_back({row.number, row.occasion, row.name, row.questionNumber, typeValue(row.type), row.answer});
+    return store.executeEach(QStringLiteral("insert into 评分 (考号,场次,姓名,题号,题型,考生答案) values (?,?,?,?,?,?)"),
+                             values);
 }
 
 bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys)
@@ -72,7 +82,7 @@ bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys)
     if (!unit.isOpen())
         return false;
     for (const AnswerKey &key : keys) {
-        if (!store.execute(QStringLiteral("delete * from 评分 where 题号=? and 题型=? and 考号=? and 场次=?"),
+        if (!store.execute(QStringLiteral("delete from 评分 where 题号=? and 题型=? and 考号=? and 场次=?"),
                            {key.questionNumber, key.type, key.number, key.occasion}))
             return false;
     }

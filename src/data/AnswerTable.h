@@ -3,6 +3,7 @@
 // from outside the program; here they are listed, counted, read with their
 // questions and deleted. Every 考号 and 场次 is a bound value.
 #include "data/DataStore.h"
+#include "data/QuestionType.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,33 +22,47 @@ QStringList answerOccasions(DataStore &store, const QString &number);
 // count could not be read.
 std::optional<qint64> answerCount(DataStore &store, const QString &number, const QString &occasion);
 
+// One stored answer with the question it answers.
+struct AnswerDetail {
+    qint64 questionNumber = 0; // 题号
+    QString type;              // 题型 as stored: rows from elsewhere may name no bank
+    QString answer;            // 考生答案
+    QString number;            // 考号
+    QString occasion;          // 场次
+    QString name;              // 姓名
+    QString question;          // 题目, "" when the bank has no such question
+    QString standardAnswer;    // 标准答案, likewise
+    double score = 0;          // 分值, likewise 0
+};
+
 // One candidate's answers of one occasion, each with its question looked up
 // in the bank its 题型 names, in the order of the banks (单选, 多选, 判断, 问答,
-// then any other 题型) and by 题号. Columns: 题号, 题型, 考生答案, 考号, 场次,
-// 姓名, 题目, 标准答案, 分值 (NULL when the bank has no such question).
-RowSet queryAnswerDetails(DataStore &store, const QString &number, const QString &occasion);
+// then any other 题型) and by 题号. Nothing when they cannot all be read (the
+// store's last error says why).
+std::optional<std::vector<AnswerDetail>> readAnswerDetails(DataStore &store, const QString &number,
+                                                           const QString &occasion);
 
 // What identifies a stored answer.
 struct AnswerKey {
     qint64 questionNumber = 0; // 题号
-    QString type;              // 题型
+    QString type;              // 题型 as stored
     QString number;            // 考号
     QString occasion;          // 场次
 };
 
 // One answer as a paper hands it in.
-struct AnswerRecord {
+struct StoredAnswer {
     QString number;   // 考号
     QString occasion; // 场次
     QString name;     // 姓名
     qint64 questionNumber = 0; // 题号
-    QString type;     // 题型
+    QuestionType type = QuestionType::SingleChoice; // 题型
     QString answer;   // 考生答案
 };
 
 // Inserts the rows. Call inside a Transaction:
 // the rows are meant to be stored all together or not at all.
-bool insertAnswers(DataStore &store, const std::vector<AnswerRecord> &rows);
+bool insertAnswers(DataStore &store, const std::vector<StoredAnswer> &rows);
 
 // Deletes every answer row that matches one of the keys, in one unit: either
 // all of them go or none does.

@@ -1,11 +1,11 @@
 #include "data/BankTable.h"
 
 #include "data/PictureTable.h"
-#include "data/Schema.h"
 #include "data/TextRules.h"
 
 #include <QRegularExpression>
 #include <cmath>
+#include <limits>
 
 namespace kaoshi::bank {
 
@@ -14,14 +14,8 @@ namespace {
 // Rows fetched by identity per statement.
 constexpr qsizetype kIdsPerStatement = 500;
 
-// A table name is only ever one of the four banks.
-bool checkedBank(DataStore &store, const QString &type)
-{
-    if (isQuestionType(type))
-        return true;
-    store.noteFailure(QStringLiteral("“%1”不是题库").arg(type));
-    return false;
-}
+// The bank names are the four fixed words, never user text.
+QString from(QuestionType type) { return QStringLiteral(" from ") + tableName(type); }
 
 // "%text%" for like, with the wildcards of the typed text taken literally.
 QString containsPattern(const QString &text)
@@ -41,6 +35,45 @@ std::optional<std::vector<qint64>> readIds(RowSet rows)
     if (rows.failed())
         return std::nullopt;
     return ids;
+}
+
+// The columns of a question, in the order readQuestion takes them.
+QString questionColumns(DataStore &store)
+{
+    return QStringLiteral("select ") + store.engine().rowIdColumn() +
+           QStringLiteral(", 题号, 题目, 标准答案, 解析, 分值, 章节, 练习答案");
+}
+
+Question readQuestion(const RowSet &row, QuestionType type)
+{
+    return {type,
+            row.value(1).toInteger(),
+            row.value(2),
+            row.value(3).toText(),
+            row.value(4).toText(),
+            row.value(5).toText(),
+            row.value(6),
+            row.value(7).toText(),
+            row.value(8).toText()};
+}
+
+// One prepared insert for every question, numbered from first; the values
+// of a row are made as it is stored.
+bool insertRows(DataStore &store, QuestionType type, qint64 first, std::span<const QuestionValues> questions)
+{
+    return store.executeEach(QStringLiteral("insert into ") + tableName(type) +
+                                 QStringLiteral(" (题号, 题目, 标准答案, 解析, 分值, 章节) values (?, ?, ?, ?, ?, ?)"),
+                             qsizetype(questions.size()), [&](qsizetype i) {
+                                 const QuestionValues &q = questions[size_t(i)];
+                                 return Values{first + i, q.text, q.answer, q.explanation, q.score, q.chapter};
+                             });
+}
+
+std::optional<Question> firstQuestion(RowSet rows, QuestionType type)
+{
+    if (rows.atEnd())
+        return std::nullopt;
+    return readQuestion(rows, type);
 }
 
 } // namespace
@@ -64,17 +97,12 @@ std::optional<FieldValue> numberValue(const QString &typed)
 
 bool Bounds::isEmpty() const { return numberIsZero(textToNumber(upper)); }
 
-Bounds readBounds(DataStore &store, const QString &type)
+Bounds readBounds(DataStore &store, QuestionType type)
 {
     Bounds bounds;
-    if (!checkedBank(store, type)) {
-        bounds.failed = true;
-        bounds.error = store.lastError();
-        return bounds;
-    }
-    RowSet rows = store.query(QStringLiteral("select min(题号) AS 最小值, max(题号) AS 最大值 from ") + type);
-    bounds.lower = rows.value(QStringLiteral("最小值")).toText();
-    bounds.upper = rows.value(QStringLiteral("最大值")).toText();
+    RowSet rows = store.query(QStringLiteral("select min(题号), max(题号)") + from(type));
+    bounds.lower = rows.value(1).toText();
+    bounds.upper = rows.value(2).toText();
     if (rows.failed()) {
         bounds.failed = true;
         bounds.error = rows.error();
@@ -82,14 +110,12 @@ Bounds readBounds(DataStore &store, const QString &type)
     return bounds;
 }
 
-std::optional<qint64> maxNumber(DataStore &store, const QString &type)
+std::optional<qint64> maxNumber(DataStore &store, QuestionType type)
 {
-    if (!checkedBank(store, type))
-        return std::nullopt;
-    RowSet rows = store.query(QStringLiteral("select max(题号) AS 最大值 from ") + type);
+    RowSet rows = store.query(QStringLiteral("select max(题号)") + from(type));
     if (rows.failed())
         return std::nullopt;
-    const FieldValue highest = rows.value(QStringLiteral("最大值"));
+    const FieldValue highest = rows.value(1);
     if (highest.isNull())
         return 0;
     if (highest.type() != FieldValue::Type::Integer) {
@@ -99,142 +125,145 @@ std::optional<qint64> maxNumber(DataStore &store, const QString &type)
     return highest.toInteger();
 }
 
-RecordCursor questionByNumber(DataStore &store, const QString &type, const FieldValue &number)
+std::optional<Question> questionByNumber(DataStore &store, QuestionType type, const FieldValue &number)
 {
-    if (!checkedBank(store, type))
-        return {};
-    return store.openCursor(QStringLiteral("select * from ") + type + QStringLiteral(" where 题号=?"),
-                            CursorKind::Sql, {number});
+    return firstQuestion(store.query(questionColumns(store) + from(type) + QStringLiteral(" where 题号=?"), {number}),
+                         type);
 }
 
-RecordCursor questionByRowId(DataStore &store, const QString &type, qint64 rowId)
+std::optional<Question> questionByRowId(DataStore &store, QuestionType type, qint64 rowId)
 {
-    if (!checkedBank(store, type))
-        return {};
-    return store.openCursor(QStringLiteral("select * from ") + type + QStringLiteral(" where rowid=?"),
-                            CursorKind::Sql, {rowId});
+    return firstQuestion(store.query(questionColumns(store) + from(type) + QStringLiteral(" where ") +
+                                         store.engine().rowIdColumn() + QStringLiteral("=?"),
+                                     {rowId}),
+                         type);
 }
 
-std::optional<qint64> questionCount(DataStore &store, const QString &type)
+std::optional<qint64> questionCount(DataStore &store, QuestionType type)
 {
-    if (!checkedBank(store, type))
-        return std::nullopt;
-    RowSet rows = store.query(QStringLiteral("select count(*) from ") + type);
+    RowSet rows = store.query(QStringLiteral("select count(*)") + from(type));
     if (rows.failed() || rows.atEnd())
         return std::nullopt;
     return rows.value(1).toInteger();
 }
 
-std::optional<std::vector<qint64>> questionNumbers(DataStore &store, const QString &type)
+std::optional<std::vector<qint64>> questionNumbers(DataStore &store, QuestionType type)
 {
-    if (!checkedBank(store, type))
-        return std::nullopt;
-    return readIds(store.query(QStringLiteral("select distinct 题号 from ") + type +
+    return readIds(store.query(QStringLiteral("select distinct 题号") + from(type) +
                                QStringLiteral(" where 题号 is not null order by 题号")));
 }
 
-std::optional<std::vector<qint64>> chapterQuestionNumbers(DataStore &store, const QString &type,
+std::optional<std::vector<qint64>> chapterQuestionNumbers(DataStore &store, QuestionType type,
                                                           const QString &chapter)
 {
-    if (!checkedBank(store, type))
-        return std::nullopt;
-    return readIds(store.query(QStringLiteral("select distinct 题号 from ") + type +
+    return readIds(store.query(QStringLiteral("select distinct 题号") + from(type) +
                                    QStringLiteral(" where coalesce(章节,'')=? and 题号 is not null order by 题号"),
                                {chapter}));
 }
 
-bool saveAnswer(DataStore &store, const QString &type, const FieldValue &number, const QString &answer)
+bool saveAnswer(DataStore &store, QuestionType type, const FieldValue &number, const QString &answer)
 {
-    return checkedBank(store, type) &&
-           store.execute(QStringLiteral("update ") + type + QStringLiteral(" set 练习答案=? where 题号=?"),
+    return store.execute(QStringLiteral("update ") + tableName(type) + QStringLiteral(" set 练习答案=? where 题号=?"),
                          {answer, number});
 }
 
-bool clearAnswers(DataStore &store, const QString &type)
+bool clearAnswers(DataStore &store, QuestionType type)
 {
-    return checkedBank(store, type) && store.execute(QStringLiteral("update ") + type + QStringLiteral(" set 练习答案=''"));
+    return store.execute(QStringLiteral("update ") + tableName(type) + QStringLiteral(" set 练习答案=''"));
 }
 
-std::optional<std::vector<qint64>> listRowIds(DataStore &store, const QString &type, const QString &searchText)
+std::optional<std::vector<qint64>> listRowIds(DataStore &store, QuestionType type, const QString &searchText)
 {
-    if (!checkedBank(store, type))
-        return std::nullopt;
+    const QString select = QStringLiteral("select ") + store.engine().rowIdColumn() + from(type);
     if (searchText.isEmpty())
-        return readIds(store.query(QStringLiteral("select rowid from ") + type + QStringLiteral(" order by 题号")));
-    const QString pattern = containsPattern(searchText);
-    return readIds(store.query(QStringLiteral("select rowid from ") + type +
-                                   QStringLiteral(" where 题目 like ?1 escape '\\' or 标准答案 like ?1 escape '\\' "
-                                                  "or 解析 like ?1 escape '\\' or 分值 like ?1 escape '\\' "
-                                                  "order by 题号"),
-                               {pattern}));
+        return readIds(store.query(select + QStringLiteral(" order by 题号")));
+    return readIds(store.query(select + QStringLiteral(" where 题目 like ? escape '\\' or 标准答案 like ? escape '\\' "
+                                                       "or 解析 like ? escape '\\' or 分值 like ? escape '\\' "
+                                                       "order by 题号"),
+                               Values(4, containsPattern(searchText))));
 }
 
-RowSet rowsById(DataStore &store, const QString &type, std::span<const qint64> rowIds)
+std::optional<std::vector<Question>> questionsById(DataStore &store, QuestionType type,
+                                                   std::span<const qint64> rowIds)
 {
-    if (!checkedBank(store, type) || rowIds.empty())
-        return {};
-    Values ids;
-    ids.reserve(qsizetype(rowIds.size()));
-    for (qint64 id : rowIds)
-        ids.append(id);
-    QString marks(qsizetype(rowIds.size()) * 2 - 1, QLatin1Char('?'));
-    for (qsizetype i = 1; i < marks.size(); i += 2)
-        marks[i] = QLatin1Char(',');
-    return store.query(QStringLiteral("select rowid as 行号, * from ") + type + QStringLiteral(" where rowid in (") +
-                           marks + QLatin1Char(')'),
-                       ids);
+    std::vector<Question> questions;
+    questions.reserve(rowIds.size());
+    for (size_t start = 0; start < rowIds.size(); start += size_t(kIdsPerStatement)) {
+        const std::span<const qint64> part = rowIds.subspan(start, std::min(rowIds.size() - start, size_t(kIdsPerStatement)));
+        Values ids;
+        ids.reserve(qsizetype(part.size()));
+        for (qint64 id : part)
+            ids.append(id);
+        QString marks(qsizetype(part.size()) * 2 - 1, QLatin1Char('?'));
+        for (qsizetype i = 1; i < marks.size(); i += 2)
+            marks[i] = QLatin1Char(',');
+        RowSet rows = store.query(questionColumns(store) + from(type) + QStringLiteral(" where ") +
+                                      store.engine().rowIdColumn() + QStringLiteral(" in (") + marks + QLatin1Char(')'),
+                                  ids);
+        for (; !rows.atEnd(); rows.next())
+            questions.push_back(readQuestion(rows, type));
+        if (rows.failed())
+            return std::nullopt;
+    }
+    return questions;
 }
 
 std::optional<std::vector<RowKey>> listWrongQuestions(DataStore &store)
 {
     std::vector<RowKey> keys;
-    const QStringList &types = questionTypes();
-    for (int b = 0; b < types.size(); ++b) {
-        const auto ids = readIds(store.query(QStringLiteral("select rowid from ") + types[b] +
+    for (QuestionType type : allQuestionTypes()) {
+        const auto ids = readIds(store.query(QStringLiteral("select ") + store.engine().rowIdColumn() + from(type) +
                                              QStringLiteral(" where 练习答案<>'' and 练习答案<>标准答案 order by 题号")));
         if (!ids)
             return std::nullopt;
         for (qint64 id : *ids)
-            keys.push_back({b, id});
+            keys.push_back({type, id});
     }
     return keys;
 }
 
-bool insertQuestions(DataStore &store, const QString &type, qint64 first, std::span<const QuestionValues> questions)
+std::optional<qint64> appendQuestions(DataStore &store, QuestionType type, std::span<const QuestionValues> questions)
 {
-    if (!checkedBank(store, type))
-        return false;
+    // The highest number is read inside the unit, so the new numbers follow it.
     Transaction unit(store);
     if (!unit.isOpen())
-        return false;
-    RecordCursor bank = store.openCursor(type, CursorKind::Table);
-    qint64 number = first;
-    for (const QuestionValues &q : questions) {
-        if (!(bank.addNew() && bank.setInteger(QStringLiteral("题号"), number++) &&
-              bank.setText(QStringLiteral("题目"), q.text) && bank.setText(QStringLiteral("标准答案"), q.answer) &&
-              bank.setText(QStringLiteral("解析"), q.explanation) && bank.setNumber(QStringLiteral("分值"), q.score) &&
-              bank.setText(QStringLiteral("章节"), q.chapter) && bank.update()))
-            return false;
+        return std::nullopt;
+    const std::optional<qint64> highest = maxNumber(store, type);
+    if (!highest)
+        return std::nullopt;
+    if (*highest > std::numeric_limits<qint64>::max() - qint64(questions.size())) {
+        store.noteFailure(QStringLiteral("题号已到最大值，不能再添加题目"));
+        return std::nullopt;
     }
-    bank.close();
-    return unit.commit();
+    if (!insertRows(store, type, *highest + 1, questions) || !unit.commit())
+        return std::nullopt;
+    return *highest + 1;
 }
 
-bool updateQuestion(DataStore &store, const QString &type, qint64 rowId, const QuestionValues &values)
+bool insertQuestions(DataStore &store, QuestionType type, qint64 first, std::span<const QuestionValues> questions)
+{
+    if (!questions.empty() && first > std::numeric_limits<qint64>::max() - qint64(questions.size() - 1)) {
+        store.noteFailure(QStringLiteral("题号已到最大值，不能再添加题目"));
+        return false;
+    }
+    Transaction unit(store);
+    return unit.isOpen() && insertRows(store, type, first, questions) && unit.commit();
+}
+
+bool updateQuestion(DataStore &store, QuestionType type, qint64 rowId, const QuestionValues &values)
 {
     // As a question stored anew, it starts without a practice answer.
-    return checkedBank(store, type) &&
-           store.execute(QStringLiteral("update ") + type +
-                             QStringLiteral(" set 题目=?, 标准答案=?, 解析=?, 分值=?, 章节=?, 练习答案=NULL where rowid=?"),
+    return store.execute(QStringLiteral("update ") + tableName(type) +
+                             QStringLiteral(" set 题目=?, 标准答案=?, 解析=?, 分值=?, 章节=?, 练习答案=NULL where ") +
+                             store.engine().rowIdColumn() + QStringLiteral("=?"),
                          {values.text, values.answer, values.explanation, values.score, values.chapter, rowId}) &&
            store.changes() == 1;
 }
 
-bool deleteQuestion(DataStore &store, const QString &type, qint64 rowId)
+bool deleteQuestion(DataStore &store, QuestionType type, qint64 rowId)
 {
-    if (!checkedBank(store, type))
-        return false;
-    RowSet row = store.query(QStringLiteral("select 题号 from ") + type + QStringLiteral(" where rowid=?"), {rowId});
+    const QString byRow = QStringLiteral(" where ") + store.engine().rowIdColumn() + QStringLiteral("=?");
+    RowSet row = store.query(QStringLiteral("select 题号") + from(type) + byRow, {rowId});
     if (row.failed())
         return false;
     if (row.atEnd()) {
@@ -243,10 +272,9 @@ bool deleteQuestion(DataStore &store, const QString &type, qint64 rowId)
     }
     const FieldValue number = row.value(1);
     row.close();
-    if (!store.execute(QStringLiteral("delete * from ") + type + QStringLiteral(" where rowid=?"), {rowId}))
+    if (!store.execute(QStringLiteral("delete") + from(type) + byRow, {rowId}))
         return false;
-    RowSet others = store.query(QStringLiteral("select count(*) from ") + type + QStringLiteral(" where 题号=?"),
-                                {number});
+    RowSet others = store.query(QStringLiteral("select count(*)") + from(type) + QStringLiteral(" where 题号=?"), {number});
     if (others.failed())
         return false;
     // A duplicate number keeps its pictures and the numbering as it is.
@@ -255,16 +283,13 @@ bool deleteQuestion(DataStore &store, const QString &type, qint64 rowId)
     others.close();
     const qint64 n = number.toInteger();
     return pictures::removeOfQuestion(store, type, n) &&
-           store.execute(QStringLiteral("update ") + type + QStringLiteral(" set 题号=题号-1 where 题号>?"), {n}) &&
+           store.execute(QStringLiteral("update ") + tableName(type) + QStringLiteral(" set 题号=题号-1 where 题号>?"), {n}) &&
            pictures::closeGapAfter(store, type, n);
 }
 
-bool clearBank(DataStore &store, const QString &type)
+bool clearBank(DataStore &store, QuestionType type)
 {
-    if (!checkedBank(store, type))
-        return false;
-    RecordCursor bank = store.openCursor(type, CursorKind::Table);
-    return bank.deleteAll() && pictures::removeOfBank(store, type);
+    return store.execute(QStringLiteral("delete") + from(type)) && pictures::removeOfBank(store, type);
 }
 
 bool clearAllBanks(DataStore &store)
@@ -272,32 +297,30 @@ bool clearAllBanks(DataStore &store)
     Transaction unit(store);
     if (!unit.isOpen())
         return false;
-    for (const QString &type : questionTypes())
+    for (QuestionType type : allQuestionTypes())
         if (!clearBank(store, type))
             return false;
     return unit.commit();
 }
 
-std::optional<QStringList> duplicateNumbers(DataStore &store, const QString &type)
+std::optional<QStringList> duplicateNumbers(DataStore &store, QuestionType type)
 {
-    if (!checkedBank(store, type))
-        return std::nullopt;
-    return firstColumnTexts(store.query(QStringLiteral("select 题号 from ") + type +
-                                 QStringLiteral(" group by 题号 having count(*)>1")));
+    return firstColumnTexts(store.query(QStringLiteral("select 题号") + from(type) +
+                                        QStringLiteral(" group by 题号 having count(*)>1")));
 }
 
-std::optional<QStringList> questionTexts(DataStore &store, const QString &type)
+std::optional<QStringList> questionTexts(DataStore &store, QuestionType type)
 {
-    if (!checkedBank(store, type))
-        return std::nullopt;
-    return firstColumnTexts(store.query(QStringLiteral("select 题目 from ") + type));
+    return firstColumnTexts(store.query(QStringLiteral("select 题目") + from(type)));
 }
 
 QStringList chapters(DataStore &store)
 {
-    return firstColumnTexts(store.query(QStringLiteral(
-                         "select distinct(章节) from (select 章节 from 单选 union all select 章节 from 多选 "
-                         "union all select 章节 from 判断 union all select 章节 from 问答) order by 章节")))
+    QStringList parts;
+    for (QuestionType type : allQuestionTypes())
+        parts << QStringLiteral("select 章节") + from(type);
+    return firstColumnTexts(store.query(QStringLiteral("select distinct(章节) from (") +
+                                        parts.join(QStringLiteral(" union all ")) + QStringLiteral(") as 章节表 order by 章节")))
         .value_or(QStringList());
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The statements of the four bank tables 单选, 多选, 判断 and 问答, and of the
-// picture rows that belong to their questions. Every function first checks
-// that the table is one of the four banks; a name that is not is refused
-// before any statement is built. Values are bound, never pasted.
+// picture rows that belong to their questions. A bank is a QuestionType, so
+// a table name is always one of the four; values are bound, never pasted.
+// Questions come and go as typed records.
 #include "data/DataStore.h"
+#include "data/Question.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,29 +14,14 @@
 
 namespace kaoshi {
 
-// The values stored for a question (题号 apart).
-struct QuestionValues {
-    QString text;        // 题目
-    QString answer;      // 标准答案
-    QString explanation; // 解析
-    double score = 0;    // 分值
-    QString chapter;     // 章节
-};
-
-// Where a listed row lives: the bank (index into questionTypes()) and its row identity.
-struct RowKey {
-    int bank = 0;
-    qint64 rowId = 0;
-};
-
 namespace bank {
 
 // The number typed into a box as a bound value: an integer for "7", a real
 // for "2.5"; nothing for a text that is not a decimal number.
 std::optional<FieldValue> numberValue(const QString &typed);
 
-// The lowest and highest 题号, read by the aliases 最小值 and 最大值; "" for an
-// empty bank. failed: the bank could not be read.
+// The lowest and highest 题号 as text; "" for an empty bank. failed: the
+// bank could not be read.
 struct Bounds {
     QString lower;
     QString upper;
@@ -44,55 +30,62 @@ struct Bounds {
     // An empty bank has the upper bound zero.
     bool isEmpty() const;
 };
-Bounds readBounds(DataStore &store, const QString &type);
+Bounds readBounds(DataStore &store, QuestionType type);
 
 // The highest 题号 as an integer (0 for an empty bank); nothing when it cannot
 // be read or is not a whole number.
-std::optional<qint64> maxNumber(DataStore &store, const QString &type);
+std::optional<qint64> maxNumber(DataStore &store, QuestionType type);
 
-// The question with that 题号 (a single-record cursor over all its columns).
-RecordCursor questionByNumber(DataStore &store, const QString &type, const FieldValue &number);
-RecordCursor questionByRowId(DataStore &store, const QString &type, qint64 rowId);
+// The first question with that 题号, or with that row identity; nothing when
+// there is none or it cannot be read.
+std::optional<Question> questionByNumber(DataStore &store, QuestionType type, const FieldValue &number);
+std::optional<Question> questionByRowId(DataStore &store, QuestionType type, qint64 rowId);
 // How many questions the bank holds.
-std::optional<qint64> questionCount(DataStore &store, const QString &type);
+std::optional<qint64> questionCount(DataStore &store, QuestionType type);
 // The distinct 题号 of the bank, ascending.
-std::optional<std::vector<qint64>> questionNumbers(DataStore &store, const QString &type);
+std::optional<std::vector<qint64>> questionNumbers(DataStore &store, QuestionType type);
 // The distinct 题号 of the bank's questions of one chapter, ascending; the
 // empty chapter also takes the questions whose 章节 was never written.
-std::optional<std::vector<qint64>> chapterQuestionNumbers(DataStore &store, const QString &type,
+std::optional<std::vector<qint64>> chapterQuestionNumbers(DataStore &store, QuestionType type,
                                                           const QString &chapter);
 
-bool saveAnswer(DataStore &store, const QString &type, const FieldValue &number, const QString &answer);
-bool clearAnswers(DataStore &store, const QString &type);
+bool saveAnswer(DataStore &store, QuestionType type, const FieldValue &number, const QString &answer);
+bool clearAnswers(DataStore &store, QuestionType type);
 
 // The row identities of the bank in 题号 order; with a search text, those whose
 // 题目, 标准答案, 解析 or 分值 contains it. Reads one integer per row.
-std::optional<std::vector<qint64>> listRowIds(DataStore &store, const QString &type, const QString &searchText);
-// Every column of the rows with these identities (rowid first, as 行号).
-RowSet rowsById(DataStore &store, const QString &type, std::span<const qint64> rowIds);
+std::optional<std::vector<qint64>> listRowIds(DataStore &store, QuestionType type, const QString &searchText);
+// The questions with these identities, in no particular order.
+std::optional<std::vector<Question>> questionsById(DataStore &store, QuestionType type,
+                                                   std::span<const qint64> rowIds);
 
 // The wrong questions of the four banks, bank by bank in 题号 order: practice
 // answer not empty and different from the standard answer.
 std::optional<std::vector<RowKey>> listWrongQuestions(DataStore &store);
 
-// Appends questions numbered first, first+1, … with one prepared insert.
-bool insertQuestions(DataStore &store, const QString &type, qint64 first, std::span<const QuestionValues> questions);
+// Appends the questions after the bank's highest 题号, numbered in their
+// order, as one unit of work: all are stored or none is. Returns the 题号 of
+// the first. Refused when the numbers would pass the largest 题号.
+std::optional<qint64> appendQuestions(DataStore &store, QuestionType type, std::span<const QuestionValues> questions);
+// Stores questions numbered first, first+1, … with one prepared insert, as
+// one unit.
+bool insertQuestions(DataStore &store, QuestionType type, qint64 first, std::span<const QuestionValues> questions);
 // The question row of that identity takes these values; its 题号 stays.
-bool updateQuestion(DataStore &store, const QString &type, qint64 rowId, const QuestionValues &values);
+bool updateQuestion(DataStore &store, QuestionType type, qint64 rowId, const QuestionValues &values);
 // Removes the question row; when no other row keeps its 题号, its picture rows
 // go too and every later question and picture row moves down by one.
 // Call inside a Transaction.
-bool deleteQuestion(DataStore &store, const QString &type, qint64 rowId);
+bool deleteQuestion(DataStore &store, QuestionType type, qint64 rowId);
 // Every question of the bank and the bank's picture rows. Call inside a Transaction.
-bool clearBank(DataStore &store, const QString &type);
+bool clearBank(DataStore &store, QuestionType type);
 // The four banks as one unit of work: all of them are emptied, or none.
 bool clearAllBanks(DataStore &store);
 
 // The 题号 texts that more than one row of the bank carries.
-std::optional<QStringList> duplicateNumbers(DataStore &store, const QString &type);
+std::optional<QStringList> duplicateNumbers(DataStore &store, QuestionType type);
 
 // The 题目 of every question of the bank; nothing when the bank cannot be read.
-std::optional<QStringList> questionTexts(DataStore &store, const QString &type);
+std::optional<QStringList> questionTexts(DataStore &store, QuestionType type);
 
 // The distinct chapters of the four banks, in order.
 QStringList chapters(DataStore &store);

@@ -4,38 +4,42 @@
 
 namespace kaoshi {
 
-namespace {
-const QString kConfigTable = QStringLiteral("配置");
-} // namespace
-
-const QStringList &examConfigColumns()
+std::array<qint64, ExamSettings::kFields> ExamSettings::fields() const
 {
-    static const QStringList columns{QStringLiteral("单选抽题"), QStringLiteral("多选抽题"),
-                                     QStringLiteral("判断抽题"), QStringLiteral("问答抽题"),
-                                     QStringLiteral("计时")};
-    return columns;
+    return {draws[0], draws[1], draws[2], draws[3], minutes};
 }
 
-std::optional<ExamConfig> readExamConfig(DataStore &store)
+ExamSettings ExamSettings::fromFields(const std::array<qint64, kFields> &fields)
 {
-    RecordCursor cursor = store.openCursor(kConfigTable, CursorKind::Table);
-    if (!cursor.hasCurrentRow())
+    return {{fields[0], fields[1], fields[2], fields[3]}, fields[4]};
+}
+
+const QStringList &examSettingsCaptions()
+{
+    static const QStringList captions{QStringLiteral("单选抽题"), QStringLiteral("多选抽题"),
+                                      QStringLiteral("判断抽题"), QStringLiteral("问答抽题"),
+                                      QStringLiteral("计时")};
+    return captions;
+}
+
+std::optional<ExamSettings> readExamSettings(DataStore &store)
+{
+    RowSet row = store.query(QStringLiteral("select 单选抽题,多选抽题,判断抽题,问答抽题,计时 from 配置"));
+    if (row.failed() || row.atEnd())
         return std::nullopt;
-    ExamConfig config{};
-    for (int i = 0; i < kExamConfigFields; ++i) {
-        qint64 value = 0;
-        // A NULL or non-integer cell reads as 0.
-        if (cursor.readInteger(examConfigColumns()[i], value))
-            config[size_t(i)] = value;
+    std::array<qint64, ExamSettings::kFields> fields{};
+    for (int i = 0; i < ExamSettings::kFields; ++i) {
+        const FieldValue value = row.value(i + 1);
+        const bool number = value.type() == FieldValue::Type::Integer || value.type() == FieldValue::Type::Real;
+        fields[size_t(i)] = number ? value.toInteger() : 0;
     }
-    cursor.close();
-    return config;
+    return ExamSettings::fromFields(fields);
 }
 
-bool storeExamConfig(DataStore &store, const ExamConfig &config)
+bool storeExamSettings(DataStore &store, const ExamSettings &settings)
 {
     Values values;
-    for (qint64 value : config)
+    for (qint64 value : settings.fields())
         values << FieldValue(value);
     Transaction unit(store);
     if (!unit.isOpen())

@@ -1,6 +1,8 @@
 #pragma once
 // The statements of table 配置: its one row holds how many questions of each
 // kind a mock paper draws and the exam time setting.
+#include "data/QuestionType.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -10,19 +12,28 @@ namespace kaoshi {
 
 class DataStore;
 
-// The five integer columns, in the order the configuration dialog shows them:
-// 单选抽题, 多选抽题, 判断抽题, 问答抽题, 计时.
-inline constexpr int kExamConfigFields = 5;
-const QStringList &examConfigColumns();
+struct ExamSettings {
+    std::array<qint64, kQuestionTypeCount> draws{}; // 单选抽题 … 问答抽题
+    qint64 minutes = 0;                             // 计时
 
-using ExamConfig = std::array<qint64, kExamConfigFields>;
+    qint64 draw(QuestionType type) const { return draws[size_t(typeIndex(type))]; }
+    // The five values in the order the configuration dialog shows them.
+    static constexpr int kFields = kQuestionTypeCount + 1;
+    std::array<qint64, kFields> fields() const;
+    static ExamSettings fromFields(const std::array<qint64, kFields> &fields);
+    bool operator==(const ExamSettings &) const = default;
+};
 
-// The row of 配置, read through a table cursor; nothing when the table cannot
-// be read or holds no row.
-std::optional<ExamConfig> readExamConfig(DataStore &store);
+// The captions of the five values in the configuration dialog: 单选抽题,
+// 多选抽题, 判断抽题, 问答抽题, 计时.
+const QStringList &examSettingsCaptions();
+
+// The row of 配置; nothing when the table cannot be read or holds no row. A
+// NULL or non-integer cell reads as 0.
+std::optional<ExamSettings> readExamSettings(DataStore &store);
 
 // Sets every row of 配置 to these values; a table without a row gets one.
 // One unit: false (and the engine's reason in the store) when it failed.
-bool storeExamConfig(DataStore &store, const ExamConfig &config);
+bool storeExamSettings(DataStore &store, const ExamSettings &settings);
 
 } // namespace kaoshi

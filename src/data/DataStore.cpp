@@ -2,15 +2,13 @@
 
 #include "data/SqliteEngine.h"
 
-#include <sqlite3.h>
-
 namespace kaoshi {
 
 namespace {
 
-DataStore::Availability availabilityOf(engine::OpenFailure failure)
+DataStore::Availability availabilityOf(OpenFailure failure)
 {
-    using F = engine::OpenFailure;
+    using F = OpenFailure;
     using A = DataStore::Availability;
     switch (failure) {
     case F::None: return A::Usable;
@@ -25,93 +23,58 @@ DataStore::Availability availabilityOf(engine::OpenFailure failure)
     return A::Other;
 }
 
-const DataError kNotOpen{SQLITE_CANTOPEN, QStringLiteral("数据库没有打开")};
-
 } // namespace
 
-DataStore::DataStore() = default;
+DataStore::DataStore() : DataStore(std::make_unique<SqliteEngine>()) {}
+
+DataStore::DataStore(std::unique_ptr<Engine> engine) : m_engine(std::move(engine)) {}
+
 DataStore::~DataStore() = default;
 
 bool DataStore::open(const QString &path)
 {
-    close();
     m_path = path;
-    engine::OpenResult result = engine::openDatabase(path, m_busyTimeoutMs);
-    m_availability = availabilityOf(result.failure);
-    m_openError = result.error;
-    if (result.failure != engine::OpenFailure::None)
-        return false;
-    m_connection = std::move(result.connection);
-    return true;
+    const OpenFailure failure = m_engine->open(path, m_busyTimeoutMs);
+    m_availability = availabilityOf(failure);
+    return failure == OpenFailure::None;
 }
 
-void DataStore::close() { m_connection.reset(); }
-
-bool DataStore::isReadOnly() const { return m_connection && m_connection->readOnly; }
-
-DataError DataStore::lastError() const
-{
-    if (!m_connection)
-        return m_openError.isError() ? m_openError : kNotOpen;
-    return m_connection->lastError;
-}
+void DataStore::close() { m_engine->close(); }
 
 RowSet DataStore::query(const QString &sql, const Values &values)
 {
-    if (!m_connection)
+    if (!isOpen())
         return RowSet::failure(lastError());
-    engine::StatementPtr statement = engine::prepare(*m_connection, sql, values);
+    std::unique_ptr<EngineStatement> statement = m_engine->prepare(sql, values);
     if (!statement)
-        return RowSet::failure(m_connection->lastError);
-    return RowSet(m_connection, statement.release());
+        return RowSet::failure(lastError());
+    return RowSet(std::move(statement));
 }
 
-bool DataStore::execute(const QString &sql, const Values &values)
+bool DataStore::execute(const QString &sql, const Values &values) { return isOpen() && m_engine->run(sql, values); }
+
+bool DataStore::executeEach(const QString &sql, const std::vector<Values> &rows)
 {
-    return m_connection && engine::run(*m_connection, sql, values);
+    return executeEach(sql, qsizetype(rows.size()), [&rows](qsizetype i) { return rows[size_t(i)]; });
 }
 
-void DataStore::noteFailure(const QString &message)
+bool DataStore::executeEach(const QString &sql, qsizetype rows, const std::function<Values(qsizetype)> &rowValues)
 {
-    if (m_connection)
-        m_connection->fail(SQLITE_MISUSE, message);
-    else
-        m_openError = {SQLITE_MISUSE, message};
-}
-
-qint64 DataStore::changes() const { return m_connection ? sqlite3_changes64(m_connection->db) : 0; }
-
-RecordCursor DataStore::openCursor(const QString &source, CursorKind kind, const Values &values)
-{
-    RecordCursor cursor;
-    if (!m_connection) {
-        cursor.m_error = lastError();
-        return cursor;
+    if (!isOpen() || rows <= 0)
+        return isOpen();
+    std::unique_ptr<EngineStatement> statement = m_engine->prepare(sql, rowValues(0));
+    if (!statement)
+        return false;
+    for (qsizetype i = 0; i < rows; ++i) {
+        if (i > 0 && !statement->bind(rowValues(i)))
+            return false;
+        EngineStatement::Step s;
+        while ((s = statement->step()) == EngineStatement::Step::Row) {
+        }
+        if (s == EngineStatement::Step::Failed)
+            return false;
     }
-    cursor.m_kind = kind;
-    cursor.m_values = values;
-    if (kind == CursorKind::Table) {
-        cursor.m_table = source.trimmed();
-        cursor.m_select = QStringLiteral("select rowid, * from %1").arg(engine::quotedIdentifier(cursor.m_table));
-        cursor.m_values.clear();
-    } else {
-        cursor.m_select = source;
-    }
-    engine::StatementPtr statement = engine::prepare(*m_connection, cursor.m_select, cursor.m_values);
-    if (!statement || engine::columnNames(statement.get()).isEmpty() ||
-        !engine::isReadOnlyStatement(statement.get())) {
-        RecordCursor failed;
-        failed.m_error = m_connection->lastError.isError()
-                             ? m_connection->lastError
-                             : DataError{SQLITE_MISUSE, QStringLiteral("不是查询语句")};
-        return failed;
-    }
-    const int offset = kind == CursorKind::Table ? 1 : 0;
-    const QStringList names = engine::columnNames(statement.get());
-    for (int i = offset; i < names.size(); ++i)
-        cursor.m_columns.push_back({names[i], engine::declaredType(statement.get(), i)});
-    cursor.m_connection = m_connection;
-    return cursor;
+    return true;
 }
 
 } // namespace kaoshi

@@ -1,6 +1,5 @@
 #include "data/KeyedRows.h"
 
-#include "data/Schema.h"
 
 #include <QHash>
 #include <algorithm>
@@ -12,12 +11,13 @@ KeyedRows::KeyedRows(DataStore &store, std::vector<RowKey> keys, CellsOf cellsOf
 {
 }
 
-KeyedRows::KeyedRows(DataStore &store, int bank, const std::vector<qint64> &rowIds, CellsOf cellsOf, int columns)
+KeyedRows::KeyedRows(DataStore &store, QuestionType type, const std::vector<qint64> &rowIds, CellsOf cellsOf,
+                     int columns)
     : m_store(store), m_cellsOf(std::move(cellsOf)), m_columns(columns)
 {
     m_keys.reserve(rowIds.size());
     for (qint64 id : rowIds)
-        m_keys.push_back({bank, id});
+        m_keys.push_back({type, id});
 }
 
 QStringList KeyedRows::cells(qint64 index)
@@ -41,23 +41,25 @@ void KeyedRows::fetchAround(qint64 index)
     m_windowStart = start;
     m_window.assign(size_t(end - start), QStringList(m_columns));
 
-    QHash<int, std::vector<qint64>> idsOfBank;
+    std::array<std::vector<qint64>, kQuestionTypeCount> idsOfBank;
     QHash<quint64, qint64> positionOf; // (bank, rowid) → index in the window
+    const auto place = [](QuestionType type, qint64 rowId) {
+        return (quint64(quint32(typeIndex(type))) << 48) ^ quint64(rowId);
+    };
     for (qint64 i = start; i < end; ++i) {
         const RowKey &key = m_keys[size_t(i)];
-        idsOfBank[key.bank].push_back(key.rowId);
-        positionOf.insert((quint64(quint32(key.bank)) << 48) ^ quint64(key.rowId), i - start);
+        idsOfBank[size_t(typeIndex(key.type))].push_back(key.rowId);
+        positionOf.insert(place(key.type, key.rowId), i - start);
     }
-    const QStringList &types = questionTypes();
-    for (auto it = idsOfBank.cbegin(); it != idsOfBank.cend(); ++it) {
-        if (it.key() < 0 || it.key() >= types.size())
+    for (QuestionType type : allQuestionTypes()) {
+        const std::vector<qint64> &ids = idsOfBank[size_t(typeIndex(type))];
+        if (ids.empty())
             continue;
-        RowSet rows = bank::rowsById(m_store, types[it.key()], it.value());
-        for (; !rows.atEnd(); rows.next()) {
-            const qint64 id = rows.value(1).toInteger();
-            const auto at = positionOf.constFind((quint64(quint32(it.key())) << 48) ^ quint64(id));
+        const std::optional<std::vector<Question>> questions = bank::questionsById(m_store, type, ids);
+        for (const Question &question : questions.value_or(std::vector<Question>())) {
+            const auto at = positionOf.constFind(place(type, question.rowId));
             if (at != positionOf.cend())
-                m_window[size_t(*at)] = m_cellsOf(it.key(), rows);
+                m_window[size_t(*at)] = m_cellsOf(question);
         }
     }
 }
@@ -67,7 +69,6 @@ qint64 KeyedRows::rowId(qint64 index) const
     return index >= 0 && index < size() ? m_keys[size_t(index)].rowId : 0;
 }
 
-int KeyedRows::bank(qint64 index) const { return index >= 0 && index < size() ? m_keys[size_t(index)].bank : -1; }
 
 void KeyedRows::remove(qint64 index)
 {

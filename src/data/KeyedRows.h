@@ -14,17 +14,16 @@ namespace kaoshi {
 class KeyedRows final : public RowSource
 {
 public:
-    // cellsOf turns one fetched row of a bank into the grid's cells.
-    using CellsOf = std::function<QStringList(int bank, const RowSet &row)>;
+    // cellsOf turns one fetched question into the grid's cells.
+    using CellsOf = std::function<QStringList(const Question &question)>;
 
     KeyedRows(DataStore &store, std::vector<RowKey> keys, CellsOf cellsOf, int columns);
     // All rows of one bank.
-    KeyedRows(DataStore &store, int bank, const std::vector<qint64> &rowIds, CellsOf cellsOf, int columns);
+    KeyedRows(DataStore &store, QuestionType type, const std::vector<qint64> &rowIds, CellsOf cellsOf, int columns);
 
     qint64 size() const override { return qint64(m_keys.size()); }
     QStringList cells(qint64 index) override;
     qint64 rowId(qint64 index) const override;
-    int bank(qint64 index) const override;
     void remove(qint64 index) override;
     void truncate(qint64 size) override;
     void forget() override;

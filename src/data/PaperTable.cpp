@@ -4,12 +4,15 @@ namespace kaoshi {
 
 bool ensurePaperTables(DataStore &store)
 {
+    const QString text = store.engine().textType();
+    const QString integer = store.engine().integerType();
     Transaction unit(store);
     return unit.isOpen() &&
-           store.execute(QStringLiteral("create table if not exists 答卷 (考号 TEXT, 场次 TEXT, 姓名 TEXT, "
-                                        "序号 INTEGER, 题型 TEXT, 题号 INTEGER, 考生答案 TEXT)")) &&
+           store.execute(QStringLiteral("create table if not exists 答卷 (考号 %1, 场次 %1, 姓名 %1, "
+                                        "序号 %2, 题型 %1, 题号 %2, 考生答案 %1)")
+                             .arg(text, integer)) &&
            store.execute(QStringLiteral("create index if not exists 答卷_考号_场次 on 答卷 (考号, 场次, 序号)")) &&
-           store.execute(QStringLiteral("create table if not exists 答卷计时 (考号 TEXT, 场次 TEXT, 剩余秒数 INTEGER)")) &&
+           store.execute(QStringLiteral("create table if not exists 答卷计时 (考号 %1, 场次 %1, 剩余秒数 %2)").arg(text, integer)) &&
            unit.commit();
 }
 
@@ -20,7 +23,8 @@ PaperLookup findKeptPaper(DataStore &store, const QString &number, const QString
                               {number, occasion});
     KeptPaper paper;
     for (; !rows.atEnd(); rows.next())
-        paper.items.push_back({rows.value(1).toText(), rows.value(2).toInteger(), rows.value(3).toText()});
+        if (const std::optional<QuestionType> type = questionTypeOf(rows.value(1).toText()))
+            paper.items.push_back({*type, rows.value(2).toInteger(), rows.value(3).toText()});
     if (rows.failed()) {
         lookup.failed = true;
         return lookup;
@@ -45,7 +49,7 @@ bool keepNewPaper(DataStore &store, const PaperOwner &owner, const KeptPaper &pa
     int position = 0;
     for (const PaperItem &item : paper.items) {
         if (!store.execute(QStringLiteral("insert into 答卷 (考号,场次,姓名,序号,题型,题号,考生答案) values (?,?,?,?,?,?,?)"),
-                           {owner.number, owner.occasion, owner.name, position++, item.type, item.number,
+                           {owner.number, owner.occasion, owner.name, position++, typeValue(item.type), item.number,
                             item.answer}))
             return false;
     }
@@ -69,7 +73,7 @@ bool keepSecondsLeft(DataStore &store, const PaperOwner &owner, qint64 secondsLe
 
 bool handInPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items)
 {
-    std::vector<AnswerRecord> rows;
+    std::vector<StoredAnswer> rows;
     rows.reserve(items.size());
     for (const PaperItem &item : items)
         rows.push_back({owner.number, owner.occasion, owner.name, item.number, item.type, item.answer});

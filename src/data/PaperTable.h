@@ -6,6 +6,7 @@
 // before papers existed lack both tables; they are made when first needed.
 #include "data/AnswerTable.h"
 #include "data/DataStore.h"
+#include "data/QuestionType.h"
 
 #include <QString>
 #include <optional>
@@ -22,7 +23,7 @@ struct PaperOwner {
 
 // One drawn question and the answer given so far ("" while unanswered).
 struct PaperItem {
-    QString type;      // 题型
+    QuestionType type = QuestionType::SingleChoice; // 题型
     qint64 number = 0; // 题号
     QString answer;    // 考生答案, encoded as stored
     bool operator==(const PaperItem &) const = default;
@@ -36,7 +37,8 @@ struct KeptPaper {
 // Makes the two tables when the file lacks them; false when it cannot.
 bool ensurePaperTables(DataStore &store);
 
-// The paper kept for this 考号 and 场次. failed: it could not be read (which
+// The paper kept for this 考号 and 场次; a kept row whose 题型 names no bank
+// is left out. failed: it could not be read (which
 // decides nothing: the caller must not take it for "no paper").
 struct PaperLookup {
     std::optional<KeptPaper> paper;

@@ -4,17 +4,12 @@
 
 namespace kaoshi::pictures {
 
-RecordCursor ofQuestion(DataStore &store, const QString &type, const FieldValue &number)
-{
-    return store.openCursor(QStringLiteral("select * from 图片 where 题型=? and 题号=?"), CursorKind::Sql,
-                            {type, number});
-}
-
-std::optional<QList<PictureRecord>> load(DataStore &store, const QString &type, const FieldValue &number)
+std::optional<QList<PictureRecord>> load(DataStore &store, QuestionType type, const FieldValue &number)
 {
     QList<PictureRecord> records;
-    RowSet rows = store.query(QStringLiteral("select 摘要, 图片 from 图片 where 题型=? and 题号=? order by rowid"),
-                              {type, number});
+    RowSet rows = store.query(QStringLiteral("select 摘要, 图片 from 图片 where 题型=? and 题号=? order by ") +
+                                  store.engine().rowIdColumn(),
+                              {typeValue(type), number});
     for (; !rows.atEnd(); rows.next())
         records.append({rows.value(1).toText(), rows.value(2).toText()});
     if (rows.failed())
@@ -22,37 +17,35 @@ std::optional<QList<PictureRecord>> load(DataStore &store, const QString &type, 
     return records;
 }
 
-bool insert(DataStore &store, const QString &type, const FieldValue &number, const QList<PictureRecord> &records)
+bool insert(DataStore &store, QuestionType type, const FieldValue &number, const QList<PictureRecord> &records)
 {
     for (const PictureRecord &picture : records)
         if (!store.execute(QStringLiteral("insert into 图片 (题型, 题号, 摘要, 图片) values (?, ?, ?, ?)"),
-                           {type, number, trimSpaces(picture.summary), trimSpaces(picture.location)}))
+                           {typeValue(type), number, trimSpaces(picture.summary), trimSpaces(picture.location)}))
             return false;
     return true;
 }
 
-bool removeOfQuestion(DataStore &store, const QString &type, const FieldValue &number)
+bool removeOfQuestion(DataStore &store, QuestionType type, const FieldValue &number)
 {
-    return store.execute(QStringLiteral("delete * from 图片 where 题型=? and 题号=?"), {type, number});
+    return store.execute(QStringLiteral("delete from 图片 where 题型=? and 题号=?"), {typeValue(type), number});
 }
 
-bool removeOfBank(DataStore &store, const QString &type)
+bool removeOfBank(DataStore &store, QuestionType type)
 {
-    return store.execute(QStringLiteral("delete * from 图片 where 题型=?"), {type});
+    return store.execute(QStringLiteral("delete from 图片 where 题型=?"), {typeValue(type)});
 }
 
-bool closeGapAfter(DataStore &store, const QString &type, qint64 number)
+bool closeGapAfter(DataStore &store, QuestionType type, qint64 number)
 {
-    return store.execute(QStringLiteral("update 图片 set 题号=题号-1 where 题型=? and 题号>?"), {type, number});
+    return store.execute(QStringLiteral("update 图片 set 题号=题号-1 where 题型=? and 题号>?"), {typeValue(type), number});
 }
 
-std::optional<qint64> usesOfLocation(DataStore &store, const QString &location, const QString &exceptType,
-                                     const FieldValue &exceptNumber)
+std::optional<qint64> usesOfLocation(DataStore &store, const QString &location, const std::optional<QuestionRef> &except)
 {
-    RowSet rows = exceptType.isEmpty()
-                      ? store.query(QStringLiteral("select count(*) from 图片 where 图片=?"), {location})
-                      : store.query(QStringLiteral("select count(*) from 图片 where 图片=? and not (题型=? and 题号=?)"),
-                                    {location, exceptType, exceptNumber});
+    RowSet rows = !except ? store.query(QStringLiteral("select count(*) from 图片 where 图片=?"), {location})
+                          : store.query(QStringLiteral("select count(*) from 图片 where 图片=? and not (题型=? and 题号=?)"),
+                                        {location, typeValue(except->type), except->number});
     if (rows.failed() || rows.atEnd())
         return std::nullopt;
     return rows.value(1).toInteger();

@@ -2,9 +2,11 @@
 // The statements of table 图片: the pictures of a question, found by 题型 and
 // 题号, and the check whether a stored file is used elsewhere.
 #include "data/DataStore.h"
+#include "data/QuestionType.h"
 
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace kaoshi {
 
@@ -15,18 +17,21 @@ struct PictureRecord {
 
 namespace pictures {
 
-// A scrollable cursor over the picture rows of one question.
-RecordCursor ofQuestion(DataStore &store, const QString &type, const FieldValue &number);
-std::optional<QList<PictureRecord>> load(DataStore &store, const QString &type, const FieldValue &number);
-bool insert(DataStore &store, const QString &type, const FieldValue &number, const QList<PictureRecord> &records);
-bool removeOfQuestion(DataStore &store, const QString &type, const FieldValue &number);
-bool removeOfBank(DataStore &store, const QString &type);
+// The picture rows of one question, in the order they were stored.
+std::optional<QList<PictureRecord>> load(DataStore &store, QuestionType type, const FieldValue &number);
+bool insert(DataStore &store, QuestionType type, const FieldValue &number, const QList<PictureRecord> &records);
+bool removeOfQuestion(DataStore &store, QuestionType type, const FieldValue &number);
+bool removeOfBank(DataStore &store, QuestionType type);
 // Every picture row of the bank numbered above n moves down by one.
-bool closeGapAfter(DataStore &store, const QString &type, qint64 number);
+bool closeGapAfter(DataStore &store, QuestionType type, qint64 number);
 // How many rows name this location, apart from those of the given question
-// (type "" counts every row). Nothing when the table cannot be read.
-std::optional<qint64> usesOfLocation(DataStore &store, const QString &location, const QString &exceptType = {},
-                                     const FieldValue &exceptNumber = {});
+// (without one, every row counts). Nothing when the table cannot be read.
+struct QuestionRef {
+    QuestionType type;
+    FieldValue number;
+};
+std::optional<qint64> usesOfLocation(DataStore &store, const QString &location,
+                                     const std::optional<QuestionRef> &except = std::nullopt);
 
 } // namespace pictures
 } // namespace kaoshi

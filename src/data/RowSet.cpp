@@ -1,7 +1,5 @@
 #include "data/RowSet.h"
 
-#include "data/SqliteEngine.h"
-
 namespace kaoshi {
 
 namespace {
@@ -19,8 +17,8 @@ int findColumn(const QStringList &names, const QString &column)
 
 } // namespace
 
-RowSet::RowSet(std::shared_ptr<engine::Connection> connection, sqlite3_stmt *statement)
-    : m_connection(std::move(connection)), m_statement(statement), m_columnNames(engine::columnNames(statement))
+RowSet::RowSet(std::unique_ptr<EngineStatement> statement)
+    : m_statement(std::move(statement)), m_columnNames(m_statement->columnNames())
 {
     step();
 }
@@ -32,34 +30,16 @@ RowSet RowSet::failure(const DataError &error)
     return rows;
 }
 
-RowSet::RowSet(RowSet &&other) noexcept { *this = std::move(other); }
-
-RowSet &RowSet::operator=(RowSet &&other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_connection = std::move(other.m_connection);
-        m_statement = std::exchange(other.m_statement, nullptr);
-        m_columnNames = std::move(other.m_columnNames);
-        m_atEnd = std::exchange(other.m_atEnd, true);
-        m_row = std::exchange(other.m_row, -1);
-        m_error = std::exchange(other.m_error, {});
-    }
-    return *this;
-}
-
-RowSet::~RowSet() { close(); }
-
 void RowSet::step()
 {
     if (!m_statement) {
         m_atEnd = true;
         return;
     }
-    const engine::Step s = engine::step(*m_connection, m_statement);
-    m_atEnd = s != engine::Step::Row;
-    if (s == engine::Step::Failed)
-        m_error = m_connection->lastError;
+    const EngineStatement::Step s = m_statement->step();
+    m_atEnd = s != EngineStatement::Step::Row;
+    if (s == EngineStatement::Step::Failed)
+        m_error = m_statement->error();
     ++m_row;
 }
 
@@ -67,7 +47,7 @@ void RowSet::first()
 {
     if (!m_statement || m_row == 0)
         return;
-    engine::reset(m_statement);
+    m_statement->reset();
     m_row = -1;
     m_error = {};
     step();
@@ -84,14 +64,14 @@ FieldValue RowSet::value(const QString &column) const
     if (m_atEnd)
         return {};
     const int index = findColumn(m_columnNames, column);
-    return index < 0 ? FieldValue() : engine::columnValue(m_statement, index);
+    return index < 0 ? FieldValue() : m_statement->value(index);
 }
 
 FieldValue RowSet::value(int column) const
 {
     if (m_atEnd || column < 1 || column > m_columnNames.size())
         return {};
-    return engine::columnValue(m_statement, column - 1);
+    return m_statement->value(column - 1);
 }
 
 std::optional<QStringList> firstColumnTexts(RowSet rows)
@@ -106,10 +86,7 @@ std::optional<QStringList> firstColumnTexts(RowSet rows)
 
 void RowSet::close()
 {
-    if (m_statement)
-        engine::StatementDeleter()(m_statement);
-    m_statement = nullptr;
-    m_connection.reset();
+    m_statement.reset();
     m_atEnd = true;
 }
 

@@ -1,30 +1,26 @@
 #pragma once
 // A read-only result that moves forward; it starts on the first row. A step
 // that fails ends the rows and is told apart from the end by failed().
+// Only the data layer reads rows; everything above it gets typed records.
 #include "data/DataError.h"
+#include "data/Engine.h"
 #include "data/FieldValue.h"
 
 #include <QStringList>
 #include <memory>
 #include <optional>
 
-struct sqlite3_stmt;
-
 namespace kaoshi {
-
-namespace engine {
-struct Connection;
-}
 
 class RowSet
 {
 public:
     RowSet() = default;
-    RowSet(RowSet &&other) noexcept;
-    RowSet &operator=(RowSet &&other) noexcept;
+    RowSet(RowSet &&other) noexcept = default;
+    RowSet &operator=(RowSet &&other) noexcept = default;
     RowSet(const RowSet &) = delete;
     RowSet &operator=(const RowSet &) = delete;
-    ~RowSet();
+    ~RowSet() = default;
 
     void first();
     void next();
@@ -43,12 +39,11 @@ public:
 
 private:
     friend class DataStore;
-    RowSet(std::shared_ptr<engine::Connection> connection, sqlite3_stmt *statement);
+    explicit RowSet(std::unique_ptr<EngineStatement> statement);
     static RowSet failure(const DataError &error);
     void step();
 
-    std::shared_ptr<engine::Connection> m_connection;
-    sqlite3_stmt *m_statement = nullptr;
+    std::unique_ptr<EngineStatement> m_statement;
     QStringList m_columnNames;
     bool m_atEnd = true;
     qint64 m_row = -1;

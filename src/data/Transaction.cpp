@@ -1,43 +1,35 @@
 #include "data/Transaction.h"
 
 #include "data/DataStore.h"
-#include "data/SqliteEngine.h"
 
 namespace kaoshi {
 
-Transaction::Transaction(DataStore &store) : m_connection(store.connection())
+Transaction::Transaction(DataStore &store)
 {
-    if (!m_connection) {
+    if (!store.isOpen()) {
         m_error = store.lastError();
         return;
     }
-    m_name = QStringLiteral("unit%1").arg(++m_connection->savepoints);
-    m_open = engine::run(*m_connection, QStringLiteral("savepoint ") + m_name);
+    m_engine = &store.engine();
+    m_open = m_engine->begin();
     if (!m_open)
-        m_error = m_connection->lastError;
+        m_error = m_engine->lastError();
 }
 
 Transaction::~Transaction()
 {
-    if (m_open) {
-        // The error that made the caller give up stays the one reported.
-        const DataError reason = m_connection->lastError;
-        engine::run(*m_connection, QStringLiteral("rollback to ") + m_name);
-        engine::run(*m_connection, QStringLiteral("release ") + m_name);
-        m_connection->lastError = reason;
-    }
-    if (m_connection)
-        --m_connection->savepoints;
+    if (m_open)
+        m_engine->rollback();
 }
 
 bool Transaction::commit()
 {
     if (!m_open)
         return false;
-    // A release that fails leaves the unit open; the destructor then rolls
+    // A commit that fails leaves the unit open; the destructor then rolls
     // it back instead of letting later statements join it.
-    if (!engine::run(*m_connection, QStringLiteral("release ") + m_name)) {
-        m_error = m_connection->lastError;
+    if (!m_engine->commit()) {
+        m_error = m_engine->lastError();
         return false;
     }
     m_open = false;

@@ -3,15 +3,10 @@
 // Units nest.
 #include "data/DataError.h"
 
-#include <QString>
-#include <memory>
-
 namespace kaoshi {
 
 class DataStore;
-namespace engine {
-struct Connection;
-}
+class Engine;
 
 class Transaction
 {
@@ -28,8 +23,7 @@ public:
     DataError error() const { return m_error; }
 
 private:
-    std::shared_ptr<engine::Connection> m_connection;
-    QString m_name;
+    Engine *m_engine = nullptr;
     bool m_open = false;
     DataError m_error;
 };

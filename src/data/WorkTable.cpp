@@ -1,27 +1,32 @@
 #include "data/WorkTable.h"
 
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 
 #include <QStringList>
 
 namespace kaoshi {
 
-QString workTableMakeStatement()
+QString workTableSelect()
 {
     QStringList parts;
-    for (const QString &type : questionTypes()) {
+    for (QuestionType kind : allQuestionTypes()) {
+        const QString type = tableName(kind);
         // The bank names are the four fixed words, never user text.
         parts << QStringLiteral("select 评分.考号,评分.场次,评分.姓名,评分.题号,评分.题型,评分.考生答案,"
                                 "%1.标准答案,%1.分值 from 评分,%1 where 评分.题号=%1.题号 and 评分.题型='%1'")
                      .arg(type);
     }
-    return QStringLiteral("create table 临时 as select * from (") + parts.join(QStringLiteral(" union all ")) +
-           QStringLiteral(")");
+    return QStringLiteral("select * from (") + parts.join(QStringLiteral(" union all ")) + QStringLiteral(") as 答题");
+}
+
+QString workTableMakeStatement(const Engine &engine)
+{
+    return engine.makeTableStatement(QStringLiteral("临时"), workTableSelect());
 }
 
 bool rebuildWorkTable(DataStore &store)
 {
-    static const QString make = workTableMakeStatement();
+    const QString make = workTableMakeStatement(store.engine());
     Transaction unit(store);
     if (!unit.isOpen())
         return false;
@@ -47,10 +52,17 @@ TotalsStatement totalsStatement(const QString &number, const QString &occasion)
             values};
 }
 
-RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion)
+std::optional<std::vector<CandidateTotal>> readTotals(DataStore &store, const QString &number, const QString &occasion)
 {
     const TotalsStatement statement = totalsStatement(number, occasion);
-    return store.query(statement.sql, statement.values);
+    RowSet rows = store.query(statement.sql, statement.values);
+    std::vector<CandidateTotal> totals;
+    for (; !rows.atEnd(); rows.next())
+        totals.push_back({rows.value(1).toText(), rows.value(2).toText(), rows.value(3).toText(),
+                          rows.value(4).toNumber()});
+    if (rows.failed())
+        return std::nullopt;
+    return totals;
 }
 
 } // namespace kaoshi

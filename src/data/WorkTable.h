@@ -5,6 +5,8 @@
 #include "data/DataStore.h"
 
 #include <QString>
+#include <optional>
+#include <vector>
 
 namespace kaoshi {
 
@@ -12,9 +14,11 @@ namespace kaoshi {
 // when it fails, the earlier 临时 (or its absence) stays as it was.
 bool rebuildWorkTable(DataStore &store);
 
-// The statement that makes 临时 (after "drop table if exists 临时"); the
-// benchmark runs the same text through the sqlite3 tool.
-QString workTableMakeStatement();
+// The rows 临时 is made of, and the statement that makes it on an engine
+// (after "drop table if exists 临时"); the benchmark runs the same text
+// through the sqlite3 tool.
+QString workTableSelect();
+QString workTableMakeStatement(const Engine &engine);
 
 // The totals statement with its values: one row per 考号, 场次 and 姓名 with
 // 总分, the sum of 分值 over the right answers (考生答案=标准答案). An empty
@@ -25,6 +29,14 @@ struct TotalsStatement {
 };
 TotalsStatement totalsStatement(const QString &number, const QString &occasion);
 
-RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion);
+struct CandidateTotal {
+    QString number;   // 考号
+    QString occasion; // 场次
+    QString name;     // 姓名
+    double total = 0; // 总分
+};
+// The totals from 临时; nothing when they cannot all be read (the store's
+// last error says why).
+std::optional<std::vector<CandidateTotal>> readTotals(DataStore &store, const QString &number, const QString &occasion);
 
 } // namespace kaoshi

@@ -1,7 +1,6 @@
 #include "exam/CandidateDialog.h"
 
 #include "data/AnswerTable.h"
-#include "exam/ExamState.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/DialogPlacement.h"
@@ -118,7 +117,7 @@ void CandidateDialog::signIn()
         m_context.messages().notice(QStringLiteral("该考生该场次已交卷,想重新作答请换场次"));
         return;
     }
-    m_context.exam.candidate = candidate;
+    m_candidate = candidate;
     if (Shell *shell = m_context.shell)
         shell->setStatusText(1, candidateStatusLine(candidate));
     accept();

@@ -3,6 +3,8 @@
 // occasion that already have stored answers are refused; a successful
 // sign-in makes the candidate the application's signed-in candidate and
 // shows it in the status bar.
+#include "exam/Candidate.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -24,6 +26,8 @@ public:
     void listOccasions();
     // 开始考试.
     void signIn();
+    // The candidate the last successful sign-in signed in.
+    Candidate candidate() const { return m_candidate; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -35,6 +39,7 @@ private:
     QLineEdit *m_name;
     QPushButton *m_start;
     bool m_started = false;
+    Candidate m_candidate;
 };
 
 } // namespace kaoshi

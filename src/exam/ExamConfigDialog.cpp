@@ -33,8 +33,8 @@ ExamConfigDialog::ExamConfigDialog(AppContext &context, QWidget *owner)
     setWindowTitle(QStringLiteral("配置"));
     setFixedSize(kDialogSize);
 
-    const QStringList &captions = examConfigColumns();
-    for (int i = 0; i < kExamConfigFields; ++i) {
+    const QStringList &captions = examSettingsCaptions();
+    for (int i = 0; i < ExamSettings::kFields; ++i) {
         const QString &caption = captions[i];
         const int top = kFirstRow + i * kRowStep;
         auto *label = named(new QLabel(caption, this), caption + QStringLiteral("标签"), caption);
@@ -69,10 +69,11 @@ void ExamConfigDialog::start()
     m_context.reopenStore();
     if (Shell *shell = m_context.shell)
         shell->registerTaskWindow(this);
-    if (const std::optional<ExamConfig> config = readExamConfig(m_context.store)) {
+    if (const std::optional<ExamSettings> settings = readExamSettings(m_context.store)) {
         // Set directly, so a stored 0 shows as "0" until its box is left.
-        for (int i = 0; i < kExamConfigFields; ++i)
-            m_boxes[size_t(i)]->setText(QString::number((*config)[size_t(i)]));
+        const auto fields = settings->fields();
+        for (int i = 0; i < ExamSettings::kFields; ++i)
+            m_boxes[size_t(i)]->setText(QString::number(fields[size_t(i)]));
     }
 }
 
@@ -88,11 +89,11 @@ bool ExamConfigDialog::eventFilter(QObject *watched, QEvent *event)
 void ExamConfigDialog::storeConfig()
 {
     // An empty box, and one whose text is no integer, stores 0.
-    ExamConfig config{};
-    for (int i = 0; i < kExamConfigFields; ++i)
-        config[size_t(i)] = configValueOfText(m_boxes[size_t(i)]->text());
+    std::array<qint64, ExamSettings::kFields> fields{};
+    for (int i = 0; i < ExamSettings::kFields; ++i)
+        fields[size_t(i)] = configValueOfText(m_boxes[size_t(i)]->text());
     m_context.reopenStore();
-    if (!storeExamConfig(m_context.store, config)) {
+    if (!storeExamSettings(m_context.store, ExamSettings::fromFields(fields))) {
         m_context.messages().failure(QStringLiteral("配置未能保存"), m_context.store.lastError().message);
         return;
     }

@@ -2,6 +2,8 @@
 // "配置": how many questions of each kind a mock paper draws and the exam
 // time setting, the one row of table 配置. It is the current task window while
 // open, but keeps its own place centred on the screen.
+#include "data/ConfigTable.h"
+
 #include <QDialog>
 #include <array>
 
@@ -30,7 +32,7 @@ private:
     void start();
 
     AppContext &m_context;
-    std::array<QLineEdit *, 5> m_boxes{};
+    std::array<QLineEdit *, ExamSettings::kFields> m_boxes{};
     QPushButton *m_ok;
     bool m_started = false;
 };

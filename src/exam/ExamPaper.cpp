@@ -1,7 +1,6 @@
 #include "exam/ExamPaper.h"
 
 #include "data/BankTable.h"
-#include "data/Schema.h"
 
 #include <QRandomGenerator>
 #include <algorithm>
@@ -23,18 +22,15 @@ std::vector<qint64> drawDistinct(std::vector<qint64> pool, qint64 count, QRandom
 ExamPaper::ExamPaper(const std::vector<PaperItem> &items)
 {
     for (const PaperItem &item : items) {
-        const qsizetype bank = questionTypes().indexOf(item.type);
-        if (bank < 0)
-            continue;
-        m_numbers[size_t(bank)].push_back(item.number);
-        m_answers[size_t(bank)].push_back(item.answer);
+        m_numbers[at(item.type)].push_back(item.number);
+        m_answers[at(item.type)].push_back(item.answer);
     }
 }
 
-void ExamPaper::setPart(int bank, std::vector<qint64> numbers)
+void ExamPaper::setPart(QuestionType type, std::vector<qint64> numbers)
 {
-    m_answers[size_t(bank)].assign(numbers.size(), QString());
-    m_numbers[size_t(bank)] = std::move(numbers);
+    m_answers[at(type)].assign(numbers.size(), QString());
+    m_numbers[at(type)] = std::move(numbers);
 }
 
 int ExamPaper::total() const
@@ -54,20 +50,20 @@ int ExamPaper::answered() const
     return sum;
 }
 
-std::vector<int> ExamPaper::unansweredIndexes(int bank) const
+std::vector<int> ExamPaper::unansweredIndexes(QuestionType type) const
 {
     std::vector<int> indexes;
-    for (int i = 0; i < partSize(bank); ++i)
-        if (answer(bank, i).isEmpty())
+    for (int i = 0; i < partSize(type); ++i)
+        if (answer(type, i).isEmpty())
             indexes.push_back(i);
     return indexes;
 }
 
-int ExamPaper::position(int bank, int index) const
+int ExamPaper::position(QuestionType type, int index) const
 {
     int before = 0;
-    for (int b = 0; b < bank; ++b)
-        before += partSize(b);
+    for (size_t b = 0; b < at(type); ++b)
+        before += int(m_numbers[b].size());
     return before + index;
 }
 
@@ -75,33 +71,32 @@ std::vector<PaperItem> ExamPaper::items() const
 {
     std::vector<PaperItem> items;
     items.reserve(size_t(total()));
-    for (int bank = 0; bank < 4; ++bank)
-        for (int i = 0; i < partSize(bank); ++i)
-            items.push_back({questionTypes()[bank], m_numbers[size_t(bank)][size_t(i)], answer(bank, i)});
+    for (QuestionType type : allQuestionTypes())
+        for (int i = 0; i < partSize(type); ++i)
+            items.push_back({type, m_numbers[at(type)][size_t(i)], answer(type, i)});
     return items;
 }
 
-std::array<qint64, 4> drawCounts(const ExamConfig &config) { return {config[0], config[1], config[2], config[3]}; }
-
-qint64 timeLimitSeconds(const ExamConfig &config)
+qint64 timeLimitSeconds(const ExamSettings &settings)
 {
     constexpr qint64 kMostMinutes = 365 * 24 * 60;
-    return std::clamp<qint64>(config[4], 0, kMostMinutes) * 60;
+    return std::clamp<qint64>(settings.minutes, 0, kMostMinutes) * 60;
 }
 
-PaperDraw drawPaper(DataStore &store, const std::array<qint64, 4> &counts, QRandomGenerator &generator)
+PaperDraw drawPaper(DataStore &store, const DrawCounts &counts, QRandomGenerator &generator)
 {
     PaperDraw draw;
     draw.wanted = counts;
-    for (int bank = 0; bank < 4; ++bank) {
-        if (counts[size_t(bank)] <= 0)
+    for (QuestionType type : allQuestionTypes()) {
+        const qint64 count = counts[size_t(typeIndex(type))];
+        if (count <= 0)
             continue;
-        std::optional<std::vector<qint64>> pool = bank::questionNumbers(store, questionTypes()[bank]);
+        std::optional<std::vector<qint64>> pool = bank::questionNumbers(store, type);
         if (!pool) {
             draw.failed = true;
             return draw;
         }
-        draw.paper.setPart(bank, drawDistinct(std::move(*pool), counts[size_t(bank)], generator));
+        draw.paper.setPart(type, drawDistinct(std::move(*pool), count, generator));
     }
     return draw;
 }
@@ -110,12 +105,13 @@ QString drawReport(const PaperDraw &draw)
 {
     QStringList parts;
     QStringList short_;
-    for (int bank = 0; bank < 4; ++bank) {
-        const QString &type = questionTypes()[bank];
-        const int drawn = draw.paper.partSize(bank);
+    for (QuestionType kind : allQuestionTypes()) {
+        const QString type = typeCaption(kind);
+        const int drawn = draw.paper.partSize(kind);
+        const qint64 wanted = draw.wanted[size_t(typeIndex(kind))];
         parts << QStringLiteral("%1 %2 题").arg(type).arg(drawn);
-        if (draw.wanted[size_t(bank)] > drawn)
-            short_ << QStringLiteral("%1题库只有 %2 题,少于配置的 %3 题").arg(type).arg(drawn).arg(draw.wanted[size_t(bank)]);
+        if (wanted > drawn)
+            short_ << QStringLiteral("%1题库只有 %2 题,少于配置的 %3 题").arg(type).arg(drawn).arg(wanted);
     }
     QString text = QStringLiteral("本次试卷共 %1 题:").arg(draw.paper.total()) + parts.join(QStringLiteral(","));
     if (!short_.isEmpty())

@@ -25,44 +25,45 @@ class ExamPaper
 {
 public:
     ExamPaper() = default;
-    // A kept paper; items of a 题型 that is not a bank are left out.
+    // A kept paper.
     explicit ExamPaper(const std::vector<PaperItem> &items);
 
-    const std::vector<qint64> &part(int bank) const { return m_numbers[size_t(bank)]; }
-    void setPart(int bank, std::vector<qint64> numbers);
-    int partSize(int bank) const { return int(m_numbers[size_t(bank)].size()); }
+    const std::vector<qint64> &part(QuestionType type) const { return m_numbers[at(type)]; }
+    void setPart(QuestionType type, std::vector<qint64> numbers);
+    int partSize(QuestionType type) const { return int(m_numbers[at(type)].size()); }
     int total() const;
     int answered() const;
     int unanswered() const { return total() - answered(); }
     // The 0-based indexes of a bank's part still without an answer, in order.
-    std::vector<int> unansweredIndexes(int bank) const;
+    std::vector<int> unansweredIndexes(QuestionType type) const;
 
     // index: 0-based within the bank's part.
-    QString answer(int bank, int index) const { return m_answers[size_t(bank)][size_t(index)]; }
-    void setAnswer(int bank, int index, const QString &answer) { m_answers[size_t(bank)][size_t(index)] = answer; }
+    QString answer(QuestionType type, int index) const { return m_answers[at(type)][size_t(index)]; }
+    void setAnswer(QuestionType type, int index, const QString &answer) { m_answers[at(type)][size_t(index)] = answer; }
     // Position in the whole paper (the kept 序号).
-    int position(int bank, int index) const;
+    int position(QuestionType type, int index) const;
 
     std::vector<PaperItem> items() const;
 
 private:
-    std::array<std::vector<qint64>, 4> m_numbers;
-    std::array<std::vector<QString>, 4> m_answers;
+    static size_t at(QuestionType type) { return size_t(typeIndex(type)); }
+
+    std::array<std::vector<qint64>, kQuestionTypeCount> m_numbers;
+    std::array<std::vector<QString>, kQuestionTypeCount> m_answers;
 };
 
-// The counts of 配置 for the four banks.
-std::array<qint64, 4> drawCounts(const ExamConfig &config);
 // 计时 is in minutes, 0 or less for no limit; held below a year so that the
 // clock arithmetic stays exact.
-qint64 timeLimitSeconds(const ExamConfig &config);
+qint64 timeLimitSeconds(const ExamSettings &settings);
 
+using DrawCounts = std::array<qint64, kQuestionTypeCount>;
 struct PaperDraw {
     ExamPaper paper;
-    std::array<qint64, 4> wanted{}; // the counts asked for
-    bool failed = false;            // a bank could not be read
+    DrawCounts wanted{}; // the counts asked for, in processing order
+    bool failed = false; // a bank could not be read
 };
-// Draws from the four banks as the counts ask.
-PaperDraw drawPaper(DataStore &store, const std::array<qint64, 4> &counts, QRandomGenerator &generator);
+// Draws from the four banks as the counts of 配置 ask.
+PaperDraw drawPaper(DataStore &store, const DrawCounts &counts, QRandomGenerator &generator);
 
 // What the candidate is told about a draw: how many questions of each bank,
 // and which banks had fewer than asked for.

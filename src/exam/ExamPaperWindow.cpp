@@ -1,8 +1,6 @@
 #include "exam/ExamPaperWindow.h"
 
 #include "data/AnswerEncoding.h"
-#include "data/Schema.h"
-#include "exam/ExamState.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/ListGrid.h"
@@ -27,6 +25,8 @@ const QStringList kOverviewTitles{QString(), QStringLiteral("题型"), QStringLi
 const int kOverviewWidths[] = {0, 50, 60, 560};
 // The time left is kept at least this often (seconds).
 constexpr qint64 kKeepTimeEvery = 10;
+// The status-bar part that says the time left could not be kept.
+constexpr int kTimeNotePart = 4;
 
 // The positions (1-based) of a bank's part still without an answer.
 QString positionsText(const std::vector<int> &indexes)
@@ -39,13 +39,24 @@ QString positionsText(const std::vector<int> &indexes)
 
 } // namespace
 
-ExamPaperWindow::ExamPaperWindow(AppContext &context, QWidget *host, QRandomGenerator *generator)
-    : OrderedPracticeWindow(context, host, ViewKind::Paper),
-      m_generator(generator ? generator : QRandomGenerator::global())
+const QStringList &ExamPaperWindow::toolbarCaptions()
+{
+    // No 重做 and no 错题: nothing on a paper shows a standard answer.
+    static const QStringList captions{QStringLiteral("字体"), QStringLiteral("首题"), QStringLiteral("上题"),
+                                      QStringLiteral("下题"), QStringLiteral("尾题"), QStringLiteral("保存")};
+    return captions;
+}
+
+ExamPaperWindow::ExamPaperWindow(AppContext &context, PracticeSession &session, const PaperOwner &candidate,
+                                 QWidget *host, QRandomGenerator *generator)
+    : TaskWindow(context, host), m_session(session), m_pane(context, this, toolbarCaptions()),
+      m_generator(generator ? generator : QRandomGenerator::global()), m_owner(candidate)
 {
     nameControl(this, QStringLiteral("ExamPaperWindow"), QStringLiteral("考试"));
+    resize(PracticeView::kDesignSize);
+    PracticeView &view = m_pane.view();
 
-    QWidget *page = view().addQuestionPage(QStringLiteral("答题卡"));
+    QWidget *page = view.addQuestionPage(QStringLiteral("答题卡"));
     m_overview = named(new ListGrid(page), QStringLiteral("答题卡高级表格"));
     m_overview->setEditable(false);
     m_overview->setStriped(true);
@@ -54,20 +65,19 @@ ExamPaperWindow::ExamPaperWindow(AppContext &context, QWidget *host, QRandomGene
         m_overview->setText(0, c, kOverviewTitles[c]);
         m_overview->setColumnWidth(c, kOverviewWidths[c]);
     }
-    view().placeOnPage(m_overview, 8, 32, 682, 130);
+    view.placeOnPage(m_overview, 8, 32, 682, 130);
     connect(m_overview, &ListGrid::rowDoubleClicked, this, [this](int row) { jumpToOverviewRow(row); });
 
-    // Every choice is kept the moment it is made; typed text when typing pauses.
-    const AnswerControls &answers = view().answers;
-    QList<QAbstractButton *> buttons{answers.rightChoice, answers.wrongChoice};
-    for (int i = 0; i < kChoiceCount; ++i)
-        buttons << answers.singleChoices[size_t(i)] << answers.multipleChoices[size_t(i)];
-    for (QAbstractButton *button : buttons)
-        connect(button, &QAbstractButton::clicked, this, [this] { keepShownAnswer(); });
+    // The paper's own answer is shown; the practice answer of the bank row never is.
+    m_pane.setAnswerSource([this](const Question &, int index) {
+        return index < 0 ? QString() : m_paper.answer(m_pane.loadedType(), index);
+    });
+    connect(&m_pane, &QuestionPane::answerChanged, this, &ExamPaperWindow::answerChanged);
+    connect(&m_pane, &QuestionPane::aboutToLeave, this, [this] { keepShownAnswer(); });
+    connect(&m_pane, &QuestionPane::toolbarButton, this, &ExamPaperWindow::runToolbarButton);
     m_typing.setSingleShot(true);
     m_typing.setInterval(1000);
     connect(&m_typing, &QTimer::timeout, this, [this] { keepShownAnswer(); });
-    connect(answers.freeAnswer, &QTextEdit::textChanged, &m_typing, qOverload<>(&QTimer::start));
 
     m_seconds.setInterval(1000);
     connect(&m_seconds, &QTimer::timeout, this, &ExamPaperWindow::tick);
@@ -77,13 +87,17 @@ ExamPaperWindow::~ExamPaperWindow() = default;
 
 QString ExamPaperWindow::mainCaption() const { return QStringLiteral("考试系统-考试"); }
 
-bool ExamPaperWindow::prepareBanks()
+bool ExamPaperWindow::startTask()
 {
-    if (!openPaper())
+    m_session.charFormat.size = 20;
+    m_pane.applyCharFormat(m_session.charFormat);
+    if (!openPaper()) {
+        close();
         return false;
-    for (int page = 0; page < 4; ++page)
-        setOrder(page, m_paper.part(page));
-    boundByOrders();
+    }
+    for (QuestionType type : allQuestionTypes())
+        m_pane.setOrder(type, m_paper.part(type));
+    m_pane.boundByOrders();
     fillOverview();
     if (Shell *shell = m_context.shell)
         shell->lockForPaper(true);
@@ -94,13 +108,12 @@ bool ExamPaperWindow::prepareBanks()
         showTimeLeft(m_keptSeconds);
         m_seconds.start();
     }
+    m_pane.showAnswerPage();
     return true;
 }
 
 bool ExamPaperWindow::openPaper()
 {
-    const Candidate &candidate = m_context.exam.candidate;
-    m_owner = {candidate.number, candidate.occasion, candidate.name};
     MessageBoxes &messages = m_context.messages();
     DataStore &store = m_context.store;
     if (m_owner.number.isEmpty() || m_owner.occasion.isEmpty()) {
@@ -124,12 +137,12 @@ bool ExamPaperWindow::openPaper()
         return true;
     }
 
-    const std::optional<ExamConfig> config = readExamConfig(store);
+    const std::optional<ExamSettings> config = readExamSettings(store);
     if (!config) {
         messages.failure(QStringLiteral("无法读取配置,考试没有开始"), store.errorString());
         return false;
     }
-    PaperDraw draw = drawPaper(store, drawCounts(*config), *m_generator);
+    PaperDraw draw = drawPaper(store, config->draws, *m_generator);
     if (draw.failed) {
         messages.failure(QStringLiteral("无法读取题库,考试没有开始"), store.errorString());
         return false;
@@ -152,35 +165,62 @@ bool ExamPaperWindow::openPaper()
     return true;
 }
 
-QString ExamPaperWindow::answerOnRecord(const QString &)
+void ExamPaperWindow::runToolbarButton(const QString &caption)
 {
-    // The paper's own answer; the practice answer of the bank row is never shown.
-    return loadedIndex() < 0 ? QString() : m_paper.answer(loadedPage(), loadedIndex());
+    if (caption == QStringLiteral("字体"))
+        chooseFont();
+    else if (caption == QStringLiteral("首题"))
+        m_pane.goFirst();
+    else if (caption == QStringLiteral("上题"))
+        m_pane.goPrevious();
+    else if (caption == QStringLiteral("下题"))
+        m_pane.goNext();
+    else if (caption == QStringLiteral("尾题"))
+        m_pane.goLast();
+    else if (caption == QStringLiteral("保存"))
+        saveAnswer();
 }
 
-void ExamPaperWindow::leaveQuestion() { keepShownAnswer(); }
+void ExamPaperWindow::chooseFont()
+{
+    if (chooseCharFormat(m_context.platform.fonts, m_session.charFormat))
+        m_pane.applyCharFormat(m_session.charFormat);
+}
+
+void ExamPaperWindow::saveAnswer()
+{
+    // The answer stays on screen and the question stays: nothing moves on.
+    if (keepShownAnswer())
+        m_pane.goNext();
+}
+
+void ExamPaperWindow::answerChanged(const QString &answer)
+{
+    if (m_pane.loadedType() == QuestionType::FreeAnswer)
+        m_typing.start();
+    else
+        keepAnswer(answer);
+}
 
 bool ExamPaperWindow::keepShownAnswer()
 {
     m_typing.stop();
-    if (loadedIndex() < 0)
+    if (m_pane.loadedIndex() < 0)
         return true;
-    return keepAnswer(collectedAnswer(loadedPage()));
+    return keepAnswer(m_pane.shownAnswer());
 }
-
-bool ExamPaperWindow::storeAnswer(const QString &answer) { return keepAnswer(answer); }
 
 bool ExamPaperWindow::keepAnswer(const QString &answer)
 {
-    const int page = loadedPage();
-    const int index = loadedIndex();
-    if (index < 0 || m_paper.answer(page, index) == answer)
+    const QuestionType type = m_pane.loadedType();
+    const int index = m_pane.loadedIndex();
+    if (index < 0 || m_paper.answer(type, index) == answer)
         return true;
     // Held in the paper at once, so that a hand-in carries it even when the
     // database did not keep it.
-    m_paper.setAnswer(page, index, answer);
+    m_paper.setAnswer(type, index, answer);
     fillOverview();
-    if (!keepPaperAnswer(m_context.store, m_owner, m_paper.position(page, index), answer)) {
+    if (!keepPaperAnswer(m_context.store, m_owner, m_paper.position(type, index), answer)) {
         m_context.messages().failure(QStringLiteral("答案没有保存"), m_context.store.errorString());
         return false;
     }
@@ -218,9 +258,22 @@ void ExamPaperWindow::tick()
         return;
     }
     // Kept now and then, so that a resumed paper has nearly the time it had.
-    // A failure here is not shown: the answers are kept on their own.
-    if (m_keptSeconds - left >= kKeepTimeEvery && keepSecondsLeft(m_context.store, m_owner, left))
-        m_keptSeconds = left;
+    if (m_keptSeconds - left >= kKeepTimeEvery)
+        keepTimeLeft(left);
+}
+
+void ExamPaperWindow::keepTimeLeft(qint64 secondsLeft)
+{
+    const bool kept = keepSecondsLeft(m_context.store, m_owner, secondsLeft);
+    if (kept)
+        m_keptSeconds = secondsLeft;
+    // A failure is said, not shown in a box: the answers are kept on their
+    // own, and the next second tries again.
+    if (kept == m_timeKept)
+        return;
+    m_timeKept = kept;
+    if (Shell *shell = m_context.shell)
+        shell->setStatusText(kTimeNotePart, kept ? QString() : QStringLiteral("剩余时间没有保存，正在重试"));
 }
 
 bool ExamPaperWindow::submit(const QString &why)
@@ -240,37 +293,46 @@ bool ExamPaperWindow::submit(const QString &why)
 
 void ExamPaperWindow::showTimeLeft(qint64 seconds)
 {
-    if (Shell *shell = m_context.shell)
-        shell->setStatusText(2, remainingTimeText(seconds));
+    Shell *shell = m_context.shell;
+    if (!shell)
+        return;
+    shell->setStatusText(2, remainingTimeText(seconds));
+    // A screen reader hears the time left only as it passes 10, 5 and 1
+    // minutes, not every second.
+    for (qint64 mark : {600, 300, 60})
+        if (m_shownSeconds > mark && seconds <= mark)
+            shell->announceStatus(2);
+    m_shownSeconds = seconds;
 }
 
 void ExamPaperWindow::fillOverview()
 {
-    m_overview->setRowCount(1 + 4);
-    for (int bank = 0; bank < 4; ++bank) {
-        const std::vector<int> open = m_paper.unansweredIndexes(bank);
-        const int done = m_paper.partSize(bank) - int(open.size());
-        m_overview->setText(bank + 1, 1, questionTypes()[bank]);
-        m_overview->setText(bank + 1, 2, QStringLiteral("%1/%2").arg(done).arg(m_paper.partSize(bank)));
-        m_overview->setText(bank + 1, 3, positionsText(open));
+    m_overview->setRowCount(1 + kQuestionTypeCount);
+    for (QuestionType type : allQuestionTypes()) {
+        const int row = 1 + typeIndex(type);
+        const std::vector<int> open = m_paper.unansweredIndexes(type);
+        const int done = m_paper.partSize(type) - int(open.size());
+        m_overview->setText(row, 1, typeCaption(type));
+        m_overview->setText(row, 2, QStringLiteral("%1/%2").arg(done).arg(m_paper.partSize(type)));
+        m_overview->setText(row, 3, positionsText(open));
     }
 }
 
 void ExamPaperWindow::jumpToOverviewRow(int row)
 {
-    const int bank = row - 1;
-    if (bank < 0 || bank >= 4 || m_paper.partSize(bank) == 0)
+    const std::optional<QuestionType> type = typeAt(row - 1);
+    if (!type || m_paper.partSize(*type) == 0)
         return;
     // To the bank's first unanswered question, else its first.
-    const std::vector<int> open = m_paper.unansweredIndexes(bank);
+    const std::vector<int> open = m_paper.unansweredIndexes(*type);
     const int index = open.empty() ? 0 : open.front();
     keepShownAnswer();
-    view().numberBoxes[size_t(bank)]->setText(QString::number(index + 1));
-    view().questionTabs->setCurrentIndex(TextPage);
-    if (view().answerTabs->currentIndex() != bank)
-        view().answerTabs->setCurrentIndex(bank); // loads the question
+    m_pane.numberBox(*type)->setText(QString::number(index + 1));
+    m_pane.view().questionTabs->setCurrentIndex(TextPage);
+    if (m_pane.view().answerTabs->currentIndex() != typeIndex(*type))
+        m_pane.view().answerTabs->setCurrentIndex(typeIndex(*type)); // loads the question
     else
-        loadQuestion();
+        m_pane.load();
 }
 
 void ExamPaperWindow::keyPressEvent(QKeyEvent *event)
@@ -280,7 +342,7 @@ void ExamPaperWindow::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    OrderedPracticeWindow::keyPressEvent(event);
+    TaskWindow::keyPressEvent(event);
 }
 
 void ExamPaperWindow::closeEvent(QCloseEvent *event)
@@ -293,14 +355,17 @@ void ExamPaperWindow::closeEvent(QCloseEvent *event)
         if (Shell *shell = m_context.shell) {
             shell->lockForPaper(false);
             shell->setStatusText(2, QString());
+            if (!m_timeKept)
+                shell->setStatusText(kTimeNotePart, QString());
         }
     }
-    OrderedPracticeWindow::closeEvent(event);
+    TaskWindow::closeEvent(event);
 }
 
 void ExamPaperWindow::resizeEvent(QResizeEvent *event)
 {
-    OrderedPracticeWindow::resizeEvent(event);
+    TaskWindow::resizeEvent(event);
+    m_pane.adaptToSize(size());
     m_overview->resize(qMax(width() - 40, 0), qMax(height() - 260, 0));
 }
 

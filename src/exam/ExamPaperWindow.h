@@ -1,13 +1,14 @@
 #pragma once
 // "考试系统-考试": the mock exam paper of the signed-in candidate. It draws
 // the questions that 配置 asks for (or resumes the paper the candidate left
-// without handing in), shows them bank by bank with the answer controls and
-// navigation of the practice windows but never a standard answer, keeps
-// every answer the moment it is given, counts the time down and hands the
-// paper in to 评分.
+// without handing in), shows them bank by bank in the question pane but
+// never a standard answer, keeps every answer the moment it is given (typed
+// text when typing pauses), counts the time down and hands the paper in to 评分.
 #include "data/PaperTable.h"
 #include "exam/ExamPaper.h"
-#include "practice/OrderedPracticeWindow.h"
+#include "practice/PracticeSession.h"
+#include "practice/QuestionPane.h"
+#include "ui/TaskWindow.h"
 
 #include <QTimer>
 
@@ -17,13 +18,18 @@ namespace kaoshi {
 
 class ListGrid;
 
-class ExamPaperWindow final : public OrderedPracticeWindow
+class ExamPaperWindow final : public TaskWindow
 {
     Q_OBJECT
 public:
-    // generator: the draw's source of randomness (the system's by default).
-    ExamPaperWindow(AppContext &context, QWidget *host, QRandomGenerator *generator = nullptr);
+    // candidate: who sits the paper; generator: the draw's source of
+    // randomness (the system's by default).
+    ExamPaperWindow(AppContext &context, PracticeSession &session, const PaperOwner &candidate, QWidget *host,
+                    QRandomGenerator *generator = nullptr);
     ~ExamPaperWindow() override;
+
+    // The toolbar of the paper, in order.
+    static const QStringList &toolbarCaptions();
 
     // 交卷: asks first, naming the unanswered questions.
     void handIn();
@@ -31,21 +37,27 @@ public:
     void collect();
     // One second of the countdown; at 0 the paper is handed in.
     void tick();
+    // 保存: keeps the answer shown and moves to the next question.
+    void saveAnswer();
+    void goNext() { m_pane.goNext(); }
 
     const ExamPaper &paper() const { return m_paper; }
+    QuestionPane &pane() { return m_pane; }
 
 protected:
     QString mainCaption() const override;
-    bool prepareBanks() override;
-    void leaveQuestion() override;
-    QString answerOnRecord(const QString &practiceAnswer) override;
-    bool storeAnswer(const QString &answer) override;
+    bool startTask() override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     bool openPaper();
+    void runToolbarButton(const QString &caption);
+    void chooseFont();
+    // The shown answer changed: a choice is kept at once, typed text when
+    // typing pauses.
+    void answerChanged(const QString &answer);
     // Keeps answer for the question shown, when it changed; false when the
     // database did not take it (the answer is still handed in).
     bool keepAnswer(const QString &answer);
@@ -54,9 +66,12 @@ private:
     // Hands in; false when the database refused (the paper stays open).
     bool submit(const QString &why);
     void showTimeLeft(qint64 seconds);
+    void keepTimeLeft(qint64 secondsLeft);
     void fillOverview();
     void jumpToOverviewRow(int row);
 
+    PracticeSession &m_session;
+    QuestionPane m_pane;
     QRandomGenerator *m_generator;
     PaperOwner m_owner;
     ExamPaper m_paper;
@@ -66,6 +81,8 @@ private:
     QTimer m_typing;           // keeps a typed answer when typing pauses
     ListGrid *m_overview = nullptr;
     bool m_locked = false;
+    bool m_timeKept = true; // the last try to keep the time left succeeded
+    qint64 m_shownSeconds = -1; // the time left shown last
 };
 
 } // namespace kaoshi

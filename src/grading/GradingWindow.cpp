@@ -4,7 +4,6 @@
 #include "data/AnswerTable.h"
 #include "data/TextRules.h"
 #include "grading/Scoring.h"
-#include "print/PrintHandOver.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/DropDownBox.h"
@@ -226,7 +225,8 @@ void GradingWindow::deleteAnswers()
 void GradingWindow::exportList()
 {
     // The print window takes this list with the settings the bank list's export shares.
-    openPrintWindow(m_context, listPrintRequest(*m_grid, QStringLiteral("自由打印导出"), QStringLiteral("题库.ini")));
+    if (Shell *shell = m_context.shell)
+        shell->printList(*m_grid, QStringLiteral("自由打印导出"), QStringLiteral("题库.ini"));
 }
 
 void GradingWindow::fillNumberList()

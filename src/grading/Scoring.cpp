@@ -20,45 +20,34 @@ TotalsResult gradeTotals(DataStore &store, const QString &number, const QString 
         result.reason = store.lastError().message;
         return result;
     }
-    RowSet rows = queryTotals(store, number, occasion);
-    for (; !rows.atEnd(); rows.next()) {
-        result.rows.push_back({rows.value(QStringLiteral("考号")).toText(), rows.value(QStringLiteral("场次")).toText(),
-                               rows.value(QStringLiteral("姓名")).toText(),
-                               rows.value(QStringLiteral("总分")).toNumber()});
-    }
-    if (rows.failed()) {
-        result.rows.clear();
+    const std::optional<std::vector<CandidateTotal>> totals = readTotals(store, number, occasion);
+    if (!totals) {
         result.failure = QStringLiteral("总分未能读出");
-        result.reason = rows.error().message;
+        result.reason = store.lastError().message;
+        return result;
     }
+    for (const CandidateTotal &total : *totals)
+        result.rows.push_back({total.number, total.occasion, total.name, total.total});
     return result;
 }
 
 DetailResult scoreDetails(DataStore &store, const QString &number, const QString &occasion)
 {
     DetailResult result;
-    RowSet rows = queryAnswerDetails(store, number, occasion);
-    for (; !rows.atEnd(); rows.next()) {
-        DetailRow row;
-        row.questionNumber = rows.value(QStringLiteral("题号")).toInteger();
-        row.type = rows.value(QStringLiteral("题型")).toText();
-        row.question = rows.value(QStringLiteral("题目")).toText();
-        row.standardAnswer = rows.value(QStringLiteral("标准答案")).toText();
-        row.answer = rows.value(QStringLiteral("考生答案")).toText();
-        row.number = rows.value(QStringLiteral("考号")).toText();
-        row.occasion = rows.value(QStringLiteral("场次")).toText();
-        row.name = rows.value(QStringLiteral("姓名")).toText();
+    const std::optional<std::vector<AnswerDetail>> details = readAnswerDetails(store, number, occasion);
+    if (!details) {
+        result.failure = QStringLiteral("答题记录未能读出");
+        result.reason = store.lastError().message;
+        return result;
+    }
+    for (const AnswerDetail &detail : *details) {
+        DetailRow row{detail.questionNumber, detail.type, detail.question, detail.standardAnswer, detail.answer,
+                      detail.number, detail.occasion, detail.name, std::nullopt};
         if (isRightAnswer(row.answer, row.standardAnswer)) {
-            row.score = rows.value(QStringLiteral("分值")).toNumber();
-            result.total += *row.score;
+            row.score = detail.score;
+            result.total += detail.score;
         }
         result.rows.push_back(std::move(row));
-    }
-    if (rows.failed()) {
-        result.rows.clear();
-        result.total = 0;
-        result.failure = QStringLiteral("答题记录未能读出");
-        result.reason = rows.error().message;
     }
     return result;
 }

@@ -61,13 +61,13 @@ CheckedAnswer trueFalse(const QString &given)
 
 } // namespace
 
-CheckedAnswer normaliseAnswer(const QString &type, const QString &given, const QString &questionText)
+CheckedAnswer normaliseAnswer(QuestionType type, const QString &given, const QString &questionText)
 {
-    if (type == QStringLiteral("单选"))
+    if (type == QuestionType::SingleChoice)
         return choiceAnswer(given, questionText, false);
-    if (type == QStringLiteral("多选"))
+    if (type == QuestionType::MultipleChoice)
         return choiceAnswer(given, questionText, true);
-    if (type == QStringLiteral("判断"))
+    if (type == QuestionType::TrueFalse)
         return trueFalse(given);
     const QString answer = freeAnswer(given);
     if (answer.isEmpty())

@@ -1,6 +1,8 @@
 #pragma once
 // How imported answers and scores are brought into the form each bank
 // stores, or refused with the reason shown to the user.
+#include "data/QuestionType.h"
+
 #include <QString>
 #include <optional>
 
@@ -16,7 +18,7 @@ struct CheckedAnswer {
 // 判断: √ or × from 对/错, 正确/错误, T/F, Y/N, ✓/✗, 是/否 and the like.
 // 问答: the text without ASCII and full-width spaces at both ends.
 // A choice answer naming an option that the question text lacks is refused.
-CheckedAnswer normaliseAnswer(const QString &type, const QString &given, const QString &questionText);
+CheckedAnswer normaliseAnswer(QuestionType type, const QString &given, const QString &questionText);
 
 // A score is a number ≥ 0; nullopt when the text is not one. An empty text
 // is not handled here (the caller stores 0 and says so).

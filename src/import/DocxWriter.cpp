@@ -25,14 +25,18 @@ constexpr qint64 kEmuPerPixel = 9525;          // at 96 pixels per inch
 constexpr qint64 kMostPictureWidth = 5400000;  // 15 cm
 constexpr qint64 kFallbackPictureSide = 1080000; // 3 cm, when the size is unknown
 
-QString bankHeadingName(const QString &type)
+QString bankHeadingName(QuestionType type)
 {
-    if (type == u"单选")
+    switch (type) {
+    case QuestionType::SingleChoice:
         return QStringLiteral("单项选择题");
-    if (type == u"多选")
+    case QuestionType::MultipleChoice:
         return QStringLiteral("多项选择题");
-    if (type == u"判断")
+    case QuestionType::TrueFalse:
         return QStringLiteral("判断题");
+    case QuestionType::FreeAnswer:
+        break;
+    }
     return QStringLiteral("问答题");
 }
 
@@ -387,7 +391,7 @@ void writeQuestion(DocumentXml &xml, int number, const DocumentQuestion &q, bool
 
 } // namespace
 
-QString documentHeading(const QString &type, const std::vector<DocumentQuestion> &questions)
+QString documentHeading(QuestionType type, const std::vector<DocumentQuestion> &questions)
 {
     QString heading = QStringLiteral("一、") + bankHeadingName(type) + QStringLiteral("（共%1题，").arg(questions.size());
     if (const std::optional<double> score = commonScore(questions))
@@ -398,7 +402,7 @@ QString documentHeading(const QString &type, const std::vector<DocumentQuestion>
     return heading + QStringLiteral("共%1分）").arg(numberToText(total));
 }
 
-WrittenDocument writeQuestionDocument(const QString &path, const QString &type,
+WrittenDocument writeQuestionDocument(const QString &path, QuestionType type,
                                       const std::vector<DocumentQuestion> &questions, const QString &programDir)
 {
     WrittenDocument result;

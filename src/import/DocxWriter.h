@@ -24,11 +24,11 @@ struct WrittenDocument {
 
 // The bank's heading: "一、单项选择题（共3题，每题2分）"; "共…分" when the
 // scores differ.
-QString documentHeading(const QString &type, const std::vector<DocumentQuestion> &questions);
+QString documentHeading(QuestionType type, const std::vector<DocumentQuestion> &questions);
 
 // Writes the document to `path` (replacing a file there only when the whole
 // document was written); picture files are looked up in `programDir`.
-WrittenDocument writeQuestionDocument(const QString &path, const QString &type,
+WrittenDocument writeQuestionDocument(const QString &path, QuestionType type,
                                       const std::vector<DocumentQuestion> &questions, const QString &programDir);
 
 } // namespace kaoshi

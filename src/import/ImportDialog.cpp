@@ -1,7 +1,7 @@
 #include "import/ImportDialog.h"
 
 #include "ui/DialogPlacement.h"
-#include "data/Schema.h"
+#include "data/QuestionType.h"
 #include "import/ImportStore.h"
 #include "import/PreviewModel.h"
 #include "practice/QuestionLayout.h"
@@ -34,7 +34,7 @@ constexpr int kSliceRows = 200;
 
 } // namespace
 
-ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *parent)
+ImportDialog::ImportDialog(AppContext &context, QuestionType type, QWidget *parent)
     : QDialog(parent), m_context(context)
 {
     setWindowTitle(QStringLiteral("导入题库"));
@@ -42,8 +42,9 @@ ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *pa
 
     auto *bankLabel = named(new QLabel(QStringLiteral("题库"), this), QStringLiteral("题库标签"), QStringLiteral("题库"));
     m_bank = named(new QComboBox(this), QStringLiteral("题库组合框"), QStringLiteral("题库"));
-    m_bank->addItems(questionTypes());
-    m_bank->setCurrentIndex(qMax(0, questionTypes().indexOf(type)));
+    for (QuestionType kind : allQuestionTypes())
+        m_bank->addItem(typeCaption(kind));
+    m_bank->setCurrentIndex(typeIndex(type));
     bankLabel->setBuddy(m_bank);
 
     m_choose = named(new QPushButton(QStringLiteral("选择文件…"), this), QStringLiteral("选择文件按钮"),
@@ -146,7 +147,7 @@ ImportDialog::ImportDialog(AppContext &context, const QString &type, QWidget *pa
 
 ImportDialog::~ImportDialog() = default;
 
-ImportDialog::Result ImportDialog::run(AppContext &context, const QString &type, QWidget *parent)
+ImportDialog::Result ImportDialog::run(AppContext &context, QuestionType type, QWidget *parent)
 {
     ImportDialog dialog(context, type, parent);
     dialog.exec();
@@ -159,7 +160,10 @@ void ImportDialog::showEvent(QShowEvent *event)
     centreOnScreen(this);
 }
 
-QString ImportDialog::bankType() const { return m_bank->currentText(); }
+QuestionType ImportDialog::bankType() const
+{
+    return typeAt(m_bank->currentIndex()).value_or(QuestionType::SingleChoice);
+}
 
 bool ImportDialog::isReading() const { return m_source != nullptr; }
 
@@ -202,13 +206,13 @@ void ImportDialog::startReading()
     std::optional<QSet<QString>> existing = existingQuestionTexts(m_context.store, bankType());
     m_preview = std::make_unique<ImportPreview>(bankType(), existing.value_or(QSet<QString>()));
     // A heading of a document may put questions into the other banks.
-    m_preview->setOtherBanks([this](const QString &type) { return existingQuestionTexts(m_context.store, type); });
+    m_preview->setOtherBanks([this](QuestionType type) { return existingQuestionTexts(m_context.store, type); });
     m_model->setLineTitle(QFileInfo(m_path).suffix().compare(QLatin1String("docx"), Qt::CaseInsensitive) == 0
                               ? QStringLiteral("段号")
                               : QStringLiteral("行号"));
     m_model->setPreview(m_preview.get());
     if (!existing) {
-        finishReading(QStringLiteral("无法读取") + bankType() + QStringLiteral("题库：") + m_context.store.errorString());
+        finishReading(QStringLiteral("无法读取") + typeCaption(bankType()) + QStringLiteral("题库：") + m_context.store.errorString());
         return;
     }
     OpenedSource opened = openQuestionSource(m_path, qMax(0, m_sheet->currentIndex()));
@@ -329,8 +333,8 @@ void ImportDialog::importRows()
         m_progress->setText(QStringLiteral("导入失败"));
         QStringList banks;
         for (const ImportedQuestion &row : rows)
-            if (!banks.contains(row.type))
-                banks << row.type;
+            if (!banks.contains(typeCaption(row.type)))
+                banks << typeCaption(row.type);
         m_context.messages().failure(QStringLiteral("导入失败，") + banks.join(u'、') + QStringLiteral("题库没有改变"),
                                      outcome.reason);
         return;

@@ -28,16 +28,16 @@ class ImportDialog final : public QDialog
 {
     Q_OBJECT
 public:
-    ImportDialog(AppContext &context, const QString &type, QWidget *parent = nullptr);
+    ImportDialog(AppContext &context, QuestionType type, QWidget *parent = nullptr);
     ~ImportDialog() override;
 
     // Opens the dialog modal; the bank stored into and how many questions,
-    // or an empty type when nothing was stored.
+    // or no type when nothing was stored.
     struct Result {
-        QString type;
+        std::optional<QuestionType> type;
         qint64 stored = 0;
     };
-    static Result run(AppContext &context, const QString &type, QWidget *parent);
+    static Result run(AppContext &context, QuestionType type, QWidget *parent);
 
     // "选择文件…": asks for a file and previews it.
     void chooseFile();
@@ -57,7 +57,7 @@ protected:
     void reject() override;
 
 private:
-    QString bankType() const;
+    QuestionType bankType() const;
     void startReading();
     void readSome();
     void finishReading(const QString &error);

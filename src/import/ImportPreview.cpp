@@ -5,18 +5,17 @@
 
 namespace kaoshi {
 
-ImportPreview::ImportPreview(QString type, QSet<QString> existingTexts)
-    : m_type(std::move(type))
+ImportPreview::ImportPreview(QuestionType type, QSet<QString> existingTexts) : m_type(type)
 {
-    m_existing.insert(m_type, std::move(existingTexts));
+    m_existing[size_t(typeIndex(m_type))] = std::optional<QSet<QString>>(std::move(existingTexts));
 }
 
-const QSet<QString> *ImportPreview::existingTexts(const QString &type)
+const QSet<QString> *ImportPreview::existingTexts(QuestionType type)
 {
-    auto found = m_existing.find(type);
-    if (found == m_existing.end())
-        found = m_existing.insert(type, m_readOther ? m_readOther(type) : std::nullopt);
-    return found.value() ? &*found.value() : nullptr;
+    auto &slot = m_existing[size_t(typeIndex(type))];
+    if (!slot)
+        slot = m_readOther ? m_readOther(type) : std::nullopt;
+    return *slot ? &**slot : nullptr;
 }
 
 namespace {
@@ -44,15 +43,15 @@ const PreviewRow &ImportPreview::add(const RawQuestion &question)
         m_rows.push_back(std::move(row));
         return m_rows.back();
     }
-    row.type = question.type.isEmpty() ? m_type : question.type;
+    row.type = question.type.value_or(m_type);
     row.pictures = question.pictures.mid(0, kMostPictures);
     const QString pictures = pictureProblem(question.pictures);
-    const QSet<QString> *existing = existingTexts(row.type);
+    const QSet<QString> *existing = existingTexts(*row.type);
     row.values.text = trimSpaces(question.text);
     row.values.explanation = trimSpaces(question.explanation);
     row.values.chapter = trimSpaces(question.chapter);
 
-    const CheckedAnswer answer = normaliseAnswer(row.type, question.answer, row.values.text);
+    const CheckedAnswer answer = normaliseAnswer(*row.type, question.answer, row.values.text);
     row.values.answer = answer.refusal.isEmpty() ? answer.answer : trimSpaces(question.answer);
     const QString scoreText = trimSpaces(question.score);
     std::optional<double> score = 0.0;
@@ -75,7 +74,7 @@ const PreviewRow &ImportPreview::add(const RawQuestion &question)
         row.note = pictures;
     } else if (!existing) {
         row.status = RowStatus::Refused;
-        row.note = QStringLiteral("无法读取%1题库").arg(row.type);
+        row.note = QStringLiteral("无法读取%1题库").arg(typeCaption(*row.type));
     } else {
         row.status = existing->contains(row.values.text) ? RowStatus::Duplicate : RowStatus::Ready;
         QStringList notes;
@@ -113,7 +112,7 @@ std::vector<ImportedQuestion> ImportPreview::importBatch(bool includeDuplicates)
     questions.reserve(size_t(count(RowStatus::Ready) + (includeDuplicates ? count(RowStatus::Duplicate) : 0)));
     for (const PreviewRow &row : m_rows)
         if (isStored(row, includeDuplicates))
-            questions.push_back({row.type, row.values, row.pictures});
+            questions.push_back({*row.type, row.values, row.pictures});
     return questions;
 }
 

@@ -5,7 +5,6 @@
 #include "import/ImportStore.h"
 #include "import/QuestionSource.h"
 
-#include <QHash>
 #include <QSet>
 #include <functional>
 #include <vector>
@@ -20,7 +19,7 @@ struct PreviewRow {
     RowStatus status = RowStatus::Ready;
     QString note; // the refusal, or a remark on a usable row ("分值为空，记为0")
     QString shownScore; // the score as stored, or as written when it is refused
-    QString type;       // the bank it goes into; "" for a paragraph that is no question
+    std::optional<QuestionType> type; // the bank it goes into; nothing for a paragraph that is no question
     QList<RawPicture> pictures; // those that will be stored, at most kMostPictures
 };
 
@@ -31,12 +30,12 @@ class ImportPreview
 {
 public:
     // existingTexts: the trimmed 题目 of the questions already in the bank.
-    ImportPreview(QString type, QSet<QString> existingTexts);
+    ImportPreview(QuestionType type, QSet<QString> existingTexts);
 
-    const QString &type() const { return m_type; }
+    QuestionType type() const { return m_type; }
     // How the texts of another bank are read when a section heading of the
     // file names it; nothing: that bank cannot be read, and its rows are refused.
-    using BankTexts = std::function<std::optional<QSet<QString>>(const QString &type)>;
+    using BankTexts = std::function<std::optional<QSet<QString>>(QuestionType type)>;
     void setOtherBanks(BankTexts read) { m_readOther = std::move(read); }
     // Checks a question read from the file and appends its row.
     const PreviewRow &add(const RawQuestion &question);
@@ -53,11 +52,12 @@ public:
     static QString statusText(const PreviewRow &row);
 
 private:
-    const QSet<QString> *existingTexts(const QString &type);
+    const QSet<QString> *existingTexts(QuestionType type);
     static bool isStored(const PreviewRow &row, bool includeDuplicates);
 
-    QString m_type;
-    QHash<QString, std::optional<QSet<QString>>> m_existing;
+    QuestionType m_type;
+    // Per bank: not read yet, or read (nothing when it could not be).
+    std::array<std::optional<std::optional<QSet<QString>>>, kQuestionTypeCount> m_existing;
     BankTexts m_readOther;
     std::vector<PreviewRow> m_rows;
     std::array<int, 3> m_counts{};

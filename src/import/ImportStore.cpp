@@ -13,7 +13,7 @@
 
 namespace kaoshi {
 
-std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, const QString &type)
+std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, QuestionType type)
 {
     const std::optional<QStringList> texts = bank::questionTexts(store, type);
     if (!texts)
@@ -25,16 +25,12 @@ std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, const QStri
     return trimmed;
 }
 
-StoreOutcome storeImportedQuestions(DataStore &store, const QString &type,
+StoreOutcome storeImportedQuestions(DataStore &store, QuestionType type,
                                     const std::vector<QuestionValues> &rows)
 {
     StoreOutcome outcome;
-    // The highest number is read inside the unit, so the new numbers follow it.
-    Transaction unit(store);
-    std::optional<qint64> highest;
-    if (!unit.isOpen() || !(highest = bank::maxNumber(store, type)) ||
-        !bank::insertQuestions(store, type, *highest + 1, rows) || !unit.commit()) {
-        outcome.reason = unit.error().isError() ? unit.error().message : store.errorString();
+    if (!bank::appendQuestions(store, type, rows)) {
+        outcome.reason = store.errorString();
         return outcome;
     }
     outcome.stored = true;
@@ -121,7 +117,7 @@ StoreOutcome storeImportBatch(DataStore &store, const QString &programDir, const
     };
     if (!unit.isOpen())
         return failed();
-    for (const QString &type : questionTypes()) {
+    for (const QuestionType type : allQuestionTypes()) {
         std::vector<QuestionValues> values;
         std::vector<size_t> indexes;
         for (size_t q = 0; q < questions.size(); ++q)
@@ -131,13 +127,12 @@ StoreOutcome storeImportBatch(DataStore &store, const QString &programDir, const
             }
         if (values.empty())
             continue;
-        // The highest number is read inside the unit, so the new numbers follow it.
-        const std::optional<qint64> highest = bank::maxNumber(store, type);
-        if (!highest || !bank::insertQuestions(store, type, *highest + 1, values))
+        const std::optional<qint64> first = bank::appendQuestions(store, type, values);
+        if (!first)
             return failed();
         for (size_t i = 0; i < indexes.size(); ++i)
             if (!records[indexes[i]].isEmpty() &&
-                !pictures::insert(store, type, FieldValue(*highest + 1 + qint64(i)), records[indexes[i]]))
+                !pictures::insert(store, type, FieldValue(*first + qint64(i)), records[indexes[i]]))
                 return failed();
     }
     if (!unit.commit())

@@ -15,7 +15,7 @@ class DataStore;
 
 // The 题目 of every question in the bank, trimmed; nothing when the bank
 // cannot be read (the store's last error says why).
-std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, const QString &type);
+std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, QuestionType type);
 
 struct StoreOutcome {
     bool stored = false;
@@ -24,14 +24,15 @@ struct StoreOutcome {
 };
 
 // Adds the questions to the bank in one unit of work, numbered after the
-// bank's highest 题号 in their order. Either all are stored or none is.
-StoreOutcome storeImportedQuestions(DataStore &store, const QString &type,
+// bank's highest 题号 in their order (bank::appendQuestions). Either all are
+// stored or none is.
+StoreOutcome storeImportedQuestions(DataStore &store, QuestionType type,
                                     const std::vector<QuestionValues> &rows);
 
 // A question to store into its bank, with the pictures of the document it
 // came from.
 struct ImportedQuestion {
-    QString type;
+    QuestionType type;
     QuestionValues values;
     QList<RawPicture> pictures;
 };

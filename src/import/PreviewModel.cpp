@@ -69,7 +69,7 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
     case Status:
         return ImportPreview::statusText(row);
     case Bank:
-        return row.type;
+        return row.type ? typeCaption(*row.type) : QString();
     default:
         return {};
     }

@@ -292,13 +292,13 @@ std::optional<SectionHeading> parseSectionHeading(const QString &line)
     const QString name = match.captured(2);
     SectionHeading section;
     if (name.contains(u"多") || name.contains(u"不定项"))
-        section.type = QStringLiteral("多选");
+        section.type = QuestionType::MultipleChoice;
     else if (name.contains(u"选择") || name == u"单选题")
-        section.type = QStringLiteral("单选");
+        section.type = QuestionType::SingleChoice;
     else if (name.contains(u"判断") || name == u"是非题")
-        section.type = QStringLiteral("判断");
+        section.type = QuestionType::TrueFalse;
     else
-        section.type = QStringLiteral("问答");
+        section.type = QuestionType::FreeAnswer;
     if (const QRegularExpressionMatch score = perQuestion.match(rest); score.hasMatch())
         section.score = score.captured(1).normalized(QString::NormalizationForm_KC);
     return section;
@@ -372,7 +372,7 @@ void ConventionsReader::applyKey(const QList<KeyEntry> &entries)
         std::vector<size_t> &waiting = found.value();
         for (auto it = waiting.begin(); it != waiting.end(); ++it) {
             Entry &entry = m_held[*it];
-            if (!m_keyType.isEmpty() && entry.sectionType != m_keyType)
+            if (m_keyType && entry.sectionType != m_keyType)
                 continue;
             entry.question.answer = key.answer;
             waiting.erase(it);
@@ -410,11 +410,11 @@ void ConventionsReader::take(const SourceParagraph &paragraph)
         Entry entry;
         entry.question = *paragraph.tableQuestion;
         entry.question.line = paragraph.number;
-        if (entry.question.type.isEmpty())
-            entry.question.type = m_section.type;
+        if (!entry.question.type)
+            entry.question.type = m_sectionType;
         if (trimSpaces(entry.question.score).isEmpty())
-            entry.question.score = m_section.score;
-        entry.sectionType = m_section.type;
+            entry.question.score = m_sectionScore;
+        entry.sectionType = m_sectionType;
         push(std::move(entry));
         return;
     }
@@ -446,7 +446,8 @@ void ConventionsReader::take(const SourceParagraph &paragraph)
     }
     if (const auto heading = parseSectionHeading(text)) {
         finishQuestion();
-        m_section = *heading;
+        m_sectionType = heading->type;
+        m_sectionScore = heading->score;
         return;
     }
     if (keyHeadingPattern().match(text).hasMatch()) {
@@ -539,12 +540,12 @@ void ConventionsReader::finishQuestion()
     q.text = draft.text();
     q.answer = trimSpaces(draft.answer);
     q.explanation = trimSpaces(draft.explanation);
-    q.score = trimSpaces(draft.score).isEmpty() ? m_section.score : trimSpaces(draft.score);
+    q.score = trimSpaces(draft.score).isEmpty() ? m_sectionScore : trimSpaces(draft.score);
     q.chapter = trimSpaces(draft.chapter).isEmpty() ? trimSpaces(draft.knowledge) : trimSpaces(draft.chapter);
-    q.type = m_section.type;
+    q.type = m_sectionType;
     q.pictures = std::move(draft.pictures);
     entry.number = draft.number;
-    entry.sectionType = m_section.type;
+    entry.sectionType = m_sectionType;
     m_draft.reset();
     push(std::move(entry));
 }

@@ -53,7 +53,7 @@ std::optional<QList<KeyEntry>> parseAnswerKeyLine(const QString &line);
 // The bank a section heading names, with the score per question it gives
 // ("" when none); nothing when the line is no heading.
 struct SectionHeading {
-    QString type;
+    QuestionType type = QuestionType::SingleChoice;
     QString score;
 };
 std::optional<SectionHeading> parseSectionHeading(const QString &line);
@@ -77,8 +77,8 @@ private:
     struct Draft;
     struct Entry {
         RawQuestion question;
-        qint64 number = -1;  // the number written before the stem
-        QString sectionType; // of the heading above it, for the answer key
+        qint64 number = -1; // the number written before the stem
+        std::optional<QuestionType> sectionType; // of the heading above it, for the answer key
     };
 
     void take(const SourceParagraph &paragraph);
@@ -93,7 +93,9 @@ private:
     bool release(RawQuestion &question);
 
     std::unique_ptr<ParagraphSource> m_source;
-    SectionHeading m_section;
+    // The heading above: the bank (nothing before the first heading) and score.
+    std::optional<QuestionType> m_sectionType;
+    QString m_sectionScore;
     std::unique_ptr<Draft> m_draft;
     // Entries read but not yet handed on: from the first question without an
     // answer on, everything waits for an answer key at the end.
@@ -102,7 +104,7 @@ private:
     QHash<qint64, std::vector<size_t>> m_unanswered; // by written number, indexes into m_held
     bool m_inKey = false;
     bool m_keyMayFollow = false; // "答案：" alone: a key or the answer on the next lines
-    QString m_keyType;
+    std::optional<QuestionType> m_keyType;
     bool m_ended = false;
     QString m_error;
 };

@@ -4,6 +4,7 @@
 // preview then checks and normalises them for the chosen bank.
 #include <QString>
 #include <QStringList>
+#include "data/QuestionType.h"
 #include <memory>
 #include <optional>
 
@@ -26,9 +27,9 @@ struct RawQuestion {
     QString explanation;
     QString score;
     QString chapter;
-    // The bank a section heading of the document put it in; "" for the bank
-    // the user chose.
-    QString type;
+    // The bank a section heading of the document put it in; nothing for the
+    // bank the user chose.
+    std::optional<QuestionType> type;
     QList<RawPicture> pictures; // in document order
     // A paragraph that is no part of any question: `text` holds it and this
     // says why it was not placed.

@@ -14,23 +14,28 @@ namespace kaoshi {
 
 PictureViewer::PictureViewer(AppContext &context, PracticeView &view) : m_context(context), m_view(view) {}
 
-void PictureViewer::open(const QString &type, const QString &number)
+void PictureViewer::open(QuestionType type, const QString &number)
 {
-    m_rows.close();
     const std::optional<FieldValue> value = bank::numberValue(number);
-    m_rows = value ? pictures::ofQuestion(m_context.store, type, *value) : RecordCursor();
-    m_rows.first();
+    m_rows = value ? pictures::load(m_context.store, type, *value).value_or(QList<PictureRecord>())
+                   : QList<PictureRecord>();
+    moveTo(0);
     showPictureRow();
 }
+
+const PictureRecord *PictureViewer::current() const
+{
+    return m_position >= 0 && m_position < m_rows.size() ? &m_rows[m_position] : nullptr;
+}
+
+void PictureViewer::moveTo(qsizetype position) { m_position = std::clamp<qsizetype>(position, -1, m_rows.size()); }
 
 
 void PictureViewer::showPictureRow()
 {
-    QString summary;
-    m_rows.readText(QStringLiteral("摘要"), summary);
-    m_view.summary->setText(summary);
-    m_picturePath.clear();
-    m_rows.readText(QStringLiteral("图片"), m_picturePath);
+    const PictureRecord *row = current();
+    m_view.summary->setText(row ? row->summary : QString());
+    m_picturePath = row ? row->location : QString();
     // A missing or unreadable file leaves the box empty under its summary.
     const QString file = pictureFile(m_context.programDir, m_picturePath);
     QImageReader reader(file);
@@ -40,13 +45,13 @@ void PictureViewer::showPictureRow()
 
 void PictureViewer::first()
 {
-    m_rows.first();
+    moveTo(0);
     showPictureRow();
 }
 
 void PictureViewer::last()
 {
-    m_rows.last();
+    moveTo(m_rows.size() - 1);
     showPictureRow();
 }
 
@@ -55,20 +60,20 @@ void PictureViewer::last()
 // usable rows ends with an empty page.
 void PictureViewer::previous()
 {
-    m_rows.previous();
+    moveTo(m_position - 1);
     showPictureRow();
     if (m_picturePath.isEmpty()) {
-        m_rows.next();
+        moveTo(m_position + 1);
         showPictureRow();
     }
 }
 
 void PictureViewer::next()
 {
-    m_rows.next();
+    moveTo(m_position + 1);
     showPictureRow();
     if (m_picturePath.isEmpty()) {
-        m_rows.previous();
+        moveTo(m_position - 1);
         showPictureRow();
     }
 }

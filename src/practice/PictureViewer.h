@@ -1,7 +1,7 @@
 #pragma once
 // The 图片 page: steps through the picture rows of the loaded question and
 // opens the shown picture with the desktop's picture viewer.
-#include "data/DataStore.h"
+#include "data/PictureTable.h"
 
 #include <QString>
 
@@ -16,7 +16,7 @@ public:
     PictureViewer(AppContext &context, PracticeView &view);
 
     // Reopens the picture rows of a question and shows the first.
-    void open(const QString &type, const QString &number);
+    void open(QuestionType type, const QString &number);
 
     void showPictureRow();
     void first();
@@ -30,7 +30,13 @@ public:
 private:
     AppContext &m_context;
     PracticeView &m_view;
-    RecordCursor m_rows;
+    // The position moves like a cursor's: one step past either end leaves
+    // no row shown.
+    const PictureRecord *current() const;
+    void moveTo(qsizetype position);
+
+    QList<PictureRecord> m_rows;
+    qsizetype m_position = -1;
     QString m_picturePath;
 };
 

@@ -2,7 +2,6 @@
 
 #include "data/DataStore.h"
 #include "data/KeyedRows.h"
-#include "data/Schema.h"
 #include "data/TextRules.h"
 
 namespace kaoshi {
@@ -27,11 +26,9 @@ std::shared_ptr<RowSource> wrongQuestionListing(DataStore &store)
         return nullptr;
     return std::make_shared<KeyedRows>(
         store, std::move(*keys),
-        [](int bankIndex, const RowSet &row) {
-            return QStringList{QString(), row.value(QStringLiteral("题号")).toText(), questionTypes().value(bankIndex),
-                               row.value(QStringLiteral("题目")).toText(),
-                               row.value(QStringLiteral("标准答案")).toText(),
-                               row.value(QStringLiteral("练习答案")).toText()};
+        [](const Question &question) {
+            return QStringList{QString(),       question.number.toText(), typeCaption(question.type),
+                               question.text,   question.answer,          question.practiceAnswer};
         },
         kWrongListColumns);
 }

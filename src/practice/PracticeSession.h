@@ -16,9 +16,18 @@ struct CharFormat {
     quint32 colour = 0;  // 0xRRGGBB when not automatic
 };
 
+// What the practice windows and the exam paper keep for the whole run of the
+// program; the program owns one and hands it to each of those windows.
 struct PracticeSession {
-    CharFormat charFormat;       // shared by both practice windows
+    CharFormat charFormat;       // shared by the practice windows and the paper
     qint64 randomSeedOffset = 0; // running offset added to every clock seed
 };
+
+class FontDialogs;
+
+// 字体: asks for size, colour and style, starting from the format; false
+// when the dialog was cancelled. The face chosen in the dialog is not taken
+// over: the fields keep their face.
+bool chooseCharFormat(FontDialogs &fonts, CharFormat &format);
 
 } // namespace kaoshi

@@ -1,10 +1,7 @@
 #include "practice/PracticeView.h"
 
-#include "data/Schema.h"
 #include "practice/PictureBox.h"
-#include "practice/PracticeQueries.h"
 #include "ui/Controls.h"
-#include "ui/ListGrid.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -55,14 +52,6 @@ void placeNumberBox(QGroupBox *frame, QLineEdit *box)
     box->setGeometry(left, 0, width, qMax(16, qMin(box->sizeHint().height(), label.bottom() + 4)));
 }
 
-QTextEdit *textField(QWidget *parent, const QString &name, bool readOnly)
-{
-    auto *edit = named(new QTextEdit(parent), name);
-    edit->setAcceptRichText(false);
-    edit->setReadOnly(readOnly);
-    return edit;
-}
-
 // Small controls keep their design width but grow to the height their
 // font needs, so captions and digits are never cut.
 void placeFitted(QWidget *control, int left, int top, int width, int height)
@@ -72,20 +61,11 @@ void placeFitted(QWidget *control, int left, int top, int width, int height)
 
 } // namespace
 
-const QStringList &PracticeView::toolbarCaptions(ViewKind kind)
-{
-    static const QStringList practice{QStringLiteral("重做"), QStringLiteral("错题"), QStringLiteral("字体"),
-                                      QStringLiteral("首题"), QStringLiteral("上题"), QStringLiteral("下题"),
-                                      QStringLiteral("尾题"), QStringLiteral("保存")};
-    static const QStringList paper = practice.mid(2);
-    return kind == ViewKind::Paper ? paper : practice;
-}
-
-PracticeView::PracticeView(QWidget *window, ViewKind kind)
+PracticeView::PracticeView(QWidget *window, const QStringList &toolbarCaptions)
 {
     toolbar = named(new QToolBar(window), QStringLiteral("工具条1"));
     toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (const QString &caption : toolbarCaptions(kind)) {
+    for (const QString &caption : toolbarCaptions) {
         QAction *action = toolbar->addAction(caption);
         action->setObjectName(caption + QStringLiteral("按钮"));
         action->setToolTip(caption == QStringLiteral("错题") ? QStringLiteral("错题导出") : caption);
@@ -93,7 +73,15 @@ PracticeView::PracticeView(QWidget *window, ViewKind kind)
     toolbar->setGeometry(8, 8, 416, 32);
 
     buildAnswerArea(window);
-    buildQuestionArea(window, kind);
+    buildQuestionArea(window);
+}
+
+QTextEdit *PracticeView::textField(QWidget *parent, const QString &name, bool readOnly)
+{
+    auto *edit = named(new QTextEdit(parent), name);
+    edit->setAcceptRichText(false);
+    edit->setReadOnly(readOnly);
+    return edit;
 }
 
 QWidget *PracticeView::addQuestionPage(const QString &caption) { return addPage(questionTabs, caption); }
@@ -116,19 +104,19 @@ void PracticeView::buildAnswerArea(QWidget *window)
 {
     answerTabs = named(new QTabWidget(window), QStringLiteral("答题区高级选择夹"));
     answerTabs->setGeometry(10, 67, 688, 133);
-    const QStringList &types = questionTypes();
     QList<QWidget *> pages;
-    for (const QString &type : types)
-        pages << addPage(answerTabs, type);
+    for (QuestionType type : allQuestionTypes())
+        pages << addPage(answerTabs, typeCaption(type));
     m_pageTop = answerTabs->tabBar()->sizeHint().height();
 
-    for (int p = 0; p < 4; ++p) {
+    for (QuestionType type : allQuestionTypes()) {
+        const int p = typeIndex(type);
         QWidget *page = pages[p];
-        QGroupBox *frame = named(new QGroupBox(kFrameCaption, page), types[p] + QStringLiteral("分组框"));
+        QGroupBox *frame = named(new QGroupBox(kFrameCaption, page), typeCaption(type) + QStringLiteral("分组框"));
         placeOnPage(frame, 8, 29, 670, 96);
         frames[size_t(p)] = frame;
 
-        auto *box = named(new QLineEdit(frame), types[p] + QStringLiteral("题号编辑框"));
+        auto *box = named(new QLineEdit(frame), typeCaption(type) + QStringLiteral("题号编辑框"));
         // A 题号 or a position: digits only, few enough to stay an exact
         // whole number in every calculation.
         box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), box));
@@ -140,22 +128,22 @@ void PracticeView::buildAnswerArea(QWidget *window)
     for (int i = 0; i < kChoiceCount; ++i) {
         const QString letter = choiceCaption(i);
         answers.singleChoices[size_t(i)] =
-            named(new QRadioButton(letter, frames[0]), letter + QStringLiteral("单选框"), letter);
+            named(new QRadioButton(letter, frames[size_t(typeIndex(QuestionType::SingleChoice))]), letter + QStringLiteral("单选框"), letter);
         placeFitted(answers.singleChoices[size_t(i)], 16 + 50 * i, 48, 30, 16);
         answers.multipleChoices[size_t(i)] =
-            named(new QCheckBox(letter, frames[1]), letter + QStringLiteral("选择框"), letter);
+            named(new QCheckBox(letter, frames[size_t(typeIndex(QuestionType::MultipleChoice))]), letter + QStringLiteral("选择框"), letter);
         placeFitted(answers.multipleChoices[size_t(i)], 16 + 50 * i, 48, 30, 16);
     }
-    answers.rightChoice = named(new QRadioButton(kRightMark, frames[2]), QStringLiteral("对单选框"), kRightMark);
+    answers.rightChoice = named(new QRadioButton(kRightMark, frames[size_t(typeIndex(QuestionType::TrueFalse))]), QStringLiteral("对单选框"), kRightMark);
     placeFitted(answers.rightChoice, 16, 48, 30, 16);
-    answers.wrongChoice = named(new QRadioButton(kWrongMark, frames[2]), QStringLiteral("错单选框"), kWrongMark);
+    answers.wrongChoice = named(new QRadioButton(kWrongMark, frames[size_t(typeIndex(QuestionType::TrueFalse))]), QStringLiteral("错单选框"), kWrongMark);
     placeFitted(answers.wrongChoice, 66, 48, 30, 16);
 
-    answers.freeAnswer = textField(frames[3], QStringLiteral("问答超级编辑框"), false);
+    answers.freeAnswer = textField(frames[size_t(typeIndex(QuestionType::FreeAnswer))], QStringLiteral("问答超级编辑框"), false);
     answers.freeAnswer->setGeometry(8, 21, 650, 67);
 }
 
-void PracticeView::buildQuestionArea(QWidget *window, ViewKind kind)
+void PracticeView::buildQuestionArea(QWidget *window)
 {
     questionTabs = named(new QTabWidget(window), QStringLiteral("题目区高级选择夹"));
     questionTabs->setGeometry(10, 205, 688, 147);
@@ -182,25 +170,6 @@ void PracticeView::buildQuestionArea(QWidget *window, ViewKind kind)
     placeOnPage(summary, 258, 32, 344, 20);
     picture = named(new PictureBox(picturePage), QStringLiteral("图片框1"));
     placeOnPage(picture, 8, 61, 680, 70);
-    if (kind == ViewKind::Paper)
-        return;
-
-    QWidget *wrongPage = addPage(questionTabs, QStringLiteral("错题"));
-    wrongGrid = named(new ListGrid(wrongPage), QStringLiteral("错题高级表格"));
-    wrongGrid->setEditable(false);
-    wrongGrid->setStriped(true);
-    wrongGrid->setColumnCount(kWrongListColumns);
-    for (int c = 0; c < kWrongListColumns; ++c) {
-        wrongGrid->setText(0, c, wrongListTitles()[c]);
-        wrongGrid->setColumnWidth(c, wrongListWidths()[size_t(c)]);
-    }
-    placeOnPage(wrongGrid, 8, 32, 682, 130);
-
-    QWidget *answerPage = addPage(questionTabs, QStringLiteral("答案"));
-    standardAnswer = textField(answerPage, QStringLiteral("标准答案超级编辑框"), true);
-    placeOnPage(standardAnswer, 8, 32, 696, 64);
-    explanation = textField(answerPage, QStringLiteral("解析超级编辑框"), true);
-    placeOnPage(explanation, 8, 104, 696, 64);
 }
 
 void PracticeView::adaptToSize(QSize size)
@@ -218,15 +187,9 @@ void PracticeView::adaptToSize(QSize size)
     setSize(questionTabs, w - 20, h - 220);
     setSize(questionText, w - 40, h - 260);
     setSize(picture, w - 40, h - 290);
-    if (wrongGrid)
-        setSize(wrongGrid, w - 40, h - 260);
-    if (standardAnswer)
-        setWidth(standardAnswer, w - 40);
-    if (explanation)
-        setSize(explanation, w - 40, h - 332);
 }
 
-void PracticeView::applyCharFormat(const CharFormat &format)
+void PracticeView::applyCharFormat(QTextEdit *edit, const CharFormat &format)
 {
     QFont font(format.face);
     font.setPointSize(qMax(format.size, 1));
@@ -234,15 +197,17 @@ void PracticeView::applyCharFormat(const CharFormat &format)
     font.setItalic(format.effects & CharFormat::Italic);
     font.setUnderline(format.effects & CharFormat::Underline);
     font.setStrikeOut(format.effects & CharFormat::StrikeOut);
-    for (QTextEdit *edit : {questionText, answers.freeAnswer, standardAnswer, explanation}) {
-        if (!edit)
-            continue;
-        edit->setFont(font);
-        QPalette palette = edit->parentWidget()->palette();
-        if (!format.automaticColour)
-            palette.setColor(QPalette::Text, QColor::fromRgb(QRgb(format.colour)));
-        edit->setPalette(palette);
-    }
+    edit->setFont(font);
+    QPalette palette = edit->parentWidget()->palette();
+    if (!format.automaticColour)
+        palette.setColor(QPalette::Text, QColor::fromRgb(QRgb(format.colour)));
+    edit->setPalette(palette);
+}
+
+void PracticeView::applyCharFormat(const CharFormat &format)
+{
+    applyCharFormat(questionText, format);
+    applyCharFormat(answers.freeAnswer, format);
 }
 
 } // namespace kaoshi

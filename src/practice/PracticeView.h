@@ -1,23 +1,23 @@
 #pragma once
-// The controls of the practice window layout, shared by the sequential,
-// random and chapter practice windows: the toolbar, the answer area with one
-// page per question type, and the question area with the pages 文字, 图片,
-// 错题 and 答案. The view only builds and sizes the controls; the windows
-// give them behaviour.
+// The controls of the question pane, as the practice windows and the exam
+// paper show them: the toolbar, the answer area with one page per question
+// type, and the question area with the pages 文字 and 图片 (a window adds its
+// own pages). The view only builds and sizes the controls; the pane and the
+// windows give them behaviour.
+#include "data/QuestionType.h"
 #include "practice/PracticeSession.h"
 #include "ui/AnswerControls.h"
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 class QAction;
-class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
 class QTextEdit;
 class QToolBar;
@@ -25,42 +25,40 @@ class QWidget;
 
 namespace kaoshi {
 
-class ListGrid;
 class PictureBox;
 
-// Pages of the question area.
-enum QuestionPage { TextPage = 0, PicturePage = 1, WrongListPage = 2, AnswerPage = 3 };
-
-// Which controls a window shows: the practice windows have everything; an
-// exam paper has no 答案 and 错题 pages (no standard answer is ever on it) and
-// no 重做 and 错题 buttons.
-enum class ViewKind { Practice, Paper };
+// Pages of the question area; a window's own pages follow these.
+enum QuestionPage { TextPage = 0, PicturePage = 1 };
 
 class PracticeView
 {
 public:
     // The window's design size; the controls keep their design places in it.
     static constexpr QSize kDesignSize{716, 377};
-    static const QStringList &toolbarCaptions(ViewKind kind = ViewKind::Practice);
 
-    // Builds every control as a child of window.
-    explicit PracticeView(QWidget *window, ViewKind kind = ViewKind::Practice);
+    // Builds every control as a child of window, the toolbar with these
+    // buttons in this order.
+    PracticeView(QWidget *window, const QStringList &toolbarCaptions);
 
     // A further page of the question area, and a control placed on such a
     // page at its design place (relative to the whole page control).
     QWidget *addQuestionPage(const QString &caption);
     void placeOnPage(QWidget *control, int left, int top, int width, int height);
+    // A read-only or editable plain-text field of the design.
+    static QTextEdit *textField(QWidget *parent, const QString &name, bool readOnly);
+    // Gives a text field the character format as its default.
+    static void applyCharFormat(QTextEdit *edit, const CharFormat &format);
 
     // Widens and heightens the controls for a window of the given size;
     // no control moves.
     void adaptToSize(QSize size);
-    // Makes format the default character format of the four text fields.
+    // Makes format the default character format of the pane's text fields.
     void applyCharFormat(const CharFormat &format);
 
     QToolBar *toolbar = nullptr;
     QTabWidget *answerTabs = nullptr;
-    std::array<QGroupBox *, 4> frames{};
-    std::array<QLineEdit *, 4> numberBoxes{};
+    std::array<QGroupBox *, kQuestionTypeCount> frames{};
+    std::array<QLineEdit *, kQuestionTypeCount> numberBoxes{};
     AnswerControls answers;
 
     QTabWidget *questionTabs = nullptr;
@@ -71,14 +69,10 @@ public:
     QPushButton *lastPicture = nullptr;
     QLabel *summary = nullptr;
     PictureBox *picture = nullptr;
-    // Practice windows only (nullptr on a paper).
-    ListGrid *wrongGrid = nullptr;
-    QTextEdit *standardAnswer = nullptr;
-    QTextEdit *explanation = nullptr;
 
 private:
     void buildAnswerArea(QWidget *window);
-    void buildQuestionArea(QWidget *window, ViewKind kind);
+    void buildQuestionArea(QWidget *window);
     QWidget *addPage(QTabWidget *tabs, const QString &caption);
 
     int m_pageTop = 0; // height of the tab row above a page

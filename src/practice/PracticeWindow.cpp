@@ -1,59 +1,94 @@
 #include "practice/PracticeWindow.h"
 
-#include "data/Schema.h"
 #include "data/TextRules.h"
-#include "practice/PictureBox.h"
-#include "print/PrintHandOver.h"
-#include "practice/QuestionLayout.h"
-#include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
+#include "ui/Controls.h"
 #include "ui/ListGrid.h"
 #include "ui/Shell.h"
 
-#include <QCheckBox>
+#include <QAction>
+#include <algorithm>
 #include <QHash>
+#include <QShortcut>
+#include <QToolBar>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QTextEdit>
-#include <QToolBar>
 
 namespace kaoshi {
 
-PracticeWindow::PracticeWindow(AppContext &context, QWidget *host, ViewKind kind)
-    : TaskWindow(context, host), m_view(this, kind), m_pictures(context, m_view)
+const QStringList &PracticeWindow::toolbarCaptions()
+{
+    static const QStringList captions{QStringLiteral("重做"), QStringLiteral("错题"), QStringLiteral("字体"),
+                                      QStringLiteral("首题"), QStringLiteral("上题"), QStringLiteral("下题"),
+                                      QStringLiteral("尾题"), QStringLiteral("保存")};
+    return captions;
+}
+
+PracticeWindow::PracticeWindow(AppContext &context, PracticeSession &session, QWidget *host)
+    : TaskWindow(context, host), m_session(session), m_pane(context, this, toolbarCaptions())
 {
     resize(PracticeView::kDesignSize);
-    m_state.currentType = questionTypes().first();
+    buildPracticePages();
 
-    connect(m_view.toolbar, &QToolBar::actionTriggered, this,
-            [this](QAction *action) { runToolbarButton(action->text()); });
-    connect(m_view.answerTabs, &QTabWidget::currentChanged, this, [this] { changeAnswerPage(); });
-    connect(m_view.questionTabs, &QTabWidget::currentChanged, this, [this](int page) {
-        if (m_view.wrongGrid && page == WrongListPage)
+    connect(&m_pane, &QuestionPane::toolbarButton, this, &PracticeWindow::runToolbarButton);
+    connect(&m_pane, &QuestionPane::loaded, this, &PracticeWindow::showStandardAnswer);
+    connect(view().questionTabs, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == kWrongListPage)
             fillWrongList();
     });
-    connect(m_view.firstPicture, &QPushButton::clicked, this, [this] { m_pictures.first(); });
-    connect(m_view.previousPicture, &QPushButton::clicked, this, [this] { m_pictures.previous(); });
-    connect(m_view.nextPicture, &QPushButton::clicked, this, [this] { m_pictures.next(); });
-    connect(m_view.lastPicture, &QPushButton::clicked, this, [this] { m_pictures.last(); });
-    connect(m_view.picture, &PictureBox::doubleClicked, this, [this] { m_pictures.openPicture(); });
-    if (m_view.wrongGrid)
-        connect(m_view.wrongGrid, &ListGrid::rowDoubleClicked, this, [this](int row) { jumpToWrongQuestion(row); });
+    connect(m_wrongGrid, &ListGrid::rowDoubleClicked, this, [this](int row) { jumpToWrongQuestion(row); });
+
+    // Enter is 保存, except in the free-answer field, which takes it as a new line.
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, &PracticeWindow::saveAnswer);
+    }
+    if (auto *save = view().toolbar->findChild<QAction *>(QStringLiteral("保存按钮")))
+        save->setToolTip(QStringLiteral("保存（Enter）"));
 }
 
 PracticeWindow::~PracticeWindow() = default;
 
+void PracticeWindow::buildPracticePages()
+{
+    PracticeView &v = view();
+    QWidget *wrongPage = v.addQuestionPage(QStringLiteral("错题"));
+    m_wrongGrid = named(new ListGrid(wrongPage), QStringLiteral("错题高级表格"));
+    m_wrongGrid->setEditable(false);
+    m_wrongGrid->setStriped(true);
+    m_wrongGrid->setColumnCount(kWrongListColumns);
+    for (int c = 0; c < kWrongListColumns; ++c) {
+        m_wrongGrid->setText(0, c, wrongListTitles()[c]);
+        m_wrongGrid->setColumnWidth(c, wrongListWidths()[size_t(c)]);
+    }
+    v.placeOnPage(m_wrongGrid, 8, 32, 682, 130);
+
+    QWidget *answerPage = v.addQuestionPage(QStringLiteral("答案"));
+    m_standardAnswer = PracticeView::textField(answerPage, QStringLiteral("标准答案超级编辑框"), true);
+    v.placeOnPage(m_standardAnswer, 8, 32, 696, 64);
+    m_explanation = PracticeView::textField(answerPage, QStringLiteral("解析超级编辑框"), true);
+    v.placeOnPage(m_explanation, 8, 104, 696, 64);
+}
+
 bool PracticeWindow::startTask()
 {
-    m_context.practice.charFormat.size = 20;
-    m_view.applyCharFormat(m_context.practice.charFormat);
+    m_session.charFormat.size = 20;
+    m_pane.applyCharFormat(m_session.charFormat);
+    PracticeView::applyCharFormat(m_standardAnswer, m_session.charFormat);
+    PracticeView::applyCharFormat(m_explanation, m_session.charFormat);
     if (!prepareBanks()) {
         close();
         return false;
     }
-    changeAnswerPage();
+    // The first bank that holds questions is shown first.
+    const auto &types = allQuestionTypes();
+    const auto first = std::find_if(types.begin(), types.end(), [this](QuestionType t) { return m_pane.hasQuestions(t); });
+    if (first != types.end() && typeIndex(*first) != view().answerTabs->currentIndex())
+        view().answerTabs->setCurrentIndex(typeIndex(*first)); // loads it
+    else
+        m_pane.showAnswerPage();
     return true;
 }
 
@@ -64,207 +99,91 @@ bool PracticeWindow::checkBanks()
         m_context.messages().failure(QStringLiteral("数据库不可用，不能练习"), m_context.store.errorString());
         return false;
     }
-    const QStringList &types = questionTypes();
-    for (int page = 0; page < types.size(); ++page) {
-        m_state.bounds[size_t(page)] = bank::readBounds(m_context.store, types[page]);
-        if (m_state.bounds[size_t(page)].failed) {
-            m_context.messages().failure(QStringLiteral("没能读取") + types[page] + QStringLiteral("题库"),
+    // The banks that hold questions are practised; an empty one says so on its page.
+    bool any = false;
+    for (QuestionType type : allQuestionTypes()) {
+        const bank::Bounds bounds = bank::readBounds(m_context.store, type);
+        m_pane.setBounds(type, bounds);
+        if (bounds.failed) {
+            m_context.messages().failure(QStringLiteral("没能读取") + typeCaption(type) + QStringLiteral("题库"),
                                          m_context.store.errorString());
             return false;
         }
-        if (m_state.bounds[size_t(page)].isEmpty()) {
-            m_context.messages().notice(types[page] + QStringLiteral("题库是空的"));
-            return false;
-        }
+        m_pane.setEmptyNote(type, bounds.isEmpty() ? typeCaption(type) + QStringLiteral("题库是空的") : QString());
+        any = any || !bounds.isEmpty();
     }
-    return true;
+    if (!any)
+        m_context.messages().notice(QStringLiteral("题库是空的：请在 题库 > 导入题库 中导入题目"));
+    return any;
 }
 
-QLineEdit *PracticeWindow::numberBox() const { return m_view.numberBoxes[size_t(m_state.page)]; }
-
-void PracticeWindow::changeAnswerPage()
+void PracticeWindow::showStandardAnswer()
 {
-    const int page = m_view.answerTabs->currentIndex();
-    if (page < 0 || page >= questionTypes().size())
-        return;
-    m_state.page = page;
-    m_state.currentType = questionTypes()[page];
-    if (numberBox()->text().isEmpty())
-        numberBox()->setText(m_state.bounds[size_t(page)].lower);
-    loadQuestion();
+    const Question &question = m_pane.loadedQuestion();
+    m_standardAnswer->setPlainText(question.answer);
+    m_explanation->setPlainText(question.explanation);
 }
-
-void PracticeWindow::loadQuestion()
-{
-    leaveQuestion();
-    m_state.loadedNumber = numberToLoad();
-    // A 题号 that matches no row (or no 题号 at all) reads as empty texts.
-    const std::optional<FieldValue> number = bank::numberValue(m_state.loadedNumber);
-    RecordCursor row = number ? bank::questionByNumber(m_context.store, m_state.currentType, *number) : RecordCursor();
-    row.first();
-    QString stored;
-    m_state.questionText.clear();
-    row.readText(QStringLiteral("题目"), m_state.questionText);
-    row.readText(QStringLiteral("练习答案"), stored);
-    // A window without the 答案 page never reads the standard answer.
-    if (m_view.standardAnswer) {
-        QString standard, explanation;
-        row.readText(QStringLiteral("标准答案"), standard);
-        row.readText(QStringLiteral("解析"), explanation);
-        m_view.standardAnswer->setPlainText(standard);
-        m_view.explanation->setPlainText(explanation);
-    }
-    row.close();
-
-    m_view.questionText->setPlainText(shownQuestionText(m_state.questionText));
-    showStoredAnswer(answerOnRecord(stored));
-    m_pictures.open(m_state.currentType, m_state.loadedNumber);
-}
-
-void PracticeWindow::showStoredAnswer(const QString &stored) { m_view.answers.show(m_state.page, stored); }
-
-QString PracticeWindow::collectedAnswer(int page) const
-{
-    const QString answer = m_view.answers.collect(page);
-    return page == FreeAnswerPage ? freeAnswer(answer) : answer;
-}
-
-void PracticeWindow::collectAnswer() { m_state.answerText = collectedAnswer(m_state.page); }
 
 void PracticeWindow::saveAnswer()
 {
-    collectAnswer();
-    // The answer stays on screen and the question stays: nothing moves on.
-    if (!storeAnswer(m_state.answerText))
-        return;
-    m_state.answerText.clear();
-    goNext();
-}
-
-bool PracticeWindow::storeAnswer(const QString &answer)
-{
     // Written to the row shown, even when the number box was edited since.
-    const std::optional<FieldValue> number = bank::numberValue(m_state.loadedNumber);
-    if (!number || !bank::saveAnswer(m_context.store, m_state.currentType, *number, answer)) {
+    const std::optional<FieldValue> number = bank::numberValue(m_pane.loadedNumber());
+    if (!number || !bank::saveAnswer(m_context.store, m_pane.loadedType(), *number, m_pane.shownAnswer())) {
+        // The answer stays on screen and the question stays: nothing moves on.
         m_context.messages().failure(QStringLiteral("答案没有保存"),
                                      number ? m_context.store.errorString() : QStringLiteral("没有显示题目"));
-        return false;
+        return;
     }
-    return true;
-}
-
-void PracticeWindow::moveTo(double number)
-{
-    numberBox()->setText(numberToText(number));
-    loadQuestion();
-}
-
-void PracticeWindow::goFirst()
-{
-    numberBox()->setText(m_state.bounds[size_t(m_state.page)].lower);
-    loadQuestion();
-}
-
-void PracticeWindow::goLast()
-{
-    numberBox()->setText(m_state.bounds[size_t(m_state.page)].upper);
-    loadQuestion();
-}
-
-void PracticeWindow::goPrevious()
-{
-    const bank::Bounds &bounds = m_state.bounds[size_t(m_state.page)];
-    const double n = textToNumber(numberBox()->text());
-    const double high = textToNumber(bounds.upper);
-    if (numberGreater(n, textToNumber(bounds.lower)) && !numberIsZero(high))
-        moveTo(n - 1);
-}
-
-void PracticeWindow::goNext()
-{
-    const bank::Bounds &bounds = m_state.bounds[size_t(m_state.page)];
-    const double n = textToNumber(numberBox()->text());
-    const double high = textToNumber(bounds.upper);
-    if (numberLess(n, high) && !numberIsZero(high))
-        moveTo(n + 1);
+    goNext();
 }
 
 void PracticeWindow::redoBank()
 {
     if (!m_context.messages().ask(QStringLiteral("清空答案重新做题?")))
         return;
-    if (!bank::clearAnswers(m_context.store, m_state.currentType))
-        m_context.messages().failure(QStringLiteral("没有清空") + m_state.currentType + QStringLiteral("的练习答案"),
+    if (!bank::clearAnswers(m_context.store, m_pane.currentType()))
+        m_context.messages().failure(QStringLiteral("没有清空") + typeCaption(m_pane.currentType()) +
+                                         QStringLiteral("的练习答案"),
                                      m_context.store.errorString());
 }
 
 void PracticeWindow::chooseFont()
 {
-    CharFormat &format = m_context.practice.charFormat;
-    FontChoice initial;
-    initial.family = format.face;
-    initial.pointSize = format.size;
-    initial.bold = format.effects & CharFormat::Bold;
-    initial.italic = format.effects & CharFormat::Italic;
-    initial.underline = format.effects & CharFormat::Underline;
-    initial.strikeOut = format.effects & CharFormat::StrikeOut;
-    if (!format.automaticColour)
-        initial.colour = QColor::fromRgb(QRgb(format.colour));
-    const std::optional<FontChoice> choice = m_context.platform.fonts.chooseFont(initial);
-    if (!choice)
+    if (!chooseCharFormat(m_context.platform.fonts, m_session.charFormat))
         return;
-    // The face chosen in the dialog is not taken over: the practice fields
-    // keep their face and take size, colour and style.
-    format.size = choice->pointSize;
-    format.automaticColour = !choice->colour.isValid();
-    format.colour = choice->colour.isValid() ? choice->colour.rgb() & 0xffffffu : 0;
-    format.effects = (choice->bold ? CharFormat::Bold : 0) | (choice->italic ? CharFormat::Italic : 0) |
-                     (choice->underline ? CharFormat::Underline : 0) |
-                     (choice->strikeOut ? CharFormat::StrikeOut : 0);
-    m_view.applyCharFormat(format);
+    m_pane.applyCharFormat(m_session.charFormat);
+    PracticeView::applyCharFormat(m_standardAnswer, m_session.charFormat);
+    PracticeView::applyCharFormat(m_explanation, m_session.charFormat);
 }
 
 void PracticeWindow::fillWrongList()
 {
-    ListGrid *grid = m_view.wrongGrid;
-    if (!grid)
-        return;
-    grid->setRowCount(1);
-    grid->setListing(wrongQuestionListing(m_context.store));
+    m_wrongGrid->setRowCount(1);
+    m_wrongGrid->setListing(wrongQuestionListing(m_context.store));
 }
 
 void PracticeWindow::jumpToWrongQuestion(int row)
 {
-    ListGrid *grid = m_view.wrongGrid;
-    if (!grid || row < 1 || row >= grid->rowCount())
+    if (row < 1 || row >= m_wrongGrid->rowCount())
         return;
-    const int page = questionTypes().indexOf(grid->text(row, 2));
-    if (page >= 0) {
-        m_view.numberBoxes[size_t(page)]->setText(grid->text(row, 1));
-        m_state.page = page;
-        m_state.currentType = questionTypes()[page];
-        m_view.answerTabs->setCurrentIndex(page);
-    }
-    m_view.questionTabs->setCurrentIndex(TextPage);
-    prepareJump();
-    loadQuestion();
+    if (const std::optional<QuestionType> type = questionTypeOf(m_wrongGrid->text(row, 2)))
+        m_pane.jumpTo(*type, m_wrongGrid->text(row, 1), m_jumpFindsPosition);
 }
 
 void PracticeWindow::exportWrongList()
 {
-    if (!m_view.wrongGrid)
-        return;
-    if (m_view.questionTabs->currentIndex() == WrongListPage)
+    if (view().questionTabs->currentIndex() == kWrongListPage)
         fillWrongList();
     else
-        m_view.questionTabs->setCurrentIndex(WrongListPage); // refills the list
+        view().questionTabs->setCurrentIndex(kWrongListPage); // refills the list
     handOverWrongList();
 }
 
 void PracticeWindow::handOverWrongList()
 {
-    openPrintWindow(m_context, listPrintRequest(*m_view.wrongGrid, m_state.currentType + QStringLiteral("错题导出"),
-                                                QStringLiteral("错题.ini")));
+    if (Shell *shell = m_context.shell)
+        shell->printList(*m_wrongGrid, typeCaption(m_pane.currentType()) + QStringLiteral("错题导出"),
+                         QStringLiteral("错题.ini"));
 }
 
 void PracticeWindow::runToolbarButton(const QString &caption)
@@ -283,7 +202,11 @@ void PracticeWindow::runToolbarButton(const QString &caption)
 void PracticeWindow::resizeEvent(QResizeEvent *event)
 {
     TaskWindow::resizeEvent(event);
-    m_view.adaptToSize(size());
+    m_pane.adaptToSize(size());
+    const int w = width(), h = height();
+    m_wrongGrid->resize(qMax(w - 40, 0), qMax(h - 260, 0));
+    m_standardAnswer->resize(qMax(w - 40, 0), m_standardAnswer->height());
+    m_explanation->resize(qMax(w - 40, 0), qMax(h - 332, 0));
 }
 
 } // namespace kaoshi

@@ -1,95 +1,78 @@
 #pragma once
-// The practice engine shared by the sequential and the random practice
-// window: one question at a time from one of the four banks, answered with
-// the controls of its type, saved into 练习答案, with navigation, 重做, 字体,
-// the wrong-question list and the picture page. The two windows differ only
-// in how the number box designates the 题号 to load.
-#include "practice/PictureViewer.h"
+// The practice windows' common part: the question pane with one question at
+// a time from one of the four banks, answered with the controls of its type
+// and saved into 练习答案, plus 重做, 字体, the wrong-question list (page 错题)
+// and the standard answer (page 答案). The sequential, random and chapter
+// windows differ in how the number box designates the 题号 to load.
 #include "practice/PracticeQueries.h"
-#include "practice/PracticeView.h"
+#include "practice/PracticeSession.h"
+#include "practice/QuestionPane.h"
 #include "ui/TaskWindow.h"
 
-#include <array>
-
-class QLineEdit;
+class QTextEdit;
 
 namespace kaoshi {
 
 struct AppContext;
-
-// Answer pages, in the order of the question types.
-
-struct PracticeState {
-    QString currentType;                // bank shown, from the answer page
-    int page = SingleChoicePage;        // answer page of currentType; its number box is the current one
-    std::array<bank::Bounds, 4> bounds;   // lowest and highest 题号 of each bank
-    QString loadedNumber;               // 题号 of the row shown; 保存 writes there
-    QString questionText;               // 题目 of the row shown
-    QString answerText;                 // built by collectAnswer, emptied by every save
-};
+class ListGrid;
 
 class PracticeWindow : public TaskWindow
 {
     Q_OBJECT
 public:
-    PracticeWindow(AppContext &context, QWidget *host, ViewKind kind = ViewKind::Practice);
+    PracticeWindow(AppContext &context, PracticeSession &session, QWidget *host);
     ~PracticeWindow() override;
 
+    // The toolbar of a practice window, in order.
+    static const QStringList &toolbarCaptions();
+    // The page 错题 of the question area.
+    static constexpr int kWrongListPage = 2;
 
-    void loadQuestion();
-    void showStoredAnswer(const QString &stored);
-    void collectAnswer();
+    void loadQuestion() { m_pane.load(); }
     void saveAnswer();
-    void goFirst();
-    void goPrevious();
-    void goNext();
-    void goLast();
+    void goFirst() { m_pane.goFirst(); }
+    void goPrevious() { m_pane.goPrevious(); }
+    void goNext() { m_pane.goNext(); }
+    void goLast() { m_pane.goLast(); }
     void redoBank();
     void chooseFont();
-    void changeAnswerPage();
     void fillWrongList();
     void jumpToWrongQuestion(int row);
     void exportWrongList();
     // The toolbar's buttons are told apart by their captions.
     void runToolbarButton(const QString &caption);
 
-    PracticeView &view() { return m_view; }
+    QuestionPane &pane() { return m_pane; }
+    ListGrid *wrongGrid() const { return m_wrongGrid; }
+    PracticeView &view() { return m_pane.view(); }
+    const std::vector<qint64> &order(QuestionType type) const { return m_pane.order(type); }
+    // Replaces the order of a bank (also a fixed order for tests and demos).
+    void setOrder(QuestionType type, std::vector<qint64> order) { m_pane.setOrder(type, std::move(order)); }
 
 protected:
-    // The answer the controls of a page give now, a free answer trimmed.
-    QString collectedAnswer(int page) const;
-    // Applies the character format, checks that no bank is empty and shows
-    // the first question.
+    // Applies the character format, prepares the banks and shows the first question.
     bool startTask() override;
-    // The 题号 the current number box designates; "" loads an empty question.
-    virtual QString numberToLoad() = 0;
     // Start-up work on the banks before the first question shows; false
     // when the window cannot open (the reason has been shown). By default
     // every bank must hold questions, and the bounds are their 题号.
     virtual bool prepareBanks() { return checkBanks(); }
-    // Called before a jump to a listed wrong question loads it by its 题号.
-    virtual void prepareJump() {}
-    // Called when a question is about to be replaced by the next load.
-    virtual void leaveQuestion() {}
-    // The answer the controls show for a loaded question, given its 练习答案.
-    virtual QString answerOnRecord(const QString &practiceAnswer) { return practiceAnswer; }
-    // Stores the collected answer of the question shown; false when it was
-    // not stored (and the reason has been shown).
-    virtual bool storeAnswer(const QString &answer);
-
     bool checkBanks();
-
-    QLineEdit *numberBox() const;
     void resizeEvent(QResizeEvent *event) override;
 
-    PracticeState m_state;
+    PracticeSession &m_session;
+    QuestionPane m_pane;
+    // A jump from the wrong-question list finds the question's place in the
+    // bank's order (else it shows it by its 题号).
+    bool m_jumpFindsPosition = false;
 
 private:
-    void moveTo(double number);
+    void buildPracticePages();
+    void showStandardAnswer();
     void handOverWrongList();
 
-    PracticeView m_view;
-    PictureViewer m_pictures;
+    ListGrid *m_wrongGrid = nullptr;
+    QTextEdit *m_standardAnswer = nullptr;
+    QTextEdit *m_explanation = nullptr;
 };
 
 } // namespace kaoshi

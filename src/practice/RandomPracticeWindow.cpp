@@ -1,16 +1,14 @@
 #include "practice/RandomPracticeWindow.h"
 
-#include "ui/Controls.h"
-
 #include "data/BankTable.h"
-#include "data/Schema.h"
 #include "practice/ShuffledOrder.h"
-#include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
+#include "ui/Controls.h"
 
 namespace kaoshi {
 
-RandomPracticeWindow::RandomPracticeWindow(AppContext &context, QWidget *host) : OrderedPracticeWindow(context, host)
+RandomPracticeWindow::RandomPracticeWindow(AppContext &context, PracticeSession &session, QWidget *host)
+    : PracticeWindow(context, session, host)
 {
     nameControl(this, QStringLiteral("RandomPracticeWindow"), QStringLiteral("随机练习"));
 }
@@ -27,13 +25,14 @@ bool RandomPracticeWindow::prepareBanks()
 
 void RandomPracticeWindow::drawShuffledOrders()
 {
-    const QStringList &types = questionTypes();
-    for (int page = 0; page < types.size(); ++page) {
-        const qint64 count = bank::questionCount(m_context.store, types[page]).value_or(0);
+    for (QuestionType type : allQuestionTypes()) {
+        const qint64 count = bank::questionCount(m_context.store, type).value_or(0);
         const quint64 seed =
-            nextClockSeed(m_context.platform.clock.millisecondsSinceStart(), m_context.practice.randomSeedOffset);
-        setOrder(page, drawShuffledOrder(count, seed));
+            nextClockSeed(m_context.platform.clock.millisecondsSinceStart(), m_session.randomSeedOffset);
+        setOrder(type, drawShuffledOrder(count, seed));
     }
+    // The bounds stay those of the banks' 题号.
+    m_pane.useOrders();
 }
 
 } // namespace kaoshi

@@ -1,16 +1,16 @@
 #pragma once
-#include "practice/OrderedPracticeWindow.h"
+#include "practice/PracticeWindow.h"
 
 namespace kaoshi {
 
 // Walks each bank in a random order drawn when the window opens: the number
 // box holds a position k in the bank's order, and the k-th entry of the
-// order is the 题号 shown. The bounds are those of the banks' 题号.
-class RandomPracticeWindow : public OrderedPracticeWindow
+// order is the 题号 shown.
+class RandomPracticeWindow : public PracticeWindow
 {
     Q_OBJECT
 public:
-    RandomPracticeWindow(AppContext &context, QWidget *host);
+    RandomPracticeWindow(AppContext &context, PracticeSession &session, QWidget *host);
 
     // Draws one order per bank, each a permutation of 1 … (rows of the bank).
     void drawShuffledOrders();

@@ -8,11 +8,10 @@ class SequentialPracticeWindow : public PracticeWindow
 {
     Q_OBJECT
 public:
-    SequentialPracticeWindow(AppContext &context, QWidget *host);
+    SequentialPracticeWindow(AppContext &context, PracticeSession &session, QWidget *host);
 
 protected:
     QString mainCaption() const override;
-    QString numberToLoad() override;
 };
 
 } // namespace kaoshi

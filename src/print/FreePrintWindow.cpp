@@ -81,9 +81,9 @@ W *placed(W *widget, const QString &name, const QString &accessible, QRect geome
 
 } // namespace
 
-FreePrintWindow::FreePrintWindow(AppContext &context)
+FreePrintWindow::FreePrintWindow(AppContext &context, const PrintRequest &request)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint),
-      m_context(context)
+      m_context(context), m_request(request)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     // The program ends with its main window, whether or not this one is open.
@@ -95,7 +95,7 @@ FreePrintWindow::FreePrintWindow(AppContext &context)
     setFixedSize(480, 298);
     buildControls();
 
-    setWindowTitle(m_context.print.request.title);
+    setWindowTitle(m_request.title);
     buildColumnList();
     loadSettings();
 }
@@ -197,7 +197,7 @@ void FreePrintWindow::buildControls()
 
 QString FreePrintWindow::settingsPath() const
 {
-    return QDir(m_context.programDir).filePath(m_context.print.request.settingsFile);
+    return QDir(m_context.programDir).filePath(m_request.settingsFile);
 }
 
 ReportPreviewDialog *FreePrintWindow::previewDialog() const { return m_preview.data(); }
@@ -239,14 +239,14 @@ ColumnList FreePrintWindow::columnList() const
 
 void FreePrintWindow::buildColumnList()
 {
-    showColumnList(allColumns(PrintTable::of(m_context.print.request)));
+    showColumnList(allColumns(PrintTable::of(m_request)));
 }
 
 void FreePrintWindow::applyFieldList(const QString &fieldList)
 {
     if (fieldList.isEmpty())
         return; // the full list stays
-    showColumnList(storedColumns(PrintTable::of(m_context.print.request), fieldList));
+    showColumnList(storedColumns(PrintTable::of(m_request), fieldList));
 }
 
 void FreePrintWindow::moveUp()
@@ -351,7 +351,7 @@ void FreePrintWindow::saveAndClose()
 
 bool FreePrintWindow::listIsAvailable()
 {
-    if (m_context.print.request.source)
+    if (m_request.source)
         return true;
     m_context.messages().notice(QStringLiteral("要打印的列表已经关闭，请从列表重新打开打印窗口。"));
     return false;
@@ -381,7 +381,7 @@ void FreePrintWindow::preview()
                                      QStringLiteral("温馨提示"), Message::Icon::None});
         return;
     }
-    if (!m_context.print.request.source) {
+    if (!m_request.source) {
         endBuild();
         listIsAvailable();
         return;
@@ -390,7 +390,7 @@ void FreePrintWindow::preview()
     const ReportOptions options = reportOptions(settings);
     setWindowTitle(options.title);
     ReportDocument document =
-        ReportDocument::build(PrintTable::of(m_context.print.request), ticked, options);
+        ReportDocument::build(PrintTable::of(m_request), ticked, options);
 
     m_preview = new ReportPreviewDialog(m_context, std::move(document), this);
     m_preview->setAttribute(Qt::WA_DeleteOnClose);
@@ -419,7 +419,7 @@ void FreePrintWindow::exportWorkbook()
     if (!written)
         error = QStringLiteral("无法建立文件夹") + QDir::toNativeSeparators(temp.isEmpty() ? QStringLiteral("考试系统导出") : folder);
     else
-        written = writeWorkbook(path, PrintTable::of(m_context.print.request), columns, &error);
+        written = writeWorkbook(path, PrintTable::of(m_request), columns, &error);
     if (!written) {
         m_context.messages().failure(QStringLiteral("工作簿没有写入：") + QDir::toNativeSeparators(path), error);
         return;
@@ -436,8 +436,8 @@ void FreePrintWindow::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
     // A closed window is gone for the next hand-over, even before it is deleted.
-    if (event->isAccepted() && m_context.print.window == this)
-        m_context.print.window = nullptr;
+    if (event->isAccepted())
+        emit closedForGood();
 }
 
 void FreePrintWindow::keyPressEvent(QKeyEvent *event)

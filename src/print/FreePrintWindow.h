@@ -4,6 +4,7 @@
 // prints it, or copies the columns into a spreadsheet workbook. The settings
 // are kept per kind of list in a settings file of the program directory.
 #include "print/ColumnChoice.h"
+#include "print/PrintRequest.h"
 #include "print/PrintSettings.h"
 
 #include <QPointer>
@@ -28,8 +29,9 @@ class FreePrintWindow final : public QWidget
     Q_OBJECT
 public:
     // Takes its caption from the hand-over, offers the list's columns and
-    // loads the settings file.
-    explicit FreePrintWindow(AppContext &context);
+    // loads the settings file. request: the hand-over's request, which a
+    // later hand-over replaces while the window is open.
+    FreePrintWindow(AppContext &context, const PrintRequest &request);
 
     // "复原": every column of the list but the first, in order, all ticked.
     void buildColumnList();
@@ -59,6 +61,10 @@ public:
     PrintSettings settingsShown() const;
     ReportPreviewDialog *previewDialog() const;
 
+signals:
+    // The window was closed; a later hand-over opens a new one.
+    void closedForGood();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -71,6 +77,7 @@ private:
     bool listIsAvailable();
 
     AppContext &m_context;
+    const PrintRequest &m_request;
     ListGrid *m_columns = nullptr;
     QCheckBox *m_tickAll = nullptr;
     QCheckBox *m_keep = nullptr;

@@ -1,7 +1,6 @@
 #include "print/PrintHandOver.h"
 
 #include "print/FreePrintWindow.h"
-#include "ui/AppContext.h"
 #include "ui/ListGrid.h"
 
 #include <QGuiApplication>
@@ -20,31 +19,32 @@ PrintRequest listPrintRequest(const ListGrid &grid, const QString &title, const 
     return request;
 }
 
-FreePrintWindow *printWindow(AppContext &context)
-{
-    return qobject_cast<FreePrintWindow *>(context.print.window.data());
-}
+PrintHandOver::PrintHandOver(AppContext &context) : m_context(context) {}
 
-void openPrintWindow(AppContext &context, const PrintRequest &request)
+PrintHandOver::~PrintHandOver() { close(); }
+
+void PrintHandOver::open(const PrintRequest &request)
 {
-    context.print.request = request;
-    if (FreePrintWindow *open = printWindow(context)) {
+    m_request = request;
+    if (FreePrintWindow *open = window()) {
         if (open->isVisible()) { // not while its preview is showing
             open->raise();
             open->activateWindow();
         }
         return;
     }
-    auto *window = new FreePrintWindow(context);
-    context.print.window = window;
+    auto *created = new FreePrintWindow(m_context, m_request);
+    m_window = created;
+    // A closed window is gone for the next hand-over, even before it is deleted.
+    QObject::connect(created, &FreePrintWindow::closedForGood, created, [this, created] {
+        if (m_window == created)
+            m_window = nullptr;
+    });
     if (QScreen *screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
-    window->show();
+        created->move(screen->availableGeometry().center() - created->rect().center());
+    created->show();
 }
 
-void closePrintWindow(AppContext &context)
-{
-    delete printWindow(context);
-}
+void PrintHandOver::close() { delete m_window.data(); }
 
 } // namespace kaoshi

@@ -1,30 +1,47 @@
 #pragma once
-// How a list hands itself to the print window "自由打印". Every list window
-// calls openPrintWindow with the request for its grid:
+// How a list hands itself to the print window "自由打印". The program owns one
+// hand-over for the whole run and offers it to the list windows through the
+// shell (Shell::printList):
 //
-//     openPrintWindow(m_context, listPrintRequest(*m_grid, title, QStringLiteral("题库.ini")));
+//     shell->printList(*m_grid, title, QStringLiteral("题库.ini"));
 //
-// The request is the application's one PrintRequest. When the print window is
-// open already, only the request changes: the window keeps its caption and
-// column list, and its later operations read the new list and settings file.
+// The hand-over keeps the last request. When the print window is open
+// already, only the request changes: the window keeps its caption and column
+// list, and its later operations read the new list and settings file.
+#include "print/FreePrintWindow.h"
 #include "print/PrintRequest.h"
+
+#include <QPointer>
 
 namespace kaoshi {
 
 struct AppContext;
-class FreePrintWindow;
 class ListGrid;
 
 // The grid's rows (through its model) and the widths its columns show now.
 PrintRequest listPrintRequest(const ListGrid &grid, const QString &title, const QString &settingsFile);
 
-void openPrintWindow(AppContext &context, const PrintRequest &request);
+class PrintHandOver
+{
+public:
+    explicit PrintHandOver(AppContext &context);
+    // Closes the print window and its preview at once, storing nothing.
+    ~PrintHandOver();
+    PrintHandOver(const PrintHandOver &) = delete;
+    PrintHandOver &operator=(const PrintHandOver &) = delete;
 
-// The open print window, or nullptr.
-FreePrintWindow *printWindow(AppContext &context);
+    void open(const PrintRequest &request);
+    const PrintRequest &request() const { return m_request; }
+    // The open print window, or nullptr.
+    FreePrintWindow *window() const { return m_window.data(); }
+    // Closes the print window and its preview at once, storing nothing; the
+    // program does so when it ends.
+    void close();
 
-// Closes the print window and its preview at once, storing nothing; the
-// program does so when it ends.
-void closePrintWindow(AppContext &context);
+private:
+    AppContext &m_context;
+    PrintRequest m_request;
+    QPointer<FreePrintWindow> m_window;
+};
 
 } // namespace kaoshi

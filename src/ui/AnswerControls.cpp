@@ -30,10 +30,10 @@ ChoiceMarks checkedMarks(const Boxes &boxes)
 
 } // namespace
 
-void AnswerControls::show(int page, const QString &stored) const
+void AnswerControls::show(QuestionType type, const QString &stored) const
 {
-    switch (page) {
-    case SingleChoicePage: {
+    switch (type) {
+    case QuestionType::SingleChoice: {
         clearRadios(singleChoices);
         const ChoiceMarks marks = marksFromAnswer(stored);
         for (size_t i = 0; i < marks.size(); ++i)
@@ -41,37 +41,37 @@ void AnswerControls::show(int page, const QString &stored) const
                 singleChoices[i]->setChecked(true);
         break;
     }
-    case MultipleChoicePage: {
+    case QuestionType::MultipleChoice: {
         const ChoiceMarks marks = marksFromAnswer(stored);
         for (size_t i = 0; i < marks.size(); ++i)
             multipleChoices[i]->setChecked(marks[i]);
         break;
     }
-    case TrueFalsePage:
+    case QuestionType::TrueFalse:
         clearRadios(std::array{rightChoice, wrongChoice});
         if (const Verdict verdict = verdictFromAnswer(stored); verdict == Verdict::Right)
             rightChoice->setChecked(true);
         else if (verdict == Verdict::Wrong)
             wrongChoice->setChecked(true);
         break;
-    case FreeAnswerPage:
+    case QuestionType::FreeAnswer:
         freeAnswer->setPlainText(stored);
         break;
     }
 }
 
-QString AnswerControls::collect(int page) const
+QString AnswerControls::collect(QuestionType type) const
 {
-    switch (page) {
-    case SingleChoicePage:
+    switch (type) {
+    case QuestionType::SingleChoice:
         return singleChoiceAnswer(checkedMarks(singleChoices));
-    case MultipleChoicePage:
+    case QuestionType::MultipleChoice:
         return multipleChoiceAnswer(checkedMarks(multipleChoices));
-    case TrueFalsePage:
+    case QuestionType::TrueFalse:
         return trueFalseAnswer(rightChoice->isChecked()   ? Verdict::Right
                                : wrongChoice->isChecked() ? Verdict::Wrong
                                                           : Verdict::None);
-    case FreeAnswerPage:
+    case QuestionType::FreeAnswer:
         return freeAnswer->toPlainText();
     }
     return QString();

@@ -4,6 +4,7 @@
 // options √ and ×, and a free-answer field. Turns a stored answer into their
 // states and their states back into the answer text.
 #include "data/AnswerEncoding.h"
+#include "data/QuestionType.h"
 
 #include <QString>
 #include <array>
@@ -14,9 +15,6 @@ class QTextEdit;
 
 namespace kaoshi {
 
-// The answer page of each QuestionType, in the order of questionTypes().
-enum AnswerPage { SingleChoicePage = 0, MultipleChoicePage = 1, TrueFalsePage = 2, FreeAnswerPage = 3 };
-
 struct AnswerControls {
     std::array<QRadioButton *, kChoiceCount> singleChoices{};
     std::array<QCheckBox *, kChoiceCount> multipleChoices{};
@@ -25,10 +23,10 @@ struct AnswerControls {
     QTextEdit *freeAnswer = nullptr;
 
     // Letters are found anywhere in the stored text; the other controls of
-    // the page are cleared.
-    void show(int page, const QString &stored) const;
-    // The answer of the controls of a page; a free answer as typed.
-    QString collect(int page) const;
+    // the kind are cleared.
+    void show(QuestionType type, const QString &stored) const;
+    // The answer of the controls of a kind; a free answer as typed.
+    QString collect(QuestionType type) const;
 };
 
 } // namespace kaoshi

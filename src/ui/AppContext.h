@@ -1,10 +1,10 @@
 #pragma once
-// What every window receives: the program directory, the shared DataStore,
-// the platform seams, the hosting shell, and the state that the practice
-// windows and the examination keep for the whole run.
+// What every window receives: the services of the run. The program
+// directory, the shared DataStore, the platform seams and the hosting shell;
+// no state that one window writes for another to read (that travels in a
+// TaskRequest or a constructor).
 #include "data/DataStore.h"
 #include "data/Schema.h"
-#include "print/PrintRequest.h"
 #include "ui/DatabaseStatus.h"
 #include "ui/Platform.h"
 
@@ -13,22 +13,14 @@
 namespace kaoshi {
 
 class Shell;
-struct PracticeSession;
-struct ExamState;
 
 struct AppContext {
     QString programDir;
     DataStore &store;
     Platform platform;
-    PracticeSession &practice;
-    ExamState &exam;
     Shell *shell = nullptr;
 
     QString databasePath() const { return QDir(programDir).filePath(kDatabaseFileName); }
-    // The problem with the database told last, so that it is told once.
-    QString toldProblem;
-    // The last list handed to the print window, and that window while it is open.
-    PrintSession print;
 
     // Every task window reconnects when it is created. A file that cannot be
     // used, or only read, is reported the first time it is found so.
@@ -42,6 +34,9 @@ struct AppContext {
         return opened;
     }
     MessageBoxes &messages() { return platform.messages; }
+
+    // The problem with the database told last, so that it is told once.
+    QString toldProblem;
 };
 
 } // namespace kaoshi

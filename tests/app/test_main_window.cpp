@@ -20,8 +20,6 @@
 #include <QStatusBar>
 #include <QtTest>
 
-#include "exam/ExamState.h"
-#include "practice/PracticeSession.h"
 
 using namespace kaoshi;
 using kaoshi::test::TestDatabase;
@@ -127,11 +125,11 @@ private slots:
     {
         Harness h;
         h.menuItem("多选题库")->trigger();
-        QCOMPARE(h.current()->request.questionType, QStringLiteral("多选"));
+        QCOMPARE(h.current()->request.questionType, QuestionType::MultipleChoice);
         QPointer<StandInWindow> first = h.current();
         QVERIFY(first && first->kind == TaskKind::Bank);
         h.clickNavigation("题库", "单选题库");
-        QCOMPARE(h.current()->request.questionType, QStringLiteral("单选"));
+        QCOMPARE(h.current()->request.questionType, QuestionType::SingleChoice);
         QVERIFY(first.isNull() || first->isHidden());
         QVERIFY(h.current() && h.current() != first.data());
         // The same task from the navigation bar and from the menu.
@@ -183,7 +181,7 @@ private slots:
     void clearDatabaseAsksFirst()
     {
         Harness h;
-        for (const QString &type : questionTypes()) {
+        for (const QString &type : test::bankTables()) {
             h.db.addQuestions(type, 3);
             h.db.addPicture(type, 1, "图", "\\image\\1.png");
         }
@@ -198,12 +196,12 @@ private slots:
         h.menuItem("清空数据库")->trigger();
         QCOMPARE(h.platform.messages.size(), 2);
         QCOMPARE(h.platform.messages[1], (Message{"清空完毕", "系统消息", Message::Icon::Information}));
-        for (const QString &type : questionTypes())
+        for (const QString &type : test::bankTables())
             QCOMPARE(h.db.count(type), 0);
         QCOMPARE(h.db.count("图片"), 0);
 
         // A bank that refuses: nothing is emptied, and it says why.
-        for (const QString &type : questionTypes())
+        for (const QString &type : test::bankTables())
             h.db.addQuestions(type, 2);
         h.db.refuse("判断", "delete");
         h.platform.clear();
@@ -211,7 +209,7 @@ private slots:
         h.menuItem("清空数据库")->trigger();
         QCOMPARE(h.platform.messages.size(), 2);
         QCOMPARE(h.platform.messages[1], (Message{"数据库没有清空\n拒绝写入", "失败", Message::Icon::Warning}));
-        for (const QString &type : questionTypes())
+        for (const QString &type : test::bankTables())
             QCOMPARE(h.db.count(type), 2);
     }
 
@@ -322,12 +320,10 @@ private slots:
     void everyControlOfTheTaskWindowsHasAnAccessibleName()
     {
         ScriptedPlatform platform;
-        PracticeSession practice;
-        ExamState exam;
         TestDatabase db;
-        for (const QString &type : questionTypes())
+        for (const QString &type : test::bankTables())
             db.addQuestions(type, 2);
-        AppContext context{db.programDir(), db.store(), platform.platform(), practice, exam};
+        AppContext context{db.programDir(), db.store(), platform.platform()};
         MainWindow main(context); // the real task windows
         main.show();
         for (const QString &item : {"顺序练习", "随机练习", "单选题库", "评分", "配置"}) {

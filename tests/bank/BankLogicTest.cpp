@@ -14,8 +14,8 @@ using kaoshi::test::TestDatabase;
 
 namespace {
 
-const QString kSingle = QStringLiteral("单选");
-const QString kMultiple = QStringLiteral("多选");
+constexpr QuestionType kSingle = QuestionType::SingleChoice;
+constexpr QuestionType kMultiple = QuestionType::MultipleChoice;
 
 QStringList column(DataStore &store, const QString &statement)
 {
@@ -25,7 +25,7 @@ QStringList column(DataStore &store, const QString &statement)
     return values;
 }
 
-QStringList listedNumbers(DataStore &store, const QString &type, const QString &search)
+QStringList listedNumbers(DataStore &store, QuestionType type, const QString &search)
 {
     QStringList numbers;
     const auto ids = bank::listRowIds(store, type, search);
@@ -36,9 +36,9 @@ QStringList listedNumbers(DataStore &store, const QString &type, const QString &
     return numbers;
 }
 
-qint64 rowIdOf(DataStore &store, const QString &type, qint64 number)
+qint64 rowIdOf(DataStore &store, QuestionType type, qint64 number)
 {
-    return store.query(QStringLiteral("select rowid from ") + type + QStringLiteral(" where 题号=?"), {number})
+    return store.query(QStringLiteral("select rowid from ") + tableName(type) + QStringLiteral(" where 题号=?"), {number})
         .value(1)
         .toInteger();
 }
@@ -81,8 +81,9 @@ TEST(BankSearch, CellsShowNumbersInPlainTextWithTheSecondNumberColumn)
 {
     TestDatabase db;
     db.addQuestion(kSingle, {7, "Q", "A", "E", 2, "C"});
-    RowSet rows = bank::rowsById(db.store(), kSingle, std::vector<qint64>{rowIdOf(db.store(), kSingle, 7)});
-    EXPECT_EQ(questionCells(rows), (QStringList{"7", "Q", "A", "E", "2", "C", "7"}));
+    const auto rows = bank::questionsById(db.store(), kSingle, std::vector<qint64>{rowIdOf(db.store(), kSingle, 7)});
+    ASSERT_TRUE(rows && rows->size() == 1);
+    EXPECT_EQ(questionCells(rows->front()), (QStringList{"7", "Q", "A", "E", "2", "C", "7"}));
 }
 
 TEST(SaveNewQuestions, NumbersAfterTheMaximumTrimsAndCapitalises)
@@ -127,7 +128,7 @@ TEST(ClearBank, RemovesTheBankAndItsPictureRecordsOnly)
     EXPECT_TRUE(clearBank(db.store(), kSingle));
     EXPECT_EQ(db.count(kSingle), 0);
     EXPECT_EQ(db.count(kMultiple), 2);
-    EXPECT_EQ(column(db.store(), "select 题型 from 图片"), QStringList{kMultiple});
+    EXPECT_EQ(column(db.store(), "select 题型 from 图片"), QStringList{typeValue(kMultiple)});
 }
 
 TEST(DeleteQuestion, LaterQuestionsAndTheirPicturesMoveDown)

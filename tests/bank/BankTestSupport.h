@@ -3,7 +3,6 @@
 #include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 #include "app/MainWindow.h"
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
 #include "ui/ListGrid.h"

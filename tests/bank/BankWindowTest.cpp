@@ -83,7 +83,7 @@ void BankWindowTest::opensWithSevenColumnsSizedFromTheWindow()
 {
     BankFixture f;
     f.open(QStringLiteral("判断题库"));
-    QCOMPARE(f.bank->questionType(), QStringLiteral("判断"));
+    QCOMPARE(f.bank->questionType(), QuestionType::TrueFalse);
     QCOMPARE(f.main.windowTitle(), QStringLiteral("考试系统-题库-判断"));
     QCOMPARE(f.grid->columnCount(), 7);
     QStringList titles;

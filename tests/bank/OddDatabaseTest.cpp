@@ -40,7 +40,7 @@ struct EditorOn : ProgramFixture {
         QuestionTexts texts{row.value("题号").toText(), row.value("题目").toText(), row.value("标准答案").toText(),
                             row.value("解析").toText(),  row.value("分值").toText(), row.value("章节").toText(),
                             row.value(1).toInteger()};
-        editor = std::make_unique<QuestionEditorWindow>(context, kSingle, texts);
+        editor = std::make_unique<QuestionEditorWindow>(context, QuestionType::SingleChoice, texts);
         editor->show();
     }
 };
@@ -174,7 +174,7 @@ void OddDatabaseTest::theLargestNumberRefusesAnotherRow()
 {
     ProgramFixture f;
     QVERIFY(f.db.store().execute("insert into 单选 (题号, 题目) values (9223372036854775807, '最大')"));
-    const std::vector<qint64> numbers = saveNewQuestions(f.db.store(), kSingle, {{"", "新题", "A", "", "1", ""}});
+    const std::vector<qint64> numbers = saveNewQuestions(f.db.store(), QuestionType::SingleChoice, {{"", "新题", "A", "", "1", ""}});
     QCOMPARE(numbers, std::vector<qint64>{0});
     QVERIFY(f.db.store().errorString().contains(QStringLiteral("最大值")));
     QCOMPARE(f.db.count(kSingle), 1);

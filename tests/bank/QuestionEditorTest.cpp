@@ -34,7 +34,7 @@ struct EditorFixture : ProgramFixture {
                             .query("select rowid from " + type + " where 题号=? order by rowid", {row.number.toLongLong()})
                             .value(1)
                             .toInteger();
-        editor = std::make_unique<QuestionEditorWindow>(context, type, row);
+        editor = std::make_unique<QuestionEditorWindow>(context, questionTypeOf(type).value(), row);
         editor->show();
         return editor.get();
     }

@@ -89,8 +89,8 @@ TEST(DatabaseFiles, UnusableFilesAreRefusedWithTheirReasonAndLeftAlone)
         EXPECT_TRUE(store.errorString().contains(QString::fromUtf8(c.reason))) << c.name << ": "
                                                                                   << store.errorString().toStdString();
         // Nothing reads as an empty bank and nothing is written.
-        EXPECT_TRUE(bank::readBounds(store, "单选").failed) << c.name;
-        EXPECT_FALSE(bank::saveAnswer(store, "单选", 1, "A")) << c.name;
+        EXPECT_TRUE(bank::readBounds(store, QuestionType::SingleChoice).failed) << c.name;
+        EXPECT_FALSE(bank::saveAnswer(store, QuestionType::SingleChoice, 1, "A")) << c.name;
         store.close();
         EXPECT_EQ(digest(path), before) << c.name;
         EXPECT_EQ(QFileInfo(path).size(), size) << c.name;
@@ -121,13 +121,13 @@ TEST(DatabaseFiles, ALockHeldByAnotherProgramIsReportedAndAShortOneIsWaitedFor)
     EXPECT_TRUE(store.open(db.path()));
     release.join();
     sqlite3_close(other);
-    EXPECT_EQ(bank::questionCount(store, "单选"), 2);
+    EXPECT_EQ(bank::questionCount(store, QuestionType::SingleChoice), 2);
 }
 
 TEST(DatabaseFiles, ClearingAllBanksUnderALockReleasedMidwayIsWhole)
 {
     TestDatabase db;
-    for (const QString &type : questionTypes()) {
+    for (const QString &type : test::bankTables()) {
         db.addQuestions(type, 3);
         db.addPicture(type, 1, "图", "\\image\\1.png");
     }
@@ -143,7 +143,7 @@ TEST(DatabaseFiles, ClearingAllBanksUnderALockReleasedMidwayIsWhole)
     release.join();
     sqlite3_close(other);
     ASSERT_TRUE(cleared) << db.store().errorString().toStdString();
-    for (const QString &type : questionTypes())
+    for (const QString &type : test::bankTables())
         EXPECT_EQ(db.count(type), 0);
     EXPECT_EQ(db.count("图片"), 0);
 }
@@ -155,13 +155,13 @@ TEST(DatabaseFiles, OddNumbersAreKeptAndTheLargestRefusesAnother)
     db.addQuestions("单选", 2);
     ASSERT_TRUE(store.execute("insert into 单选 (题号, 题目) values (1.5, '一点五'), (1e20, '很大')"));
     // The largest number is no integer: no number is made up for a new question.
-    EXPECT_FALSE(bank::maxNumber(store, "单选"));
+    EXPECT_FALSE(bank::maxNumber(store, QuestionType::SingleChoice));
     ASSERT_TRUE(store.execute("delete from 单选 where 题号=1e20"));
     ASSERT_TRUE(store.execute("insert into 单选 (题号, 题目) values (9223372036854775807, '最大')"));
-    EXPECT_EQ(bank::maxNumber(store, "单选"), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(bank::maxNumber(store, QuestionType::SingleChoice), std::numeric_limits<qint64>::max());
     // A row stored back keeps its own number, whatever form it has.
     const qint64 id = store.query("select rowid from 单选 where 题号=1.5").value(1).toInteger();
-    EXPECT_TRUE(bank::updateQuestion(store, "单选", id, {"改过", "A", "", 1, ""}));
+    EXPECT_TRUE(bank::updateQuestion(store, QuestionType::SingleChoice, id, {"改过", "A", "", 1, ""}));
     EXPECT_EQ(db.text("select 题号 from 单选 where 题目='改过'"), "1.5");
     EXPECT_EQ(db.text("select 题目 from 单选 where 题号=1"), QStringLiteral("单选题1"));
 }
@@ -173,10 +173,10 @@ TEST(DatabaseFiles, DeletingOneOfTwoDuplicatesKeepsTheOtherAndTheNumbering)
     db.addQuestions("单选", 9);
     ASSERT_TRUE(store.execute("insert into 单选 (题号, 题目) values (7, '另一道七')"));
     db.addPicture("单选", 7, "七的图", "\\image\\7.png");
-    EXPECT_EQ(bank::duplicateNumbers(store, "单选"), QStringList{"7"});
+    EXPECT_EQ(bank::duplicateNumbers(store, QuestionType::SingleChoice), QStringList{"7"});
     const qint64 id = store.query("select rowid from 单选 where 题目='另一道七'").value(1).toInteger();
     Transaction unit(store);
-    ASSERT_TRUE(bank::deleteQuestion(store, "单选", id));
+    ASSERT_TRUE(bank::deleteQuestion(store, QuestionType::SingleChoice, id));
     ASSERT_TRUE(unit.commit());
     EXPECT_EQ(db.text("select group_concat(题号, ',') from (select 题号 from 单选 order by 题号)"),
               "1,2,3,4,5,6,7,8,9");

@@ -5,8 +5,11 @@
 #include "data/DataStore.h"
 #include "data/Schema.h"
 #include "data/BankTable.h"
+#include "data/ConfigTable.h"
+#include "data/WorkTable.h"
 
 #include <QDir>
+#include <limits>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -45,11 +48,8 @@ TEST(DataStoreFile, MissingFileIsCreatedWithEveryTableAndOneConfigRow)
         RowSet rows = store.query("select count(*) from " + table);
         EXPECT_FALSE(rows.atEnd()) << table.toStdString();
     }
-    RecordCursor config = store.openCursor(QStringLiteral("配置"), CursorKind::Table);
-    EXPECT_EQ(config.recordCount(), 1);
-    qint64 count = -1;
-    EXPECT_TRUE(config.readInteger(QStringLiteral("单选抽题"), count));
-    EXPECT_EQ(count, 0);
+    EXPECT_EQ(store.query(QStringLiteral("select count(*) from 配置")).value(1).toInteger(), 1);
+    EXPECT_EQ(readExamSettings(store), ExamSettings());
     // A second open finds the same file and keeps its rows.
     store.execute("update 配置 set 计时=90");
     store.close();
@@ -85,8 +85,8 @@ TEST(DataStoreFile, ForeignFilesAreNeverTouchedAndBehaveAsEmpty)
         EXPECT_FALSE(store.open(path)) << path.toStdString();
         EXPECT_FALSE(store.isOpen());
         EXPECT_TRUE(store.query(QStringLiteral("select * from 单选")).atEnd());
-        EXPECT_FALSE(store.execute(QStringLiteral("delete * from 单选")));
-        EXPECT_EQ(store.openCursor(QStringLiteral("单选"), CursorKind::Table).recordCount(), 0);
+        EXPECT_FALSE(store.execute(QStringLiteral("delete from 单选")));
+        EXPECT_EQ(bank::questionCount(store, QuestionType::SingleChoice), std::nullopt);
         store.close();
         EXPECT_EQ(readAll(path), before) << path.toStdString();
     }
@@ -151,16 +151,7 @@ TEST(DataStoreQuery, StatementShapesOfTheWindows)
 
     // Grading: drop (fails harmlessly when missing), make-table, totals.
     EXPECT_FALSE(store.execute("drop table 临时"));
-    QString make = "Select * into 临时 from (";
-    for (const QString &t : questionTypes()) {
-        if (t != "单选")
-            make += " union all ";
-        make += QString("select 评分.考号,评分.场次,评分.姓名,评分.题号,评分.题型,评分.考生答案,%1.标准答案,%1.分值 "
-                        "from 评分,%1 where 评分.题号=%1.题号 and 评分.题型='%1'")
-                    .arg(t);
-    }
-    make += ")";
-    ASSERT_TRUE(store.execute(make));
+    ASSERT_TRUE(store.execute(workTableMakeStatement(store.engine())));
     EXPECT_EQ(db.count("临时"), 4); // the answer to the deleted question 9 drops out
     RowSet totals = store.query("select 考号,场次,姓名,sum(分值) AS 总分 from 临时 where 考生答案=标准答案 "
                                 "group by 考号,场次,姓名");
@@ -170,19 +161,17 @@ TEST(DataStoreQuery, StatementShapesOfTheWindows)
     EXPECT_EQ(totals.value("姓名").toText(), "李四");
     EXPECT_EQ(totals.value("总分").toText(), "5");
     totals.close();
-    // The work table's number column is an integer column, its score a number.
-    RecordCursor work = store.openCursor("select * from 临时 order by 题型,题号", CursorKind::Sql);
-    qint64 number = 0;
-    EXPECT_TRUE(work.readInteger("题号", number));
-    EXPECT_EQ(number, 1);
-    EXPECT_FALSE(work.readInteger("分值", number));
+    // The work table's number column holds integers, its score numbers.
+    RowSet work = store.query("select 题号, 分值 from 临时 order by 题型,题号");
+    EXPECT_EQ(work.value(1), FieldValue::integer(1));
+    EXPECT_EQ(work.value(2), FieldValue::real(2.5));
     work.close();
     EXPECT_TRUE(store.execute("drop table 临时"));
 
     // Search with like on the number column 分值, without a space before "or".
     auto search = [&](const QString &q) {
         QStringList numbers;
-        for (qint64 id : bank::listRowIds(store, "单选", q).value_or(std::vector<qint64>()))
+        for (qint64 id : bank::listRowIds(store, QuestionType::SingleChoice, q).value_or(std::vector<qint64>()))
             numbers << store.query("select 题号 from 单选 where rowid=?", {id}).value(1).toText();
         return numbers;
     };
@@ -199,8 +188,8 @@ TEST(DataStoreQuery, StatementShapesOfTheWindows)
     EXPECT_EQ(column(store, "select * from 多选 where 练习答案<>'' and 练习答案<>标准答案 order by 题号", "题号"),
               QStringList({"1"}));
 
-    // delete * with a condition, update without one.
-    EXPECT_TRUE(store.execute("delete * from 评分 where 题号=1 and 题型='单选' and 考号='001' and 场次='一'"));
+    // delete with a condition, update without one.
+    EXPECT_TRUE(store.execute("delete from 评分 where 题号=1 and 题型='单选' and 考号='001' and 场次='一'"));
     EXPECT_EQ(db.count("评分"), 4);
     EXPECT_TRUE(store.execute("update 单选 set 练习答案=''"));
     EXPECT_EQ(db.text("select count(*) from 单选 where 练习答案=''"), "3");
@@ -260,9 +249,9 @@ TEST(DataStoreQuery, BoundValuesRoundTripWhole)
     EXPECT_FALSE(bank::numberValue("abc"));
     EXPECT_EQ(bank::numberValue(" 7 ")->toInteger(), 7);
     EXPECT_EQ(bank::numberValue("2.5")->toNumber(), 2.5);
-    // A table name that is not a bank is refused before any statement is built.
-    EXPECT_FALSE(bank::clearAnswers(store, "单选 set 题目=''; --"));
-    EXPECT_TRUE(store.lastError().isError());
+    // A text that is not a bank never becomes one, so it never reaches a statement.
+    EXPECT_EQ(questionTypeOf("单选 set 题目=''; --"), std::nullopt);
+    EXPECT_EQ(questionTypeOf("单选"), QuestionType::SingleChoice);
 }
 
 TEST(DataStoreQuery, ErrorsKeepTheEngineMessageAndAFailedStepIsNotTheEnd)
@@ -294,68 +283,60 @@ TEST(DataStoreQuery, ErrorsKeepTheEngineMessageAndAFailedStepIsNotTheEnd)
     EXPECT_EQ(db.count("单选"), 3);
 }
 
-TEST(RecordCursor, AppendsReadsAndChecksColumnTypes)
+TEST(BankRecords, QuestionsComeBackTypedWithTheirNumberAsStored)
 {
     TestDatabase db;
     DataStore &store = db.store();
-    RecordCursor cursor = store.openCursor("单选", CursorKind::Table);
-    EXPECT_EQ(cursor.recordCount(), 0);
-    EXPECT_TRUE(cursor.addNew());
-    EXPECT_TRUE(cursor.setInteger("题号", 1));
-    EXPECT_TRUE(cursor.setText("题目", "第一题"));
-    EXPECT_TRUE(cursor.setNumber("分值", 2.5));
-    EXPECT_FALSE(cursor.setInteger("题目", 5)); // not an integer column
-    EXPECT_FALSE(cursor.setNumber("题号", 5));  // not a number column
-    cursor.next();                              // stores the row
-    cursor.addNew();
-    cursor.setInteger("题号", 2);
-    cursor.setText("题目", "被丢弃");
-    cursor.close(); // no move: discarded
-    EXPECT_EQ(db.count("单选"), 1);
+    const std::vector<QuestionValues> values{{"第一题", "A", "因为", 2.5, "第一章"}, {"第二题", "B", "", 5, ""}};
+    ASSERT_EQ(bank::appendQuestions(store, QuestionType::MultipleChoice, values), 1);
+    // A file made elsewhere may number a question with a text.
+    ASSERT_TRUE(store.execute("insert into 多选 (题号, 题目) values ('七', '第七题')"));
 
-    RecordCursor read = store.openCursor("select * from 单选 where 题号=1", CursorKind::Sql);
-    QString text = "old";
-    EXPECT_TRUE(read.readText("题目", text));
-    EXPECT_EQ(text, "第一题");
-    EXPECT_TRUE(read.readText("分值", text));
-    EXPECT_EQ(text, "2.5");
-    EXPECT_TRUE(read.readText("练习答案", text)); // NULL reads as ""
-    EXPECT_EQ(text, "");
-    qint64 number = 77;
-    EXPECT_FALSE(read.readInteger("题目", number));
-    EXPECT_EQ(number, 77);
-    EXPECT_FALSE(read.deleteAll()); // only for table cursors
-    EXPECT_FALSE(read.addNew());
-    read.next();
-    text = "old";
-    EXPECT_FALSE(read.readText("题目", text)); // past the end
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(db.count("单选"), 1);
+    const std::optional<Question> first = bank::questionByNumber(store, QuestionType::MultipleChoice, 1);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->type, QuestionType::MultipleChoice);
+    EXPECT_EQ(first->number, FieldValue::integer(1));
+    EXPECT_EQ(first->text, "第一题");
+    EXPECT_EQ(first->answer, "A");
+    EXPECT_EQ(first->explanation, "因为");
+    EXPECT_EQ(first->score.toText(), "2.5");
+    EXPECT_EQ(first->chapter, "第一章");
+    EXPECT_EQ(first->practiceAnswer, ""); // NULL reads as ""
+    EXPECT_EQ(bank::questionByNumber(store, QuestionType::MultipleChoice, 2)->score.toText(), "5");
+    EXPECT_FALSE(bank::questionByNumber(store, QuestionType::MultipleChoice, 3));
+    EXPECT_FALSE(bank::questionByNumber(store, QuestionType::SingleChoice, 1)); // another bank
+
+    const std::optional<Question> seventh = bank::questionByNumber(store, QuestionType::MultipleChoice, "七");
+    ASSERT_TRUE(seventh);
+    EXPECT_EQ(seventh->number, FieldValue::text("七"));
+    EXPECT_EQ(bank::questionByRowId(store, QuestionType::MultipleChoice, seventh->rowId)->text, "第七题");
+
+    const std::vector<qint64> ids = bank::listRowIds(store, QuestionType::MultipleChoice, {}).value();
+    ASSERT_EQ(ids.size(), 3u);
+    const std::optional<std::vector<Question>> all = bank::questionsById(store, QuestionType::MultipleChoice, ids);
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->size(), 3u);
+    EXPECT_TRUE(bank::clearBank(store, QuestionType::MultipleChoice));
+    EXPECT_EQ(db.count("多选"), 0);
 }
 
-TEST(RecordCursor, ScrollsOffBothEndsAndBack)
+TEST(BankRecords, AppendingPastTheLargestNumberIsRefusedAndStoresNothing)
 {
     TestDatabase db;
-    db.addQuestions("多选", 3);
-    RecordCursor c = db.store().openCursor("select * from 多选 order by 题号", CursorKind::Sql);
-    EXPECT_EQ(c.recordCount(), 3);
-    auto number = [&] { return c.value("题号").toText(); };
-    EXPECT_EQ(number(), "1");
-    EXPECT_FALSE(c.previous());
-    EXPECT_EQ(number(), "");
-    EXPECT_TRUE(c.next());
-    EXPECT_EQ(number(), "1");
-    EXPECT_TRUE(c.last());
-    EXPECT_EQ(number(), "3");
-    EXPECT_FALSE(c.next());
-    EXPECT_FALSE(c.next());
-    EXPECT_TRUE(c.previous());
-    EXPECT_EQ(number(), "3");
-    EXPECT_TRUE(c.first());
-    EXPECT_EQ(number(), "1");
-    RecordCursor table = db.store().openCursor("多选", CursorKind::Table);
-    EXPECT_TRUE(table.deleteAll());
-    EXPECT_EQ(db.count("多选"), 0);
+    DataStore &store = db.store();
+    constexpr qint64 kLargest = std::numeric_limits<qint64>::max();
+    db.addQuestion("单选", {kLargest - 1, "近最大", "A"});
+    const std::vector<QuestionValues> one{{"一", "A", "", 1, ""}};
+    const std::vector<QuestionValues> two{{"一", "A", "", 1, ""}, {"二", "B", "", 1, ""}};
+    // The last number left is given; one more would wrap round.
+    EXPECT_EQ(bank::appendQuestions(store, QuestionType::SingleChoice, two), std::nullopt);
+    EXPECT_EQ(store.errorString(), "题号已到最大值，不能再添加题目");
+    EXPECT_EQ(db.count("单选"), 1);
+    EXPECT_EQ(bank::appendQuestions(store, QuestionType::SingleChoice, one), kLargest);
+    EXPECT_EQ(bank::appendQuestions(store, QuestionType::SingleChoice, one), std::nullopt);
+    EXPECT_EQ(store.errorString(), "题号已到最大值，不能再添加题目");
+    EXPECT_EQ(db.text("select min(题号) from 单选"), QString::number(kLargest - 1));
+    EXPECT_EQ(db.count("单选"), 2);
 }
 
 TEST(DataStoreUnits, RollbackUnlessCommittedAndReopenKeepsOldResultsSafe)
@@ -365,13 +346,13 @@ TEST(DataStoreUnits, RollbackUnlessCommittedAndReopenKeepsOldResultsSafe)
     db.addQuestions("判断", 2);
     {
         Transaction unit(store);
-        store.execute("delete * from 判断 where 题号=1");
+        store.execute("delete from 判断 where 题号=1");
         EXPECT_EQ(db.count("判断"), 1);
     }
     EXPECT_EQ(db.count("判断"), 2);
     {
         Transaction unit(store);
-        store.execute("delete * from 判断 where 题号=1");
+        store.execute("delete from 判断 where 题号=1");
         EXPECT_TRUE(unit.commit());
     }
     EXPECT_EQ(db.count("判断"), 1);
@@ -389,8 +370,8 @@ TEST(SampleBank, HasQuestionsChaptersPicturesAndAnswers)
 {
     DataStore store;
     ASSERT_TRUE(store.open(QStringLiteral(KAOSHI_SAMPLE_DIR "/考试修改.mdb")));
-    for (const QString &type : questionTypes())
-        EXPECT_GE(store.query("select count(*) from " + type).value(1).toInteger(), 2) << type.toStdString();
+    for (QuestionType type : allQuestionTypes())
+        EXPECT_GE(bank::questionCount(store, type), 2) << tableName(type).toStdString();
     EXPECT_EQ(store.query("select count(distinct 考号) from 评分").value(1).toInteger(), 2);
     RowSet picture = store.query("select 图片 from 图片");
     const QString location = picture.value(1).toText();

@@ -67,14 +67,14 @@ TEST(Geometry, MainWindowFromScreenSize)
 TEST(DatabaseMaintenance, ClearsBanksAndTheirPictureRowsOnly)
 {
     TestDatabase db;
-    for (const QString &type : questionTypes()) {
+    for (const QString &type : test::bankTables()) {
         db.addQuestions(type, 3);
         db.addPicture(type, 1, "图", "\\image\\1.png");
     }
     db.addPicture("其他", 1, "图", "\\image\\2.png");
     db.store().execute("insert into 评分 values ('001','一','张三',1,'单选','A')");
     EXPECT_TRUE(bank::clearAllBanks(db.store()));
-    for (const QString &type : questionTypes()) {
+    for (const QString &type : test::bankTables()) {
         EXPECT_EQ(db.count(type), 0);
         EXPECT_EQ(db.store().query("select max(题号) AS 最大值 from " + type).value("最大值").toNumber(), 0);
     }
@@ -88,14 +88,14 @@ TEST(DatabaseMaintenance, ClearsBanksAndTheirPictureRowsOnly)
 TEST(DatabaseMaintenance, ClearingIsOneUnitWhenOneBankRefuses)
 {
     TestDatabase db;
-    for (const QString &type : questionTypes()) {
+    for (const QString &type : test::bankTables()) {
         db.addQuestions(type, 2);
         db.addPicture(type, 1, "图", "\\image\\1.png");
     }
     ASSERT_TRUE(db.store().execute("create trigger refuse before delete on 判断 begin select raise(abort, '判断题库被锁定'); end"));
     EXPECT_FALSE(bank::clearAllBanks(db.store()));
     EXPECT_EQ(db.store().errorString(), "判断题库被锁定");
-    for (const QString &type : questionTypes())
+    for (const QString &type : test::bankTables())
         EXPECT_EQ(db.count(type), 2) << type.toStdString();
     EXPECT_EQ(db.count("图片"), 4);
 }

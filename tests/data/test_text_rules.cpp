@@ -1,6 +1,5 @@
 // Numbers held as text, spaces, statement quoting and the Access translation.
 #include "data/FieldValue.h"
-#include "data/SqliteEngine.h"
 #include "data/TextRules.h"
 
 #include <gtest/gtest.h>
@@ -43,19 +42,6 @@ TEST(TextRules, SpacesAsciiAndFullWidth)
     EXPECT_EQ(trimSpaces(QStringLiteral("\t答案")), QStringLiteral("\t答案")); // tabs are not spaces here
     EXPECT_EQ(removeAllSpaces(QStringLiteral(" 答　案 A B ")), QStringLiteral("答案AB"));
     EXPECT_EQ(upperAscii(QStringLiteral("ab中文çz")), QStringLiteral("AB中文çZ"));
-}
-
-TEST(SqliteEngine, AccessStatementsAreTranslated)
-{
-    const struct { const char *access; const char *sqlite; } cases[] = {
-        {"delete * from 图片 where 题型='单选'", "delete from 图片 where 题型='单选'"},
-        {"DELETE  *  FROM 评分 where 题号=1", "delete from 评分 where 题号=1"},
-        {"Select * into 临时 from (select 1 as a)", "create table 临时 as select * from (select 1 as a)"},
-        {"select * from 单选 where 题目 like '%delete * from%'", "select * from 单选 where 题目 like '%delete * from%'"},
-        {"drop table 临时", "drop table 临时"},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(engine::translate(QString::fromUtf8(c.access)), QString::fromUtf8(c.sqlite)) << c.access;
 }
 
 TEST(FieldValue, TextAndNumberConversions)

@@ -46,23 +46,23 @@ TEST(Candidate, SignsInWithoutAnySpaceAndShowsTheStatusLine)
 TEST(ConfigTable, ReadsAndStoresTheOneRow)
 {
     TestDatabase db;
-    ASSERT_EQ(readExamConfig(db.store()), (ExamConfig{0, 0, 0, 0, 0}));
-    ASSERT_TRUE(storeExamConfig(db.store(), {5, 5, 10, 2, 60}));
-    EXPECT_EQ(readExamConfig(db.store()), (ExamConfig{5, 5, 10, 2, 60}));
+    ASSERT_EQ(readExamSettings(db.store()), (ExamSettings{0, 0, 0, 0, 0}));
+    ASSERT_TRUE(storeExamSettings(db.store(), {5, 5, 10, 2, 60}));
+    EXPECT_EQ(readExamSettings(db.store()), (ExamSettings{5, 5, 10, 2, 60}));
     EXPECT_EQ(db.count(QStringLiteral("配置")), 1);
 
     // A table that lost its row gets one again.
     ASSERT_TRUE(db.store().execute(QStringLiteral("delete from 配置")));
-    EXPECT_EQ(readExamConfig(db.store()), std::nullopt);
-    ASSERT_TRUE(storeExamConfig(db.store(), {1, 2, 3, 4, -5}));
-    EXPECT_EQ(readExamConfig(db.store()), (ExamConfig{1, 2, 3, 4, -5}));
+    EXPECT_EQ(readExamSettings(db.store()), std::nullopt);
+    ASSERT_TRUE(storeExamSettings(db.store(), {1, 2, 3, 4, -5}));
+    EXPECT_EQ(readExamSettings(db.store()), (ExamSettings{1, 2, 3, 4, -5}));
     EXPECT_EQ(db.count(QStringLiteral("配置")), 1);
 
     // A refused write says so, with the engine's reason, and changes nothing.
     ASSERT_TRUE(refuseWrites(db.store(), QStringLiteral("配置"), QStringLiteral("update")));
-    EXPECT_FALSE(storeExamConfig(db.store(), {9, 9, 9, 9, 9}));
+    EXPECT_FALSE(storeExamSettings(db.store(), {9, 9, 9, 9, 9}));
     EXPECT_TRUE(db.store().lastError().message.contains(QStringLiteral("拒绝写入")));
-    EXPECT_EQ(readExamConfig(db.store()), (ExamConfig{1, 2, 3, 4, -5}));
+    EXPECT_EQ(readExamSettings(db.store()), (ExamSettings{1, 2, 3, 4, -5}));
 }
 
 TEST(AnswerTable, ListsAndCountsWithBoundTexts)

@@ -59,10 +59,10 @@ TEST(PaperDraw, DrawsEachBankAsConfiguredAndSaysWhatFellShort)
     QRandomGenerator generator(3);
     const PaperDraw draw = drawPaper(db.store(), {3, 5, 4, -1}, generator);
     ASSERT_FALSE(draw.failed);
-    EXPECT_EQ(draw.paper.partSize(0), 3);
-    EXPECT_EQ(draw.paper.partSize(1), 2);
-    EXPECT_EQ(draw.paper.partSize(2), 0);
-    EXPECT_EQ(draw.paper.partSize(3), 0);
+    EXPECT_EQ(draw.paper.partSize(QuestionType::SingleChoice), 3);
+    EXPECT_EQ(draw.paper.partSize(QuestionType::MultipleChoice), 2);
+    EXPECT_EQ(draw.paper.partSize(QuestionType::TrueFalse), 0);
+    EXPECT_EQ(draw.paper.partSize(QuestionType::FreeAnswer), 0);
     EXPECT_EQ(draw.paper.total(), 5);
     EXPECT_EQ(draw.paper.unanswered(), 5);
     const QString report = drawReport(draw);
@@ -78,18 +78,17 @@ TEST(PaperDraw, DrawsEachBankAsConfiguredAndSaysWhatFellShort)
 
 TEST(ExamPaper, KeepsPartsInTheBankOrderAndCountsPositionsAcrossThem)
 {
-    const ExamPaper paper({{QStringLiteral("判断"), 7, QStringLiteral("√")},
-                           {QStringLiteral("单选"), 4, QString()},
-                           {QStringLiteral("其他"), 1, QStringLiteral("A")},
-                           {QStringLiteral("单选"), 2, QStringLiteral("B")}});
-    EXPECT_EQ(paper.part(0), (std::vector<qint64>{4, 2}));
-    EXPECT_EQ(paper.part(2), (std::vector<qint64>{7}));
+    const ExamPaper paper({{QuestionType::TrueFalse, 7, QStringLiteral("√")},
+                           {QuestionType::SingleChoice, 4, QString()},
+                           {QuestionType::SingleChoice, 2, QStringLiteral("B")}});
+    EXPECT_EQ(paper.part(QuestionType::SingleChoice), (std::vector<qint64>{4, 2}));
+    EXPECT_EQ(paper.part(QuestionType::TrueFalse), (std::vector<qint64>{7}));
     EXPECT_EQ(paper.total(), 3);
     EXPECT_EQ(paper.answered(), 2);
-    EXPECT_EQ(paper.position(2, 0), 2);
-    EXPECT_EQ(paper.items(), (std::vector<PaperItem>{{QStringLiteral("单选"), 4, QString()},
-                                                     {QStringLiteral("单选"), 2, QStringLiteral("B")},
-                                                     {QStringLiteral("判断"), 7, QStringLiteral("√")}}));
+    EXPECT_EQ(paper.position(QuestionType::TrueFalse, 0), 2);
+    EXPECT_EQ(paper.items(), (std::vector<PaperItem>{{QuestionType::SingleChoice, 4, QString()},
+                                                     {QuestionType::SingleChoice, 2, QStringLiteral("B")},
+                                                     {QuestionType::TrueFalse, 7, QStringLiteral("√")}}));
 }
 
 TEST(PaperTable, KeepsProgressAndHandsInAsOneUnit)
@@ -105,9 +104,9 @@ TEST(PaperTable, KeepsProgressAndHandsInAsOneUnit)
     EXPECT_EQ(store.availability(), DataStore::Availability::Usable);
     EXPECT_FALSE(findKeptPaper(store, kOwner.number, kOwner.occasion).paper);
 
-    const std::vector<PaperItem> items{{QStringLiteral("单选"), 4, QString()},
-                                       {QStringLiteral("多选"), 9, QString()},
-                                       {QStringLiteral("问答"), 1, QString()}};
+    const std::vector<PaperItem> items{{QuestionType::SingleChoice, 4, QString()},
+                                       {QuestionType::MultipleChoice, 9, QString()},
+                                       {QuestionType::FreeAnswer, 1, QString()}};
     ASSERT_TRUE(keepNewPaper(store, kOwner, {items, 600}));
     ASSERT_TRUE(keepPaperAnswer(store, kOwner, 1, QStringLiteral("ACD")));
     ASSERT_TRUE(keepPaperAnswer(store, kOwner, 2, QStringLiteral("它's \"引号\"")));
@@ -120,6 +119,11 @@ TEST(PaperTable, KeepsProgressAndHandsInAsOneUnit)
     EXPECT_EQ(kept.paper->items[1].answer, QStringLiteral("ACD"));
     EXPECT_EQ(kept.paper->items[2].answer, QStringLiteral("它's \"引号\""));
     EXPECT_FALSE(findKeptPaper(store, kOwner.number, QStringLiteral("二")).paper);
+    // A kept row whose 题型 names no bank is left out of the paper.
+    ASSERT_TRUE(store.execute(QStringLiteral("insert into 答卷 values (?, ?, ?, 9, '其他', 1, 'A')"),
+                              {kOwner.number, kOwner.occasion, kOwner.name}));
+    EXPECT_EQ(findKeptPaper(store, kOwner.number, kOwner.occasion).paper->items.size(), 3u);
+    ASSERT_TRUE(store.execute(QStringLiteral("delete from 答卷 where 题型='其他'")));
     // A paper in progress is not an answer of 评分.
     EXPECT_EQ(answerCount(store, kOwner.number, kOwner.occasion), 0);
 

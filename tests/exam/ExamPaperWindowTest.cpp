@@ -11,7 +11,6 @@
 #include "data/ConfigTable.h"
 #include "exam/CandidateDialog.h"
 #include "exam/ExamPaperWindow.h"
-#include "exam/ExamState.h"
 #include "grading/GradingWindow.h"
 #include "practice/PracticeSession.h"
 #include "ui/DropDownBox.h"
@@ -65,7 +64,7 @@ struct Program : ProgramState {
         main->applyScreenSize({1920, 1080});
         main->show();
     }
-    void configure(const ExamConfig &config) { QVERIFY(storeExamConfig(db.store(), config)); }
+    void configure(const ExamSettings &config) { QVERIFY(storeExamSettings(db.store(), config)); }
 
     // 模拟组卷 with the three texts, as typed into the sign-in dialog.
     ExamPaperWindow *signIn(const QString &number = QStringLiteral("A01"), const QString &occasion = QStringLiteral("一"),
@@ -133,6 +132,9 @@ private slots:
     void theTimeRunningOutHandsIn();
     void aPaperLeftWithoutHandInResumes();
     void aRefusedHandInKeepsEveryAnswer();
+    void screenReaderActionsKeysAndCodeAreKeptOnTheQuestion();
+    void aTimeLeftNotKeptIsSaidAndTriedAgain();
+    void theCountdownIsAnnouncedAtTenFiveAndOneMinutesOnly();
 };
 
 void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
@@ -173,7 +175,7 @@ void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
     }
 
     // 单选: 第 1 题 kept the moment it is ticked; 下题 and A on 第 2 题.
-    const std::vector<qint64> single = w->paper().part(0);
+    const std::vector<qint64> single = w->paper().part(QuestionType::SingleChoice);
     QCOMPARE(numberBox(w, "单选"), QStringLiteral("1"));
     QVERIFY(question(w).startsWith(QStringLiteral("单选题%1").arg(single[0])));
     click(w, "B单选框");
@@ -238,10 +240,123 @@ void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
              QStringLiteral("A01一张三=4"));
 }
 
+void ExamPaperWindowTest::screenReaderActionsKeysAndCodeAreKeptOnTheQuestion()
+{
+    Program p;
+    p.configure({2, 2, 1, 0, 0});
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    p.main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
+    const auto keptAt = [&](int position) { return p.kept().section(u';', position, position); };
+    const auto doAction = [&](const char *name, const QString &action) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(control<QAbstractButton>(w, name));
+        QVERIFY(iface && iface->actionInterface());
+        QVERIFY(iface->actionInterface()->actionNames().contains(action));
+        iface->actionInterface()->doAction(action);
+    };
+    const qint64 single = w->paper().part(QuestionType::SingleChoice)[0];
+    const qint64 multiple = w->paper().part(QuestionType::MultipleChoice)[0];
+    const qint64 verdict = w->paper().part(QuestionType::TrueFalse)[0];
+
+    // 单选: a screen reader's action, then the arrow key moves the choice on.
+    doAction("C单选框", QAccessibleActionInterface::toggleAction());
+    QCOMPARE(keptAt(0), QStringLiteral("单选%1=C").arg(single));
+    auto *c = control<QAbstractButton>(w, "C单选框");
+    c->setFocus();
+    QTRY_VERIFY(c->hasFocus());
+    QTest::keyClick(c, Qt::Key_Right);
+    QVERIFY(control<QAbstractButton>(w, "D单选框")->isChecked());
+    QCOMPARE(keptAt(0), QStringLiteral("单选%1=D").arg(single));
+    QCOMPARE(numberBox(w, "单选"), QStringLiteral("1"));
+
+    // 多选: the space bar, then a screen reader's action, add to the answer.
+    showAnswerPage(w, 1);
+    auto *b = control<QAbstractButton>(w, "B选择框");
+    b->setFocus();
+    QTRY_VERIFY(b->hasFocus());
+    QTest::keyClick(b, Qt::Key_Space);
+    QCOMPARE(keptAt(2), QStringLiteral("多选%1=B").arg(multiple));
+    doAction("D选择框", QAccessibleActionInterface::toggleAction());
+    QCOMPARE(keptAt(2), QStringLiteral("多选%1=BD").arg(multiple));
+    QCOMPARE(numberBox(w, "多选"), QStringLiteral("1"));
+
+    // 判断: a choice set from code is kept too.
+    showAnswerPage(w, 2);
+    control<QAbstractButton>(w, "错单选框")->setChecked(true);
+    QCOMPARE(keptAt(4), QStringLiteral("判断%1=×").arg(verdict));
+    QCOMPARE(w->paper().answered(), 3);
+    QCOMPARE(control<ListGrid>(w, "答题卡高级表格")->text(3, 2), QStringLiteral("1/1"));
+}
+
+void ExamPaperWindowTest::aTimeLeftNotKeptIsSaidAndTriedAgain()
+{
+    Program p;
+    p.configure({2, 0, 0, 0, 10});
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    QVERIFY(refuseWrites(p.db.store(), "答卷计时", "update"));
+    p.platform.advanceClock(11000);
+    w->tick();
+    QCOMPARE(p.main->statusText(4), QStringLiteral("剩余时间没有保存，正在重试"));
+    QCOMPARE(p.db.text("select 剩余秒数 from 答卷计时"), QStringLiteral("600"));
+    p.platform.advanceClock(1000);
+    w->tick(); // tried again, refused again
+    QCOMPARE(p.main->statusText(4), QStringLiteral("剩余时间没有保存，正在重试"));
+    QVERIFY(p.db.store().execute(QStringLiteral("drop trigger 拒绝_答卷计时_update")));
+    p.platform.advanceClock(1000);
+    w->tick();
+    QCOMPARE(p.main->statusText(4), QString());
+    QCOMPARE(p.db.text("select 剩余秒数 from 答卷计时"), QStringLiteral("587"));
+    QCOMPARE(p.main->statusText(2), QStringLiteral("剩余时间 09:47"));
+}
+
+// The name changes a screen reader is told of, by the object they concern.
+QList<QObject *> g_nameChanges;
+void recordNameChange(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::NameChanged)
+        g_nameChanges << event->object();
+}
+
+void ExamPaperWindowTest::theCountdownIsAnnouncedAtTenFiveAndOneMinutesOnly()
+{
+    Program p;
+    p.configure({2, 0, 0, 0, 11});
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    QObject *time = p.main->findChild<QLabel *>(QStringLiteral("状态条1第2栏"));
+    QObject *candidate = p.main->findChild<QLabel *>(QStringLiteral("状态条1第1栏"));
+    g_nameChanges.clear();
+    if (!QAccessible::isActive())
+        QSKIP("needs a screen reader's bus: run under ../shared/tools/with-a11y");
+    QAccessible::installUpdateHandler(recordNameChange);
+    const auto runTo = [&](qint64 secondsLeft) {
+        while (true) {
+            p.platform.advanceClock(1000);
+            w->tick();
+            if (p.main->statusText(2) == remainingTimeText(secondsLeft))
+                return;
+        }
+    };
+    runTo(599);
+    QCOMPARE(g_nameChanges.count(time), 1); // at 10:00, not each of the 61 seconds
+    p.platform.advanceClock(298 * 1000);
+    runTo(299);
+    runTo(59);
+    QCOMPARE(g_nameChanges.count(time), 3);
+    // Read on demand: the part is named by the time it shows.
+    QCOMPARE(QAccessible::queryAccessibleInterface(time)->text(QAccessible::Name), QStringLiteral("剩余时间 00:59"));
+    // Other parts still tell of every change.
+    p.main->setStatusText(1, QStringLiteral("考号:B02"));
+    QVERIFY(g_nameChanges.count(candidate) >= 1);
+    QAccessible::installUpdateHandler(nullptr);
+}
+
 void ExamPaperWindowTest::drawCountsDecideThePaper()
 {
     const struct {
-        ExamConfig config;
+        ExamSettings config;
         std::array<int, 4> drawn; // all 0: refused
         QString message;
     } cases[] = {
@@ -264,7 +379,7 @@ void ExamPaperWindowTest::drawCountsDecideThePaper()
         }
         QVERIFY(w);
         for (int bank = 0; bank < 4; ++bank) {
-            const std::vector<qint64> &part = w->paper().part(bank);
+            const std::vector<qint64> &part = w->paper().part(*typeAt(bank));
             QCOMPARE(int(part.size()), c.drawn[size_t(bank)]);
             QCOMPARE(std::set<qint64>(part.begin(), part.end()).size(), part.size());
         }
@@ -316,8 +431,8 @@ void ExamPaperWindowTest::aPaperLeftWithoutHandInResumes()
     p.configure({3, 1, 0, 0, 10});
     ExamPaperWindow *w = p.signIn();
     QVERIFY(w);
-    const std::vector<qint64> single = w->paper().part(0);
-    const std::vector<qint64> multiple = w->paper().part(1);
+    const std::vector<qint64> single = w->paper().part(QuestionType::SingleChoice);
+    const std::vector<qint64> multiple = w->paper().part(QuestionType::MultipleChoice);
     press(w, "下题");
     click(w, "C单选框");
     p.platform.advanceClock(30000);
@@ -332,8 +447,8 @@ void ExamPaperWindowTest::aPaperLeftWithoutHandInResumes()
     w = p.signIn();
     QVERIFY(w);
     QCOMPARE(p.platform.lastMessage().text, QStringLiteral("继续未交的试卷:共 4 题,已答 1 题"));
-    QCOMPARE(w->paper().part(0), single);
-    QCOMPARE(w->paper().part(1), multiple);
+    QCOMPARE(w->paper().part(QuestionType::SingleChoice), single);
+    QCOMPARE(w->paper().part(QuestionType::MultipleChoice), multiple);
     QCOMPARE(p.main->statusText(2), QStringLiteral("剩余时间 09:30"));
     press(w, "下题");
     QVERIFY(control<QAbstractButton>(w, "C单选框")->isChecked());
@@ -350,7 +465,7 @@ void ExamPaperWindowTest::aRefusedHandInKeepsEveryAnswer()
     p.configure({2, 0, 1, 0, 0});
     ExamPaperWindow *w = p.signIn();
     QVERIFY(w);
-    const std::vector<qint64> single = w->paper().part(0);
+    const std::vector<qint64> single = w->paper().part(QuestionType::SingleChoice);
     click(w, "B单选框");
     showAnswerPage(w, 2);
     click(w, "错单选框");

@@ -4,7 +4,6 @@
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
-#include "exam/ExamState.h"
 #include "practice/PracticeSession.h"
 #include "grading/GradingWindow.h"
 #include "print/FreePrintWindow.h"
@@ -342,12 +341,12 @@ void GradingWindowTest::exportHandsTheListToThePrintWindow()
     Grading g;
     g.press(QStringLiteral("评分"));
     g.press(QStringLiteral("导出"));
-    QWidget *print = printWindow(g.context);
+    QWidget *print = g.main.printHandOver().window();
     QVERIFY(print);
     QCOMPARE(print->windowTitle(), QStringLiteral("自由打印导出"));
-    QCOMPARE(g.context.print.request.settingsFile, QStringLiteral("题库.ini"));
-    QCOMPARE(g.context.print.request.source.data(), g.grid->model());
-    closePrintWindow(g.context);
+    QCOMPARE(g.main.printHandOver().request().settingsFile, QStringLiteral("题库.ini"));
+    QCOMPARE(g.main.printHandOver().request().source.data(), g.grid->model());
+    g.main.printHandOver().close();
 }
 
 QTEST_MAIN(GradingWindowTest)

@@ -26,7 +26,8 @@ QString shown(const RawQuestion &q)
 {
     if (!q.unplaced.isEmpty())
         return QStringLiteral("不属于:%1:%2").arg(q.line).arg(q.text);
-    return QStringList{q.type, q.text, q.answer, q.explanation, q.score, q.chapter}.join(u'|');
+    return QStringList{q.type ? typeCaption(*q.type) : QString(), q.text, q.answer, q.explanation, q.score, q.chapter}
+        .join(u'|');
 }
 
 QStringList shownAll(const QList<RawQuestion> &questions)
@@ -77,7 +78,7 @@ TEST(ImportConventions, HeadingsSetBankAndScore)
     };
     for (const auto &h : headings) {
         const auto heading = parseSectionHeading(QString::fromUtf8(h.line));
-        EXPECT_EQ(heading ? heading->type : QString(), QString::fromUtf8(h.type)) << h.line;
+        EXPECT_EQ(heading ? typeCaption(heading->type) : QString(), QString::fromUtf8(h.type)) << h.line;
         EXPECT_EQ(heading ? heading->score : QString(), QString::fromUtf8(h.score)) << h.line;
     }
 }
@@ -145,7 +146,7 @@ TEST(ImportConventions, UnplacedParagraphsAreHandedOnWithTheirReason)
     EXPECT_EQ(shownAll(questions), (QStringList{"不属于:1:2025年期末考试", "|甲|A|||", "不属于:5:这一段不属于题目", "|乙|B|||"}));
     EXPECT_TRUE(questions[0].unplaced.contains(QStringLiteral("前面没有题号")));
     // In the preview they are refused rows with the paragraph and the reason.
-    ImportPreview preview(QStringLiteral("单选"), {});
+    ImportPreview preview(QuestionType::SingleChoice, {});
     for (const RawQuestion &q : questions)
         preview.add(q);
     EXPECT_EQ(preview.count(RowStatus::Refused), 4); // the answers are not among options either
@@ -163,13 +164,13 @@ TEST(ImportConventions, AnswersStoredInEachBanksForm)
     lines << "二、判断题";
     for (const char *answer : {"√", "×", "对", "错", "正确", "错误", "T", "F"})
         lines << "1. 判" << QStringLiteral("答案：") + QString::fromUtf8(answer);
-    ImportPreview preview(QStringLiteral("单选"), {});
-    preview.setOtherBanks([](const QString &) { return QSet<QString>(); });
+    ImportPreview preview(QuestionType::SingleChoice, {});
+    preview.setOtherBanks([](QuestionType) { return QSet<QString>(); });
     for (const RawQuestion &q : readAll(files.writeText("q.txt", lines.join(u'\n'))))
         preview.add(q);
     QStringList stored;
     for (const PreviewRow &row : preview.rows())
-        stored << row.type + row.values.answer;
+        stored << typeCaption(*row.type) + row.values.answer;
     EXPECT_EQ(stored, (QStringList{"多选ABD", "多选ABD", "多选ABD", "多选ABD", "判断√", "判断×", "判断√", "判断×",
                                    "判断√", "判断×", "判断√", "判断×"}));
     EXPECT_EQ(preview.count(RowStatus::Ready), 12);
@@ -241,7 +242,7 @@ TEST(ImportDocx, PicturesFollowTheirQuestion)
     EXPECT_EQ(questions[0].pictures[1].entry, "word/media/b.png");
     EXPECT_EQ(questions[0].pictures[1].extension, ".png");
 
-    ImportPreview preview(QStringLiteral("单选"), {});
+    ImportPreview preview(QuestionType::SingleChoice, {});
     for (const RawQuestion &q : questions)
         preview.add(q);
     QStringList statuses;
@@ -337,8 +338,8 @@ struct StoreFixture {
     }
     std::vector<ImportedQuestion> batch()
     {
-        ImportPreview preview(QStringLiteral("问答"), {});
-        preview.setOtherBanks([](const QString &) { return QSet<QString>(); });
+        ImportPreview preview(QuestionType::FreeAnswer, {});
+        preview.setOtherBanks([](QuestionType) { return QSet<QString>(); });
         for (const RawQuestion &q : readAll(document))
             preview.add(q);
         return preview.importBatch(false);

@@ -41,12 +41,13 @@ QStringList bankPictures(TestDatabase &db, const QString &type)
     return pictures;
 }
 
-QString writeBank(TestDatabase &db, const QString &type, const QString &folder)
+QString writeBank(TestDatabase &db, const QString &bank, const QString &folder)
 {
+    const QuestionType type = questionTypeOf(bank).value();
     const std::vector<qint64> ids = bank::listRowIds(db.store(), type, QString()).value();
     const auto questions = documentQuestions(db.store(), type, ids);
     EXPECT_TRUE(questions.has_value());
-    const QString path = QDir(folder).filePath(type + QStringLiteral(".docx"));
+    const QString path = QDir(folder).filePath(bank + QStringLiteral(".docx"));
     const WrittenDocument written = writeQuestionDocument(path, type, *questions, db.programDir());
     EXPECT_TRUE(written.written) << written.reason.toStdString();
     EXPECT_EQ(written.missingPictures, 0);
@@ -56,8 +57,8 @@ QString writeBank(TestDatabase &db, const QString &type, const QString &folder)
 bool importInto(TestDatabase &db, const QString &path)
 {
     // The bank comes from the document's heading, whatever the dialog's choice.
-    ImportPreview preview(QStringLiteral("问答"), {});
-    preview.setOtherBanks([](const QString &) { return QSet<QString>(); });
+    ImportPreview preview(QuestionType::FreeAnswer, {});
+    preview.setOtherBanks([](QuestionType) { return QSet<QString>(); });
     QString error;
     for (const RawQuestion &q : readAll(path, &error))
         preview.add(q);
@@ -108,7 +109,7 @@ TEST(DocxRoundTrip, HeadingCountsAndScores)
     std::vector<DocumentQuestion> questions(3);
     for (DocumentQuestion &q : questions)
         q.values.score = 2;
-    EXPECT_EQ(documentHeading("单选", questions), QStringLiteral("一、单项选择题（共3题，每题2分）"));
+    EXPECT_EQ(documentHeading(QuestionType::SingleChoice, questions), QStringLiteral("一、单项选择题（共3题，每题2分）"));
     questions[1].values.score = 2.5;
-    EXPECT_EQ(documentHeading("判断", questions), QStringLiteral("一、判断题（共3题，共6.5分）"));
+    EXPECT_EQ(documentHeading(QuestionType::TrueFalse, questions), QStringLiteral("一、判断题（共3题，共6.5分）"));
 }

@@ -83,7 +83,7 @@ void ImportDialogTest::previewShowsEveryRowWithItsStatus()
 {
     DialogFixture f;
     f.db.addQuestion(kSingle, {1, QStringLiteral("已有的题A.是B.否"), "A"});
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(DialogFixture::control<QComboBox>(&dialog, "题库组合框")->currentText(), kSingle);
@@ -163,7 +163,7 @@ void ImportDialogTest::duplicatesAreStoredWhenTicked()
 {
     DialogFixture f;
     f.db.addQuestion(kSingle, {1, QStringLiteral("已有的题A.是B.否"), "A"});
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, f.files.writeText("mixed.csv", kMixed)));
     DialogFixture::control<QCheckBox>(&dialog, "重复导入选择框")->setChecked(true);
@@ -177,7 +177,7 @@ void ImportDialogTest::duplicatesAreStoredWhenTicked()
 void ImportDialogTest::cancelStoresNothing()
 {
     DialogFixture f;
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, f.files.writeText("mixed.csv", kMixed)));
     QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "取消按钮"), Qt::LeftButton);
@@ -192,7 +192,7 @@ void ImportDialogTest::refusedStoreSaysWhyAndKeepsTheDialog()
     DialogFixture f;
     QVERIFY(f.db.store().execute(QStringLiteral("create trigger refuse before insert on 单选 "
                                                 "begin select raise(abort,'拒绝写入'); end")));
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, f.files.writeText("mixed.csv", kMixed)));
     QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "导入按钮"), Qt::LeftButton);
@@ -208,7 +208,7 @@ void ImportDialogTest::refusedStoreSaysWhyAndKeepsTheDialog()
 void ImportDialogTest::unreadableFileIsReportedAndNothingCanBeStored()
 {
     DialogFixture f;
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     // Rows before the failure stay shown, but the file cannot be imported.
     const QString path = f.files.writeText("broken.csv", QStringLiteral("题目,答案\n第一题A.是B.否,A\n\"") +
@@ -249,7 +249,7 @@ void ImportDialogTest::readingCanBeStopped()
     for (int i = 0; i < 300000; ++i)
         big += QStringLiteral("第%1题A.是B.否,A\n").arg(i);
     const QString path = f.files.writeText("big.csv", big);
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     f.platform.setNextFileName(path);
     QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "选择文件按钮"), Qt::LeftButton);
@@ -336,7 +336,7 @@ void ImportDialogTest::documentFillsEveryBankFromItsHeadings()
     QVERIFY(writeDocx(path, body,
                       {{"word/_rels/document.xml.rels", relationsXml({{"rId1", "media/a.png"}})},
                        {"word/media/a.png", tinyPng()}}));
-    ImportDialog dialog(f.context, QStringLiteral("问答"));
+    ImportDialog dialog(f.context, QuestionType::FreeAnswer);
     dialog.show();
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, path));
     QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Bank),
@@ -364,7 +364,7 @@ void ImportDialogTest::documentFillsEveryBankFromItsHeadings()
 void ImportDialogTest::documentMadeByLibreOfficeIsPreviewed()
 {
     DialogFixture f;
-    ImportDialog dialog(f.context, kSingle);
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, QStringLiteral(KAOSHI_IMPORT_FIXTURES "/questions.docx")));
@@ -410,7 +410,7 @@ void ImportDialogTest::bankListWritesAWordDocumentThatImportsBack()
 
     // Imported into another program folder: the same questions and picture.
     DialogFixture other;
-    ImportDialog dialog(other.context, QStringLiteral("问答"));
+    ImportDialog dialog(other.context, QuestionType::FreeAnswer);
     dialog.show();
     QVERIFY(DialogFixture::chooseAndRead(dialog, other.platform, written));
     QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "导入按钮"), Qt::LeftButton);

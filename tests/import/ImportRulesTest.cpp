@@ -7,6 +7,7 @@
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace kaoshi;
 using namespace kaoshi::test;
@@ -39,7 +40,7 @@ TEST(ImportAnswers, EveryKindNormalisedOrRefused)
     };
     for (const auto &c : cases) {
         const CheckedAnswer checked =
-            normaliseAnswer(QString::fromUtf8(c.type), QString::fromUtf8(c.given), kOptions);
+            normaliseAnswer(questionTypeOf(QString::fromUtf8(c.type)).value(), QString::fromUtf8(c.given), kOptions);
         if (c.stored) {
             EXPECT_EQ(checked.refusal, QString()) << c.type << " " << c.given;
             EXPECT_EQ(checked.answer, QString::fromUtf8(c.stored)) << c.type << " " << c.given;
@@ -48,9 +49,9 @@ TEST(ImportAnswers, EveryKindNormalisedOrRefused)
         }
     }
     // The letter refused is named.
-    EXPECT_EQ(normaliseAnswer("单选", "E", kOptions).refusal, QStringLiteral("答案E不在题目的选项中"));
+    EXPECT_EQ(normaliseAnswer(QuestionType::SingleChoice, "E", kOptions).refusal, QStringLiteral("答案E不在题目的选项中"));
     // A text without options offers no letter.
-    EXPECT_NE(normaliseAnswer("单选", "A", QStringLiteral("没有选项的题")).refusal, QString());
+    EXPECT_NE(normaliseAnswer(QuestionType::SingleChoice, "A", QStringLiteral("没有选项的题")).refusal, QString());
 }
 
 TEST(ImportAnswers, Scores)
@@ -65,7 +66,7 @@ TEST(ImportAnswers, Scores)
 
 TEST(ImportPreviewRows, StatusesAndWhatIsStored)
 {
-    ImportPreview preview(QStringLiteral("单选"), {QStringLiteral("已有的题A.是B.否")});
+    ImportPreview preview(QuestionType::SingleChoice, {QStringLiteral("已有的题A.是B.否")});
     const auto add = [&](const char *text, const char *answer, const char *score = "1") {
         RawQuestion q;
         q.text = QString::fromUtf8(text);
@@ -98,11 +99,11 @@ TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
     TestDatabase db;
     db.addQuestion("多选", {1, "旧题A.甲B.乙", "AB"});
     db.addQuestion("多选", {5, "第五题A.甲B.乙", "A"});
-    EXPECT_EQ(existingQuestionTexts(db.store(), "多选"),
+    EXPECT_EQ(existingQuestionTexts(db.store(), QuestionType::MultipleChoice),
               (QSet<QString>{QStringLiteral("旧题A.甲B.乙"), QStringLiteral("第五题A.甲B.乙")}));
 
     const std::vector<QuestionValues> rows{{"新一A.甲B.乙", "AB", "说明", 2.5, "章一"}, {"新二A.甲B.乙", "B", "", 0, ""}};
-    const StoreOutcome outcome = storeImportedQuestions(db.store(), "多选", rows);
+    const StoreOutcome outcome = storeImportedQuestions(db.store(), QuestionType::MultipleChoice, rows);
     EXPECT_TRUE(outcome.stored);
     EXPECT_EQ(outcome.count, 2);
     EXPECT_EQ(db.text("select 题目||'|'||标准答案||'|'||解析||'|'||分值||'|'||章节 from 多选 where 题号=6"),
@@ -112,10 +113,21 @@ TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
     // A database that refuses one of the rows keeps none of them.
     ASSERT_TRUE(db.store().execute("create trigger refuse before insert on 多选 when new.题目='坏' "
                                    "begin select raise(abort,'拒绝写入'); end"));
-    const StoreOutcome refused = storeImportedQuestions(db.store(), "多选", {{"好", "A", "", 1, ""}, {"坏", "A", "", 1, ""}});
+    const StoreOutcome refused = storeImportedQuestions(db.store(), QuestionType::MultipleChoice, {{"好", "A", "", 1, ""}, {"坏", "A", "", 1, ""}});
     EXPECT_FALSE(refused.stored);
     EXPECT_NE(refused.reason, QString());
     EXPECT_EQ(db.count("多选"), 4);
+}
+
+TEST(ImportStoring, PastTheLargestNumberIsRefusedNotWrappedRound)
+{
+    TestDatabase db;
+    db.addQuestion("判断", {std::numeric_limits<qint64>::max(), "最后一题", "√"});
+    const StoreOutcome outcome = storeImportedQuestions(db.store(), QuestionType::TrueFalse, {{"新题", "×", "", 1, ""}});
+    EXPECT_FALSE(outcome.stored);
+    EXPECT_EQ(outcome.reason, QStringLiteral("题号已到最大值，不能再添加题目"));
+    EXPECT_EQ(db.count("判断"), 1);
+    EXPECT_EQ(db.text("select count(*) from 判断 where 题号<0"), "0");
 }
 
 TEST(ImportStoring, ExportedBankListImportsBackUnchanged)
@@ -142,22 +154,21 @@ TEST(ImportStoring, ExportedBankListImportsBackUnchanged)
         QList<QStringList> sheet{{"题目", "标准答案", "解析", "分值", "章节", "题号"}};
         QStringList stored;
         for (qint64 n = 1; n <= source.count(type); ++n) {
-            RecordCursor row = bank::questionByNumber(source.store(), type, n);
-            QStringList cells;
-            for (const char *column : {"题目", "标准答案", "解析", "分值", "章节", "题号"})
-                cells << row.value(QString::fromUtf8(column)).toText();
-            sheet << cells;
+            const Question row = bank::questionByNumber(source.store(), questionTypeOf(type).value(), n).value();
+            sheet << QStringList{row.text, row.answer, row.explanation, row.score.toText(), row.chapter,
+                                 row.number.toText()};
             stored << source.text("select " + columns + " from " + type + " where 题号=" + QString::number(n));
         }
         ImportFiles files;
         const QString path = files.writeXlsx("export.xlsx", sheet);
 
         TestDatabase target;
-        ImportPreview preview(type, existingQuestionTexts(target.store(), type).value());
+        const QuestionType bank = questionTypeOf(type).value();
+        ImportPreview preview(bank, existingQuestionTexts(target.store(), bank).value());
         for (const RawQuestion &q : readAll(path))
             preview.add(q);
         EXPECT_EQ(preview.count(RowStatus::Ready), int(stored.size())) << type.toStdString();
-        ASSERT_TRUE(storeImportedQuestions(target.store(), type, preview.questionsToStore(false)).stored);
+        ASSERT_TRUE(storeImportedQuestions(target.store(), bank, preview.questionsToStore(false)).stored);
         QStringList imported;
         for (qint64 n = 1; n <= target.count(type); ++n)
             imported << target.text("select " + columns + " from " + type + " where 题号=" + QString::number(n));
@@ -172,7 +183,7 @@ TEST(ImportStoring, RealQuestionsImportCompletely)
     if (!QFile::exists(path))
         GTEST_SKIP() << "shared data missing";
     TestDatabase db;
-    ImportPreview preview("单选", existingQuestionTexts(db.store(), "单选").value());
+    ImportPreview preview(QuestionType::SingleChoice, existingQuestionTexts(db.store(), QuestionType::SingleChoice).value());
     QString error;
     for (const RawQuestion &q : readAll(path, &error))
         preview.add(q);
@@ -180,7 +191,7 @@ TEST(ImportStoring, RealQuestionsImportCompletely)
     EXPECT_EQ(preview.count(RowStatus::Refused), 0);
     const std::vector<QuestionValues> rows = preview.questionsToStore(true);
     EXPECT_EQ(rows.size(), loadRealQuestions().size());
-    EXPECT_TRUE(storeImportedQuestions(db.store(), "单选", rows).stored);
+    EXPECT_TRUE(storeImportedQuestions(db.store(), QuestionType::SingleChoice, rows).stored);
     EXPECT_EQ(db.count("单选"), qint64(rows.size()));
     EXPECT_EQ(db.text("select max(题号) from 单选"), QString::number(rows.size()));
 }

@@ -14,10 +14,10 @@ TEST(PracticeQueries, SavingTouchesOnlyTheNamedRowAndColumn)
     db.addQuestions(QStringLiteral("单选"), 3);
     DataStore &store = db.store();
     // A quote in the answer is stored as typed.
-    EXPECT_TRUE(bank::saveAnswer(store, QStringLiteral("单选"), 2, QStringLiteral("A', 标准答案='X")));
+    EXPECT_TRUE(bank::saveAnswer(store, QuestionType::SingleChoice, 2, QStringLiteral("A', 标准答案='X")));
     EXPECT_EQ(db.text("select 练习答案 from 单选 where 题号=2"), QStringLiteral("A', 标准答案='X"));
     EXPECT_EQ(db.text("select count(*) from 单选 where 标准答案='A'"), QStringLiteral("3"));
-    EXPECT_TRUE(bank::clearAnswers(store, QStringLiteral("单选")));
+    EXPECT_TRUE(bank::clearAnswers(store, QuestionType::SingleChoice));
     EXPECT_EQ(db.text("select count(*) from 单选 where 练习答案=''"), QStringLiteral("3"));
 }
 
@@ -26,11 +26,11 @@ TEST(PracticeQueries, BoundsOfEachBank)
     TestDatabase db;
     db.addQuestion(QStringLiteral("多选"), {4, QStringLiteral("q")});
     db.addQuestion(QStringLiteral("多选"), {9, QStringLiteral("q")});
-    const bank::Bounds filled = bank::readBounds(db.store(), QStringLiteral("多选"));
+    const bank::Bounds filled = bank::readBounds(db.store(), QuestionType::MultipleChoice);
     EXPECT_EQ(filled.lower, QStringLiteral("4"));
     EXPECT_EQ(filled.upper, QStringLiteral("9"));
     EXPECT_FALSE(filled.isEmpty());
-    EXPECT_TRUE(bank::readBounds(db.store(), QStringLiteral("判断")).isEmpty());
+    EXPECT_TRUE(bank::readBounds(db.store(), QuestionType::TrueFalse).isEmpty());
 }
 
 TEST(PracticeQueries, WrongRowsListAnsweredQuestionsThatDiffer)

@@ -56,7 +56,7 @@ int pdfPages(const QString &path)
 
 struct Program : ProgramFixture {
     MainWindow main{context};
-    ~Program() { closePrintWindow(context); }
+    ~Program() { main.printHandOver().close(); }
 
     QString settingsText(const QString &file = QStringLiteral("题库.ini")) const
     {
@@ -76,7 +76,7 @@ struct Program : ProgramFixture {
     FreePrintWindow *exportBank()
     {
         pressToolButton(main.currentTaskWindow(), QStringLiteral("导出"));
-        return printWindow(context);
+        return main.printHandOver().window();
     }
 };
 
@@ -170,7 +170,7 @@ void FreePrintWindowTest::opensFromTheBankListWithTheDefaults()
 
     // Esc closes the window and stores nothing.
     QTest::keyClick(control<QLineEdit>(w, QStringLiteral("标题编辑框")), Qt::Key_Escape);
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
     QVERIFY(p.settingsText().isEmpty());
 }
 
@@ -196,7 +196,7 @@ void FreePrintWindowTest::columnChoiceIsStoredAndOfferedAgain()
     QVERIFY(preview);
     QVERIFY(!w->isVisible());
     preview->close();
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
 
     w = p.exportBank();
     QCOMPARE(offered(w), (QStringList{"5:章节", "1:题目", "2:标准答案", "4:分值", "6:题号"}));
@@ -213,7 +213,7 @@ void FreePrintWindowTest::columnChoiceIsStoredAndOfferedAgain()
     QVERIFY(offered(w).join(QString()).count(QStringLiteral("(未选)")) == 6);
     click(w, QStringLiteral("保存配置按钮"));
     QVERIFY(p.settingsText().contains(QStringLiteral("\n打印字段=\n")));
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
     QCOMPARE(offered(p.exportBank()), kBankColumns);
 }
 
@@ -292,7 +292,7 @@ void FreePrintWindowTest::saveKeepsEverySettingOrReportsTheFailure()
     control<QLineEdit>(w, QStringLiteral("字体大小"))->setText(QStringLiteral("35"));
     click(w, QStringLiteral("序号"));
     click(w, QStringLiteral("保存配置按钮"));
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
     QVERIFY(p.platform.messages.isEmpty());
 
     w = p.exportBank();
@@ -318,7 +318,7 @@ void FreePrintWindowTest::saveKeepsEverySettingOrReportsTheFailure()
     QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
     QVERIFY(p.platform.lastMessage().text.startsWith(QStringLiteral("打印设置没有保存到")));
     QVERIFY(w->isVisible());
-    QCOMPARE(printWindow(p.context), w);
+    QCOMPARE(p.main.printHandOver().window(), w);
     // The preview is still shown after saying so.
     p.platform.clear();
     click(w, QStringLiteral("打印按钮"));
@@ -356,7 +356,7 @@ void FreePrintWindowTest::exportWritesAWorkbookAndOpensIt()
     QCOMPARE(cells.value("B4"), QStringLiteral("单选题3"));
     QCOMPARE(cells.value("A4"), QStringLiteral("3"));
     QVERIFY(!cells.contains("F1"));
-    QTRY_VERIFY(!printWindow(p.context));
+    QTRY_VERIFY(!p.main.printHandOver().window());
 
     // The workbook's folder cannot be made: the failure is shown, the window stays.
     w = p.exportBank();
@@ -386,8 +386,8 @@ void FreePrintWindowTest::aSecondHandOverChangesOnlyTheRequest()
     p.main.runMenuItem(QStringLiteral("顺序练习"));
     auto *practice = qobject_cast<PracticeWindow *>(p.main.currentTaskWindow());
     QVERIFY(practice);
-    QCOMPARE(printWindow(p.context), w);
-    QTRY_VERIFY(!p.context.print.request.source); // the closed list is gone
+    QCOMPARE(p.main.printHandOver().window(), w);
+    QTRY_VERIFY(!p.main.printHandOver().request().source); // the closed list is gone
     click(w, QStringLiteral("打印按钮"));
     QVERIFY(p.platform.lastMessage().text.contains(QStringLiteral("列表已经关闭")));
     QVERIFY(w->isVisible());
@@ -395,10 +395,10 @@ void FreePrintWindowTest::aSecondHandOverChangesOnlyTheRequest()
     // "错题" hands the wrong-question list to the open window.
     const QString bankSettings = p.settingsText();
     practice->runToolbarButton(QStringLiteral("错题"));
-    QCOMPARE(printWindow(p.context), w);
+    QCOMPARE(p.main.printHandOver().window(), w);
     QCOMPARE(w->windowTitle(), QStringLiteral("单选题库导出"));
     QCOMPARE(offered(w), kBankColumns);
-    QCOMPARE(p.context.print.request.settingsFile, QStringLiteral("错题.ini"));
+    QCOMPARE(p.main.printHandOver().request().settingsFile, QStringLiteral("错题.ini"));
     click(w, QStringLiteral("复原按钮")); // now offers the wrong list's columns
     QCOMPARE(offered(w).size(), columnGrid(w)->rowCount() - 1);
     QVERIFY(offered(w) != kBankColumns);

@@ -1,5 +1,6 @@
 #include "TestDatabase.h"
 
+#include "data/QuestionType.h"
 #include "data/Schema.h"
 
 #include <QDir>
@@ -8,22 +9,29 @@
 
 namespace kaoshi::test {
 
+const QStringList &bankTables()
+{
+    static const QStringList names = [] {
+        QStringList list;
+        for (QuestionType type : allQuestionTypes())
+            list << tableName(type);
+        return list;
+    }();
+    return names;
+}
+
 TestDatabase::TestDatabase() { m_store.open(path()); }
 
 QString TestDatabase::path() const { return QDir(m_dir.path()).filePath(kDatabaseFileName); }
 
 void TestDatabase::addQuestion(const QString &type, const QuestionRow &row)
 {
-    RecordCursor cursor = m_store.openCursor(type, CursorKind::Table);
-    cursor.addNew();
-    cursor.setInteger(QStringLiteral("题号"), row.number);
-    cursor.setText(QStringLiteral("题目"), row.text);
-    cursor.setText(QStringLiteral("标准答案"), row.answer);
-    cursor.setText(QStringLiteral("解析"), row.explanation);
-    cursor.setNumber(QStringLiteral("分值"), row.score);
-    cursor.setText(QStringLiteral("章节"), row.chapter);
-    cursor.setText(QStringLiteral("练习答案"), row.practiceAnswer);
-    cursor.next();
+    // The fixture writes any table name it is given, as a file made
+    // elsewhere may hold anything.
+    m_store.execute(QStringLiteral("insert into \"%1\" (题号, 题目, 标准答案, 解析, 分值, 章节, 练习答案) "
+                                   "values (?, ?, ?, ?, ?, ?, ?)")
+                        .arg(type),
+                    {row.number, row.text, row.answer, row.explanation, row.score, row.chapter, row.practiceAnswer});
 }
 
 void TestDatabase::addQuestions(const QString &type, int count)

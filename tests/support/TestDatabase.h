@@ -2,11 +2,16 @@
 // Fixture databases for tests: a temporary program directory with a fresh
 // database of ours, and short ways to put questions and pictures into it.
 #include "data/DataStore.h"
+#include "data/QuestionType.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace kaoshi::test {
+
+// The four bank tables by name, in processing order, as the fixture writes them.
+const QStringList &bankTables();
 
 struct QuestionRow {
     qint64 number = 0;
@@ -27,10 +32,17 @@ public:
     DataStore &store() { return m_store; }
 
     void addQuestion(const QString &type, const QuestionRow &row);
+    void addQuestion(QuestionType type, const QuestionRow &row) { addQuestion(tableName(type), row); }
     // Questions 1 … count with texts "<type>题<n>".
     void addQuestions(const QString &type, int count);
+    void addQuestions(QuestionType type, int count) { addQuestions(tableName(type), count); }
     void addPicture(const QString &type, qint64 number, const QString &summary, const QString &location);
+    void addPicture(QuestionType type, qint64 number, const QString &summary, const QString &location)
+    {
+        addPicture(typeValue(type), number, summary, location);
+    }
     qint64 count(const QString &table);
+    qint64 count(QuestionType type) { return count(tableName(type)); }
     // A trigger that refuses every insert, update or delete (operation) on
     // the table with the message "拒绝写入", as a locked or guarded database does.
     void refuse(const QString &table, const QString &operation);
