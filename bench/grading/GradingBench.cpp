@@ -1,24 +1,25 @@
-// Speed of grading and of the sign-in check on a large answer table: four
-// banks of 1,000 questions and 1,000,500 answer rows of 2,000 candidates
-// (candidate K0000 has 1,000 answers of occasion 一, every other one 500).
+// Speed of grading, of the results analysis and of the sign-in check on
+// large answer tables: four banks of 1,000 questions and 500 answers per
+// candidate, for 20, 200 and 2,000 candidates (10,000, 100,000 and 1,000,000
+// answers; at the largest size candidate K0000 has 500 more, 1,000,500 rows).
+// A third of the 问答 answers carry a hand score.
 //
-// - totals: the whole "评分" of the grading window with both filters empty
-//   (rebuilding 临时, reading the totals, filling the grid), run on a file
-//   without 临时 and again with the 临时 of the first run in place; compared
-//   with the sqlite3 tool running "drop table if exists 临时", the same
-//   make-table statement and the same totals statement on a copy of the file
-//   in the same state, output discarded.
-// - details: "评分" with 考号 K0000 and 场次 一 (1,000 answers, one bank
-//   lookup each, the grid filled).
-// - sign-in: "开始考试" of the sign-in dialog for a number and occasion that
-//   has answers (refused) and for one that has none (accepted).
+// - totals: "评分" of the grading window with both filters empty (the one
+//   grouped statement, reading the totals, filling the grid), against the
+//   sqlite3 tool running the same statement on the same file, output
+//   discarded. Tool and program run alternately, 5 times each, after one
+//   warm-up run of each; the medians are printed, and their growth.
+// - analysis: "分析" of the results analysis over every occasion (summary,
+//   bands, per-question statistics and options, the tables and the chart
+//   filled), 3 runs, median.
+// - at 1,000,500 rows: details of K0000 / 一 (1,000 answers) and the sign-in
+//   check for a number that has answers and for one that has none.
 #include "BenchData.h"
 #include "app/MainWindow.h"
-#include "practice/PracticeSession.h"
-#include "data/Schema.h"
-#include "data/SqliteEngine.h"
-#include "data/WorkTable.h"
+#include "data/ScoreStatements.h"
+#include "data/QuestionType.h"
 #include "exam/CandidateDialog.h"
+#include "grading/AnalysisWindow.h"
 #include "grading/GradingWindow.h"
 #include "support/TestDatabase.h"
 #include "ui/DropDownBox.h"
@@ -27,18 +28,20 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <memory>
 
 using namespace kaoshi;
 using namespace kaoshi::test;
 
 namespace {
 
-constexpr int kCandidates = 2000;
 constexpr int kAnswersEach = 500;
+constexpr int kRounds = 5;
 
 // Answers: candidate c answers question (c·37 + j/4) mod 1000 + 1 of bank j mod 4,
 // right for three of every five.
@@ -63,16 +66,33 @@ QString answerRows(int firstRow, int rowCount, const QString &candidateOf, const
         .replace(QStringLiteral("%%"), QStringLiteral("%"));
 }
 
-void fillDatabase(DataStore &store)
+void fillDatabase(DataStore &store, int candidates, bool extraForFirst)
 {
     for (const QString &type : test::bankTables())
         bench::fillBank(store, type, 1000);
     Transaction unit(store);
-    // Rows 0 … 999,999: candidate i/500, answer i%500; then 500 more of K0000.
-    const bool ok = store.execute(answerRows(0, kCandidates * kAnswersEach, "i/500", "i%500")) &&
-                    store.execute(answerRows(500, 500, "0", "i"));
+    bool ok = store.execute(answerRows(0, candidates * kAnswersEach, "i/500", "i%500"));
+    if (extraForFirst)
+        ok = ok && store.execute(answerRows(500, 500, "0", "i"));
+    ok = ok && store.execute(QStringLiteral("insert or ignore into 阅卷 (考号,场次,题型,题号,得分,阅卷时间) "
+                                            "select 考号,场次,题型,题号,(rowid % 5) * 0.5,'2026-12-01 08:00:00' "
+                                            "from 评分 where 题型='问答' and rowid % 3 = 0"));
     if (!ok || !unit.commit())
         std::printf("filling 评分 failed: %s\n", qPrintable(store.lastError().message));
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double elapsed(const std::function<void()> &run)
+{
+    QElapsedTimer timer;
+    timer.start();
+    run();
+    return double(timer.nsecsElapsed()) / 1e6;
 }
 
 struct Program {
@@ -81,62 +101,102 @@ struct Program {
     TestDatabase &db;
     AppContext context{db.programDir(), db.store(), platform.platform()};
     MainWindow main{context};
-    GradingWindow *window = nullptr;
 
-    explicit Program(TestDatabase &database) : db(database)
+    explicit Program(TestDatabase &database) : db(database) { main.show(); }
+    GradingWindow *grading()
     {
-        main.show();
+        if (auto *w = qobject_cast<GradingWindow *>(main.currentTaskWindow()))
+            return w;
         main.runMenuItem(QStringLiteral("评分"));
-        window = qobject_cast<GradingWindow *>(main.currentTaskWindow());
         QApplication::processEvents();
+        return qobject_cast<GradingWindow *>(main.currentTaskWindow());
     }
-    double grade(const char *name, const QString &number, const QString &occasion)
+    // One "评分" through the window; the rows it listed.
+    int grade(const QString &number, const QString &occasion)
     {
+        GradingWindow *window = grading();
         window->findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(number);
         window->findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(occasion);
-        QElapsedTimer timer;
-        timer.start();
         window->grade();
         QApplication::processEvents();
-        const double ms = bench::report(name, timer);
-        std::printf("%-58s %10d rows\n", "", window->grid()->rowCount() - 1);
-        return ms;
+        return window->grid()->rowCount() - 1;
+    }
+    AnalysisWindow *analysis()
+    {
+        main.runMenuItem(QStringLiteral("成绩分析"));
+        QApplication::processEvents();
+        return qobject_cast<AnalysisWindow *>(main.currentTaskWindow());
     }
 };
 
-// The same statements through the sqlite3 tool on a copy of the file.
-double commandLine(const char *name, const QString &database, const QString &copy)
+// The totals statement through the sqlite3 tool on the same file.
+void toolTotals(const QString &database)
 {
-    QFile::remove(copy);
-    QFile::copy(database, copy);
-    const QString script = QStringLiteral("drop table if exists 临时;\n") + workTableMakeStatement(SqliteEngine()) +
-                           QStringLiteral(";\n") + totalsStatement(QString(), QString()).sql + QStringLiteral(";\n");
+    const Statement statement = totalsStatement(QString(), QString(), true);
     QProcess tool;
     tool.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    tool.start(QStringLiteral("sqlite3"), {copy});
-    tool.write(script.toUtf8());
+    tool.start(QStringLiteral("sqlite3"), {database});
+    tool.write(statement.sql.toUtf8() + ";\n");
     tool.closeWriteChannel();
     tool.waitForFinished(-1);
-    const double ms = bench::report(name, timer);
     if (tool.exitCode() != 0)
         std::printf("sqlite3 failed: %s\n", tool.readAllStandardError().constData());
-    QFile::remove(copy);
-    return ms;
 }
 
-void signIn(Program &program, const char *name, const QString &number, const QString &occasion)
+struct SizeFigures {
+    qint64 answers = 0;
+    double tool = 0, program = 0, analysis = 0;
+};
+
+SizeFigures measureSize(int candidates, bool details)
 {
-    CandidateDialog dialog(program.context);
-    dialog.findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(number);
-    dialog.findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(occasion);
-    dialog.findChild<QLineEdit *>(QStringLiteral("姓名编辑框"))->setText(QStringLiteral("考生"));
-    QElapsedTimer timer;
-    timer.start();
-    dialog.signIn();
-    bench::report(name, timer);
-    std::printf("%-58s %10s\n", "", dialog.result() == QDialog::Accepted ? "accepted" : "refused");
+    SizeFigures figures;
+    TestDatabase db;
+    const double filling = elapsed([&] { fillDatabase(db.store(), candidates, details); });
+    figures.answers = db.count(QStringLiteral("评分"));
+    std::printf("\n%lld answers of %d candidates, %lld hand scores (generated in %.0f ms)\n", figures.answers,
+                candidates, db.count(QStringLiteral("阅卷")), filling);
+    Program program(db);
+    toolTotals(db.path());
+    int rows = program.grade(QString(), QString());
+    std::vector<double> tool, window;
+    for (int i = 0; i < kRounds; ++i) {
+        tool.push_back(elapsed([&] { toolTotals(db.path()); }));
+        window.push_back(elapsed([&] { rows = program.grade(QString(), QString()); }));
+    }
+    figures.tool = median(tool);
+    figures.program = median(window);
+    std::printf("  totals, sqlite3 tool      median %8.1f ms of %d runs\n", figures.tool, kRounds);
+    std::printf("  totals, 评分 window        median %8.1f ms of %d runs, %d rows listed, ratio %.2f\n",
+                figures.program, kRounds, rows, figures.program / figures.tool);
+
+    AnalysisWindow *analysis = program.analysis();
+    std::vector<double> analyses;
+    for (int i = 0; i < 3; ++i)
+        analyses.push_back(elapsed([&] {
+            analysis->analyse();
+            QApplication::processEvents();
+        }));
+    figures.analysis = median(analyses);
+    std::printf("  analysis, 成绩分析 window  median %8.1f ms of 3 runs, %d candidates, %zu questions\n",
+                figures.analysis, analysis->result().summary.candidates, analysis->result().questions.size());
+
+    if (details) {
+        std::vector<double> detail;
+        for (int i = 0; i < 3; ++i)
+            detail.push_back(elapsed([&] { rows = program.grade(QStringLiteral("K0000"), QStringLiteral("一")); }));
+        std::printf("  details of K0000 / 一      median %8.1f ms of 3 runs, %d rows\n", median(detail), rows);
+        for (const auto &[label, occasion] : {std::pair<const char *, QString>{"has answers", "一"}, {"has none", "二"}}) {
+            CandidateDialog dialog(program.context);
+            dialog.findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(QStringLiteral("K0000"));
+            dialog.findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(occasion);
+            dialog.findChild<QLineEdit *>(QStringLiteral("姓名编辑框"))->setText(QStringLiteral("考生"));
+            const double ms = elapsed([&] { dialog.signIn(); });
+            std::printf("  开始考试 for K0000 (%s)   %8.1f ms, %s\n", label, ms,
+                        dialog.result() == QDialog::Accepted ? "accepted" : "refused");
+        }
+    }
+    return figures;
 }
 
 } // namespace
@@ -144,25 +204,14 @@ void signIn(Program &program, const char *name, const QString &number, const QSt
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    TestDatabase db;
-    {
-        QElapsedTimer timer;
-        timer.start();
-        fillDatabase(db.store());
-        bench::report("generating 4 × 1,000 questions and 1,000,500 answers", timer);
-        std::printf("%-58s %10lld rows\n", "", db.count(QStringLiteral("评分")));
+    std::vector<SizeFigures> sizes;
+    for (int candidates : {20, 200, 2000})
+        sizes.push_back(measureSize(candidates, candidates == 2000));
+    std::printf("\ngrowth (medians)      answers   tool ms  program ms  analysis ms   ×answers  ×program  ×analysis\n");
+    for (const SizeFigures &s : sizes) {
+        const SizeFigures &first = sizes.front();
+        std::printf("%27lld %9.1f %11.1f %12.1f %10.1f %9.1f %10.1f\n", s.answers, s.tool, s.program, s.analysis,
+                    double(s.answers) / first.answers, s.program / first.program, s.analysis / first.analysis);
     }
-    const QString copy = db.path() + QStringLiteral(".tool");
-    Program program(db);
-    const double toolFirst = commandLine("sqlite3 tool, no 临时 yet", db.path(), copy);
-    const double first = program.grade("评分 totals, no 临时 yet", QString(), QString());
-    const double toolAgain = commandLine("sqlite3 tool, 临时 of the last run in place", db.path(), copy);
-    const double again = program.grade("评分 totals, 临时 of the last run in place", QString(), QString());
-    std::printf("ratio to the sqlite3 tool: %.2f (first run), %.2f (again)\n", first / toolFirst, again / toolAgain);
-
-    program.grade("评分 details of K0000 / 一", QStringLiteral("K0000"), QStringLiteral("一"));
-    program.grade("评分 details of K1234 / 一", QStringLiteral("K1234"), QStringLiteral("一"));
-    signIn(program, "开始考试 for K0000 / 一 (has answers)", QStringLiteral("K0000"), QStringLiteral("一"));
-    signIn(program, "开始考试 for K0000 / 二 (has none)", QStringLiteral("K0000"), QStringLiteral("二"));
     return 0;
 }

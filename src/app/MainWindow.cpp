@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/DatabaseSettingsDialog.h"
+#include "app/AboutDialog.h"
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
 #include "bank/BankWindow.h"
@@ -202,6 +204,14 @@ void MainWindow::runTask(const TaskEntry &entry)
     case TaskKind::Collect:
         runPaperCommand(entry.kind);
         break;
+    case TaskKind::DatabaseSettings: {
+        DatabaseSettingsDialog dialog(m_context, this);
+        dialog.exec();
+        break;
+    }
+    case TaskKind::About:
+        showAbout();
+        break;
     case TaskKind::ImportQuestions:
         // Into the bank shown, whose list then shows the new questions.
         if (auto *bank = qobject_cast<BankWindow *>(currentTaskWindow()))
@@ -213,6 +223,14 @@ void MainWindow::runTask(const TaskEntry &entry)
         openTaskWindow(entry.kind, {entry.questionType, QString(), {}});
         break;
     }
+}
+
+void MainWindow::showAbout()
+{
+    // Window-modal over the main window; the task window shown stays as it is.
+    auto *about = new AboutDialog(m_context, this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
 }
 
 void MainWindow::runPaperCommand(TaskKind kind)
@@ -229,6 +247,11 @@ void MainWindow::runPaperCommand(TaskKind kind)
 void MainWindow::printList(const ListGrid &grid, const QString &title, const QString &settingsFile)
 {
     m_print.open(listPrintRequest(grid, title, settingsFile));
+}
+
+void MainWindow::printTable(const PrintRequest &request)
+{
+    m_print.open(request);
 }
 
 void MainWindow::lockForPaper(bool locked)

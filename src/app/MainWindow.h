@@ -34,6 +34,7 @@ public:
     void openCandidateDialog();
     void openChapter(const QString &chapter);
     void clearDatabase();
+    void showAbout();
 
     QWidget *currentTaskWindow() const;
     NavigationBar *navigationBar() const { return m_navigation; }
@@ -54,6 +55,7 @@ public:
     void lockForPaper(bool locked) override;
     bool isLockedForPaper() const { return m_lockedForPaper; }
     void printList(const ListGrid &grid, const QString &title, const QString &settingsFile) override;
+    void printTable(const PrintRequest &request) override;
 
     // What the practice windows and the paper keep for the run.
     PracticeSession &practiceSession() { return m_practice; }

@@ -4,7 +4,9 @@
 #include "exam/CandidateDialog.h"
 #include "exam/ExamConfigDialog.h"
 #include "exam/ExamPaperWindow.h"
+#include "grading/AnalysisWindow.h"
 #include "grading/GradingWindow.h"
+#include "grading/MarkingWindow.h"
 #include "practice/ChapterPracticeWindow.h"
 #include "practice/RandomPracticeWindow.h"
 #include "practice/SequentialPracticeWindow.h"
@@ -24,6 +26,8 @@ const QList<TaskEntry> &taskEntries()
     static const QList<TaskEntry> entries{
         {kExam, QStringLiteral("模拟组卷"), TaskKind::Candidate},
         {kExam, QStringLiteral("评分"), TaskKind::Grading},
+        {kExam, QStringLiteral("阅卷"), TaskKind::Marking},
+        {kExam, QStringLiteral("成绩分析"), TaskKind::Analysis},
         {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice},
         {kPractice, QStringLiteral("随机练习"), TaskKind::RandomPractice},
         {kBank, QStringLiteral("单选题库"), TaskKind::Bank, QuestionType::SingleChoice},
@@ -36,6 +40,8 @@ const QList<TaskEntry> &taskEntries()
         // The navigation bar shows 清空数据库 but only the menu item clears.
         {kAdmin, QStringLiteral("清空数据库"), TaskKind::ClearDatabase, {}, true, true, false},
         {kAdmin, QStringLiteral("配置"), TaskKind::ExamConfig, {}, true, false},
+        {kAdmin, QStringLiteral("数据库设置…"), TaskKind::DatabaseSettings, {}, true, false},
+        {kAdmin, QStringLiteral("关于"), TaskKind::About, {}, true, false},
     };
     return entries;
 }
@@ -76,6 +82,10 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
         return new ChapterPracticeWindow(context, practice, request.chapter, host);
     case TaskKind::Grading:
         return new GradingWindow(context, host);
+    case TaskKind::Analysis:
+        return new AnalysisWindow(context, host);
+    case TaskKind::Marking:
+        return new MarkingWindow(context, host);
     case TaskKind::ExamConfig:
         // A dialog of its own, owned by the main window, not placed beside
         // the navigation bar.
@@ -89,6 +99,8 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
     case TaskKind::Collect:
     case TaskKind::ClearDatabase:
     case TaskKind::ImportQuestions:
+    case TaskKind::DatabaseSettings:
+    case TaskKind::About:
         break;
     }
     return nullptr;

@@ -16,6 +16,8 @@ struct PracticeSession;
 enum class TaskKind {
     Bank,
     Grading,
+    Analysis, // 成绩分析
+    Marking,  // 阅卷 of free answers
     SequentialPractice,
     RandomPractice,
     ChapterPractice,
@@ -26,6 +28,8 @@ enum class TaskKind {
     Collect,       // 收卷
     ClearDatabase, // an action of the shell, no window
     ImportQuestions, // the import dialog, over the bank list when one is shown
+    DatabaseSettings, // 数据库.ini: the local file or a server
+    About,         // 关于: version and where the data lives, over whatever is shown
 };
 
 // One entry of the menus and the navigation bar.

@@ -18,15 +18,6 @@ constexpr size_t kRowsPerRead = 500;
 
 } // namespace
 
-QString exportFolder(const QString &programDir)
-{
-    const QString name = QStringLiteral("导出");
-    QDir dir(programDir);
-    if (!dir.mkpath(name))
-        return QString();
-    return dir.filePath(name);
-}
-
 QString newExportPath(const QString &folder, const QString &title, const QString &extension, const QDateTime &now)
 {
     const QString stem = fileNameFromTitle(title, QStringLiteral("导出")) + u'-' +

@@ -12,10 +12,6 @@ namespace kaoshi {
 
 class DataStore;
 
-// The folder 导出 beside the program's data, made when missing; "" when it
-// cannot be made.
-QString exportFolder(const QString &programDir);
-
 // A new file in the folder: "<title>-yyyyMMdd-HHmmss<extension>", with a
 // counter when such a file exists already.
 QString newExportPath(const QString &folder, const QString &title, const QString &extension, const QDateTime &now);

@@ -3,6 +3,7 @@
 #include "ui/StatusProgress.h"
 #include "bank/AddRowsDialog.h"
 #include "bank/BankDocument.h"
+#include "print/ExportFiles.h"
 #include "bank/QuestionEditorWindow.h"
 #include "data/KeyedRows.h"
 #include "data/TextRules.h"
@@ -188,15 +189,14 @@ void BankWindow::exportWord()
         m_context.messages().notice(QStringLiteral("没有可导出的题目"));
         return;
     }
-    const QString folder = exportFolder(m_context.programDir);
-    if (folder.isEmpty()) {
-        m_context.messages().failure(QStringLiteral("没有导出Word：无法建立文件夹"),
-                                     QDir(m_context.programDir).filePath(QStringLiteral("导出")));
+    const QString folder = exportFolder(m_context.dataDir);
+    if (!QDir().mkpath(folder)) {
+        m_context.messages().failure(QStringLiteral("没有导出Word：无法建立文件夹"), QDir::toNativeSeparators(folder));
         return;
     }
     const QString path = newExportPath(folder, typeCaption(m_type) + QStringLiteral("题库"), QStringLiteral(".docx"),
                                        m_context.platform.clock.now());
-    const WrittenDocument written = writeQuestionDocument(path, m_type, *questions, m_context.programDir);
+    const WrittenDocument written = writeQuestionDocument(path, m_type, *questions, m_context.dataDir);
     if (!written.written) {
         m_context.messages().failure(QStringLiteral("没有导出Word文档") + path, written.reason);
         return;

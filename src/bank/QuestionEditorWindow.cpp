@@ -314,7 +314,7 @@ void QuestionEditorWindow::loadAnswerAndPictures()
         number.isNull() ? QList<PictureRecord>() : pictures::load(m_context.store, m_type, number).value_or(QList<PictureRecord>());
     for (const PictureRecord &picture : stored) {
         const int row = m_pictures->appendRow({QString(), picture.summary, QString(), QString(), picture.location});
-        m_pictures->setImage(row, kPictureColumn, QImage(pictureFile(m_context.programDir, picture.location)));
+        m_pictures->setImage(row, kPictureColumn, QImage(pictureFile(m_context.dataDir, picture.location)));
     }
     // Four picture rows, whatever is stored.
     m_pictures->setRowCount(kPictureRows + 1);
@@ -331,7 +331,7 @@ QString QuestionEditorWindow::pictureStampNow()
 
 bool QuestionEditorWindow::isPictureLocationTaken(const QString &location, int row)
 {
-    const QString file = pictureFile(m_context.programDir, location);
+    const QString file = pictureFile(m_context.dataDir, location);
     if (file.isEmpty() || QFileInfo::exists(file))
         return true;
     for (int other = 1; other < m_pictures->rowCount(); ++other)
@@ -393,7 +393,7 @@ void QuestionEditorWindow::saveQuestion()
         pictures.append({m_pictures->text(row, kSummaryColumn), m_pictures->text(row, kSourceColumn),
                          m_pictures->text(row, kLocationColumn)});
     const FieldValue number = numberValue();
-    if (!saveEditedQuestion(m_context.store, m_context.programDir, m_type, m_rowId, number, values, pictures,
+    if (!saveEditedQuestion(m_context.store, m_context.dataDir, m_type, m_rowId, number, values, pictures,
                             [this] { m_context.platform.waits.wait(2000); })) {
         // Nothing was changed; the editor stays open with what was typed.
         m_context.messages().failure(QStringLiteral("更新") + typeCaption(m_type) + QStringLiteral("失败"),

@@ -17,6 +17,8 @@ namespace kaoshi {
 QStringList answerNumbers(DataStore &store);
 // The distinct occasions of one candidate number.
 QStringList answerOccasions(DataStore &store, const QString &number);
+// Every occasion that has answers, in text order.
+QStringList allAnswerOccasions(DataStore &store);
 
 // How many answers a candidate number has for an occasion; nothing when the
 // count could not be read.
@@ -33,6 +35,7 @@ struct AnswerDetail {
     QString question;          // 题目, "" when the bank has no such question
     QString standardAnswer;    // 标准答案, likewise
     double score = 0;          // 分值, likewise 0
+    std::optional<double> handScore; // the marker's score, when there is one
 };
 
 // One candidate's answers of one occasion, each with its question looked up

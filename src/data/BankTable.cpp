@@ -177,9 +177,12 @@ std::optional<std::vector<qint64>> listRowIds(DataStore &store, QuestionType typ
     const QString select = QStringLiteral("select ") + store.engine().rowIdColumn() + from(type);
     if (searchText.isEmpty())
         return readIds(store.query(select + QStringLiteral(" order by 题号")));
-    return readIds(store.query(select + QStringLiteral(" where 题目 like ? escape '\\' or 标准答案 like ? escape '\\' "
-                                                       "or 解析 like ? escape '\\' or 分值 like ? escape '\\' "
-                                                       "order by 题号"),
+    // Both engines match as a file always did: ASCII letters in either case,
+    // and the number column 分值 by its text ("5", "2.5").
+    return readIds(store.query(select + QStringLiteral(" where upper(题目) like upper(?) escape '\\' "
+                                                       "or upper(标准答案) like upper(?) escape '\\' "
+                                                       "or upper(解析) like upper(?) escape '\\' "
+                                                       "or cast(分值 as text) like ? escape '\\' order by 题号"),
                                Values(4, containsPattern(searchText))));
 }
 

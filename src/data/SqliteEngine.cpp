@@ -282,8 +282,9 @@ OpenFailure SqliteEngine::open(const QString &path, int busyTimeoutMs)
     // A file that another program made may lack the indexes; with them a
     // delete or a step to the next question stays fast on any file. A file
     // that cannot take them is used as it is.
+    // A file of an earlier version gains the table of hand scores.
     if (!m_connection->readOnly)
-        runAll(indexStatements());
+        runAll(QStringList{handScoreTableStatement()} + indexStatements());
     m_connection->lastError = {};
     return OpenFailure::None;
 }
@@ -406,6 +407,12 @@ QString SqliteEngine::makeTableStatement(const QString &table, const QString &se
     return QStringLiteral("create table %1 as %2").arg(table, select);
 }
 
+QString SqliteEngine::handScoreTableStatement()
+{
+    return QStringLiteral("create table if not exists 阅卷 (考号 TEXT, 场次 TEXT, 题型 TEXT, 题号 INTEGER, "
+                          "得分 NUMERIC, 阅卷时间 TEXT)");
+}
+
 QStringList SqliteEngine::schemaStatements() const
 {
     QStringList statements;
@@ -420,7 +427,8 @@ QStringList SqliteEngine::schemaStatements() const
                                  "题型 TEXT, 考生答案 TEXT)")
                << QStringLiteral("create table 配置 (单选抽题 INTEGER, 多选抽题 INTEGER, "
                                  "判断抽题 INTEGER, 问答抽题 INTEGER, 计时 INTEGER)")
-               << QStringLiteral("insert into 配置 values (0, 0, 0, 0, 0)");
+               << QStringLiteral("insert into 配置 values (0, 0, 0, 0, 0)")
+               << handScoreTableStatement();
     statements << indexStatements();
     return statements;
 }
@@ -428,11 +436,19 @@ QStringList SqliteEngine::schemaStatements() const
 QStringList SqliteEngine::indexStatements() const
 {
     QStringList statements;
-    for (QuestionType type : allQuestionTypes())
+    for (QuestionType type : allQuestionTypes()) {
         statements << QStringLiteral("create index if not exists %1_题号 on %1 (题号)").arg(tableName(type));
+        // Grading looks a question's answer and score up by its number and
+        // finds both in this index, without reading the question's row.
+        statements << QStringLiteral("create index if not exists %1_评分 on %1 (题号, 标准答案, 分值)").arg(tableName(type));
+    }
     statements << QStringLiteral("create index if not exists 图片_题型_题号 on 图片 (题型, 题号)")
                << QStringLiteral("create index if not exists 评分_题型_题号 on 评分 (题型, 题号)")
-               << QStringLiteral("create index if not exists 评分_考号_场次 on 评分 (考号, 场次)");
+               << QStringLiteral("create index if not exists 评分_考号_场次 on 评分 (考号, 场次)")
+               // The totals read every answer in candidate order from this
+               // index alone; one hand score per answer.
+               << QStringLiteral("create index if not exists 评分_成绩 on 评分 (考号, 场次, 姓名, 题型, 题号, 考生答案)")
+               << QStringLiteral("create unique index if not exists 阅卷_考号_场次 on 阅卷 (考号, 场次, 题型, 题号)");
     return statements;
 }
 

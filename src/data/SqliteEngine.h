@@ -41,6 +41,8 @@ public:
 
     QStringList schemaStatements() const override;
     QStringList indexStatements() const override;
+    // The table of hand scores, made when a file does not have it yet.
+    static QString handScoreTableStatement();
     QString rowIdColumn() const override { return QStringLiteral("rowid"); }
     QString makeTableStatement(const QString &table, const QString &select) const override;
     QString integerType() const override { return QStringLiteral("INTEGER"); }

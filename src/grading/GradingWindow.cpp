@@ -41,6 +41,9 @@ const QStringList kTitles{QString(),
                           kTotal};
 
 const QColor kSummaryBackground(236, 236, 236);
+// A score a marker gave stands out from the compared ones.
+const QColor kHandScoreBackground(255, 240, 190);
+const QString kHandScoreTip = QStringLiteral("阅卷给分");
 
 // The grid starts at (10, 40) and leaves 10 pixels on the right and at the bottom.
 const QPoint kGridOrigin(10, 40);
@@ -192,8 +195,12 @@ void GradingWindow::showDetails(const DetailResult &details)
     summary[NumberOfQuestion] = kTotal;
     summary[Score] = numberToText(details.total);
     rows.push_back(std::move(summary));
+    const int firstRow = m_grid->rowCount();
     m_grid->appendRows(std::move(rows));
     m_grid->setRowBackground(m_grid->rowCount() - 1, kSummaryBackground, 1);
+    for (size_t i = 0; i < details.rows.size(); ++i)
+        if (details.rows[i].byHand)
+            m_grid->setCellNote(firstRow + int(i), Score, kHandScoreBackground, kHandScoreTip);
     progress.finish();
 }
 

@@ -1,7 +1,7 @@
 #include "grading/Scoring.h"
 
 #include "data/AnswerTable.h"
-#include "data/WorkTable.h"
+#include "data/ScoreStatements.h"
 
 namespace kaoshi {
 
@@ -15,19 +15,15 @@ bool isRightAnswer(const QString &answer, const QString &standardAnswer) { retur
 TotalsResult gradeTotals(DataStore &store, const QString &number, const QString &occasion)
 {
     TotalsResult result;
-    if (!rebuildWorkTable(store)) {
-        result.failure = QStringLiteral("评分表未能重建");
-        result.reason = store.lastError().message;
-        return result;
-    }
-    const std::optional<std::vector<CandidateTotal>> totals = readTotals(store, number, occasion);
-    if (!totals) {
+    RowSet rows = queryTotals(store, number, occasion);
+    for (; !rows.atEnd(); rows.next())
+        result.rows.push_back({rows.value(1).toText(), rows.value(2).toText(), rows.value(3).toText(),
+                               rows.value(4).toNumber()});
+    if (rows.failed()) {
+        result.rows.clear();
         result.failure = QStringLiteral("总分未能读出");
-        result.reason = store.lastError().message;
-        return result;
+        result.reason = rows.error().message;
     }
-    for (const CandidateTotal &total : *totals)
-        result.rows.push_back({total.number, total.occasion, total.name, total.total});
     return result;
 }
 
@@ -43,10 +39,13 @@ DetailResult scoreDetails(DataStore &store, const QString &number, const QString
     for (const AnswerDetail &detail : *details) {
         DetailRow row{detail.questionNumber, detail.type, detail.question, detail.standardAnswer, detail.answer,
                       detail.number, detail.occasion, detail.name, std::nullopt};
-        if (isRightAnswer(row.answer, row.standardAnswer)) {
+        if (detail.handScore) {
+            row.score = detail.handScore;
+            row.byHand = true;
+        } else if (isRightAnswer(row.answer, row.standardAnswer)) {
             row.score = detail.score;
-            result.total += detail.score;
         }
+        result.total += row.score.value_or(0);
         result.rows.push_back(std::move(row));
     }
     return result;

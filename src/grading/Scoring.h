@@ -1,9 +1,10 @@
 #pragma once
-// Grading of the stored answers. A question earns its full 分值 when the
-// candidate's answer text equals its standard answer text, and nothing
-// otherwise. With a candidate number or an occasion left empty the database
-// sums the totals per 考号, 场次 and 姓名 through the work table 临时; with
-// both given, that candidate's answers of that occasion are marked one by one.
+// Grading of the stored answers. An answer earns the hand score a marker gave
+// it; without one, its question's full 分值 when the candidate's answer text
+// equals its standard answer text, and nothing otherwise. With a candidate
+// number or an occasion left empty the database sums the totals per 考号, 场次
+// and 姓名 in one grouped statement; with both given, that candidate's answers
+// of that occasion are marked one by one.
 #include <QString>
 #include <optional>
 #include <vector>
@@ -30,9 +31,9 @@ struct TotalsResult {
     QString reason;
 };
 
-// Rebuilds 临时 and reads the totals, filtered by whichever text is given.
-// When the rebuild fails nothing is read: totals of an earlier run never
-// stand in for the current ones.
+// The totals, filtered by whichever text is given: every candidate, occasion
+// and name with answers, 0 where nothing was right. The work table 临时 is
+// neither read nor written.
 TotalsResult gradeTotals(DataStore &store, const QString &number, const QString &occasion);
 
 struct DetailRow {
@@ -44,8 +45,10 @@ struct DetailRow {
     QString number;            // 考号
     QString occasion;          // 场次
     QString name;              // 姓名
-    // The question's 分值 when the answer is right; nothing otherwise.
+    // The hand score when there is one, else the question's 分值 when the
+    // answer is right; nothing otherwise.
     std::optional<double> score;
+    bool byHand = false; // the score is a marker's
 };
 
 struct DetailResult {

@@ -328,7 +328,7 @@ void ImportDialog::importRows()
     m_progress->setText(QStringLiteral("正在导入……"));
     m_progress->repaint();
     const StoreOutcome outcome =
-        storeImportBatch(m_context.store, m_context.programDir, m_path, rows, m_context.platform.clock.now());
+        storeImportBatch(m_context.store, m_context.dataDir, m_path, rows, m_context.platform.clock.now());
     if (!outcome.stored) {
         m_progress->setText(QStringLiteral("导入失败"));
         QStringList banks;

@@ -37,7 +37,7 @@ void PictureViewer::showPictureRow()
     m_view.summary->setText(row ? row->summary : QString());
     m_picturePath = row ? row->location : QString();
     // A missing or unreadable file leaves the box empty under its summary.
-    const QString file = pictureFile(m_context.programDir, m_picturePath);
+    const QString file = pictureFile(m_context.dataDir, m_picturePath);
     QImageReader reader(file);
     reader.setAutoTransform(true);
     m_view.picture->setImage(file.isEmpty() ? QImage() : reader.read());
@@ -80,7 +80,7 @@ void PictureViewer::next()
 
 void PictureViewer::openPicture()
 {
-    const QString file = pictureFile(m_context.programDir, m_picturePath);
+    const QString file = pictureFile(m_context.dataDir, m_picturePath);
     if (!file.isEmpty())
         m_context.platform.desktop.openWithDesktop(file);
 }

@@ -8,6 +8,8 @@
 
 namespace kaoshi {
 
+QString exportFolder(const QString &dataFolder) { return QDir(dataFolder).filePath(QStringLiteral("导出")); }
+
 QString fileNameFromTitle(const QString &title, const QString &fallback)
 {
     QString name = trimSpaces(title);

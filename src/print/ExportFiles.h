@@ -5,6 +5,9 @@
 
 namespace kaoshi {
 
+// The folder "导出" of the data folder, where workbooks are written.
+QString exportFolder(const QString &dataFolder);
+
 // The title as a file name: characters that a file name cannot hold become
 // "_"; fallback when the title is empty.
 QString fileNameFromTitle(const QString &title, const QString &fallback);

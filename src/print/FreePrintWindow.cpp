@@ -4,7 +4,8 @@
 #include "print/ExportFiles.h"
 #include "print/PrintTable.h"
 #include "print/ReportDocument.h"
-#include "print/ReportPreviewDialog.h"
+#include "print/PreviewWindow.h"
+#include "print/ReportPages.h"
 #include "print/WorkbookWriter.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
@@ -88,7 +89,7 @@ FreePrintWindow::FreePrintWindow(AppContext &context, const PrintRequest &reques
     setAttribute(Qt::WA_DeleteOnClose);
     // The program ends with its main window, whether or not this one is open.
     setAttribute(Qt::WA_QuitOnClose, false);
-    nameControl(this, QStringLiteral("自由打印"));
+    nameWindow(this, QStringLiteral("自由打印"));
     QFont small = font();
     small.setPointSize(9);
     setFont(small);
@@ -197,10 +198,15 @@ void FreePrintWindow::buildControls()
 
 QString FreePrintWindow::settingsPath() const
 {
-    return QDir(m_context.programDir).filePath(m_request.settingsFile);
+    return QDir(m_context.dataDir).filePath(m_request.settingsFile);
 }
 
-ReportPreviewDialog *FreePrintWindow::previewDialog() const { return m_preview.data(); }
+PreviewWindow *FreePrintWindow::previewDialog() const { return m_preview.data(); }
+
+const ReportPages *FreePrintWindow::reportShown() const
+{
+    return m_preview ? dynamic_cast<const ReportPages *>(&m_preview->source()) : nullptr;
+}
 
 // ------------------------------------------------------------- column list
 
@@ -309,7 +315,13 @@ PrintSettings FreePrintWindow::settingsShown() const
 
 void FreePrintWindow::loadSettings()
 {
-    const PrintSettings s = readPrintSettings(settingsPath());
+    QString problem;
+    const PrintSettings s = readPrintSettings(settingsPath(), &problem);
+    // The file stays as it is; this run goes on with the defaults.
+    if (!problem.isEmpty())
+        m_context.messages().failure(QStringLiteral("打印设置文件无法读取，本次使用默认设置，文件保持不变：") +
+                                         QDir::toNativeSeparators(settingsPath()),
+                                     problem);
     showSettings(s);
     applyFieldList(s.fieldList);
 }
@@ -389,10 +401,10 @@ void FreePrintWindow::preview()
     const PrintSettings settings = settingsShown();
     const ReportOptions options = reportOptions(settings);
     setWindowTitle(options.title);
-    ReportDocument document =
-        ReportDocument::build(PrintTable::of(m_request), ticked, options);
+    auto pages = std::make_unique<ReportPages>(
+        ReportDocument::build(PrintTable::of(m_request), ticked, options));
 
-    m_preview = new ReportPreviewDialog(m_context, std::move(document), this);
+    m_preview = new PreviewWindow(m_context, std::move(pages), options.title, this);
     m_preview->setAttribute(Qt::WA_DeleteOnClose);
     // This window lives as long as its preview.
     connect(m_preview, &QDialog::finished, this, &QWidget::close);
@@ -410,26 +422,33 @@ void FreePrintWindow::exportWorkbook()
     for (const ColumnEntry &entry : tickedColumns(columnList()))
         columns << entry.column;
 
-    // Qt gives no temporary folder when the one the environment names does not exist.
-    const QString temp = QDir::tempPath();
-    const QString folder = QDir(temp).filePath(QStringLiteral("考试系统导出"));
+    // Workbooks are kept where the teacher finds them again: 导出 in the data folder.
+    const QString folder = exportFolder(m_context.dataDir);
+    if (!QDir().mkpath(folder)) {
+        m_context.messages().failure(QStringLiteral("工作簿没有写入：无法建立文件夹") +
+                                         QDir::toNativeSeparators(folder),
+                                     QString());
+        return;
+    }
     const QString path = newWorkbookPath(folder, windowTitle(), m_context.platform.clock.now());
     QString error;
-    bool written = !temp.isEmpty() && QDir().mkpath(folder);
-    if (!written)
-        error = QStringLiteral("无法建立文件夹") + QDir::toNativeSeparators(temp.isEmpty() ? QStringLiteral("考试系统导出") : folder);
-    else
-        written = writeWorkbook(path, PrintTable::of(m_request), columns, &error);
-    if (!written) {
+    if (!writeWorkbook(path, PrintTable::of(m_request), columns, &error)) {
         m_context.messages().failure(QStringLiteral("工作簿没有写入：") + QDir::toNativeSeparators(path), error);
         return;
     }
-    if (!m_context.platform.desktop.openWithDesktop(path)) {
-        m_context.messages().failure(QStringLiteral("没有打开工作簿"),
-                                     QStringLiteral("没有能打开它的程序，文件保存在") + QDir::toNativeSeparators(path));
-        return;
-    }
+    if (!m_context.platform.desktop.openWithDesktop(path))
+        offerFolder(path);
     close();
+}
+
+void FreePrintWindow::offerFolder(const QString &path)
+{
+    // The workbook is written: that is said as a notice, with its folder at hand.
+    const Message notice{QStringLiteral("工作簿已保存为") + QDir::toNativeSeparators(path) +
+                             QStringLiteral("\n没有找到能打开它的程序。"),
+                         QStringLiteral("系统消息"), Message::Icon::Information, QStringLiteral("打开文件夹")};
+    if (m_context.messages().confirm(notice))
+        m_context.platform.desktop.openWithDesktop(QFileInfo(path).absolutePath());
 }
 
 void FreePrintWindow::closeEvent(QCloseEvent *event)

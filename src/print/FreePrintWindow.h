@@ -22,7 +22,8 @@ namespace kaoshi {
 
 struct AppContext;
 class ListGrid;
-class ReportPreviewDialog;
+class PreviewWindow;
+class ReportPages;
 
 class FreePrintWindow final : public QWidget
 {
@@ -53,13 +54,16 @@ public:
     // the window hides meanwhile and closes when the preview is closed.
     void preview();
     // "导出excel": stores the settings, writes the ticked columns of every
-    // row into a workbook, opens it with the desktop's spreadsheet program and
-    // closes; on a failure the window stays.
+    // row into a new workbook in the folder 导出 of the data folder, opens it
+    // with the desktop's spreadsheet program and closes; a workbook that could
+    // not be written is reported and the window stays.
     void exportWorkbook();
 
     ColumnList columnList() const;
     PrintSettings settingsShown() const;
-    ReportPreviewDialog *previewDialog() const;
+    PreviewWindow *previewDialog() const;
+    // The report its preview shows, while the preview is open.
+    const ReportPages *reportShown() const;
 
 signals:
     // The window was closed; a later hand-over opens a new one.
@@ -75,6 +79,8 @@ private:
     void showSettings(const PrintSettings &settings);
     QString settingsPath() const;
     bool listIsAvailable();
+    // A workbook that no program opened: says where it is and offers its folder.
+    void offerFolder(const QString &path);
 
     AppContext &m_context;
     const PrintRequest &m_request;
@@ -90,7 +96,7 @@ private:
     QLineEdit *m_bodyFontSize = nullptr;
     QCheckBox *m_serial = nullptr;
     QLabel *m_progress = nullptr;
-    QPointer<ReportPreviewDialog> m_preview;
+    QPointer<PreviewWindow> m_preview;
 };
 
 } // namespace kaoshi

@@ -17,17 +17,41 @@ struct IniFile::Contents {
 
 namespace {
 
-// The file's text in UTF-8: as it is when it is valid UTF-8, else decoded as GB18030.
-QByteArray utf8Text(const QByteArray &bytes)
+// The file's text in UTF-8: as it is when it is valid UTF-8, else decoded as
+// GB18030 when that reads every byte and gives the same bytes back. Empty,
+// with the reason in *problem, when neither reads the file faithfully: a NUL
+// (the parser would stop there and drop the keys after it), a UTF-8 file
+// with a damaged byte (read as GB18030, every Chinese name in it would be
+// garbled), or bytes that are no text in either encoding.
+QByteArray utf8Text(const QByteArray &bytes, QString *problem)
 {
+    if (bytes.contains('\0')) {
+        *problem = QStringLiteral("文件中有空字符（NUL）");
+        return {};
+    }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString asUtf8 = utf8.decode(bytes);
     if (!utf8.hasError())
         return bytes;
-    QStringDecoder gb18030("GB18030");
-    if (!gb18030.isValid())
-        return bytes;
-    return QString(gb18030.decode(bytes)).toUtf8();
+    // Text that is mostly UTF-8: a damaged UTF-8 file, not a GB18030 one.
+    int multiByte = 0;
+    int invalid = 0;
+    for (QChar c : asUtf8) {
+        if (c == QChar::ReplacementCharacter)
+            ++invalid;
+        else if (c.unicode() >= 0x80)
+            ++multiByte;
+    }
+    QStringDecoder gb18030("GB18030", QStringDecoder::Flag::Stateless);
+    QStringEncoder back("GB18030", QStringEncoder::Flag::Stateless);
+    if (multiByte <= invalid && gb18030.isValid() && back.isValid()) {
+        const QString text = gb18030.decode(bytes);
+        const QByteArray again = back.encode(text);
+        if (!gb18030.hasError() && again == bytes)
+            return text.toUtf8();
+    }
+    *problem = QStringLiteral("文件中有无法识别的字节（既不是UTF-8也不是GB18030）");
+    return {};
 }
 
 // At most `limit` bytes, never cutting a character in two.
@@ -54,7 +78,9 @@ IniFile::IniFile(const QString &path) : m_path(path), m_contents(std::make_uniqu
         m_unreadable = file.errorString();
         return;
     }
-    const QByteArray text = utf8Text(file.readAll());
+    const QByteArray text = utf8Text(file.readAll(), &m_unreadable);
+    if (!m_unreadable.isEmpty())
+        return;
     if (m_contents->ini.LoadData(text.constData(), size_t(text.size())) < 0) {
         m_contents->ini.Reset();
         m_unreadable = QStringLiteral("文件内容无法读取");

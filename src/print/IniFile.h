@@ -11,9 +11,14 @@ namespace kaoshi {
 class IniFile
 {
 public:
-    // Reads the file; a missing or unreadable file reads as empty.
+    // Reads the file; a missing or unreadable file reads as empty. A file
+    // that cannot be read faithfully (see readProblem) is never written.
     explicit IniFile(const QString &path);
     ~IniFile();
+
+    // Why an existing file could not be read, or could not be read as
+    // text without losing or garbling some of it; empty when it was read.
+    QString readProblem() const { return m_unreadable; }
 
     // The key's value with ASCII and full-width spaces removed at both ends
     // and cut to at most 10239 bytes; fallback when the key is missing.

@@ -13,17 +13,20 @@ const QString kFalse = QStringLiteral("假");
 // An item index read from the file: its leading number, 0 when that names no item.
 int itemIndex(const QString &text, int count)
 {
-    const int index = int(textToNumber(text));
-    return index >= 0 && index < count ? index : 0;
+    // Compared as a number first: a huge value does not fit an int.
+    const double number = textToNumber(text);
+    return number >= 0 && number < count ? int(number) : 0;
 }
 
 QString flag(bool on) { return on ? kTrue : kFalse; }
 
 } // namespace
 
-PrintSettings readPrintSettings(const QString &path)
+PrintSettings readPrintSettings(const QString &path, QString *problem)
 {
     const IniFile file(path);
+    if (problem)
+        *problem = file.readProblem();
     const auto read = [&](const QString &key, const QString &fallback) {
         return file.value(kPrintSettingsSection, key, fallback);
     };

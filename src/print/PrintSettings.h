@@ -28,8 +28,9 @@ inline constexpr int kLineStyleCount = 4;
 
 // Reads the settings; a missing file or key gives the defaults above. A
 // paper or orientation that is not a number, or names no item, reads as 0; a
-// line style other than "1" … "4" reads as 1.
-PrintSettings readPrintSettings(const QString &path);
+// line style other than "1" … "4" reads as 1. A file that exists but cannot
+// be read faithfully gives the defaults, with the reason in *problem.
+PrintSettings readPrintSettings(const QString &path, QString *problem = nullptr);
 
 // With settings.keep, writes every key (texts trimmed) and 保存配置=真;
 // without it, only 保存配置=假, leaving the other keys as the file holds them.

@@ -1,15 +1,15 @@
 #pragma once
 // The printed report of a list: a title over a ruled table of the ticked
 // columns (with an optional serial-number column) and every data row of the
-// list. The document holds the cells read at build time, so the preview and
-// the printout show the list as it was when "打印预览" was pressed.
+// list. The document reads the cells from the list when a page needs them,
+// so a report of a million rows costs no more memory than one of ten; the
+// list stays as it is while its preview is open (the preview is modal).
 // Lengths and font sizes are in units of 0.1 mm.
 #include "print/ColumnChoice.h"
 #include "print/PrintSettings.h"
 #include "print/PrintTable.h"
 
 #include <QStringList>
-#include <vector>
 
 namespace kaoshi {
 
@@ -32,7 +32,8 @@ inline bool lineStyleRulesColumns(int style) { return style == 1 || style == 4; 
 // The options the print window's settings give: the title trimmed; the title
 // font "name,size" with the size in points × 5 (黑体 at 22 when the text is
 // empty; a missing or unusable size counts as 22); an empty or unusable
-// body size keeps the default; rows per page truncated, 0 when empty.
+// body size keeps the default; rows per page truncated, 0 when empty, at
+// most kMaxRowsPerPage.
 ReportOptions reportOptions(const PrintSettings &settings);
 
 class ReportDocument
@@ -48,7 +49,9 @@ public:
     static inline const QString kBodyFontName = QStringLiteral("宋体");
 
     ReportDocument() = default;
-    // Reads the titles and every data row of the ticked columns from the table.
+    // The titles of the ticked columns, their widths in the proportions the
+    // list showed them in (280 each on the whole); the rows are read from
+    // the table later.
     static ReportDocument build(const PrintTable &table, const ColumnList &ticked, const ReportOptions &options);
 
     const ReportOptions &options() const { return m_options; }
@@ -58,16 +61,21 @@ public:
     int columnWidth(int column) const { return m_widths.value(column); }
     // Spacer and printed columns.
     int tableWidth() const;
-    int bodyRowCount() const { return int(m_rows.size()); }
+    int bodyRowCount() const { return m_bodyRows; }
     // A body cell; in the serial column the running number, which the last
     // row does not get (a list may end in a totals row).
     QString text(int bodyRow, int column) const;
+
+    // Longest rows per page asked for that is taken: more cannot be read on any paper.
+    static constexpr int kMaxRowsPerPage = 1000;
 
 private:
     ReportOptions m_options;
     QStringList m_titles;
     QList<int> m_widths;
-    std::vector<QStringList> m_rows; // the ticked columns' texts only
+    PrintTable m_table;
+    QList<int> m_sourceColumns; // the ticked columns of the table, in order
+    int m_bodyRows = 0;
 };
 
 } // namespace kaoshi

@@ -1,11 +1,14 @@
 #include "print/WorkbookWriter.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <xlsxwriter.h>
 
 namespace kaoshi {
 
 namespace {
+
+constexpr int kSignificantDigits = 15;
 
 QString reason(lxw_error code)
 {
@@ -20,7 +23,38 @@ QString reason(lxw_error code)
     }
 }
 
+lxw_error writeCell(lxw_worksheet *sheet, int row, int column, const QString &text)
+{
+    if (isPlainNumber(text))
+        return worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(column), text.toDouble(), nullptr);
+    return worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), cellText(text).toUtf8().constData(),
+                                  nullptr);
+}
+
 } // namespace
+
+bool isPlainNumber(const QString &text)
+{
+    static const QRegularExpression plain(QStringLiteral("^-?(0|[1-9][0-9]*)(\\.[0-9]+)?$"));
+    if (!plain.match(text).hasMatch())
+        return false;
+    int significant = 0;
+    bool leading = true;
+    for (QChar c : text) {
+        if (!c.isDigit())
+            continue;
+        if (leading && c == u'0')
+            continue;
+        leading = false;
+        ++significant;
+    }
+    // "-0" and "-0.0" would show as 0.
+    if (significant == 0 && text.startsWith(QLatin1Char('-')))
+        return false;
+    return significant <= kSignificantDigits;
+}
+
+QString cellText(QString text) { return text.replace(QChar(0), QChar(0x2400)); }
 
 bool writeWorkbook(const QString &path, const PrintTable &table, const QList<int> &columns, QString *error)
 {
@@ -46,7 +80,7 @@ bool writeWorkbook(const QString &path, const PrintTable &table, const QList<int
             const QString text = table.text(row, columns[i]);
             if (text.isEmpty())
                 continue;
-            failed = worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(i), text.toUtf8().constData(), nullptr);
+            failed = writeCell(sheet, row, i, text);
             if (failed != LXW_NO_ERROR)
                 break;
         }

@@ -10,8 +10,11 @@ namespace kaoshi {
 namespace {
 
 const char *const kControlName = "kaoshiControlName";
+const char *const kNamedWindow = "kaoshiNamedWindow";
 
-// A label is read out by what it shows; an empty one by its control name.
+// A label is read out by what it shows. An empty one says nothing (its
+// control name means nothing to a listener) and is left out of the reading;
+// one that shows a picture is named by its control name.
 class LabelAccessible final : public QAccessibleWidget
 {
 public:
@@ -25,17 +28,53 @@ public:
         QString shown = label->text();
         if (Qt::mightBeRichText(shown))
             shown = QTextDocumentFragment::fromHtml(shown).toPlainText();
-        return shown.isEmpty() ? label->property(kControlName).toString() : shown;
+        return shown.isEmpty() && showsPicture() ? label->property(kControlName).toString() : shown;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (static_cast<const QLabel *>(object())->text().isEmpty() && !showsPicture())
+            s.invisible = true;
+        return s;
+    }
+
+private:
+    bool showsPicture() const
+    {
+        const auto *label = static_cast<const QLabel *>(object());
+        return !label->pixmap().isNull() || label->movie();
     }
 };
 
-QAccessibleInterface *namedLabelFactory(const QString &className, QObject *object)
+// A window named by its caption.
+class WindowAccessible final : public QAccessibleWidget
 {
-    if (className == QLatin1String("QLabel") && object && object->isWidgetType() &&
-        object->property(kControlName).isValid())
+public:
+    explicit WindowAccessible(QWidget *window) : QAccessibleWidget(window, QAccessible::Window) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? widget()->windowTitle() : QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *namedControlFactory(const QString &className, QObject *object)
+{
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    if (className == QLatin1String("QLabel") && object->property(kControlName).isValid())
         if (auto *label = qobject_cast<QLabel *>(object))
             return new LabelAccessible(label);
+    if (object->property(kNamedWindow).isValid())
+        return new WindowAccessible(static_cast<QWidget *>(object));
     return nullptr;
+}
+
+void installFactory()
+{
+    static const bool installed = (QAccessible::installFactory(namedControlFactory), true);
+    Q_UNUSED(installed);
 }
 
 } // namespace
@@ -45,12 +84,18 @@ void nameControl(QWidget *widget, const QString &controlName, const QString &cap
     widget->setObjectName(controlName);
     if (qobject_cast<QLabel *>(widget) && caption.isEmpty()) {
         // Labels change what they show; screen readers hear what is shown.
-        static const bool installed = (QAccessible::installFactory(namedLabelFactory), true);
-        Q_UNUSED(installed);
+        installFactory();
         widget->setProperty(kControlName, controlName);
         return;
     }
     widget->setAccessibleName(caption.isEmpty() ? controlName : caption);
+}
+
+void nameWindow(QWidget *window, const QString &controlName)
+{
+    window->setObjectName(controlName);
+    installFactory();
+    window->setProperty(kNamedWindow, true);
 }
 
 } // namespace kaoshi

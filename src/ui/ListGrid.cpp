@@ -242,6 +242,15 @@ void GridModel::setRowBackground(int row, const QColor &colour, int fromColumn)
     emit dataChanged(index(row - 1, 0), index(row - 1, m_columns - 1), {Qt::BackgroundRole});
 }
 
+void GridModel::setCellNote(int row, int column, const QColor &colour, const QString &tip)
+{
+    Extra &e = m_extras[key(row, column)];
+    e.background = colour;
+    e.tip = tip;
+    if (row > 0)
+        emit dataChanged(index(row - 1, column), index(row - 1, column), {Qt::BackgroundRole, Qt::ToolTipRole});
+}
+
 void GridModel::setImage(int row, int column, const QImage &image)
 {
     m_extras[key(row, column)].image = image;
@@ -266,7 +275,11 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return text(row, column);
     case Qt::ToolTipRole:
-        return isMarked(row, column) ? QVariant(m_markTip) : QVariant();
+        if (isMarked(row, column))
+            return m_markTip;
+        if (const Extra *e = extra(row, column); e && !e->tip.isEmpty())
+            return e->tip;
+        return {};
     case Qt::BackgroundRole:
         if (isMarked(row, column))
             return kMarked;

@@ -64,6 +64,8 @@ public:
     // A background of its own for the cells of a row from fromColumn on, in
     // place of the striping.
     void setRowBackground(int row, const QColor &colour, int fromColumn = 0);
+    // One cell that stands out with its own background and tip.
+    void setCellNote(int row, int column, const QColor &colour, const QString &tip);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -78,6 +80,7 @@ private:
         bool checked = false;
         QImage image;
         QColor background; // invalid: striped like its row
+        QString tip;
     };
     static quint64 key(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
     const Extra *extra(int row, int column) const;
@@ -147,6 +150,10 @@ public:
     void setRowBackground(int row, const QColor &colour, int fromColumn = 0)
     {
         m_model->setRowBackground(row, colour, fromColumn);
+    }
+    void setCellNote(int row, int column, const QColor &colour, const QString &tip)
+    {
+        m_model->setCellNote(row, column, colour, tip);
     }
 
     // True when any cell of the row holds text.

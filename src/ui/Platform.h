@@ -15,6 +15,9 @@ struct Message {
     QString text;
     QString caption;
     Icon icon = Icon::None;
+    // A confirmation's OK button says this when it is not "确定"; its Cancel
+    // button then says "关闭".
+    QString okText = {};
     bool operator==(const Message &) const = default;
 };
 
@@ -78,7 +81,8 @@ class Desktop
 {
 public:
     virtual ~Desktop() = default;
-    // Opens the file with the program the desktop associates with it.
+    // Opens the file (or folder) with the program the desktop associates
+    // with it; false when no program opened it.
     virtual bool openWithDesktop(const QString &path) = 0;
 };
 

@@ -37,6 +37,11 @@ int runBox(const Message &message, QMessageBox::StandardButtons buttons)
     QMessageBox box(boxIcon(message.icon), message.caption, message.text, buttons);
     box.setWindowModality(Qt::ApplicationModal);
     box.setAccessibleName(message.caption);
+    if (!message.okText.isEmpty() && box.button(QMessageBox::Ok)) {
+        box.button(QMessageBox::Ok)->setText(message.okText);
+        if (QAbstractButton *cancel = box.button(QMessageBox::Cancel))
+            cancel->setText(QStringLiteral("关闭"));
+    }
     return box.exec();
 }
 

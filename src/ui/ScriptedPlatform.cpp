@@ -32,7 +32,7 @@ std::optional<FontChoice> ScriptedPlatform::chooseFont(const FontChoice &)
 bool ScriptedPlatform::openWithDesktop(const QString &path)
 {
     openedFiles << path;
-    return true;
+    return m_openResults.isEmpty() || m_openResults.dequeue();
 }
 
 void ScriptedPlatform::wait(int milliseconds)

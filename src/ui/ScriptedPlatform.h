@@ -23,6 +23,9 @@ public:
     void setNextAnswer(bool ok) { m_answers.enqueue(ok); }
     void setNextFileName(const QString &path) { m_fileNames.enqueue(path); }
     void setNextFont(const std::optional<FontChoice> &choice) { m_fonts.enqueue(choice); }
+    // Whether the next request to open a file with the desktop's program
+    // finds one; without a script every request does.
+    void setNextOpenResult(bool opened) { m_openResults.enqueue(opened); }
     void setClock(qint64 milliseconds, const QDateTime &now = {})
     {
         m_milliseconds = milliseconds;
@@ -65,6 +68,7 @@ private:
     QQueue<bool> m_answers;
     QQueue<QString> m_fileNames;
     QQueue<std::optional<FontChoice>> m_fonts;
+    QQueue<bool> m_openResults;
     qint64 m_milliseconds = 0;
     QDateTime m_now;
 };

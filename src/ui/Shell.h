@@ -1,5 +1,7 @@
 #pragma once
 // What the main window offers the task windows it hosts.
+#include "print/PrintRequest.h"
+
 #include <QString>
 
 class QWidget;
@@ -33,6 +35,8 @@ public:
     // Hands a list to the print window "自由打印": its rows, the caption of a
     // print window opened for it and the settings file of this kind of list.
     virtual void printList(const ListGrid &grid, const QString &title, const QString &settingsFile) = 0;
+    // The same for a table that is not a list grid (its model and widths).
+    virtual void printTable(const PrintRequest &request) = 0;
 };
 
 } // namespace kaoshi

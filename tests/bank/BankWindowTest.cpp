@@ -16,6 +16,8 @@ namespace {
 const QString kSingle = QStringLiteral("单选");
 
 struct BankFixture : ProgramFixture {
+    BankFixture() = default;
+    explicit BankFixture(TestEngine engine) : ProgramFixture(engine) {}
     MainWindow main{context};
     BankWindow *bank = nullptr;
     ListGrid *grid = nullptr;
@@ -74,9 +76,14 @@ private slots:
     void saveStoresTypedRowsOnceWithNumbersAfterTheMaximum();
     void clearEmptiesTheBankWithItsPicturesAfterOk();
     void refusedSaveAndClearSaySoAndChangeNothing();
+    void refusedSaveAndClearSaySoAndChangeNothingOnTheServer();
     void resizeNeverDiscardsRowsWithText();
     void doubleClickOpensTheEditorOnDataRowsOnly();
     void listFollowsTheEditorsDeleteAndSave();
+
+private:
+    // The same window on a database file and on a database server.
+    void refusedSaveAndClearOn(TestEngine engine);
 };
 
 void BankWindowTest::opensWithSevenColumnsSizedFromTheWindow()
@@ -215,7 +222,18 @@ void BankWindowTest::clearEmptiesTheBankWithItsPicturesAfterOk()
 
 void BankWindowTest::refusedSaveAndClearSaySoAndChangeNothing()
 {
-    BankFixture f;
+    refusedSaveAndClearOn(TestEngine::File);
+}
+
+void BankWindowTest::refusedSaveAndClearSaySoAndChangeNothingOnTheServer()
+{
+    refusedSaveAndClearOn(TestEngine::Server);
+}
+
+void BankWindowTest::refusedSaveAndClearOn(TestEngine engine)
+{
+    BankFixture f(engine);
+    QVERIFY2(f.db.isReady(), qPrintable(f.db.reason()));
     f.db.addQuestions(kSingle, 3);
     f.db.addPicture(kSingle, 1, "s", "\\image\\s.png");
     f.open();

@@ -1,4 +1,6 @@
 // Names and copies of question pictures in the folder "image".
+#include "FileContents.h"
+
 #include "bank/QuestionPictures.h"
 #include "data/PictureLocation.h"
 
@@ -9,23 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace kaoshi;
-
-namespace {
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
+using kaoshi::test::readFile;
+using kaoshi::test::writeFile;
 
 TEST(PictureNames, StampIsZeroPaddedAndTakenNamesGetACounter)
 {

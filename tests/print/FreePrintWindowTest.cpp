@@ -1,16 +1,18 @@
 // The print window driven through its controls' object names, opened from
 // the bank list and the practice windows of a whole program run.
+#include "TableModel.h"
 #include "XlsxCells.h"
 #include "bank/BankTestSupport.h"
 #include "bank/BankWindow.h"
 #include "practice/PracticeWindow.h"
 #include "print/FreePrintWindow.h"
 #include "print/PrintHandOver.h"
-#include "print/ReportLayout.h"
-#include "print/ReportPainter.h"
-#include "print/ReportPreviewDialog.h"
+#include "print/PageOutput.h"
+#include "print/PreviewWindow.h"
+#include "print/ReportPages.h"
 #include "ui/Chinese.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -20,10 +22,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 using namespace kaoshi;
 using namespace kaoshi::test;
+using kaoshi::test::GeneratedModel;
 
 namespace {
 
@@ -123,9 +128,12 @@ private slots:
     void previewShowsEveryRowAndSavesPdf();
     void nothingTickedOnlyShowsAHint();
     void saveKeepsEverySettingOrReportsTheFailure();
+    void aSettingsFileThatCannotBeReadIsLeftAsItIs();
     void exportWritesAWorkbookAndOpensIt();
     void aSecondHandOverChangesOnlyTheRequest();
     void reportPdfHasItsPages();
+    void theWindowIsAnnouncedByItsCaption();
+    void aMillionRowsShowTheirFirstPageAtOnce();
 };
 
 void FreePrintWindowTest::opensFromTheBankListWithTheDefaults()
@@ -192,7 +200,7 @@ void FreePrintWindowTest::columnChoiceIsStoredAndOfferedAgain()
 
     click(w, QStringLiteral("打印按钮"));
     QVERIFY(p.settingsText().contains(QStringLiteral("\n打印字段=5,1,2,4,6\n")));
-    QPointer<ReportPreviewDialog> preview = w->previewDialog();
+    QPointer<PreviewWindow> preview = w->previewDialog();
     QVERIFY(preview);
     QVERIFY(!w->isVisible());
     preview->close();
@@ -228,11 +236,12 @@ void FreePrintWindowTest::previewShowsEveryRowAndSavesPdf()
     control<QLineEdit>(w, QStringLiteral("行数编辑框"))->setText(QStringLiteral("12"));
     click(w, QStringLiteral("打印按钮"));
     QCOMPARE(w->windowTitle(), QStringLiteral("单选题目一览"));
-    ReportPreviewDialog *preview = w->previewDialog();
+    PreviewWindow *preview = w->previewDialog();
     QVERIFY(preview);
     QVERIFY(preview->isVisible());
     QCOMPARE(preview->windowTitle(), QStringLiteral("打印预览"));
-    const ReportDocument &doc = preview->document();
+    QVERIFY(w->reportShown());
+    const ReportDocument &doc = w->reportShown()->document();
     QCOMPARE(doc.bodyRowCount(), 30);
     QCOMPARE(doc.columnCount(), 7);
     QCOMPARE(doc.text(29, 1), QStringLiteral("单选题30"));
@@ -327,6 +336,32 @@ void FreePrintWindowTest::saveKeepsEverySettingOrReportsTheFailure()
     QVERIFY(w->previewDialog());
 }
 
+void FreePrintWindowTest::aSettingsFileThatCannotBeReadIsLeftAsItIs()
+{
+    Program p;
+    p.db.addQuestions(QStringLiteral("单选"), 2);
+    const QString path = QDir(p.db.programDir()).filePath(QStringLiteral("题库.ini"));
+    const QByteArray damaged("[高级表格打印]\n标题=成绩\xff单\n保存配置=真\n");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(damaged);
+    file.close();
+    p.openBank(QStringLiteral("单选题库"));
+    FreePrintWindow *w = p.exportBank();
+    QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
+    QVERIFY(p.platform.lastMessage().text.contains(QDir::toNativeSeparators(path)));
+    QCOMPARE(w->settingsShown(), (PrintSettings{QString(), QStringLiteral("1,2,3,4,5,6")}));
+    // Keeping the settings is refused and said; the file stays as it was.
+    p.platform.clear();
+    click(w, QStringLiteral("保存配置按钮"));
+    QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
+    QVERIFY(w->isVisible());
+    click(w, QStringLiteral("打印按钮"));
+    QVERIFY(w->previewDialog());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), damaged);
+}
+
 void FreePrintWindowTest::exportWritesAWorkbookAndOpensIt()
 {
     Program p;
@@ -338,14 +373,12 @@ void FreePrintWindowTest::exportWritesAWorkbookAndOpensIt()
     for (int i = 0; i < 5; ++i)
         click(w, QStringLiteral("上移按钮")); // 题号 first
 
-    QTemporaryDir temp;
-    const QByteArray oldTemp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(temp.path()));
     click(w, QStringLiteral("导出按钮"));
     QVERIFY(p.platform.messages.isEmpty());
     QCOMPARE(p.platform.openedFiles.size(), 1);
     const QString workbook = p.platform.openedFiles.first();
-    QVERIFY(workbook.startsWith(temp.path()));
+    // Kept in 导出 of the program's folder, made when missing.
+    QCOMPARE(QFileInfo(workbook).absolutePath(), QDir(p.db.programDir()).filePath(QStringLiteral("导出")));
     QVERIFY(workbook.endsWith(QStringLiteral(".xlsx")));
     const QMap<QString, QString> cells = worksheetCells(workbook);
     QCOMPARE(cells.value("A1"), QStringLiteral("题号"));
@@ -356,20 +389,41 @@ void FreePrintWindowTest::exportWritesAWorkbookAndOpensIt()
     QCOMPARE(cells.value("B4"), QStringLiteral("单选题3"));
     QCOMPARE(cells.value("A4"), QStringLiteral("3"));
     QVERIFY(!cells.contains("F1"));
+    // 题号 and 分值 are numbers; titles and texts are text.
+    const QSet<QString> numbers = numberCells(workbook);
+    QVERIFY(numbers.contains("A4"));
+    QVERIFY(numbers.contains("D4"));
+    QVERIFY(!numbers.contains("A1"));
+    QVERIFY(!numbers.contains("B4"));
     QTRY_VERIFY(!p.main.printHandOver().window());
 
-    // The workbook's folder cannot be made: the failure is shown, the window stays.
+    // No program opens it: a notice names the file and offers its folder.
     w = p.exportBank();
-    QTemporaryDir blocked;
-    QFile blocker(blocked.filePath(QStringLiteral("考试系统导出")));
+    p.platform.setNextOpenResult(false);
+    p.platform.setNextAnswer(true);
+    click(w, QStringLiteral("导出按钮"));
+    QCOMPARE(p.platform.messages.size(), 1);
+    const Message notice = p.platform.lastMessage();
+    QCOMPARE(notice.caption, QStringLiteral("系统消息"));
+    QCOMPARE(notice.okText, QStringLiteral("打开文件夹"));
+    QCOMPARE(p.platform.openedFiles.size(), 3);
+    QVERIFY(notice.text.contains(QDir::toNativeSeparators(p.platform.openedFiles[1])));
+    QCOMPARE(p.platform.openedFiles[2], QDir(p.db.programDir()).filePath(QStringLiteral("导出")));
+    QVERIFY(QFile::exists(p.platform.openedFiles[1]));
+    QTRY_VERIFY(!p.main.printHandOver().window());
+
+    // The folder cannot be made: the failure names it, the window stays.
+    QVERIFY(QDir(QDir(p.db.programDir()).filePath(QStringLiteral("导出"))).removeRecursively());
+    QFile blocker(QDir(p.db.programDir()).filePath(QStringLiteral("导出")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    qputenv("TMPDIR", QFile::encodeName(blocked.path()));
+    w = p.exportBank();
+    p.platform.clear();
     click(w, QStringLiteral("导出按钮"));
-    qputenv("TMPDIR", oldTemp);
     QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
     QCOMPARE(p.platform.lastMessage().icon, Message::Icon::Warning);
-    QCOMPARE(p.platform.openedFiles.size(), 1);
+    QVERIFY(p.platform.lastMessage().text.contains(QDir::toNativeSeparators(blocker.fileName())));
+    QVERIFY(p.platform.openedFiles.isEmpty());
     QVERIFY(w->isVisible());
 }
 
@@ -404,7 +458,7 @@ void FreePrintWindowTest::aSecondHandOverChangesOnlyTheRequest()
     QVERIFY(offered(w) != kBankColumns);
     click(w, QStringLiteral("打印按钮"));
     QVERIFY(w->previewDialog());
-    QCOMPARE(w->previewDialog()->document().bodyRowCount(), 1);
+    QCOMPARE(w->reportShown()->document().bodyRowCount(), 1);
     QVERIFY(QFile::exists(QDir(p.db.programDir()).filePath(QStringLiteral("错题.ini"))));
     QCOMPARE(p.settingsText(), bankSettings);
 }
@@ -427,14 +481,85 @@ void FreePrintWindowTest::reportPdfHasItsPages()
     const PrintTable table = PrintTable::of(listPrintRequest(grid, QString(), QString()));
     const ReportDocument doc = ReportDocument::build(table, allColumns(table), options);
 
-    QPrinter setUp;
-    setUpPrinter(setUp, options);
+    const ReportPages pages(doc);
     const QString path = dir.filePath(QStringLiteral("成绩单.pdf"));
     QString error;
-    QVERIFY2(writeReportPdf(doc, setUp, path, &error), qPrintable(error));
+    QVERIFY2(writePdf(pages, path, options.title, &error), qPrintable(error));
     QCOMPARE(pdfPages(path), 3);
     if (const QByteArray keep = qgetenv("KAOSHI_KEEP_PDF"); !keep.isEmpty())
         QFile::copy(path, QString::fromLocal8Bit(keep));
+
+    // A save that does not complete leaves the file that was there as it
+    // was, and nothing else in its folder.
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    const QByteArray before = old.readAll();
+    old.close();
+    QVERIFY(!writePdf(pages, path, options.title, &error, [](int done, int) { return done < 2; }));
+    QCOMPARE(error, QStringLiteral("已停止"));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("成绩单.pdf")});
+    QVERIFY(!writePdf(pages, dir.filePath(QStringLiteral("无此文件夹/成绩单.pdf")), options.title, &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void FreePrintWindowTest::theWindowIsAnnouncedByItsCaption()
+{
+    Program p;
+    p.db.addQuestions(QStringLiteral("多选"), 1);
+    p.openBank(QStringLiteral("多选题库"));
+    FreePrintWindow *w = p.exportBank();
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(w);
+    QVERIFY(window);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("多选题库导出"));
+    QCOMPARE(window->role(), QAccessible::Window);
+    // The caption becomes the title when the preview is built; so does the name.
+    control<QLineEdit>(w, QStringLiteral("标题编辑框"))->setText(QStringLiteral("多选题"));
+    click(w, QStringLiteral("打印按钮"));
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("多选题"));
+    // Every control of the preview has a name a screen reader says.
+    PreviewWindow *preview = w->previewDialog();
+    QVERIFY(preview);
+    QCOMPARE(QAccessible::queryAccessibleInterface(preview)->text(QAccessible::Name), QStringLiteral("打印预览"));
+    for (QWidget *c : preview->findChildren<QWidget *>()) {
+        if (c->objectName().isEmpty() || c->objectName().startsWith(QStringLiteral("qt_")))
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(c);
+        QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(), qPrintable(c->objectName()));
+    }
+}
+
+void FreePrintWindowTest::aMillionRowsShowTheirFirstPageAtOnce()
+{
+    ProgramState state;
+    GeneratedModel model(1000000, 7);
+    const PrintTable table(&model);
+    ReportOptions options;
+    options.title = QStringLiteral("一百万行");
+    auto pages = std::make_unique<ReportPages>(ReportDocument::build(table, allColumns(table), options));
+    const ReportPages *report = pages.get();
+    PreviewWindow preview(state.context, std::move(pages), options.title);
+    QSignalSpy painted(&preview, &PreviewWindow::pagePainted);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QTRY_VERIFY(!painted.isEmpty());
+    QCOMPARE(preview.currentPage(), 0);
+    for (const QList<QVariant> &call : painted)
+        QCOMPARE(call.value(0).toInt(), 0); // page 2 is never painted
+    // Only the rows of the pages counted so far were read; counting goes on
+    // in the background while the window answers.
+    QVERIFY(!report->layout().isComplete());
+    QVERIFY(model.lastRowRead < 1000000);
+    auto *count = control<QLabel>(&preview, QStringLiteral("页数标签"));
+    QVERIFY(count->text().contains(QStringLiteral("正在分页")));
+
+    // The next page is painted when it is shown, and only then.
+    painted.clear();
+    preview.findChild<QAction *>(QStringLiteral("下一页"))->trigger();
+    QTRY_VERIFY(!painted.isEmpty());
+    QCOMPARE(painted.last().value(0).toInt(), 1);
+    QCOMPARE(control<QSpinBox>(&preview, QStringLiteral("页码框"))->value(), 2);
 }
 
 QTEST_MAIN(FreePrintWindowTest)

@@ -143,6 +143,9 @@ TEST(PrintSettings, valuesAreTrimmedAndUnusableOnesFallBack)
         {"纸型=abc", [] { PrintSettings s; s.paper = 0; return s; }},
         {"纸型= 3 ", [] { PrintSettings s; s.paper = 3; return s; }},
         {"纸型=9", [] { PrintSettings s; s.paper = 0; return s; }},
+        {"纸型=99999999999", [] { PrintSettings s; s.paper = 0; return s; }},
+        {"纸型=-99999999999", [] { PrintSettings s; s.paper = 0; return s; }},
+        {"打印方向=99999999999999999999", [] { PrintSettings s; s.orientation = 0; return s; }},
         {"打印方向=横", [] { PrintSettings s; s.orientation = 0; return s; }},
         {"线型=5", [] { return PrintSettings(); }},
         {"线型= 4", [] { PrintSettings s; s.lineStyle = 4; return s; }},
@@ -155,6 +158,37 @@ TEST(PrintSettings, valuesAreTrimmedAndUnusableOnesFallBack)
         f.write(QByteArray("[高级表格打印]\n") + c.line + "\n");
         EXPECT_EQ(readPrintSettings(f.path), c.expect()) << c.line;
     }
+}
+
+TEST(PrintSettings, aFileThatCannotBeReadFaithfullyIsNeverRewritten)
+{
+    const QByteArray good = QByteArray("[别处]\n名字=张三\n[高级表格打印]\n标题=成绩单\n线型=3\n");
+    const struct {
+        const char *what;
+        QByteArray bytes;
+    } cases[] = {
+        // One damaged byte in a UTF-8 file: read as GB18030 every name would be garbled.
+        {"damaged UTF-8", QByteArray(good).replace("成绩单", "成绩\xff单")},
+        // The keys after a NUL would be lost.
+        {"NUL", QByteArray(good).insert(good.indexOf("标题"), QByteArray("x\0y\n", 4))},
+    };
+    for (const auto &c : cases) {
+        SettingsFile f;
+        f.write(c.bytes);
+        QString problem;
+        EXPECT_EQ(readPrintSettings(f.path, &problem), PrintSettings()) << c.what;
+        EXPECT_FALSE(problem.isEmpty()) << c.what;
+        QString error;
+        EXPECT_FALSE(storePrintSettings(f.path, someSettings(), &error)) << c.what;
+        EXPECT_FALSE(error.isEmpty()) << c.what;
+        EXPECT_EQ(f.bytes(), c.bytes) << c.what;
+    }
+    // A sound file reads without a problem.
+    SettingsFile f;
+    f.write(good);
+    QString problem = QStringLiteral("未读");
+    EXPECT_EQ(readPrintSettings(f.path, &problem).lineStyle, 3);
+    EXPECT_EQ(problem, QString());
 }
 
 TEST(PrintSettings, aFileThatCannotBeWrittenIsReportedWithItsReason)

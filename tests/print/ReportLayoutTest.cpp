@@ -1,14 +1,31 @@
-// The report: options from the window's texts, its cells, its pages and rulings.
+// The report: options from the window's texts, its cells, its pages, rows
+// that grow with their text, and rulings.
 #include "TableModel.h"
 #include "print/ReportLayout.h"
 
 #include <gtest/gtest.h>
 
 using namespace kaoshi;
+using kaoshi::test::GeneratedModel;
 using kaoshi::test::numberedRows;
 using kaoshi::test::TableModel;
 
 namespace {
+
+// Chinese characters 1 em wide, others half; lines 1.5 em apart, so that a
+// line of the 4 mm body font fills the fixed row height of 8 mm exactly.
+struct Widths final : CharWidths {
+    double advance(char32_t c) const override { return c >= 0x2E80 ? 1.0 : 0.5; }
+    double lineSpacing() const override { return 1.5; }
+};
+const Widths kWidths;
+
+// A layout on the report's own page.
+struct Laid {
+    ReportDocument doc;
+    ReportLayout layout{doc, reportPage(doc.options()), kWidths};
+    explicit Laid(ReportDocument d) : doc(std::move(d)) {}
+};
 
 ColumnList firstColumns(const PrintTable &table, int count)
 {
@@ -23,12 +40,14 @@ ReportDocument report(int dataRows, int ticked, ReportOptions options = {})
     return ReportDocument::build(table, firstColumns(table, ticked), options);
 }
 
-QStringList texts(const ReportPage &page)
+QStringList texts(const ReportPage &page) { return page.allTexts(); }
+
+double lowest(const ReportPage &page)
 {
-    QStringList result;
-    for (const ReportText &text : page.texts)
-        result << text.text;
-    return result;
+    double bottom = 0;
+    for (const QLineF &line : page.lines)
+        bottom = qMax(bottom, qMax(line.y1(), line.y2()));
+    return bottom;
 }
 
 int countLines(const ReportPage &page, bool horizontal)
@@ -96,6 +115,15 @@ TEST(ReportDocument, holdsTheTickedColumnsWithSerialNumbersButOnTheLastRow)
     EXPECT_EQ(numbered.text(2, 0), QString());
     EXPECT_EQ(numbered.text(2, 3), QStringLiteral("r3c3"));
 
+    // Columns share their widths in the proportions the list showed them in;
+    // one the list hid gets the mean of the others.
+    TableModel model(numberedRows(2, 4));
+    const PrintTable shown(&model, {0, 300, 100, 0});
+    const ReportDocument wide = ReportDocument::build(shown, allColumns(shown), {});
+    EXPECT_EQ(wide.columnWidth(0), 420);
+    EXPECT_EQ(wide.columnWidth(1), 140);
+    EXPECT_EQ(wide.columnWidth(2), 280);
+
     const ReportDocument plain = report(3, 3);
     EXPECT_EQ(plain.columnCount(), 3);
     EXPECT_EQ(plain.columnTitle(0), QStringLiteral("列1"));
@@ -108,8 +136,8 @@ TEST(ReportLayout, pagesHoldTheRowsAskedForUnderTheRepeatedHeader)
     o.serialColumn = true;
     o.rowsPerPage = 20;
     o.title = QStringLiteral("错题");
-    const ReportDocument doc = report(45, 2, o);
-    const ReportLayout layout(doc, reportPage(o));
+    const Laid laid(report(45, 2, o));
+    const ReportLayout &layout = laid.layout;
     ASSERT_EQ(layout.pageCount(), 3);
     EXPECT_EQ(layout.rowCount(0), 20);
     EXPECT_EQ(layout.rowCount(1), 20);
@@ -131,14 +159,15 @@ TEST(ReportLayout, pagesHoldTheRowsAskedForUnderTheRepeatedHeader)
 TEST(ReportLayout, withoutARowCountThePageHeightDecides)
 {
     ReportOptions o; // A4 landscape: 190 mm between the margins
-    const ReportDocument doc = report(50, 3, o);
-    const ReportLayout layout(doc, reportPage(o));
+    const Laid laid(report(50, 3, o));
+    const ReportLayout &layout = laid.layout;
     EXPECT_DOUBLE_EQ(layout.scale(), 1.0);
-    EXPECT_EQ(layout.rowsPerPage(), (1900 - 308) / 80);
+    EXPECT_EQ(layout.rowsPerPage(), 0);
+    EXPECT_EQ(layout.rowCount(0), (1900 - 308) / 80);
     EXPECT_EQ(layout.pageCount(), 3);
 
-    const ReportDocument empty = report(0, 3, o);
-    const ReportLayout header(empty, reportPage(o));
+    const Laid empty(report(0, 3, o));
+    const ReportLayout &header = empty.layout;
     EXPECT_EQ(header.pageCount(), 1);
     EXPECT_EQ(texts(header.page(0)), (QStringList{"", "列1", "列2", "列3"}));
     // The column titles ruled: their frame and the lines between them.
@@ -149,22 +178,20 @@ TEST(ReportLayout, wideTablesAndLongPagesAreScaledToThePaper)
 {
     ReportOptions o;
     // Seven columns are spread over the paper width; text and rows keep their size.
-    const ReportDocument sevenColumns = report(3, 7, o);
-    const ReportLayout seven(sevenColumns, reportPage(o));
+    const Laid sevenColumns(report(3, 7, o));
+    const ReportLayout &seven = sevenColumns.layout;
     EXPECT_DOUBLE_EQ(seven.scale(), 1.0);
     EXPECT_DOUBLE_EQ(seven.columnScale(), 2720.0 / (1 + 7 * 280));
-    EXPECT_EQ(seven.rowsPerPage(), (1900 - 308) / 80);
     double right = 0;
     for (const QLineF &line : seven.page(0).lines)
         right = qMax(right, qMax(line.x1(), line.x2()));
     EXPECT_DOUBLE_EQ(right, 2970 - 100);
-    const ReportDocument fiveColumns = report(3, 5, o);
-    EXPECT_DOUBLE_EQ(ReportLayout(fiveColumns, reportPage(o)).columnScale(), 1.0);
+    EXPECT_DOUBLE_EQ(Laid(report(3, 5, o)).layout.columnScale(), 1.0);
 
     o.paperCode = 3; // A5 portrait: 123 mm between the margins
     o.landscape = false;
-    const ReportDocument five = report(3, 5, o);
-    const ReportLayout shrunk(five, reportPage(o));
+    const Laid five(report(3, 5, o));
+    const ReportLayout &shrunk = five.layout;
     EXPECT_DOUBLE_EQ(shrunk.scale(), 1230.0 / (1 + 5 * 280));
     EXPECT_DOUBLE_EQ(shrunk.columnScale(), shrunk.scale());
     const ReportPage page = shrunk.page(0);
@@ -175,13 +202,27 @@ TEST(ReportLayout, wideTablesAndLongPagesAreScaledToThePaper)
 
     o = ReportOptions();
     o.rowsPerPage = 40;
-    const ReportDocument tall = report(40, 3, o);
-    const ReportLayout fitted(tall, reportPage(o));
+    const Laid tall(report(40, 3, o));
+    const ReportLayout &fitted = tall.layout;
     EXPECT_EQ(fitted.pageCount(), 1);
-    double bottom = 0;
-    for (const QLineF &line : fitted.page(0).lines)
-        bottom = qMax(bottom, qMax(line.y1(), line.y2()));
-    EXPECT_LE(bottom, 2100 - 100 + 1e-6);
+    EXPECT_LE(lowest(fitted.page(0)), 2100 - 100 + 1e-6);
+
+    // An absurd count from the settings file: one readable page, no overflow.
+    PrintSettings absurd;
+    absurd.rowsPerPage = QStringLiteral("2147483647");
+    o = reportOptions(absurd);
+    EXPECT_EQ(o.rowsPerPage, ReportDocument::kMaxRowsPerPage);
+    const Laid many(report(10, 3, o));
+    EXPECT_GE(many.layout.scale(), ReportLayout::kSmallestScale);
+    EXPECT_EQ(many.layout.pageCount(), 1);
+    EXPECT_EQ(many.layout.rowCount(0), 10);
+    absurd.rowsPerPage = QStringLiteral("99999999999");
+    absurd.bodyFontSize = QStringLiteral("99999999999");
+    absurd.titleFont = QStringLiteral("黑体,99999999999");
+    o = reportOptions(absurd);
+    EXPECT_EQ(o.rowsPerPage, ReportDocument::kMaxRowsPerPage);
+    EXPECT_GT(o.bodyFontSize, 0);
+    EXPECT_GT(o.titleFontSize, 0);
 }
 
 TEST(ReportLayout, lineStylesRuleTheTable)
@@ -198,9 +239,109 @@ TEST(ReportLayout, lineStylesRuleTheTable)
     for (const auto &c : cases) {
         ReportOptions o;
         o.lineStyle = c.style;
-        const ReportDocument doc = report(3, 3, o);
-        const ReportPage page = ReportLayout(doc, reportPage(o)).page(0);
+        const Laid laid(report(3, 3, o));
+        const ReportPage page = laid.layout.page(0);
         EXPECT_EQ(countLines(page, true), c.horizontal) << c.style;
         EXPECT_EQ(countLines(page, false), c.vertical) << c.style;
     }
+}
+
+TEST(TextWrap, breaksAtLineFeedsSpacesAndBetweenChineseCharacters)
+{
+    const struct {
+        const char *text;
+        double width;
+        QStringList lines;
+    } cases[] = {
+        {"", 5, {}},
+        {"短", 5, {"短"}},
+        {"下列关于光合作用", 3, {"下列关", "于光合", "作用"}},
+        {"one two three", 3, {"one ", "two ", "three"}},   // at spaces
+        {"abcdefghij", 2, {"abcd", "efgh", "ij"}},        // a word longer than the line
+        {"第一行\n第二行\r\n\n末", 9, {"第一行", "第二行", "", "末"}},
+        {"题目\n", 9, {"题目"}},                           // no empty line at the end
+        {"A.甲B.乙", 2.5, {"A.甲", "B.乙"}},
+    };
+    for (const auto &c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        QStringList lines;
+        for (const TextLine &line : wrapText(text, c.width, kWidths))
+            lines << text.mid(line.start, line.length);
+        EXPECT_EQ(lines, c.lines) << c.text;
+    }
+    // A character outside the basic plane is one character, never cut in two.
+    const QString wide = QString::fromUcs4(U"\U00020000\U00020001");
+    EXPECT_EQ(wrapText(wide, 1, kWidths), (QList<TextLine>{{0, 2}, {2, 2}}));
+}
+
+TEST(ReportLayout, rowsGrowToTheirTextAndATallRowGoesOnOnTheNextPage)
+{
+    // 题目 of 60 characters in a column of 28 mm: 26.4 mm for 4 mm characters,
+    // 6 to a line, 10 lines of 6 mm and 2 mm of padding.
+    const QString question = QString(QStringLiteral("下列关于光合作用")).repeated(8).left(60);
+    TableModel model({{"题号", "题目", "分值"},
+                      {"1", question, "2"},
+                      {"2", "短题", "1"},
+                      {"3", QString(QStringLiteral("长")).repeated(6 * 500), "1"}});
+    const PrintTable table(&model);
+    ReportOptions o;
+    o.lineStyle = 1;
+    const Laid laid(ReportDocument::build(table, allColumns(table), o));
+    const ReportLayout &layout = laid.layout;
+    ASSERT_DOUBLE_EQ(layout.scale(), 1.0);
+
+    const ReportPage first = layout.page(0);
+    // Nothing of the question is cut or elided: its lines hold all of it.
+    const QStringList shown = texts(first);
+    EXPECT_TRUE(shown.contains(question));
+    EXPECT_FALSE(shown.join(QString()).contains(QStringLiteral("…")));
+    // The question's row is 10 lines tall; the short row keeps the fixed height.
+    const ReportCell *long1 = nullptr;
+    const ReportCell *short2 = nullptr;
+    for (const ReportCell &cell : first.cells) {
+        if (cell.lines.join(QString()) == question)
+            long1 = &cell;
+        if (cell.lines.join(QString()) == QStringLiteral("短题"))
+            short2 = &cell;
+    }
+    ASSERT_TRUE(long1 && short2);
+    EXPECT_EQ(long1->lines.size(), 10);
+    EXPECT_DOUBLE_EQ(long1->rect.height(), 10 * 60 + 20);
+    EXPECT_DOUBLE_EQ(short2->rect.height(), 80);
+    EXPECT_DOUBLE_EQ(short2->rect.top(), long1->rect.bottom());
+
+    // Row 3 has 500 lines: it begins under row 2 and goes on over the next
+    // pages, no line lost and none twice.
+    const int pages = layout.pageCount();
+    EXPECT_GT(pages, 2);
+    int lines = 0;
+    for (int p = 0; p < pages; ++p) {
+        const ReportPage page = layout.page(p);
+        EXPECT_LE(lowest(page), 2100 - 100 + 1e-6) << p;
+        for (const ReportCell &cell : page.cells)
+            if (cell.lines.value(0).startsWith(QStringLiteral("长")))
+                lines += int(cell.lines.size());
+    }
+    EXPECT_EQ(lines, 500);
+    EXPECT_EQ(layout.firstRow(pages - 1), 2);
+}
+
+TEST(ReportLayout, pagesAreLaidOutAsTheyAreAskedFor)
+{
+    GeneratedModel model(1000000, 4);
+    const PrintTable table(&model);
+    ReportOptions o;
+    const Laid laid(ReportDocument::build(table, allColumns(table), o));
+    const ReportLayout &layout = laid.layout;
+    // Building the report reads no row; the first page reads only its own.
+    EXPECT_EQ(model.reads, 0);
+    EXPECT_EQ(layout.pagesKnown(), 1);
+    const ReportPage first = layout.page(0);
+    EXPECT_LE(model.lastRowRead, layout.rowCount(0) + 1);
+    EXPECT_FALSE(layout.isComplete());
+    // Until every page is counted, a page says only its number.
+    EXPECT_EQ(first.pageNumber.text, QStringLiteral("第 1 页"));
+    EXPECT_TRUE(layout.layOutNextPage());
+    EXPECT_EQ(layout.pagesKnown(), 2);
+    EXPECT_EQ(layout.firstRow(1), layout.rowCount(0));
 }

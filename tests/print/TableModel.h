@@ -36,6 +36,39 @@ private:
     QList<QStringList> m_rows;
 };
 
+// A list of any length whose cells are made when they are read: titles
+// "列0" …, data cells "r<row>c<column>" (rows from 1). Counts the reads, so
+// that a test sees which rows a report read.
+class GeneratedModel final : public QAbstractTableModel
+{
+public:
+    GeneratedModel(int dataRows, int columns) : m_rows(dataRows), m_columns(columns) {}
+
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_rows; }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_columns; }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        ++reads;
+        lastRowRead = qMax(lastRowRead, index.row() + 1);
+        return QStringLiteral("r%1c%2").arg(index.row() + 1).arg(index.column());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return QStringLiteral("列%1").arg(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+    mutable qint64 reads = 0;
+    mutable int lastRowRead = 0; // the furthest data row read (from 1)
+
+private:
+    int m_rows;
+    int m_columns;
+};
+
 // Titles "列0" … and data rows whose cells read "r<row>c<column>".
 inline QList<QStringList> numberedRows(int dataRows, int columns)
 {

@@ -49,12 +49,15 @@ QStringList sharedStrings(const QString &path)
     return strings;
 }
 
-} // namespace
+struct Sheet {
+    QMap<QString, QString> cells;
+    QSet<QString> numbers;
+};
 
-QMap<QString, QString> worksheetCells(const QString &path)
+Sheet readSheet(const QString &path)
 {
     const QStringList shared = sharedStrings(path);
-    QMap<QString, QString> cells;
+    Sheet sheet;
     QXmlStreamReader xml(zipEntry(path, "xl/worksheets/sheet1.xml"));
     QString reference, type, text;
     while (!xml.atEnd()) {
@@ -67,10 +70,18 @@ QMap<QString, QString> worksheetCells(const QString &path)
             const QString value = xml.readElementText();
             text += type == u"s" ? shared.value(value.toInt()) : value;
         } else if (xml.isEndElement() && xml.name() == u"c") {
-            cells.insert(reference, text);
+            sheet.cells.insert(reference, text);
+            if (type.isEmpty() || type == u"n")
+                sheet.numbers.insert(reference);
         }
     }
-    return cells;
+    return sheet;
 }
+
+} // namespace
+
+QMap<QString, QString> worksheetCells(const QString &path) { return readSheet(path).cells; }
+
+QSet<QString> numberCells(const QString &path) { return readSheet(path).numbers; }
 
 } // namespace kaoshi::test

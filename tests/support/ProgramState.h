@@ -21,6 +21,10 @@ struct ProgramRun {
 };
 
 struct ProgramState {
+    ProgramState() = default;
+    // A run on a database of the test server.
+    explicit ProgramState(TestEngine engine) : db(engine) {}
+
     ScriptedPlatform platform;
     TestDatabase db;
     AppContext context{db.programDir(), db.store(), platform.platform()};

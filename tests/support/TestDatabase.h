@@ -1,12 +1,15 @@
 #pragma once
 // Fixture databases for tests: a temporary program directory with a fresh
 // database of ours, and short ways to put questions and pictures into it.
+#include "TestServer.h"
+
 #include "data/DataStore.h"
 #include "data/QuestionType.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <memory>
 
 namespace kaoshi::test {
 
@@ -23,10 +26,20 @@ struct QuestionRow {
     QString practiceAnswer;
 };
 
+// The engine a test database lives on: a file, or a fresh database on the
+// test server.
+enum class TestEngine { File, Server };
+
 class TestDatabase
 {
 public:
-    TestDatabase();
+    TestDatabase() : TestDatabase(TestEngine::File) {}
+    explicit TestDatabase(TestEngine engine);
+    ~TestDatabase();
+    TestEngine engine() const { return m_server ? TestEngine::Server : TestEngine::File; }
+    // false, with the reason, when the database could not be made.
+    bool isReady() const { return m_store.isOpen(); }
+    QString reason() const;
     QString programDir() const { return m_dir.path(); }
     QString path() const;
     DataStore &store() { return m_store; }
@@ -44,12 +57,14 @@ public:
     qint64 count(const QString &table);
     qint64 count(QuestionType type) { return count(tableName(type)); }
     // A trigger that refuses every insert, update or delete (operation) on
-    // the table with the message "拒绝写入", as a locked or guarded database does.
+    // the table with the message "拒绝写入", as a locked or guarded database
+    // does (on the server, a PL/pgSQL trigger that raises).
     void refuse(const QString &table, const QString &operation);
     QString text(const QString &statement);
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<TestServer> m_server;
     DataStore m_store;
 };
 

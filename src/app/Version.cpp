@@ -1,0 +1,7 @@
+#include "app/Version.h"
+
+namespace kaoshi {
+
+QString programVersion() { return QStringLiteral(KAOSHI_VERSION); }
+
+} // namespace kaoshi

@@ -1,0 +1,326 @@
+#include "data/DatabaseCopy.h"
+
+#include "data/PictureLocation.h"
+#include "data/QuestionType.h"
+#include "data/ServerSchema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <limits>
+
+namespace kaoshi {
+
+namespace {
+
+// Rows read per statement, and rows written per statement.
+constexpr int kReadBatch = 1000;
+constexpr int kWriteBatch = 100;
+constexpr int kPictureBatch = 20;
+
+const QString kPictureFiles = QStringLiteral("图片文件");
+
+// The tables a copy moves and their columns (the row identity apart: the
+// order of the rows is kept, their identities are the target's own).
+QList<server::TableColumns> copiedTables()
+{
+    QList<server::TableColumns> tables;
+    for (const server::TableColumns &table : server::requiredTables()) {
+        if (!questionTypeOf(table.table) && table.table != QStringLiteral("图片") &&
+            table.table != QStringLiteral("评分") && table.table != QStringLiteral("配置"))
+            continue;
+        server::TableColumns copied{table.table, table.columns};
+        copied.columns.removeAll(QStringLiteral("rowid"));
+        tables.append(copied);
+    }
+    return tables;
+}
+
+std::optional<qint64> rowCount(DataStore &store, const QString &table)
+{
+    RowSet rows = store.query(QStringLiteral("select count(*) from ") + table);
+    if (rows.failed() || rows.atEnd())
+        return std::nullopt;
+    return rows.value(1).toInteger();
+}
+
+QString insertStatement(const server::TableColumns &table, int rows)
+{
+    QString one = QStringLiteral("(") + QString(table.columns.size() * 2 - 1, QLatin1Char('?')) + QLatin1Char(')');
+    for (qsizetype i = 2; i < one.size() - 1; i += 2)
+        one[i] = QLatin1Char(',');
+    QStringList tuples;
+    for (int i = 0; i < rows; ++i)
+        tuples << one;
+    return QStringLiteral("insert into %1 (%2) values ").arg(table.table, table.columns.join(QLatin1Char(','))) +
+           tuples.join(QLatin1Char(','));
+}
+
+class Copier
+{
+public:
+    Copier(const CopySide &from, const CopySide &to, const CopyProgress &progress)
+        : m_from(from), m_to(to), m_progress(progress)
+    {
+    }
+
+    CopyResult run(bool replace);
+
+private:
+    bool countSource();
+    bool targetHoldsData(bool &holds);
+    bool emptyTarget();
+    bool copyTable(const server::TableColumns &table);
+    bool writeRows(const server::TableColumns &table, const Values &values, int rows);
+    bool copyPictureFiles();
+    bool copyFilesToServer();
+    bool copyServerToFiles();
+    bool compareCounts();
+    void advance(qint64 by)
+    {
+        m_done += by;
+        if (m_progress)
+            m_progress(m_done, m_total);
+    }
+    bool failOn(DataStore &store, const QString &what)
+    {
+        m_result.error = store.lastError();
+        m_result.error.message = what + QStringLiteral("：") + m_result.error.message;
+        return false;
+    }
+
+    const CopySide &m_from;
+    const CopySide &m_to;
+    const CopyProgress &m_progress;
+    QList<server::TableColumns> m_tables = copiedTables();
+    QStringList m_sourcePictures; // locations of the picture files to copy
+    qint64 m_total = 0;
+    qint64 m_done = 0;
+    qint64 m_picturesCopied = 0;
+    CopyResult m_result;
+};
+
+CopyResult Copier::run(bool replace)
+{
+    if (!countSource())
+        return m_result;
+    Transaction unit(m_to.store);
+    if (!unit.isOpen()) {
+        failOn(m_to.store, QStringLiteral("没能开始复制"));
+        return m_result;
+    }
+    bool holds = false;
+    if (!targetHoldsData(holds))
+        return m_result;
+    if (holds && !replace) {
+        m_result.outcome = CopyResult::Outcome::TargetHoldsData;
+        return m_result;
+    }
+    if (!emptyTarget())
+        return m_result;
+    for (const server::TableColumns &table : m_tables)
+        if (!copyTable(table))
+            return m_result;
+    if (!copyPictureFiles() || !compareCounts())
+        return m_result;
+    if (!unit.commit()) {
+        failOn(m_to.store, QStringLiteral("没能保存复制的数据"));
+        return m_result;
+    }
+    m_result.outcome = CopyResult::Outcome::Done;
+    return m_result;
+}
+
+bool Copier::countSource()
+{
+    for (const server::TableColumns &table : m_tables) {
+        const std::optional<qint64> count = rowCount(m_from.store, table.table);
+        if (!count)
+            return failOn(m_from.store, QStringLiteral("没能读出表 %1").arg(table.table));
+        m_result.counts.append({table.table, *count, 0});
+        m_total += *count;
+    }
+    if (m_from.keepsPictureFiles()) {
+        const std::optional<qint64> count = rowCount(m_from.store, kPictureFiles);
+        if (!count)
+            return failOn(m_from.store, QStringLiteral("没能读出图片文件"));
+        m_result.counts.append({kPictureFiles, *count, 0});
+        m_total += *count;
+        return true;
+    }
+    const std::optional<QStringList> locations =
+        firstColumnTexts(m_from.store.query(QStringLiteral("select distinct 图片 from 图片 order by 图片")));
+    if (!locations)
+        return failOn(m_from.store, QStringLiteral("没能读出图片"));
+    for (const QString &location : *locations) {
+        const QString file = pictureFile(m_from.programDir, location);
+        if (!file.isEmpty() && QFileInfo(file).isFile())
+            m_sourcePictures << location;
+        else if (!location.isEmpty())
+            m_result.missingPictures << location;
+    }
+    m_result.counts.append({kPictureFiles, qint64(m_sourcePictures.size()), 0});
+    m_total += m_sourcePictures.size();
+    return true;
+}
+
+bool Copier::targetHoldsData(bool &holds)
+{
+    QStringList tables;
+    for (QuestionType kind : allQuestionTypes())
+        tables << tableName(kind);
+    tables << QStringLiteral("图片") << QStringLiteral("评分");
+    if (m_to.keepsPictureFiles())
+        tables << kPictureFiles;
+    for (const QString &table : tables) {
+        const std::optional<qint64> count = rowCount(m_to.store, table);
+        if (!count)
+            return failOn(m_to.store, QStringLiteral("没能读出表 %1").arg(table));
+        holds = holds || *count > 0;
+    }
+    return true;
+}
+
+bool Copier::emptyTarget()
+{
+    QStringList tables;
+    for (const server::TableColumns &table : m_tables)
+        tables << table.table;
+    if (m_to.keepsPictureFiles())
+        tables << kPictureFiles;
+    for (const QString &table : tables)
+        if (!m_to.store.execute(QStringLiteral("delete from ") + table))
+            return failOn(m_to.store, QStringLiteral("没能清空表 %1").arg(table));
+    return true;
+}
+
+bool Copier::copyTable(const server::TableColumns &table)
+{
+    const QString select = QStringLiteral("select rowid, %1 from %2 where rowid > ? order by rowid limit %3")
+                               .arg(table.columns.join(QLatin1Char(',')), table.table)
+                               .arg(kReadBatch);
+    qint64 after = std::numeric_limits<qint64>::min();
+    for (;;) {
+        RowSet rows = m_from.store.query(select, {after});
+        Values batch;
+        int inBatch = 0;
+        int read = 0;
+        for (; !rows.atEnd(); rows.next()) {
+            after = rows.value(1).toInteger();
+            for (int c = 0; c < table.columns.size(); ++c)
+                batch << rows.value(c + 2);
+            ++read;
+            if (++inBatch == kWriteBatch) {
+                if (!writeRows(table, batch, inBatch))
+                    return false;
+                batch.clear();
+                inBatch = 0;
+            }
+        }
+        if (rows.failed())
+            return failOn(m_from.store, QStringLiteral("没能读出表 %1").arg(table.table));
+        if (inBatch > 0 && !writeRows(table, batch, inBatch))
+            return false;
+        if (read < kReadBatch)
+            return true;
+    }
+}
+
+bool Copier::writeRows(const server::TableColumns &table, const Values &values, int rows)
+{
+    if (!m_to.store.execute(insertStatement(table, rows), values))
+        return failOn(m_to.store, QStringLiteral("没能写入表 %1").arg(table.table));
+    advance(rows);
+    return true;
+}
+
+bool Copier::copyPictureFiles()
+{
+    if (m_from.keepsPictureFiles() == m_to.keepsPictureFiles()) {
+        advance(m_result.counts.constLast().source); // the same kind on both sides: nothing to move
+        return true;
+    }
+    return m_to.keepsPictureFiles() ? copyFilesToServer() : copyServerToFiles();
+}
+
+bool Copier::copyFilesToServer()
+{
+    for (const QString &location : std::as_const(m_sourcePictures)) {
+        QFile file(pictureFile(m_from.programDir, location));
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_result.error = {1, QStringLiteral("没能读出图片文件 %1：%2").arg(location, file.errorString())};
+            return false;
+        }
+        if (!m_to.store.execute(QStringLiteral("insert into 图片文件 (文件名, 内容) values (?, ?)"),
+                                {location, FieldValue::blob(file.readAll())}))
+            return failOn(m_to.store, QStringLiteral("没能写入图片文件 %1").arg(location));
+        ++m_picturesCopied;
+        advance(1);
+    }
+    return true;
+}
+
+bool Copier::copyServerToFiles()
+{
+    QString after;
+    for (;;) {
+        RowSet rows = m_from.store.query(
+            QStringLiteral("select 文件名, 内容 from 图片文件 where 文件名 > ? order by 文件名 limit %1").arg(kPictureBatch),
+            {after});
+        int read = 0;
+        for (; !rows.atEnd(); rows.next(), ++read) {
+            after = rows.value(1).toText();
+            const QString path = pictureFile(m_to.programDir, after);
+            if (path.isEmpty()) {
+                m_result.missingPictures << after; // a location outside the folder image is never written
+                continue;
+            }
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QSaveFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(rows.value(2).toBytes()) < 0 || !file.commit()) {
+                m_result.error = {1, QStringLiteral("没能写出图片文件 %1：%2").arg(after, file.errorString())};
+                return false;
+            }
+            ++m_picturesCopied;
+            advance(1);
+        }
+        if (rows.failed())
+            return failOn(m_from.store, QStringLiteral("没能读出图片文件"));
+        if (read < kPictureBatch)
+            return true;
+    }
+}
+
+bool Copier::compareCounts()
+{
+    for (CopyCount &count : m_result.counts) {
+        if (count.table == kPictureFiles) {
+            count.target = m_from.keepsPictureFiles() == m_to.keepsPictureFiles() ? count.source : m_picturesCopied;
+            if (m_from.keepsPictureFiles() && !m_to.keepsPictureFiles())
+                count.source -= m_result.missingPictures.size();
+        } else {
+            const std::optional<qint64> target = rowCount(m_to.store, count.table);
+            if (!target)
+                return failOn(m_to.store, QStringLiteral("没能读出表 %1").arg(count.table));
+            count.target = *target;
+        }
+        if (count.target != count.source) {
+            m_result.error = {1, QStringLiteral("表 %1 复制后的行数 %2 与原来的 %3 不同")
+                                     .arg(count.table)
+                                     .arg(count.target)
+                                     .arg(count.source)};
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+CopyResult copyDatabase(const CopySide &from, const CopySide &to, bool replace, const CopyProgress &progress)
+{
+    return Copier(from, to, progress).run(replace);
+}
+
+} // namespace kaoshi

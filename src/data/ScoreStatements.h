@@ -1,0 +1,84 @@
+#pragma once
+// The statements that score the stored answers of 评分. An answer earns its
+// hand score where a marker gave one (table 阅卷, for 问答 answers), else its
+// question's full 分值 when its text equals the standard answer, else 0; an
+// answer whose question is missing, or whose 题型 is none of the banks,
+// scores nothing. The database adds the scores up: totals per candidate, and
+// the sums per candidate and per question that the results analysis needs.
+#include "data/DataStore.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace kaoshi {
+
+struct Statement {
+    QString sql;
+    Values values;
+};
+
+// Whether the file has the table of hand scores (a read-only file of an
+// earlier version may not); without it every answer is scored by comparison.
+bool hasHandScoreTable(DataStore &store);
+
+// The score of the 评分 row in scope, NULL when its question is missing.
+QString answerScoreExpression(bool withHandScores);
+
+// Left joins of the four banks to rows whose 题型 and 题号 are in `table`,
+// each bank joined only to the rows of its kind, and the matched question's
+// columns "题目", "标准答案" and "分值" (NULL when the bank has no such question).
+struct BankLookup {
+    QString columns;
+    QString joins;
+};
+BankLookup bankLookup(const QString &table);
+
+// Orders rows by bank (单选, 多选, 判断, 问答, then any other 题型).
+QString bankOrderExpression(const QString &typeColumn);
+
+// One row per 考号, 场次 and 姓名 that has answers, in that order, with 总分:
+// the sum of the answers' scores (0 when none is right). An empty number or
+// occasion does not filter.
+Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores);
+RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion);
+
+// Per candidate (考号, 场次) of the occasion ("" = every occasion), by 考号
+// and 场次: the total and the sum of the 分值 of the questions answered.
+struct CandidateScore {
+    QString number;
+    QString occasion;
+    double total = 0;
+    double fullMark = 0;
+};
+struct CandidateScores {
+    std::vector<CandidateScore> rows;
+    DataError error; // set when the rows could not all be read
+};
+CandidateScores candidateScores(DataStore &store, const QString &occasion);
+
+// The option letters counted per group.
+inline constexpr int kOptionLetters = 7; // A … G
+
+// Per question answered in the occasion ("" = every occasion), in bank order
+// then by 题号. The candidates are ranked by total (highest first, ties by
+// 考号 and 场次); the first `groupSize` form the top group, the last
+// `groupSize` the bottom group. x is an answer's score, T its candidate's total.
+struct QuestionSums {
+    QString type;
+    qint64 number = 0;
+    QString text;
+    QString standardAnswer;
+    std::optional<double> fullMark; // 分值; none when the question is missing
+    double n = 0, x = 0, xx = 0, xt = 0, t = 0, tt = 0; // answers, Σx, Σx², Σx·T, ΣT, ΣT²
+    double top = 0, bottom = 0, topX = 0, bottomX = 0;  // answers of the groups and their Σx
+    double topLetter[kOptionLetters] = {};              // answers of the group containing A …
+    double bottomLetter[kOptionLetters] = {};
+};
+struct QuestionSumsList {
+    std::vector<QuestionSums> rows;
+    DataError error;
+};
+QuestionSumsList questionSums(DataStore &store, const QString &occasion, int groupSize);
+
+} // namespace kaoshi

@@ -1,0 +1,29 @@
+#pragma once
+// A table of the results analysis as a model for a view and for the print
+// window: the titles as header, a marked cell with a warm background and its
+// reason as tooltip.
+#include "grading/ResultTables.h"
+
+#include <QAbstractTableModel>
+
+namespace kaoshi {
+
+class ResultTableModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit ResultTableModel(QObject *parent = nullptr) : QAbstractTableModel(parent) {}
+
+    void setTable(ResultTable table);
+    const ResultTable &table() const { return m_table; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    ResultTable m_table;
+};
+
+} // namespace kaoshi

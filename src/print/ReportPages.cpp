@@ -1,0 +1,178 @@
+#include "print/ReportPages.h"
+
+#include <QElapsedTimer>
+#include <QPageSize>
+#include <QPainter>
+
+namespace kaoshi {
+
+namespace {
+
+QPageSize pageSizeOf(int paperCode)
+{
+    switch (paperCode) {
+    case 1: return QPageSize(QPageSize::A3);
+    case 3: return QPageSize(QPageSize::A5);
+    case 4: return QPageSize(QPageSize::JisB4);
+    case 5: return QPageSize(QPageSize::JisB5);
+    case 6: return QPageSize(QPageSize::Quarto);
+    case 7: return QPageSize(QPageSize::Prc16K);
+    case 8: return QPageSize(QPageSize::Prc32K);
+    default: return QPageSize(QPageSize::A4);
+    }
+}
+
+QFont referenceFont(const QString &family, bool bold = false)
+{
+    QFont font(family);
+    font.setPixelSize(FontWidths::kReferenceSize);
+    font.setBold(bold);
+    // Unhinted, the widths measured are the widths drawn at any size.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+// Draws texts at any size with fonts of the reference size, scaled: the
+// measured widths hold on the screen, the printer and in the PDF alike.
+class TextPainter
+{
+public:
+    explicit TextPainter(QPainter &painter) : m_painter(painter), m_base(painter.worldTransform()) {}
+    ~TextPainter() { m_painter.setWorldTransform(m_base); }
+
+    // One line centred in the box at the font's size, placed by the widths
+    // the layout measured (no text layout of its own: quick for many lines).
+    void drawCentred(const QRectF &box, const QString &text, double fontSize, const FontWidths &widths)
+    {
+        if (fontSize <= 0)
+            return;
+        const double k = fontSize / FontWidths::kReferenceSize;
+        const double x = box.center().x() - widths.width(text) * fontSize / 2;
+        const double baseline =
+            box.center().y() + (widths.ascent() - widths.descent()) * fontSize / 2;
+        m_painter.setWorldTransform(QTransform(k, 0, 0, k, x, baseline) * m_base);
+        m_painter.drawText(QPointF(0, 0), text);
+    }
+
+    // A header text: on one line when it fits, wrapped when the lines fit its
+    // height, else on one line ending in "…"; never outside its box.
+    void drawFitted(const ReportText &text, bool mayWrap)
+    {
+        if (text.text.isEmpty() || text.fontSize <= 0)
+            return;
+        const QFont font = referenceFont(text.fontName, text.bold);
+        m_painter.setFont(font);
+        const QFontMetricsF metrics(font);
+        const double k = text.fontSize / FontWidths::kReferenceSize;
+        // Cell texts keep 0.8 mm from the lines.
+        const QRectF box = text.rect.adjusted(mayWrap ? 8 : 0, 0, mayWrap ? -8 : 0, 0);
+        const QRectF unscaled(0, 0, box.width() / k, box.height() / k);
+        QString shown = text.text;
+        int flags = int(text.alignment);
+        if (metrics.horizontalAdvance(shown) > unscaled.width()) {
+            const QRectF wrapped = metrics.boundingRect(unscaled, flags | Qt::TextWordWrap | Qt::TextWrapAnywhere, shown);
+            if (mayWrap && wrapped.height() <= unscaled.height())
+                flags |= Qt::TextWordWrap | Qt::TextWrapAnywhere;
+            else
+                shown = metrics.elidedText(QString(shown).replace(QLatin1Char('\n'), QLatin1Char(' ')),
+                                           Qt::ElideRight, unscaled.width());
+        }
+        m_painter.setWorldTransform(QTransform(k, 0, 0, k, box.x(), box.y()) * m_base);
+        m_painter.drawText(unscaled, flags, shown);
+        m_painter.setWorldTransform(m_base);
+    }
+
+private:
+    QPainter &m_painter;
+    QTransform m_base;
+};
+
+} // namespace
+
+FontWidths::FontWidths(const QString &family)
+    : m_font(referenceFont(family)), m_metrics(m_font), m_basic(0x10000, -1.0f)
+{
+}
+
+double FontWidths::advance(char32_t character) const
+{
+    if (character < 0x10000) {
+        float &width = m_basic[character];
+        if (width < 0)
+            width = float(m_metrics.horizontalAdvance(QChar(char16_t(character))) / kReferenceSize);
+        return width;
+    }
+    auto found = m_others.constFind(character);
+    if (found == m_others.cend())
+        found = m_others.insert(character, m_metrics.horizontalAdvance(QString::fromUcs4(&character, 1)) /
+                                               kReferenceSize);
+    return *found;
+}
+
+double FontWidths::width(QStringView text) const
+{
+    double sum = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            sum += advance(QChar::surrogateToUcs4(c, text[i + 1]));
+            ++i;
+        } else {
+            sum += advance(c.unicode());
+        }
+    }
+    return sum;
+}
+
+double FontWidths::lineSpacing() const { return m_metrics.lineSpacing() / kReferenceSize; }
+
+ReportPages::ReportPages(ReportDocument document)
+    : m_document(std::move(document)), m_widths(ReportDocument::kBodyFontName),
+      m_layout(m_document, reportPage(m_document.options()), m_widths)
+{
+}
+
+QPageLayout ReportPages::pageLayout() const
+{
+    const ReportOptions &o = m_document.options();
+    return QPageLayout(pageSizeOf(o.paperCode), o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       reportPage(o).margins / 10, QPageLayout::Millimeter);
+}
+
+bool ReportPages::layOutMore(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (m_layout.layOutNextPage())
+        if (timer.elapsed() >= milliseconds)
+            return !m_layout.isComplete();
+    return false;
+}
+
+void ReportPages::paintPage(QPainter &painter, int index) const
+{
+    const ReportPage page = m_layout.page(index);
+    QPen pen(Qt::black);
+    pen.setWidthF(2); // 0.2 mm
+    painter.setPen(pen);
+    painter.drawLines(page.lines);
+
+    TextPainter texts(painter);
+    for (const ReportText &text : page.texts)
+        texts.drawFitted(text, true);
+    texts.drawFitted(page.pageNumber, false);
+
+    // Body cells: the lines the layout broke, centred, the block centred in the row.
+    painter.setFont(m_widths.font());
+    for (const ReportCell &cell : page.cells) {
+        const double block = page.lineHeight * cell.lines.size();
+        double y = cell.rect.center().y() - block / 2;
+        for (const QString &line : cell.lines) {
+            texts.drawCentred(QRectF(cell.rect.left(), y, cell.rect.width(), page.lineHeight), line,
+                              page.bodyFontSize, m_widths);
+            y += page.lineHeight;
+        }
+    }
+}
+
+} // namespace kaoshi

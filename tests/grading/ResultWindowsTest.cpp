@@ -1,0 +1,316 @@
+// The results analysis and the marking of free answers driven through their
+// controls inside the main window, and the grading window's hand scores.
+#include "support/AnswerRows.h"
+#include "support/ProgramState.h"
+#include "support/TestDatabase.h"
+
+#include "app/MainWindow.h"
+#include "data/HandScoreTable.h"
+#include "grading/AnalysisWindow.h"
+#include "grading/GradingWindow.h"
+#include "grading/MarkingWindow.h"
+#include "grading/Scoring.h"
+#include "print/FreePrintWindow.h"
+#include "print/PrintHandOver.h"
+#include "ui/DropDownBox.h"
+#include "ui/ListGrid.h"
+
+#include <QAction>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QtTest>
+
+using namespace kaoshi;
+using namespace kaoshi::test;
+
+namespace {
+
+// Occasion 一: K1 all right (单选 2 + 问答 4 = 6), K2 单选 right and 问答 not
+// (2), K3 nothing right (0), K4 问答 right (4). Occasion 二: K1 单选 wrong.
+struct Results : ProgramState {
+    MainWindow main{context};
+
+    Results()
+    {
+        db.addQuestion("单选", {1, "单选题", "A", {}, 2});
+        db.addQuestion("问答", {1, "简述光合作用", "光能转化为化学能", {}, 4});
+        addAnswers(db.store(), {
+            {"K1", "一", "甲", 1, "单选", "A"}, {"K1", "一", "甲", 1, "问答", "光能转化为化学能"},
+            {"K2", "一", "乙", 1, "单选", "A"}, {"K2", "一", "乙", 1, "问答", "植物吸收阳光"},
+            {"K3", "一", "丙", 1, "单选", "B"}, {"K3", "一", "丙", 1, "问答", "不知道"},
+            {"K4", "一", "丁", 1, "单选", "C"}, {"K4", "一", "丁", 1, "问答", "光能转化为化学能"},
+            {"K1", "二", "甲", 1, "单选", "B"},
+        });
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+    }
+    template <typename W>
+    W *open(const QString &item)
+    {
+        main.runMenuItem(item);
+        return qobject_cast<W *>(main.currentTaskWindow());
+    }
+    template <typename W>
+    W *control(const QString &name)
+    {
+        W *w = main.currentTaskWindow()->findChild<W *>(name);
+        if (!w)
+            qWarning("no control %s", qPrintable(name));
+        return w;
+    }
+    void press(const QString &caption)
+    {
+        auto *bar = control<QToolBar>(QStringLiteral("工具条1"));
+        for (QAction *action : bar->actions())
+            if (action->text() == caption)
+                return QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+        QFAIL(qPrintable(caption));
+    }
+    void choose(QComboBox *box, const QString &text)
+    {
+        const int index = box->findText(text);
+        QVERIFY2(index >= 0, qPrintable(text));
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+    QStringList column(const QString &table, int c)
+    {
+        QAbstractItemModel *model = control<QTableView>(table)->model();
+        QStringList texts;
+        for (int r = 0; r < model->rowCount(); ++r)
+            texts << model->data(model->index(r, c)).toString();
+        return texts;
+    }
+    std::vector<int> barHeights()
+    {
+        auto *view = control<QChartView>(QStringLiteral("分数段图表"));
+        auto *series = qobject_cast<QBarSeries *>(view->chart()->series().value(0));
+        std::vector<int> heights;
+        if (series && !series->barSets().isEmpty())
+            for (int i = 0; i < series->barSets()[0]->count(); ++i)
+                heights.push_back(int(series->barSets()[0]->at(i)));
+        return heights;
+    }
+    double total(const QString &number, const QString &occasion)
+    {
+        const TotalsResult totals = gradeTotals(db.store(), number, occasion);
+        return totals.rows.empty() ? -1 : totals.rows[0].total;
+    }
+};
+
+} // namespace
+
+class ResultWindowsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void analysisFollowsTheChosenOccasion();
+    void thresholdsAreRememberedAndAFailedSaveIsSaid();
+    void tablesGoToThePrintWindowAndTheChartToAPicture();
+    void markingKeepsScoresThatChangeTheTotals();
+    void aRefusedScoreSaysFailedAndStaysTyped();
+    void gradingShowsWhichScoresAreByHand();
+};
+
+void ResultWindowsTest::analysisFollowsTheChosenOccasion()
+{
+    Results r;
+    QVERIFY(r.open<AnalysisWindow>(QStringLiteral("成绩分析")));
+    QCOMPARE(r.main.windowTitle(), QStringLiteral("考试系统-成绩分析"));
+    auto *occasion = r.control<QComboBox>(QStringLiteral("场次选择框"));
+    QStringList items;
+    for (int i = 0; i < occasion->count(); ++i)
+        items << occasion->itemText(i);
+    QCOMPARE(items, (QStringList{"全部场次", "一", "二"}));
+    // Every occasion: five candidates (K1 twice), 满分 6.
+    QCOMPARE(r.column(QStringLiteral("汇总表格"), 1).mid(0, 3), (QStringList{"5", "6", "2.4"}));
+
+    r.choose(occasion, QStringLiteral("一"));
+    QCOMPARE(r.column(QStringLiteral("汇总表格"), 1).mid(0, 2), (QStringList{"4", "6"}));
+    // Totals 6, 2, 0, 4 of 6: bands of 0.6 points.
+    QCOMPARE(r.barHeights(), (std::vector<int>{1, 0, 0, 1, 0, 0, 1, 0, 0, 1}));
+    QCOMPARE(r.column(QStringLiteral("分数段表格"), 1), (QStringList{"1", "0", "0", "1", "0", "0", "1", "0", "0", "1"}));
+    QCOMPARE(r.column(QStringLiteral("试题表格"), 0), (QStringList{"单选", "问答"}));
+    QCOMPARE(r.column(QStringLiteral("试题表格"), 5), (QStringList{"0.5", "0.5"}));
+
+    r.choose(occasion, QStringLiteral("二"));
+    QCOMPARE(r.column(QStringLiteral("汇总表格"), 1).mid(0, 3), (QStringList{"1", "2", "0"}));
+    // One candidate: no spread, no reliability.
+    QCOMPARE(r.column(QStringLiteral("汇总表格"), 1)[4], QStringLiteral("—"));
+    QCOMPARE(r.column(QStringLiteral("试题表格"), 6), QStringList{"—"});
+    const QString note = r.control<QTableView>(QStringLiteral("试题表格"))
+                             ->model()
+                             ->index(0, 8)
+                             .data(Qt::ToolTipRole)
+                             .toString();
+    QCOMPARE(note, QStringLiteral("太难：P=0.00，低于0.2"));
+    QVERIFY(r.platform.messages.isEmpty());
+}
+
+void ResultWindowsTest::thresholdsAreRememberedAndAFailedSaveIsSaid()
+{
+    Results r;
+    r.open<AnalysisWindow>(QStringLiteral("成绩分析"));
+    auto *pass = r.control<QSpinBox>(QStringLiteral("及格线框"));
+    QCOMPARE(pass->value(), 60);
+    QCOMPARE(r.control<QSpinBox>(QStringLiteral("优秀线框"))->value(), 85);
+    pass->setValue(30); // 1.8 of 6: K1 6, K2 2, K4 4, K1/二 0 → three of five
+    QCOMPARE(r.column(QStringLiteral("汇总表格"), 1)[7], QStringLiteral("60"));
+
+    r.open<GradingWindow>(QStringLiteral("评分"));
+    r.open<AnalysisWindow>(QStringLiteral("成绩分析"));
+    QCOMPARE(r.control<QSpinBox>(QStringLiteral("及格线框"))->value(), 30);
+    QCOMPARE(r.column(QStringLiteral("汇总表格"), 0)[7], QStringLiteral("及格率(%)，≥30%满分"));
+
+    // A settings file that cannot be written.
+    const QString file = QDir(r.db.programDir()).filePath(AnalysisWindow::settingsFileName());
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir(r.db.programDir()).mkdir(AnalysisWindow::settingsFileName()));
+    r.control<QSpinBox>(QStringLiteral("优秀线框"))->setValue(90);
+    QCOMPARE(r.platform.lastMessage().caption, QStringLiteral("失败"));
+    QVERIFY(r.platform.lastMessage().text.contains(QStringLiteral("及格线和优秀线未能保存")));
+}
+
+void ResultWindowsTest::tablesGoToThePrintWindowAndTheChartToAPicture()
+{
+    Results r;
+    auto *window = r.open<AnalysisWindow>(QStringLiteral("成绩分析"));
+    auto *tabs = r.control<QTabWidget>(QStringLiteral("分析页"));
+    QStringList names;
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        r.press(QStringLiteral("导出"));
+        QVERIFY(r.main.printHandOver().window());
+        names << r.main.printHandOver().request().title;
+        QCOMPARE(r.main.printHandOver().request().source.data(), qobject_cast<QTableView *>(tabs->widget(i))->model());
+        QCOMPARE(r.main.printHandOver().request().settingsFile, tabs->tabText(i) + ".ini");
+    }
+    QCOMPARE(names, (QStringList{"试题分析导出", "选项分析导出", "分数段导出", "成绩汇总导出"}));
+    QCOMPARE(r.main.printHandOver().window()->windowTitle(), QStringLiteral("试题分析导出"));
+    r.main.printHandOver().close();
+
+    const QString picture = QDir(r.db.programDir()).filePath("图表.png");
+    r.platform.setNextFileName(picture);
+    r.press(QStringLiteral("保存图表"));
+    QImage saved(picture);
+    QVERIFY(!saved.isNull());
+    QCOMPARE(saved.size(), r.control<QChartView>(QStringLiteral("分数段图表"))->size() *
+                               window->devicePixelRatio());
+    // Cancelling the file dialog writes nothing and says nothing.
+    r.platform.clear();
+    r.platform.setNextFileName(QString());
+    r.press(QStringLiteral("保存图表"));
+    QVERIFY(r.platform.messages.isEmpty());
+}
+
+void ResultWindowsTest::markingKeepsScoresThatChangeTheTotals()
+{
+    Results r;
+    auto *window = r.open<MarkingWindow>(QStringLiteral("阅卷"));
+    QVERIFY(window);
+    QCOMPARE(r.main.windowTitle(), QStringLiteral("考试系统-阅卷"));
+    r.choose(r.control<QComboBox>(QStringLiteral("场次选择框")), QStringLiteral("一"));
+    QCOMPARE(r.control<QLabel>(QStringLiteral("位置标签"))->text(), QStringLiteral("第 1 / 4 份"));
+    QCOMPARE(r.control<QTextEdit>(QStringLiteral("题目框"))->toPlainText(), QStringLiteral("简述光合作用"));
+    QCOMPARE(r.control<QTextEdit>(QStringLiteral("标准答案框"))->toPlainText(), QStringLiteral("光能转化为化学能"));
+    auto *score = r.control<QDoubleSpinBox>(QStringLiteral("得分框"));
+    QCOMPARE(score->maximum(), 4.0);
+
+    // K2's answer: 上一份/下一份 move, 给分 keeps 2.5 and moves on.
+    QTest::mouseClick(r.control<QPushButton>(QStringLiteral("下一份按钮")), Qt::LeftButton);
+    QCOMPARE(r.control<QTextEdit>(QStringLiteral("考生答案框"))->toPlainText(), QStringLiteral("植物吸收阳光"));
+    QCOMPARE(r.control<QLabel>(QStringLiteral("阅卷状态标签"))->text(), QStringLiteral("未阅"));
+    QCOMPARE(r.total("K2", "一"), 2.0);
+    score->setValue(2.5);
+    QTest::mouseClick(r.control<QPushButton>(QStringLiteral("给分按钮")), Qt::LeftButton);
+    QCOMPARE(r.total("K2", "一"), 4.5);
+    QCOMPARE(window->position(), 2);
+    // Marking K1's right answer down by hand changes its total too.
+    QTest::mouseClick(r.control<QPushButton>(QStringLiteral("上一份按钮")), Qt::LeftButton);
+    QTest::mouseClick(r.control<QPushButton>(QStringLiteral("上一份按钮")), Qt::LeftButton);
+    QCOMPARE(window->position(), 0);
+    score->setFocus();
+    score->selectAll();
+    QTest::keyClicks(score, "3");
+    QTest::keyClick(score, Qt::Key_Return); // Enter gives the score
+    QCOMPARE(r.total("K1", "一"), 5.0);
+    QCOMPARE(r.db.count("阅卷"), 2);
+    QVERIFY(r.platform.messages.isEmpty());
+
+    // The filter: 已阅 lists the two marked, 未阅 the other two.
+    auto *filter = r.control<QComboBox>(QStringLiteral("阅卷筛选框"));
+    r.choose(filter, QStringLiteral("已阅"));
+    QCOMPARE(window->answerCount(), 2);
+    QCOMPARE(r.control<QLabel>(QStringLiteral("阅卷状态标签"))->text(), QStringLiteral("已阅"));
+    QCOMPARE(score->value(), 3.0);
+    r.choose(filter, QStringLiteral("未阅"));
+    QCOMPARE(window->answerCount(), 2);
+    QCOMPARE(r.control<QLabel>(QStringLiteral("考生标签"))->text(), QStringLiteral("K3  丙  第1题"));
+    // Halves only: 1.3 is refused and stays typed.
+    score->setValue(1.3);
+    QVERIFY(!window->storeScore());
+    QCOMPARE(r.platform.lastMessage().text, QStringLiteral("得分只能是0.5的整数倍"));
+    QCOMPARE(score->value(), 1.3);
+    QCOMPARE(r.db.count("阅卷"), 2);
+}
+
+void ResultWindowsTest::aRefusedScoreSaysFailedAndStaysTyped()
+{
+    Results r;
+    auto *window = r.open<MarkingWindow>(QStringLiteral("阅卷"));
+    r.choose(r.control<QComboBox>(QStringLiteral("场次选择框")), QStringLiteral("一"));
+    r.db.refuse("阅卷", "insert");
+    auto *score = r.control<QDoubleSpinBox>(QStringLiteral("得分框"));
+    score->setValue(3.5);
+    QTest::mouseClick(r.control<QPushButton>(QStringLiteral("给分按钮")), Qt::LeftButton);
+    const Message shown = r.platform.lastMessage();
+    QCOMPARE(shown.caption, QStringLiteral("失败"));
+    QCOMPARE(shown.icon, Message::Icon::Warning);
+    QVERIFY(shown.text.contains(QStringLiteral("拒绝写入")));
+    QCOMPARE(score->value(), 3.5);
+    QCOMPARE(window->position(), 0);
+    QCOMPARE(r.control<QLabel>(QStringLiteral("阅卷状态标签"))->text(), QStringLiteral("未阅"));
+    QCOMPARE(r.db.count("阅卷"), 0);
+    QCOMPARE(r.total("K1", "一"), 6.0);
+}
+
+void ResultWindowsTest::gradingShowsWhichScoresAreByHand()
+{
+    Results r;
+    auto answers = freeAnswers(r.db.store(), "一");
+    QVERIFY(answers && answers->size() == 4);
+    QVERIFY(storeHandScore(r.db.store(), (*answers)[1], 1.5, QDateTime::currentDateTime()));
+    r.open<GradingWindow>(QStringLiteral("评分"));
+    r.control<DropDownBox>(QStringLiteral("考号组合框"))->setEditText("K2");
+    r.control<DropDownBox>(QStringLiteral("场次组合框"))->setEditText("一");
+    r.press(QStringLiteral("评分"));
+    QAbstractItemModel *model = r.control<ListGrid>(QStringLiteral("高级表格1"))->model();
+    // Rows: 单选 (compared), 问答 (by hand), 总分.
+    QCOMPARE(model->index(1, 9).data().toString(), QStringLiteral("1.5"));
+    QCOMPARE(model->index(1, 9).data(Qt::ToolTipRole).toString(), QStringLiteral("阅卷给分"));
+    QVERIFY(model->index(0, 9).data(Qt::ToolTipRole).isNull());
+    QCOMPARE(model->index(2, 9).data().toString(), QStringLiteral("3.5"));
+    // The totals use it, and K3 with nothing right is listed with 0.
+    r.control<DropDownBox>(QStringLiteral("考号组合框"))->setEditText(QString());
+    r.press(QStringLiteral("评分"));
+    QStringList totals;
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (!model->index(row, 6).data().toString().isEmpty())
+            totals << model->index(row, 6).data().toString() + "=" + model->index(row, 9).data().toString();
+    QCOMPARE(totals, (QStringList{"K1=6", "K2=3.5", "K3=0", "K4=4"}));
+}
+
+QTEST_MAIN(ResultWindowsTest)
+#include "ResultWindowsTest.moc"
