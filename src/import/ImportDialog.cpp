@@ -51,7 +51,7 @@ ImportDialog::ImportDialog(AppContext &context, QuestionType type, QWidget *pare
                      QStringLiteral("选择文件…"));
     m_file = named(new QLineEdit(this), QStringLiteral("文件编辑框"), QStringLiteral("文件"));
     m_file->setReadOnly(true);
-    m_file->setPlaceholderText(QStringLiteral("请选择.xlsx、.xls、.csv或.txt文件"));
+    m_file->setPlaceholderText(QStringLiteral("请选择.xlsx、.xls、.csv、.txt或.docx文件"));
 
     m_sheetLabel = named(new QLabel(QStringLiteral("工作表"), this), QStringLiteral("工作表标签"), QStringLiteral("工作表"));
     m_sheet = named(new QComboBox(this), QStringLiteral("工作表组合框"), QStringLiteral("工作表"));
@@ -76,10 +76,11 @@ ImportDialog::ImportDialog(AppContext &context, QuestionType type, QWidget *pare
     // the current row.
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().lineSpacing() * 6 + 8);
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setSectionResizeMode(PreviewModel::Status, QHeaderView::Stretch);
     const int widths[] = {50, 360, 70, 170, 50, 90};
     for (int c = 0; c < 6; ++c)
         m_table->setColumnWidth(c, widths[c]);
+    m_table->setColumnWidth(PreviewModel::Bank, 50);
 
     m_question = named(new QTextEdit(this), QStringLiteral("题目预览编辑框"), QStringLiteral("题目预览"));
     m_question->setReadOnly(true);
@@ -170,7 +171,7 @@ void ImportDialog::chooseFile()
 {
     const QString path = m_context.platform.files.openFileName(
         QStringLiteral("选择要导入的文件"),
-        QStringLiteral("题库文件(*.xlsx;*.xls;*.csv;*.txt)|*.xlsx;*.xls;*.csv;*.txt"));
+        QStringLiteral("题库文件(*.xlsx;*.xls;*.csv;*.txt;*.docx;*.doc)|*.xlsx;*.xls;*.csv;*.txt;*.docx;*.doc"));
     if (!path.isEmpty())
         preview(path);
 }
@@ -204,6 +205,11 @@ void ImportDialog::startReading()
     // Rows already in the bank are told apart only when the bank can be read.
     std::optional<QSet<QString>> existing = existingQuestionTexts(m_context.store, bankType());
     m_preview = std::make_unique<ImportPreview>(bankType(), existing.value_or(QSet<QString>()));
+    // A heading of a document may put questions into the other banks.
+    m_preview->setOtherBanks([this](QuestionType type) { return existingQuestionTexts(m_context.store, type); });
+    m_model->setLineTitle(QFileInfo(m_path).suffix().compare(QLatin1String("docx"), Qt::CaseInsensitive) == 0
+                              ? QStringLiteral("段号")
+                              : QStringLiteral("行号"));
     m_model->setPreview(m_preview.get());
     if (!existing) {
         finishReading(QStringLiteral("无法读取") + typeCaption(bankType()) + QStringLiteral("题库：") + m_context.store.errorString());
@@ -314,17 +320,22 @@ void ImportDialog::importRows()
 {
     if (isReading() || !m_complete || !m_preview)
         return;
-    const std::vector<QuestionValues> rows = m_preview->questionsToStore(m_duplicates->isChecked());
+    const std::vector<ImportedQuestion> rows = m_preview->importBatch(m_duplicates->isChecked());
     if (rows.empty()) {
         m_context.messages().notice(QStringLiteral("没有可导入的题目"));
         return;
     }
     m_progress->setText(QStringLiteral("正在导入……"));
     m_progress->repaint();
-    const StoreOutcome outcome = storeImportedQuestions(m_context.store, bankType(), rows);
+    const StoreOutcome outcome =
+        storeImportBatch(m_context.store, m_context.dataDir, m_path, rows, m_context.platform.clock.now());
     if (!outcome.stored) {
         m_progress->setText(QStringLiteral("导入失败"));
-        m_context.messages().failure(QStringLiteral("导入失败，") + typeCaption(bankType()) + QStringLiteral("题库没有改变"),
+        QStringList banks;
+        for (const ImportedQuestion &row : rows)
+            if (!banks.contains(typeCaption(row.type)))
+                banks << typeCaption(row.type);
+        m_context.messages().failure(QStringLiteral("导入失败，") + banks.join(u'、') + QStringLiteral("题库没有改变"),
                                      outcome.reason);
         return;
     }

@@ -1,7 +1,8 @@
 #pragma once
-// "导入题库": reads a spreadsheet, CSV or numbered text file, shows every row
-// as it will be stored with its status, and stores the ready rows in one
-// unit of work, numbered after the bank's highest 题号.
+// "导入题库": reads a spreadsheet, CSV, numbered text file or Word document,
+// shows every row as it will be stored with its status, and stores the ready
+// rows in one unit of work, numbered after each bank's highest 题号 (a
+// document's section headings may name any of the four banks).
 #include "import/ImportPreview.h"
 
 #include <QDialog>

@@ -1,6 +1,9 @@
 #pragma once
 // Reading what an import compares against, and storing the imported rows.
 #include "data/BankTable.h"
+#include "import/QuestionSource.h"
+
+#include <QDateTime>
 
 #include <QSet>
 #include <optional>
@@ -25,5 +28,22 @@ struct StoreOutcome {
 // stored or none is.
 StoreOutcome storeImportedQuestions(DataStore &store, QuestionType type,
                                     const std::vector<QuestionValues> &rows);
+
+// A question to store into its bank, with the pictures of the document it
+// came from.
+struct ImportedQuestion {
+    QuestionType type;
+    QuestionValues values;
+    QList<RawPicture> pictures;
+};
+
+// Stores questions of any of the four banks in one unit of work, each bank's
+// numbered after its highest 题号 in their order. Pictures are first copied
+// from the document (`documentPath`, a .docx) into the folder image under new
+// names made from `now`, and stored as 图片 rows of their question in the same
+// unit; when anything fails, every copied file is removed again and nothing
+// is stored.
+StoreOutcome storeImportBatch(DataStore &store, const QString &programDir, const QString &documentPath,
+                              const std::vector<ImportedQuestion> &questions, const QDateTime &now);
 
 } // namespace kaoshi
