@@ -53,7 +53,13 @@ void AddRowsDialog::acceptCount()
     m_rows->setFocus();
 }
 
-int AddRowsDialog::rowCount() const { return m_rows->text().toInt(); }
+int AddRowsDialog::rowCount() const
+{
+    // The box takes what its validator takes, thousands separators ("1,000") included.
+    bool ok = false;
+    const int count = m_rows->validator()->locale().toInt(m_rows->text(), &ok);
+    return ok ? count : m_rows->text().toInt();
+}
 
 void AddRowsDialog::showEvent(QShowEvent *event)
 {

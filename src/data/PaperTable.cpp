@@ -2,6 +2,28 @@
 
 namespace kaoshi {
 
+namespace {
+
+// One kept paper per (考号, 场次), held by the database. A file where two
+// copies of the program already kept two papers for one candidate cannot
+// take the indexes; the claim of keepNewPaper still holds there.
+bool ensureOnePaperPerCandidate(DataStore &store)
+{
+    {
+        Transaction unit(store);
+        if (unit.isOpen() &&
+            store.execute(QStringLiteral("create unique index if not exists 答卷计时_考号_场次 on 答卷计时 (考号, 场次)")) &&
+            store.execute(QStringLiteral("create unique index if not exists 答卷_考号_场次_序号 on 答卷 (考号, 场次, 序号)")) &&
+            store.execute(QStringLiteral("drop index if exists 答卷_考号_场次")) && unit.commit())
+            return true;
+    }
+    // Without the unique indexes the papers are still found by an index.
+    store.execute(QStringLiteral("create index if not exists 答卷_考号_场次 on 答卷 (考号, 场次, 序号)"));
+    return true;
+}
+
+} // namespace
+
 bool ensurePaperTables(DataStore &store)
 {
     const QString text = store.engine().textType();
@@ -11,9 +33,8 @@ bool ensurePaperTables(DataStore &store)
            store.execute(QStringLiteral("create table if not exists 答卷 (考号 %1, 场次 %1, 姓名 %1, "
                                         "序号 %2, 题型 %1, 题号 %2, 考生答案 %1)")
                              .arg(text, integer)) &&
-           store.execute(QStringLiteral("create index if not exists 答卷_考号_场次 on 答卷 (考号, 场次, 序号)")) &&
            store.execute(QStringLiteral("create table if not exists 答卷计时 (考号 %1, 场次 %1, 剩余秒数 %2)").arg(text, integer)) &&
-           unit.commit();
+           unit.commit() && ensureOnePaperPerCandidate(store);
 }
 
 PaperLookup findKeptPaper(DataStore &store, const QString &number, const QString &occasion)
@@ -41,21 +62,27 @@ PaperLookup findKeptPaper(DataStore &store, const QString &number, const QString
     return lookup;
 }
 
-bool keepNewPaper(DataStore &store, const PaperOwner &owner, const KeptPaper &paper)
+KeepOutcome keepNewPaper(DataStore &store, const PaperOwner &owner, const KeptPaper &paper)
 {
     Transaction unit(store);
     if (!unit.isOpen())
-        return false;
+        return KeepOutcome::Failed;
+    // The claim comes first: its statement takes the write lock before it
+    // looks, so a second copy waits here and then finds the paper taken.
+    if (!store.execute(QStringLiteral("insert into 答卷计时 (考号,场次,剩余秒数) select ?,?,? where not exists "
+                                      "(select 1 from 答卷计时 where 考号=? and 场次=?)"),
+                       {owner.number, owner.occasion, paper.secondsLeft, owner.number, owner.occasion}))
+        return KeepOutcome::Failed;
+    if (store.changes() == 0)
+        return KeepOutcome::Taken;
     int position = 0;
     for (const PaperItem &item : paper.items) {
         if (!store.execute(QStringLiteral("insert into 答卷 (考号,场次,姓名,序号,题型,题号,考生答案) values (?,?,?,?,?,?,?)"),
                            {owner.number, owner.occasion, owner.name, position++, typeValue(item.type), item.number,
                             item.answer}))
-            return false;
+            return KeepOutcome::Failed;
     }
-    return store.execute(QStringLiteral("insert into 答卷计时 (考号,场次,剩余秒数) values (?,?,?)"),
-                         {owner.number, owner.occasion, paper.secondsLeft}) &&
-           unit.commit();
+    return unit.commit() ? KeepOutcome::Kept : KeepOutcome::Failed;
 }
 
 bool keepPaperAnswer(DataStore &store, const PaperOwner &owner, int position, const QString &answer)
@@ -71,18 +98,34 @@ bool keepSecondsLeft(DataStore &store, const PaperOwner &owner, qint64 secondsLe
                          {secondsLeft, owner.number, owner.occasion});
 }
 
-bool handInPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items)
+HandInOutcome handInPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items)
 {
     std::vector<StoredAnswer> rows;
     rows.reserve(items.size());
     for (const PaperItem &item : items)
         rows.push_back({owner.number, owner.occasion, owner.name, item.number, item.type, item.answer});
     Transaction unit(store);
-    return unit.isOpen() && insertAnswers(store, rows) &&
-           store.execute(QStringLiteral("delete from 答卷 where 考号=? and 场次=?"), {owner.number, owner.occasion}) &&
-           store.execute(QStringLiteral("delete from 答卷计时 where 考号=? and 场次=?"),
-                         {owner.number, owner.occasion}) &&
-           unit.commit();
+    if (!unit.isOpen())
+        return HandInOutcome::Failed;
+    // Giving up the claim takes the write lock: a hand-in of the same paper
+    // elsewhere has then either happened (no claim left) or waits for this one.
+    if (!store.execute(QStringLiteral("delete from 答卷计时 where 考号=? and 场次=?"), {owner.number, owner.occasion}))
+        return HandInOutcome::Failed;
+    if (store.changes() == 0)
+        return HandInOutcome::NotKept;
+    RowSet graded = store.query(QStringLiteral("select count(*) from 评分 where 考号=? and 场次=?"),
+                                {owner.number, owner.occasion});
+    if (graded.failed())
+        return HandInOutcome::Failed;
+    if (graded.value(1).toInteger() > 0)
+        return HandInOutcome::AlreadyGraded;
+    graded.close();
+    return insertAnswers(store, rows) &&
+                   store.execute(QStringLiteral("delete from 答卷 where 考号=? and 场次=?"),
+                                 {owner.number, owner.occasion}) &&
+                   unit.commit()
+               ? HandInOutcome::HandedIn
+               : HandInOutcome::Failed;
 }
 
 } // namespace kaoshi

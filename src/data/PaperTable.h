@@ -46,14 +46,20 @@ struct PaperLookup {
 };
 PaperLookup findKeptPaper(DataStore &store, const QString &number, const QString &occasion);
 
-// Keeps a freshly drawn paper, in one unit.
-bool keepNewPaper(DataStore &store, const PaperOwner &owner, const KeptPaper &paper);
+// Keeps a freshly drawn paper, in one unit. The paper's time row is its
+// claim: one (考号, 场次) has one kept paper, so of two copies of the program
+// that draw for the same candidate at once exactly one keeps its paper.
+enum class KeepOutcome { Kept, Taken, Failed };
+KeepOutcome keepNewPaper(DataStore &store, const PaperOwner &owner, const KeptPaper &paper);
 // Keeps the answer at a position (0-based, in the paper's order).
 bool keepPaperAnswer(DataStore &store, const PaperOwner &owner, int position, const QString &answer);
 bool keepSecondsLeft(DataStore &store, const PaperOwner &owner, qint64 secondsLeft);
 
 // Hands the paper in: one 评分 row per item and the removal of the kept
-// paper, as one unit; on failure nothing has changed.
-bool handInPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items);
+// paper, as one unit; on failure nothing has changed. A paper that is no
+// longer kept (handed in elsewhere) or whose candidate already has answers in
+// 评分 is refused, so that no candidate is graded twice.
+enum class HandInOutcome { HandedIn, NotKept, AlreadyGraded, Failed };
+HandInOutcome handInPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items);
 
 } // namespace kaoshi

@@ -37,6 +37,16 @@ QString positionsText(const std::vector<int> &indexes)
     return list.join(u' ');
 }
 
+// Why a paper that is kept no more, or already graded, was not handed in.
+QString handInRefusal(HandInOutcome outcome)
+{
+    if (outcome == HandInOutcome::NotKept)
+        return QStringLiteral("这份试卷已不在数据库中:它已在另一处交卷");
+    if (outcome == HandInOutcome::AlreadyGraded)
+        return QStringLiteral("评分中已有该考生本场次的答案:试卷已在另一处交过");
+    return QString();
+}
+
 } // namespace
 
 const QStringList &ExamPaperWindow::toolbarCaptions()
@@ -154,7 +164,14 @@ bool ExamPaperWindow::openPaper()
     // A paper without a time limit keeps -1 as its time left.
     const qint64 limit = timeLimitSeconds(*config);
     const qint64 secondsLeft = limit > 0 ? limit : -1;
-    if (!keepNewPaper(store, m_owner, {draw.paper.items(), secondsLeft})) {
+    switch (keepNewPaper(store, m_owner, {draw.paper.items(), secondsLeft})) {
+    case KeepOutcome::Kept:
+        break;
+    case KeepOutcome::Taken:
+        // Another copy of the program keeps a paper for this candidate.
+        messages.failure(QStringLiteral("该考生正在考试"), QStringLiteral("另一处已为这位考生抽好试卷,这里没有开始考试"));
+        return false;
+    case KeepOutcome::Failed:
         messages.failure(QStringLiteral("无法保存试卷,考试没有开始"), store.errorString());
         return false;
     }
@@ -278,8 +295,13 @@ void ExamPaperWindow::keepTimeLeft(qint64 secondsLeft)
 
 bool ExamPaperWindow::submit(const QString &why)
 {
-    if (!handInPaper(m_context.store, m_owner, m_paper.items())) {
+    const HandInOutcome outcome = handInPaper(m_context.store, m_owner, m_paper.items());
+    if (outcome == HandInOutcome::Failed) {
         m_context.messages().failure(QStringLiteral("试卷没有交上,答案都还在,请再交卷"), m_context.store.errorString());
+        return false;
+    }
+    if (outcome != HandInOutcome::HandedIn) {
+        m_context.messages().failure(QStringLiteral("试卷没有交上"), handInRefusal(outcome));
         return false;
     }
     m_seconds.stop();

@@ -234,6 +234,15 @@ void OddDatabaseTest::theAddRowsBoxTakesOnlyItsLimit()
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.rowCount(), 100000);
+
+    // A count written with a thousands separator is the count it reads as.
+    AddRowsDialog grouped;
+    grouped.show();
+    box = grouped.findChild<QLineEdit *>(QStringLiteral("行数编辑框"));
+    box->setText(QStringLiteral("1,000"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(grouped.result(), int(QDialog::Accepted));
+    QCOMPARE(grouped.rowCount(), 1000);
 }
 
 QTEST_MAIN(OddDatabaseTest)

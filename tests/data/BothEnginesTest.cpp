@@ -180,7 +180,7 @@ TEST_P(BothEngines, APaperIsKeptAnsweredAndHandedInAsOneUnit)
     KeptPaper paper;
     paper.items = {{QuestionType::SingleChoice, 1, ""}, {QuestionType::FreeAnswer, 2, ""}};
     paper.secondsLeft = 600;
-    ASSERT_TRUE(keepNewPaper(store, owner, paper));
+    ASSERT_EQ(keepNewPaper(store, owner, paper), KeepOutcome::Kept);
     ASSERT_TRUE(keepPaperAnswer(store, owner, 1, "答案"));
     ASSERT_TRUE(keepSecondsLeft(store, owner, 300));
     PaperLookup found = findKeptPaper(store, "001", "一");
@@ -190,7 +190,7 @@ TEST_P(BothEngines, APaperIsKeptAnsweredAndHandedInAsOneUnit)
 
     // The hand-in the database refuses changes nothing.
     db.refuse("评分", "insert");
-    EXPECT_FALSE(handInPaper(store, owner, found.paper->items));
+    EXPECT_EQ(handInPaper(store, owner, found.paper->items), HandInOutcome::Failed);
     EXPECT_EQ(store.errorString(), "拒绝写入");
     EXPECT_TRUE(findKeptPaper(store, "001", "一").paper);
     EXPECT_EQ(db.count("评分"), 0);

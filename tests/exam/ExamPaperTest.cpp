@@ -107,7 +107,7 @@ TEST(PaperTable, KeepsProgressAndHandsInAsOneUnit)
     const std::vector<PaperItem> items{{QuestionType::SingleChoice, 4, QString()},
                                        {QuestionType::MultipleChoice, 9, QString()},
                                        {QuestionType::FreeAnswer, 1, QString()}};
-    ASSERT_TRUE(keepNewPaper(store, kOwner, {items, 600}));
+    ASSERT_EQ(keepNewPaper(store, kOwner, {items, 600}), KeepOutcome::Kept);
     ASSERT_TRUE(keepPaperAnswer(store, kOwner, 1, QStringLiteral("ACD")));
     ASSERT_TRUE(keepPaperAnswer(store, kOwner, 2, QStringLiteral("它's \"引号\"")));
     ASSERT_TRUE(keepSecondsLeft(store, kOwner, 321));
@@ -129,19 +129,76 @@ TEST(PaperTable, KeepsProgressAndHandsInAsOneUnit)
 
     // Refused by the database: nothing of the hand-in stays, the paper does.
     ASSERT_TRUE(refuseWrites(store, QStringLiteral("答卷计时"), QStringLiteral("delete")));
-    EXPECT_FALSE(handInPaper(store, kOwner, kept.paper->items));
+    EXPECT_EQ(handInPaper(store, kOwner, kept.paper->items), HandInOutcome::Failed);
     EXPECT_EQ(store.errorString(), QStringLiteral("拒绝写入"));
     EXPECT_EQ(db.count(QStringLiteral("评分")), 0);
     EXPECT_EQ(db.count(QStringLiteral("答卷")), 3);
     ASSERT_TRUE(store.execute(QStringLiteral("drop trigger 拒绝_答卷计时_delete")));
 
-    ASSERT_TRUE(handInPaper(store, kOwner, kept.paper->items));
+    ASSERT_EQ(handInPaper(store, kOwner, kept.paper->items), HandInOutcome::HandedIn);
     EXPECT_EQ(db.count(QStringLiteral("答卷")), 0);
     EXPECT_EQ(db.count(QStringLiteral("答卷计时")), 0);
     EXPECT_EQ(answerCount(store, kOwner.number, kOwner.occasion), 3);
     EXPECT_EQ(db.text(QStringLiteral("select group_concat(考号||场次||姓名||题型||题号||'='||考生答案, ';') from "
                                      "(select * from 评分 order by rowid)")),
               QStringLiteral("A01一张三单选4=;A01一张三多选9=ACD;A01一张三问答1=它's \"引号\""));
+}
+
+TEST(PaperTable, OneCandidateInTwoCopiesOfTheProgramGetsOnePaperAndOneHandIn)
+{
+    TestDatabase db;
+    DataStore first, second; // two copies of the program on one file
+    ASSERT_TRUE(first.open(db.path()));
+    ASSERT_TRUE(second.open(db.path()));
+    ASSERT_TRUE(ensurePaperTables(first));
+    ASSERT_TRUE(ensurePaperTables(second));
+    const std::vector<PaperItem> drawnHere{{QuestionType::SingleChoice, 4, QString()}, {QuestionType::SingleChoice, 7, QString()}};
+    const std::vector<PaperItem> drawnThere{{QuestionType::SingleChoice, 2, QString()}, {QuestionType::SingleChoice, 9, QString()}};
+    ASSERT_EQ(keepNewPaper(first, kOwner, {drawnHere, 600}), KeepOutcome::Kept);
+    EXPECT_EQ(keepNewPaper(second, kOwner, {drawnThere, 600}), KeepOutcome::Taken);
+    EXPECT_EQ(db.count(QStringLiteral("答卷")), 2);
+    EXPECT_EQ(db.count(QStringLiteral("答卷计时")), 1);
+    // The database holds one paper per candidate even for a statement that skips the claim.
+    EXPECT_FALSE(second.execute(QStringLiteral("insert into 答卷计时 (考号,场次,剩余秒数) values (?,?,1)"),
+                                {kOwner.number, kOwner.occasion}));
+    EXPECT_FALSE(second.execute(QStringLiteral("insert into 答卷 (考号,场次,序号) values (?,?,0)"),
+                                {kOwner.number, kOwner.occasion}));
+    // Another 场次 of the same candidate is a paper of its own.
+    EXPECT_EQ(keepNewPaper(second, {kOwner.number, QStringLiteral("二"), kOwner.name}, {drawnThere, 600}),
+              KeepOutcome::Kept);
+
+    // Both hand the one paper in: the first is stored, the second refused.
+    ASSERT_EQ(handInPaper(first, kOwner, drawnHere), HandInOutcome::HandedIn);
+    EXPECT_EQ(handInPaper(second, kOwner, drawnHere), HandInOutcome::NotKept);
+    EXPECT_EQ(answerCount(first, kOwner.number, kOwner.occasion), 2);
+    // A paper kept again while 评分 already holds the candidate's answers is not graded twice.
+    ASSERT_EQ(keepNewPaper(second, kOwner, {drawnThere, 600}), KeepOutcome::Kept);
+    EXPECT_EQ(handInPaper(second, kOwner, drawnThere), HandInOutcome::AlreadyGraded);
+    EXPECT_EQ(answerCount(first, kOwner.number, kOwner.occasion), 2);
+    EXPECT_EQ(db.count(QStringLiteral("答卷计时")), 2); // the refused hand-in left its paper kept
+}
+
+TEST(PaperTable, ALaterStatementRefusedLeavesNothingOfTheUnit)
+{
+    TestDatabase db;
+    DataStore &store = db.store();
+    ASSERT_TRUE(ensurePaperTables(store));
+    const std::vector<PaperItem> items{{QuestionType::SingleChoice, 4, QString()}, {QuestionType::MultipleChoice, 9, QString()}};
+    // The second item of a new paper is refused: no claim and no first item stay.
+    ASSERT_TRUE(store.execute(QStringLiteral("create trigger 拒绝第二题 before insert on 答卷 when new.序号=1 "
+                                             "begin select raise(abort,'拒绝写入'); end")));
+    EXPECT_EQ(keepNewPaper(store, kOwner, {items, 600}), KeepOutcome::Failed);
+    EXPECT_EQ(db.count(QStringLiteral("答卷计时")), 0);
+    EXPECT_EQ(db.count(QStringLiteral("答卷")), 0);
+    ASSERT_TRUE(store.execute(QStringLiteral("drop trigger 拒绝第二题")));
+    ASSERT_EQ(keepNewPaper(store, kOwner, {items, 600}), KeepOutcome::Kept);
+
+    // The hand-in's last statement is refused: no 评分 row, the claim is back.
+    ASSERT_TRUE(refuseWrites(store, QStringLiteral("答卷"), QStringLiteral("delete")));
+    EXPECT_EQ(handInPaper(store, kOwner, items), HandInOutcome::Failed);
+    EXPECT_EQ(db.count(QStringLiteral("评分")), 0);
+    EXPECT_EQ(db.count(QStringLiteral("答卷计时")), 1);
+    EXPECT_EQ(db.count(QStringLiteral("答卷")), 2);
 }
 
 TEST(Countdown, CountsWholeSecondsDownToZero)

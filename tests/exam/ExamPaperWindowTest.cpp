@@ -132,6 +132,7 @@ private slots:
     void theTimeRunningOutHandsIn();
     void aPaperLeftWithoutHandInResumes();
     void aRefusedHandInKeepsEveryAnswer();
+    void aSecondCopyOfTheProgramNeitherDrawsNorHandsInTwice();
     void screenReaderActionsKeysAndCodeAreKeptOnTheQuestion();
     void aTimeLeftNotKeptIsSaidAndTriedAgain();
     void theCountdownIsAnnouncedAtTenFiveAndOneMinutesOnly();
@@ -502,6 +503,35 @@ void ExamPaperWindowTest::aRefusedHandInKeepsEveryAnswer()
     QCOMPARE(p.platform.lastMessage().text, QStringLiteral("交卷完毕,共 3 题,已答 2 题"));
     QCOMPARE(p.scored().split(u';').size(), 3);
     QVERIFY(p.scored().contains(QStringLiteral("单选%1=C;单选%2=;").arg(single[0]).arg(single[1])));
+}
+
+void ExamPaperWindowTest::aSecondCopyOfTheProgramNeitherDrawsNorHandsInTwice()
+{
+    Program p;
+    p.configure({2, 0, 0, 0, 0});
+    // Another copy on the same file has claimed this candidate's paper.
+    DataStore other;
+    QVERIFY(other.open(p.db.path()));
+    QVERIFY(ensurePaperTables(other));
+    QVERIFY(other.execute(QStringLiteral("insert into 答卷计时 (考号,场次,剩余秒数) values ('A01','一',-1)")));
+    QVERIFY(!p.signIn());
+    QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
+    QVERIFY2(p.platform.lastMessage().text.startsWith(QStringLiteral("该考生正在考试\n")),
+             qPrintable(p.platform.lastMessage().text));
+    QCOMPARE(p.db.count("答卷"), 0);
+    QVERIFY(other.execute(QStringLiteral("delete from 答卷计时")));
+
+    // This copy draws; the other copy hands the same paper in first.
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    const std::vector<PaperItem> items = w->paper().items();
+    QCOMPARE(handInPaper(other, {"A01", "一", "张三"}, items), HandInOutcome::HandedIn);
+    p.platform.setNextAnswer(true);
+    p.menuAction("交卷")->trigger();
+    QCOMPARE(p.platform.lastMessage().caption, QStringLiteral("失败"));
+    QVERIFY2(p.platform.lastMessage().text.startsWith(QStringLiteral("试卷没有交上\n这份试卷已不在数据库中")),
+             qPrintable(p.platform.lastMessage().text));
+    QCOMPARE(p.db.count("评分"), 2); // graded once
 }
 
 QTEST_MAIN(ExamPaperWindowTest)
