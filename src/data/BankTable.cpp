@@ -409,6 +409,7 @@ std::optional<bool> QuestionTextIndex::fill(qint64 rows)
                              m_type + QStringLiteral(" where rowid>? and rowid<=? and 题目 is not null"),
                          {kTrimmed, m_lastRowId, upTo}))
         return std::nullopt;
+    m_copied += m_store.changes();
     m_lastRowId = upTo.toInteger();
     m_complete = lastStretch;
     return m_complete;
@@ -417,6 +418,8 @@ std::optional<bool> QuestionTextIndex::fill(qint64 rows)
 std::optional<QSet<QString>> QuestionTextIndex::present(const QStringList &texts)
 {
     QSet<QString> found;
+    if (m_complete && m_copied == 0)
+        return found; // an empty bank holds none of them
     for (qsizetype from = 0; from < texts.size(); from += kTextsPerLookup) {
         const qsizetype count = std::min(kTextsPerLookup, texts.size() - from);
         Values values;

@@ -135,6 +135,7 @@ private:
     QString m_type;
     QString m_table;
     qint64 m_lastRowId = 0;
+    qint64 m_copied = 0;
     bool m_made = false;
     bool m_complete = false;
 };

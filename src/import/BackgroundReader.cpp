@@ -2,7 +2,8 @@
 
 namespace kaoshi {
 
-BackgroundReader::BackgroundReader(QString path, int sheet, bool listSheets) : m_path(std::move(path))
+BackgroundReader::BackgroundReader(QString path, int sheet, bool listSheets, QuestionType chosen)
+    : m_path(std::move(path)), m_chosen(chosen)
 {
     m_thread = std::thread([this, sheet, listSheets] { run(sheet, listSheets); });
 }
@@ -44,9 +45,10 @@ void BackgroundReader::run(int sheet, bool listSheets)
     }
     RawQuestion question;
     while (!m_stop && opened.source->next(question)) {
+        PreviewRow row = checkQuestion(m_chosen, question);
         std::unique_lock lock(m_mutex);
         m_room.wait(lock, [this] { return m_stop || m_waiting.size() < kMostWaiting; });
-        m_waiting.push_back(std::move(question));
+        m_waiting.push_back(std::move(row));
         m_progress = opened.source->progress();
     }
     finish(m_stop ? kStoppedReading : opened.source->error());
@@ -58,9 +60,9 @@ BackgroundReader::Taken BackgroundReader::take(size_t most)
     {
         const std::lock_guard lock(m_mutex);
         const size_t count = std::min(most, m_waiting.size());
-        taken.questions.reserve(count);
+        taken.rows.reserve(count);
         for (size_t i = 0; i < count; ++i) {
-            taken.questions.push_back(std::move(m_waiting.front()));
+            taken.rows.push_back(std::move(m_waiting.front()));
             m_waiting.pop_front();
         }
         taken.sheets = std::exchange(m_sheets, std::nullopt);

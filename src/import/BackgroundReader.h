@@ -1,9 +1,10 @@
 #pragma once
 // Reads a file's questions on a thread of its own, so that the window that
 // shows them answers the user at all times, however long a workbook takes to
-// open or a sheet of blank rows takes to pass. The window takes what has been
-// read in batches; stop() ends the reading within moments.
-#include "import/QuestionSource.h"
+// open or a sheet of blank rows takes to pass. Each question is checked for
+// its bank there too; the window takes the checked rows in batches, and
+// stop() ends the reading within moments.
+#include "import/ImportPreview.h"
 
 #include <condition_variable>
 #include <deque>
@@ -18,7 +19,8 @@ class BackgroundReader
 {
 public:
     // listSheets: the worksheet names of a workbook are read first.
-    BackgroundReader(QString path, int sheet, bool listSheets);
+    // chosen: the bank of rows that no heading places (checkQuestion).
+    BackgroundReader(QString path, int sheet, bool listSheets, QuestionType chosen);
     ~BackgroundReader(); // stops and waits for the thread
     BackgroundReader(const BackgroundReader &) = delete;
     BackgroundReader &operator=(const BackgroundReader &) = delete;
@@ -26,13 +28,13 @@ public:
     void stop();
 
     struct Taken {
-        std::vector<RawQuestion> questions;
+        std::vector<PreviewRow> rows;
         std::optional<QStringList> sheets; // once, when asked for
         bool finished = false;             // nothing more will come
         QString error;                     // why reading ended early ("" at the end of the file)
         double progress = 0;
     };
-    // What has been read since the last call, up to `most` questions.
+    // What has been read since the last call, up to `most` rows.
     Taken take(size_t most);
 
     // Questions held for the window at most: the thread waits beyond.
@@ -42,10 +44,11 @@ private:
     void run(int sheet, bool listSheets);
 
     QString m_path;
+    QuestionType m_chosen;
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::condition_variable m_room;
-    std::deque<RawQuestion> m_waiting;
+    std::deque<PreviewRow> m_waiting;
     std::optional<QStringList> m_sheets;
     bool m_finished = false;
     QString m_error;

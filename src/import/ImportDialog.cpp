@@ -238,7 +238,7 @@ void ImportDialog::startReading(bool listSheets)
                               : QStringLiteral("行号"));
     m_preview = std::make_unique<ImportRun>(m_context.store, *m_bankTexts, bankType());
     m_model->setPreview(&m_preview->preview());
-    m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), listSheets);
+    m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), listSheets, bankType());
     m_readEnd.reset();
     m_progress->setText(QStringLiteral("正在读取……"));
     m_reader->start();
@@ -273,9 +273,9 @@ bool ImportDialog::passReadRows(ImportRun &run, const QString &doing, void (Impo
                 showSheets(*taken.sheets);
             if (taken.finished)
                 m_readEnd = taken.error;
-            more = taken.finished || taken.questions.size() == kSliceRows;
+            more = taken.finished || taken.rows.size() == kSliceRows;
             m_readProgress = taken.progress;
-            run.add(std::move(taken.questions));
+            run.add(std::move(taken.rows));
         }
         if (!run.proceed()) {
             (this->*finish)(run.failure());
@@ -397,7 +397,7 @@ void ImportDialog::importRows()
         m_storeFailure = m_store->failure();
         m_store.reset();
     } else {
-        m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), false);
+        m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), false, bankType());
         m_readEnd.reset();
         m_progress->setText(QStringLiteral("正在导入……"));
         setChoicesEnabled(false);

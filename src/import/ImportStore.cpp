@@ -109,15 +109,14 @@ bool ImportRun::beginStore(bool includeDuplicates, const PictureTarget &pictures
     return true;
 }
 
-void ImportRun::add(std::vector<RawQuestion> questions)
+void ImportRun::add(std::vector<PreviewRow> rows)
 {
     if (m_next == m_queue.size()) {
-        m_queue.clear();
+        m_queue = std::move(rows);
         m_next = 0;
+        return;
     }
-    m_queue.reserve(m_queue.size() + questions.size());
-    for (const RawQuestion &question : questions)
-        m_queue.push_back(checkQuestion(m_preview.type(), question));
+    m_queue.insert(m_queue.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
 }
 
 size_t ImportRun::comparableRows() const
@@ -212,9 +211,13 @@ std::optional<bool> ImportRun::proceed()
     return true;
 }
 
-bool ImportRun::take(std::vector<RawQuestion> questions)
+bool ImportRun::take(const std::vector<RawQuestion> &questions)
 {
-    add(std::move(questions));
+    std::vector<PreviewRow> rows;
+    rows.reserve(questions.size());
+    for (const RawQuestion &question : questions)
+        rows.push_back(checkQuestion(m_preview.type(), question));
+    add(std::move(rows));
     for (;;) {
         const std::optional<bool> done = proceed();
         if (!done)

@@ -63,15 +63,16 @@ public:
     bool beginStore(bool includeDuplicates, const PictureTarget &pictures = {});
     bool isStoring() const { return m_unit != nullptr; }
 
-    // Questions read from the file, to be worked through by proceed().
-    void add(std::vector<RawQuestion> questions);
+    // Rows read from the file and checked (checkQuestion with the chosen
+    // bank), to be worked through by proceed().
+    void add(std::vector<PreviewRow> rows);
     bool waiting() const { return m_next < m_queue.size(); }
     // Works through what was added: true once all of it is done; false when
     // it stopped after copying a step of a bank's texts (call again);
     // nothing when the database failed (failure() says why).
     std::optional<bool> proceed();
-    // add and proceed to the end.
-    bool take(std::vector<RawQuestion> questions);
+    // Checks the questions, adds them and proceeds to the end.
+    bool take(const std::vector<RawQuestion> &questions);
 
     const ImportPreview &preview() const { return m_preview; }
     QString failure() const { return m_failure; }

@@ -19,12 +19,23 @@ public:
 
 private:
     bool flush();
+    // The block of the file that starts at `start` (a multiple of the block
+    // size), from the cache or read into it.
+    const QByteArray &block(qint64 start);
 
     QTemporaryFile m_file;
     std::vector<qint64> m_ends; // byte offset after each text
     QByteArray m_unwritten;
-    QByteArray m_block; // bytes of the file from m_blockStart on
-    qint64 m_blockStart = -1;
+    // A row asks for its own new text and for texts written long before
+    // (an answer or a chapter that many rows share): a few blocks are kept,
+    // the one used longest ago giving way.
+    struct Cached {
+        qint64 start = 0;
+        QByteArray bytes;
+        quint64 used = 0;
+    };
+    std::vector<Cached> m_blocks;
+    quint64 m_uses = 0;
 };
 
 } // namespace kaoshi

@@ -2,6 +2,7 @@
 // refusal of files that cannot be read.
 #include "ImportFiles.h"
 #include "import/ImportPreview.h"
+#include "import/SpilledTexts.h"
 #include "import/XlsxReader.h"
 
 #include <gtest/gtest.h>
@@ -257,6 +258,27 @@ TEST(ImportBadInput, EachRefusedWithAClearMessage)
     QString error;
     EXPECT_TRUE(worksheetNames(files.path("bomb.xlsx"), &error).isEmpty());
     EXPECT_TRUE(error.contains(QStringLiteral("超过1 GB")));
+}
+
+TEST(ImportXlsx, SharedTextsComeBackFromTheirFileInAnyOrder)
+{
+    // A row asks for its own new text and for old ones that many rows share;
+    // some texts are longer than what is read of the file at a time.
+    SpilledTexts texts;
+    QStringList written;
+    for (int i = 0; i < 30000; ++i) {
+        written << (i % 997 == 0 ? QString(200000, QChar(u'长')) + QString::number(i) : QStringLiteral("第%1条").arg(i));
+        ASSERT_TRUE(texts.append(written.last()));
+    }
+    for (int i = 0; i < 30000; i += 7) {
+        for (const int index : {i, i % 3, 29999 - i, i / 2}) {
+            ASSERT_EQ(texts.at(index), written[index]) << index;
+        }
+    }
+    EXPECT_EQ(texts.at(30000), QString());
+    EXPECT_TRUE(texts.append(QStringLiteral("最后")));
+    EXPECT_EQ(texts.at(30000), QStringLiteral("最后"));
+    EXPECT_EQ(texts.at(29999), written.last());
 }
 
 TEST(ImportXlsx, CellReferences)
