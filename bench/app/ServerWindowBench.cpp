@@ -161,27 +161,11 @@ void benchExamAnswer()
                 median(keep), qPrintable(db.text(QStringLiteral("select count(*) from 答卷"))));
 }
 
-void fillPictures(TestDatabase &db, int count)
-{
-    QDir(db.programDir()).mkpath(QStringLiteral("image"));
-    QByteArray bytes(4096, '\0');
-    for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 31);
-    Transaction unit(db.store());
-    for (int i = 1; i <= count; ++i) {
-        QFile file(QDir(db.programDir()).filePath(QStringLiteral("image/p%1.png").arg(i)));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        db.addPicture(QuestionType::SingleChoice, i * 10, QStringLiteral("图%1").arg(i), QStringLiteral("\\image\\p%1.png").arg(i));
-    }
-    unit.commit();
-}
-
 void benchCopy()
 {
     TestDatabase source;
     fillBank(source.store(), QStringLiteral("单选"), 100000);
-    fillPictures(source, 10000);
+    fillPictureFiles(source, 10000);
     std::vector<double> copy;
     int shown = 0;
     for (int run = 0; run < 3; ++run) {

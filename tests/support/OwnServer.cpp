@@ -1,9 +1,9 @@
 #include "OwnServer.h"
+#include "TestServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <libpq-fe.h>
 
 namespace kaoshi::test {
 
@@ -69,20 +69,7 @@ ServerSettings OwnServer::overNetwork(const QString &database, const QString &us
 
 QString OwnServer::admin(const QString &sql, const QString &database) const
 {
-    PGconn *connection = PQconnectdb(settings(database).connectionText().constData());
-    QString error;
-    if (PQstatus(connection) != CONNECTION_OK) {
-        error = QString::fromUtf8(PQerrorMessage(connection));
-    } else {
-        PQsetNoticeProcessor(connection, [](void *, const char *) {}, nullptr);
-        PGresult *result = PQexec(connection, sql.toUtf8().constData());
-        const ExecStatusType status = PQresultStatus(result);
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-            error = QString::fromUtf8(PQresultErrorMessage(result));
-        PQclear(result);
-    }
-    PQfinish(connection);
-    return error.trimmed();
+    return runStatement(settings(database), sql);
 }
 
 bool OwnServer::allowFirst(const QString &line) const
