@@ -12,6 +12,7 @@
 #include "exam/CandidateDialog.h"
 #include "import/ImportDialog.h"
 #include "ui/Controls.h"
+#include "ui/DatabaseStatus.h"
 #include "ui/TaskWindow.h"
 
 #include <QDialog>
@@ -64,6 +65,16 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent)
         applyScreenSize(screen->geometry().size());
     m_context.reopenStore();
     setCaption(QStringLiteral("考试系统"));
+    showEmptyBanksHint();
+}
+
+void MainWindow::showEmptyBanksHint()
+{
+    // Said in the first part while no other line is there; gone once a bank holds questions.
+    const QString shown = statusText(1);
+    if (!shown.isEmpty() && shown != emptyBanksHint())
+        return;
+    setStatusText(1, bank::allBanksEmpty(m_context.store).value_or(false) ? emptyBanksHint() : QString());
 }
 
 void MainWindow::applyScreenSize(QSize screen)
@@ -223,6 +234,7 @@ void MainWindow::runTask(const TaskEntry &entry)
         openTaskWindow(entry.kind, {entry.questionType, QString(), {}});
         break;
     }
+    showEmptyBanksHint();
 }
 
 void MainWindow::showAbout()

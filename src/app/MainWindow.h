@@ -74,6 +74,7 @@ private:
     void buildStatusBar();
     void onGroupOpened(int group);
     void runTask(const TaskEntry &entry);
+    void showEmptyBanksHint();
     void runPaperCommand(TaskKind kind);
     void closeCurrentTaskWindow();
     void showCreatedWindow(QWidget *window);
