@@ -4,6 +4,7 @@
 #include "exam/CandidateDialog.h"
 #include "exam/ExamConfigDialog.h"
 #include "exam/ExamPaperWindow.h"
+#include "exam/PrintPaperDialog.h"
 #include "grading/AnalysisWindow.h"
 #include "grading/GradingWindow.h"
 #include "grading/MarkingWindow.h"
@@ -26,6 +27,7 @@ const QList<TaskEntry> &taskEntries()
     static const QList<TaskEntry> entries{
         {kExam, QStringLiteral("模拟组卷"), TaskKind::Candidate},
         {kExam, QStringLiteral("评分"), TaskKind::Grading},
+        {kExam, QStringLiteral("打印试卷"), TaskKind::PrintPaper, {}, true, false},
         {kExam, QStringLiteral("阅卷"), TaskKind::Marking},
         {kExam, QStringLiteral("成绩分析"), TaskKind::Analysis},
         {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice},
@@ -95,6 +97,8 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
         return new CandidateDialog(context);
     case TaskKind::ExamPaper:
         return new ExamPaperWindow(context, practice, request.candidate, host);
+    case TaskKind::PrintPaper:
+        return new PrintPaperDialog(context, host ? host->window() : nullptr);
     case TaskKind::HandIn:
     case TaskKind::Collect:
     case TaskKind::ClearDatabase:

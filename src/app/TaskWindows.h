@@ -28,6 +28,7 @@ enum class TaskKind {
     Collect,       // 收卷
     ClearDatabase, // an action of the shell, no window
     ImportQuestions, // the import dialog, over the bank list when one is shown
+    PrintPaper,      // 打印试卷: papers, answer sheets and keys for a paper exam
     DatabaseSettings, // 数据库.ini: the local file or a server
     About,         // 关于: version and where the data lives, over whatever is shown
 };

@@ -3,6 +3,8 @@
 #include "ui/StatusProgress.h"
 
 #include "bank/AddRowsDialog.h"
+#include "bank/BankDocument.h"
+#include "print/ExportFiles.h"
 #include "bank/QuestionEditorWindow.h"
 #include "data/BankSearch.h"
 #include "data/KeyedRows.h"
@@ -15,6 +17,7 @@
 #include "ui/Shell.h"
 
 #include <QAction>
+#include <QDir>
 #include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +34,7 @@ namespace {
 const QString kAdd = QStringLiteral("添加");
 const QString kSave = QStringLiteral("保存");
 const QString kExport = QStringLiteral("导出");
+const QString kExportWord = QStringLiteral("导出Word");
 const QString kImport = QStringLiteral("导入");
 const QString kClear = QStringLiteral("清空");
 const QString kSearch = QStringLiteral("搜索");
@@ -58,7 +62,7 @@ BankWindow::BankWindow(AppContext &context, QuestionType type, QWidget *host)
     nameControl(this, QStringLiteral("题库"));
     m_toolbar = named(new QToolBar(this), QStringLiteral("工具条1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (const QString &caption : {kAdd, kSave, kExport, kImport, kClear, kSearch}) {
+    for (const QString &caption : {kAdd, kSave, kExport, kExportWord, kImport, kClear, kSearch}) {
         QAction *action = m_toolbar->addAction(caption);
         connect(action, &QAction::triggered, this, [this, action] { onToolbarAction(action); });
     }
@@ -144,6 +148,8 @@ void BankWindow::onToolbarAction(QAction *action)
         saveNewRows();
     else if (caption == kExport)
         exportList();
+    else if (caption == kExportWord)
+        exportWord();
     else if (caption == kImport)
         importQuestions();
     else if (caption == kClear)
@@ -210,6 +216,38 @@ void BankWindow::exportList()
         shell->printList(*m_grid, typeCaption(m_type) + QStringLiteral("题库导出"), QStringLiteral("题库.ini"));
 }
 
+void BankWindow::exportWord()
+{
+    const std::optional<std::vector<qint64>> listed = bank::listRowIds(m_context.store, m_type, m_listedSearch);
+    const std::optional<std::vector<DocumentQuestion>> questions =
+        listed ? documentQuestions(m_context.store, m_type, *listed) : std::nullopt;
+    if (!questions) {
+        m_context.messages().failure(QStringLiteral("没有导出Word：没能读取") + typeCaption(m_type) + QStringLiteral("题库"),
+                                     m_context.store.errorString());
+        return;
+    }
+    if (questions->empty()) {
+        m_context.messages().notice(QStringLiteral("没有可导出的题目"));
+        return;
+    }
+    const QString folder = exportFolder(m_context.dataDir);
+    if (!QDir().mkpath(folder)) {
+        m_context.messages().failure(QStringLiteral("没有导出Word：无法建立文件夹"), QDir::toNativeSeparators(folder));
+        return;
+    }
+    const QString path = newExportPath(folder, typeCaption(m_type) + QStringLiteral("题库"), QStringLiteral(".docx"),
+                                       m_context.platform.clock.now());
+    const WrittenDocument written = writeQuestionDocument(path, m_type, *questions, m_context.dataDir);
+    if (!written.written) {
+        m_context.messages().failure(QStringLiteral("没有导出Word文档") + path, written.reason);
+        return;
+    }
+    QString text = QStringLiteral("已导出%1题到Word文档：\n%2").arg(questions->size()).arg(QDir::toNativeSeparators(path));
+    if (written.missingPictures > 0)
+        text += QStringLiteral("\n有%1张图片的文件缺失或不是图片，没有写入").arg(written.missingPictures);
+    m_context.messages().notice(text);
+}
+
 void BankWindow::importQuestions()
 {
     const ImportDialog::Result imported = ImportDialog::run(m_context, m_type, this);
@@ -241,6 +279,7 @@ void BankWindow::listQuestions(const QString &searchText)
 {
     stopSearch();
     setSearchNote(QString());
+    m_listedSearch = searchText;
     // The whole bank is read a window at a time through the 题号 index, and
     // its numbers carried twice are found per window.
     if (searchText.isEmpty()) {

@@ -33,10 +33,13 @@ public:
     QuestionType questionType() const { return m_type; }
     ListGrid *grid() const { return m_grid; }
 
-    // Toolbar "添加", "保存", "导出", "导入", "清空", "搜索".
+    // Toolbar "添加", "保存", "导出", "导出Word", "导入", "清空", "搜索".
     void addRows();
     void saveNewRows();
     void exportList();
+    // Toolbar "导出Word": the listed questions (the whole bank, or the search
+    // result) as a Word document in the folder 导出.
+    void exportWord();
     // Toolbar "导入": the import dialog for this bank; the list then shows what was stored.
     void importQuestions();
     void clearBank();
@@ -74,6 +77,7 @@ private:
     void setSearchNote(const QString &note);
 
     QuestionType m_type;
+    QString m_listedSearch; // the search text of the questions listed
     QToolBar *m_toolbar;
     QLineEdit *m_searchBox;
     QPushButton *m_stopButton;

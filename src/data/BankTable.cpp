@@ -447,16 +447,21 @@ const QString kTrimmed = QStringLiteral(" \u3000");
 constexpr qsizetype kTextsPerLookup = 500;
 } // namespace
 
-QuestionTextIndex::QuestionTextIndex(DataStore &store, QuestionType type) : m_store(store), m_type(tableName(type))
+QuestionTextIndex::QuestionTextIndex(DataStore &store, QuestionType type)
+    : m_store(store), m_type(tableName(type)), m_table(QStringLiteral("导入对照") + m_type)
 {
-    m_made = store.execute(QStringLiteral("drop table if exists temp.导入对照")) &&
-             store.execute(QStringLiteral("create temp table 导入对照 (题目 TEXT PRIMARY KEY) without rowid"));
+    // A plain table and an index that both engines make the same way; the
+    // names are left to the engine to find among its temporary tables.
+    Engine &engine = store.engine();
+    m_made = store.execute(QStringLiteral("drop table if exists ") + m_table) &&
+             store.execute(QStringLiteral("create temporary table %1 (题目 %2)").arg(m_table, engine.textType())) &&
+             store.execute(engine.equalityIndexStatement(m_table + QStringLiteral("题目"), m_table, QStringLiteral("题目")));
 }
 
 QuestionTextIndex::~QuestionTextIndex()
 {
     if (m_made)
-        m_store.execute(QStringLiteral("drop table if exists temp.导入对照"));
+        m_store.execute(QStringLiteral("drop table if exists ") + m_table);
 }
 
 std::optional<bool> QuestionTextIndex::fill(qint64 rows)
@@ -467,7 +472,7 @@ std::optional<bool> QuestionTextIndex::fill(qint64 rows)
         return true;
     // The next stretch of rows by rowid, then its last rowid to go on from.
     RowSet last = m_store.query(QStringLiteral("select max(rowid), count(*) from (select rowid from ") + m_type +
-                                    QStringLiteral(" where rowid>? order by rowid limit ?)"),
+                                    QStringLiteral(" where rowid>? order by rowid limit ?) as 一段"),
                                 {m_lastRowId, rows});
     if (last.failed())
         return std::nullopt;
@@ -478,8 +483,8 @@ std::optional<bool> QuestionTextIndex::fill(qint64 rows)
         m_complete = true;
         return true;
     }
-    if (!m_store.execute(QStringLiteral("insert or ignore into temp.导入对照 select trim(题目, ?) from ") + m_type +
-                             QStringLiteral(" where rowid>? and rowid<=? and 题目 is not null"),
+    if (!m_store.execute(QStringLiteral("insert into ") + m_table + QStringLiteral(" select trim(题目, ?) from ") +
+                             m_type + QStringLiteral(" where rowid>? and rowid<=? and 题目 is not null"),
                          {kTrimmed, m_lastRowId, upTo}))
         return std::nullopt;
     m_lastRowId = upTo.toInteger();
@@ -500,7 +505,7 @@ std::optional<QSet<QString>> QuestionTextIndex::present(const QStringList &texts
         for (qsizetype i = 1; i < marks.size(); i += 2)
             marks[i] = QLatin1Char(',');
         const std::optional<QStringList> hits = firstColumnTexts(
-            m_store.query(QStringLiteral("select 题目 from temp.导入对照 where 题目 in (") + marks + u')', values));
+            m_store.query(QStringLiteral("select distinct 题目 from ") + m_table + QStringLiteral(" where 题目 in (") + marks + u')', values));
         if (!hits)
             return std::nullopt;
         for (const QString &hit : *hits)
@@ -517,6 +522,25 @@ QStringList chapters(DataStore &store)
     return firstColumnTexts(store.query(QStringLiteral("select distinct(章节) from (") +
                                         parts.join(QStringLiteral(" union all ")) + QStringLiteral(") as 章节表 order by 章节")))
         .value_or(QStringList());
+}
+
+std::optional<std::vector<NumberedQuestion>> questionsByNumber(DataStore &store, QuestionType type,
+                                                               std::span<const qint64> numbers)
+{
+    std::vector<NumberedQuestion> questions;
+    questions.reserve(numbers.size());
+    const QString sql = QStringLiteral("select 题目,标准答案,解析,分值,章节") + from(type) +
+                        QStringLiteral(" where 题号=? order by rowid limit 1");
+    for (const qint64 number : numbers) {
+        RowSet rows = store.query(sql, {number});
+        if (rows.failed())
+            return std::nullopt;
+        if (rows.atEnd())
+            continue;
+        questions.push_back({number, {rows.value(1).toText(), rows.value(2).toText(), rows.value(3).toText(),
+                                      rows.value(4).toNumber(), rows.value(5).toText()}});
+    }
+    return questions;
 }
 
 } // namespace kaoshi::bank

@@ -133,7 +133,7 @@ std::optional<QStringList> questionTexts(DataStore &store, QuestionType type);
 // (on disk, not in memory), so that an import tells the questions the bank
 // already holds through an index instead of holding every text. It is filled
 // a step at a time, so that a window stays responsive over a big bank, and
-// dropped with the object.
+// dropped with the object. One per bank and connection at a time.
 class QuestionTextIndex
 {
 public:
@@ -152,6 +152,7 @@ public:
 private:
     DataStore &m_store;
     QString m_type;
+    QString m_table;
     qint64 m_lastRowId = 0;
     bool m_made = false;
     bool m_complete = false;
@@ -159,6 +160,16 @@ private:
 
 // The distinct chapters of the four banks, in order.
 QStringList chapters(DataStore &store);
+
+// The questions with these 题号, in the order asked (the first row of a 题号
+// that several rows carry); a 题号 without a row is left out. Nothing when
+// the bank cannot be read.
+struct NumberedQuestion {
+    qint64 number = 0;
+    QuestionValues values;
+};
+std::optional<std::vector<NumberedQuestion>> questionsByNumber(DataStore &store, QuestionType type,
+                                                               std::span<const qint64> numbers);
 
 } // namespace bank
 } // namespace kaoshi

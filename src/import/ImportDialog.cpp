@@ -55,7 +55,7 @@ ImportDialog::ImportDialog(AppContext &context, QuestionType type, QWidget *pare
                      QStringLiteral("选择文件…"));
     m_file = named(new QLineEdit(this), QStringLiteral("文件编辑框"), QStringLiteral("文件"));
     m_file->setReadOnly(true);
-    m_file->setPlaceholderText(QStringLiteral("请选择.xlsx、.xls、.csv或.txt文件"));
+    m_file->setPlaceholderText(QStringLiteral("请选择.xlsx、.xls、.csv、.txt或.docx文件"));
 
     m_sheetLabel = named(new QLabel(QStringLiteral("工作表"), this), QStringLiteral("工作表标签"), QStringLiteral("工作表"));
     m_sheet = named(new QComboBox(this), QStringLiteral("工作表组合框"), QStringLiteral("工作表"));
@@ -80,10 +80,11 @@ ImportDialog::ImportDialog(AppContext &context, QuestionType type, QWidget *pare
     // the current row.
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().lineSpacing() * 6 + 8);
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setSectionResizeMode(PreviewModel::Status, QHeaderView::Stretch);
     const int widths[] = {50, 360, 70, 170, 50, 90};
     for (int c = 0; c < 6; ++c)
         m_table->setColumnWidth(c, widths[c]);
+    m_table->setColumnWidth(PreviewModel::Bank, 50);
 
     m_question = named(new QTextEdit(this), QStringLiteral("题目预览编辑框"), QStringLiteral("题目预览"));
     m_question->setReadOnly(true);
@@ -184,13 +185,19 @@ void ImportDialog::chooseFile()
 {
     const QString path = m_context.platform.files.openFileName(
         QStringLiteral("选择要导入的文件"),
-        QStringLiteral("题库文件(*.xlsx;*.xls;*.csv;*.txt)|*.xlsx;*.xls;*.csv;*.txt"));
+        QStringLiteral("题库文件(*.xlsx;*.xls;*.csv;*.txt;*.docx;*.doc)|*.xlsx;*.xls;*.csv;*.txt;*.docx;*.doc"));
     if (!path.isEmpty())
         preview(path);
 }
 
 void ImportDialog::preview(const QString &path)
 {
+    // A new file is compared with the banks as they are now.
+    m_reader->stop();
+    m_reading.reset();
+    m_model->setPreview(nullptr);
+    m_preview.reset();
+    m_bankTexts.reset();
     m_path = path;
     m_file->setText(path);
     {
@@ -222,16 +229,17 @@ void ImportDialog::startReading(bool listSheets)
     m_complete = false;
     m_model->setPreview(nullptr);
     m_question->clear();
-    // The bank's texts are compared through the database; they are copied
-    // for it a step at a time while the file is read.
-    if (!m_bankTexts || m_bankTextsType != bankType()) {
-        m_bankTexts.reset();
-        m_bankTexts = std::make_unique<bank::QuestionTextIndex>(m_context.store, bankType());
-        m_bankTextsType = bankType();
-    }
+    // The banks' texts are compared through the database; each is copied
+    // for it a step at a time when the file's first row of it comes.
+    if (!m_bankTexts)
+        m_bankTexts = std::make_unique<BankTexts>(m_context.store);
+    m_model->setLineTitle(QFileInfo(m_path).suffix().compare(QLatin1String("docx"), Qt::CaseInsensitive) == 0
+                              ? QStringLiteral("段号")
+                              : QStringLiteral("行号"));
     m_preview = std::make_unique<ImportRun>(m_context.store, *m_bankTexts, bankType());
     m_model->setPreview(&m_preview->preview());
     m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), listSheets);
+    m_readEnd.reset();
     m_progress->setText(QStringLiteral("正在读取……"));
     m_reader->start();
     updateButtons();
@@ -241,16 +249,6 @@ void ImportDialog::readSome()
 {
     if (!m_reading || !m_preview)
         return;
-    QElapsedTimer slice;
-    slice.start();
-    if (!m_bankTexts->isComplete()) {
-        if (!m_bankTexts->fill()) {
-            finishReading(QStringLiteral("无法读取") + typeCaption(bankType()) + QStringLiteral("题库：") + m_context.store.errorString());
-            return;
-        }
-        if (!m_bankTexts->isComplete())
-            return; // on at the next turn
-    }
     if (!passReadRows(*m_preview, QStringLiteral("正在读取"), &ImportDialog::finishReading))
         return;
     m_model->showNewRows();
@@ -263,20 +261,28 @@ bool ImportDialog::passReadRows(ImportRun &run, const QString &doing, void (Impo
     slice.start();
     bool more = true;
     while (more && slice.elapsed() < kSliceMilliseconds) {
-        BackgroundReader::Taken taken = m_reading->take(kSliceRows);
-        if (taken.sheets)
-            showSheets(*taken.sheets);
-        if (!run.take(taken.questions)) {
-            (this->*finish)(run.isStoring() ? run.failure()
-                                            : QStringLiteral("无法读取") + typeCaption(bankType()) + QStringLiteral("题库：") + run.failure());
+        // What was taken is worked through first (a bank's texts may be
+        // copied a step at a time on the way); then more is taken.
+        if (!run.waiting()) {
+            if (m_readEnd) {
+                (this->*finish)(*m_readEnd);
+                return false;
+            }
+            BackgroundReader::Taken taken = m_reading->take(kSliceRows);
+            if (taken.sheets)
+                showSheets(*taken.sheets);
+            if (taken.finished)
+                m_readEnd = taken.error;
+            more = taken.finished || taken.questions.size() == kSliceRows;
+            m_readProgress = taken.progress;
+            run.add(std::move(taken.questions));
+        }
+        if (!run.proceed()) {
+            (this->*finish)(run.failure());
             return false;
         }
-        if (taken.finished) {
-            (this->*finish)(taken.error);
-            return false;
-        }
-        more = taken.questions.size() == kSliceRows;
-        m_progress->setText(QStringLiteral("%1：已读%2行（%3%）").arg(doing).arg(run.preview().total()).arg(int(taken.progress * 100)));
+        more = more || run.waiting();
+        m_progress->setText(QStringLiteral("%1：已读%2行（%3%）").arg(doing).arg(run.preview().total()).arg(int(m_readProgress * 100)));
     }
     // Straight on while rows wait, else a short pause for the thread.
     m_reader->setInterval(more ? 0 : kIdleMilliseconds);
@@ -386,11 +392,13 @@ void ImportDialog::importRows()
     // The file is read a second time and stored as it is read, in one unit.
     m_store = std::make_unique<ImportRun>(m_context.store, *m_bankTexts, bankType());
     m_storeFailure.clear();
-    if (!m_store->beginStore(m_duplicates->isChecked())) {
+    const PictureTarget pictures{m_context.dataDir, m_path, m_context.platform.clock.now()};
+    if (!m_store->beginStore(m_duplicates->isChecked(), pictures)) {
         m_storeFailure = m_store->failure();
         m_store.reset();
     } else {
         m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), false);
+        m_readEnd.reset();
         m_progress->setText(QStringLiteral("正在导入……"));
         setChoicesEnabled(false);
         updateButtons();
@@ -409,7 +417,10 @@ void ImportDialog::importRows()
     }
     m_progress->setText(QStringLiteral("导入失败"));
     updateButtons();
-    m_context.messages().failure(QStringLiteral("导入失败，") + typeCaption(bankType()) + QStringLiteral("题库没有改变"),
+    QStringList banks;
+    for (const QuestionType type : previewed.banksToStore(m_duplicates->isChecked()))
+        banks << typeCaption(type);
+    m_context.messages().failure(QStringLiteral("导入失败，") + banks.join(u'、') + QStringLiteral("题库没有改变"),
                                  m_storeFailure);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// "导入题库": reads a spreadsheet, CSV or numbered text file, shows every row
-// as it will be stored with its status, and stores the ready rows in one
-// unit of work, numbered after the bank's highest 题号.
+// "导入题库": reads a spreadsheet, CSV, numbered text file or Word document,
+// shows every row as it will be stored with its status, and stores the ready
+// rows in one unit of work, numbered after each bank's highest 题号 (a
+// document's section headings may name any of the four banks).
 #include "import/ImportPreview.h"
 
 #include <QDialog>
@@ -23,11 +24,9 @@ namespace kaoshi {
 
 struct AppContext;
 class BackgroundReader;
+class BankTexts;
 class ImportRun;
 class PreviewModel;
-namespace bank {
-class QuestionTextIndex;
-}
 
 class ImportDialog final : public QDialog
 {
@@ -101,8 +100,11 @@ private:
 
     QString m_path;
     std::unique_ptr<BackgroundReader> m_reading;
-    std::unique_ptr<bank::QuestionTextIndex> m_bankTexts;
-    std::optional<QuestionType> m_bankTextsType;
+    std::unique_ptr<BankTexts> m_bankTexts;
+    // The reading thread's end (its error, "" at the end of the file) once
+    // it has said so, and how far it had read.
+    std::optional<QString> m_readEnd;
+    double m_readProgress = 0;
     std::unique_ptr<ImportRun> m_preview;
     std::unique_ptr<ImportRun> m_store;
     QPointer<QEventLoop> m_storeLoop;

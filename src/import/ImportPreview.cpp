@@ -17,12 +17,42 @@ bool holdsUndecodedBytes(const RawQuestion &q)
     return false;
 }
 
+// The first reason why a question's pictures cannot be taken, "" when they can.
+QString pictureProblem(const QList<RawPicture> &pictures)
+{
+    for (qsizetype i = 0; i < pictures.size() && i < kMostPictures; ++i)
+        if (!pictures[i].problem.isEmpty())
+            return QStringLiteral("第%1张图片：").arg(i + 1) + pictures[i].problem;
+    return QString();
+}
+
+// The remarks on a usable row.
+QString usableNote(const QString &scoreText, const QList<RawPicture> &pictures)
+{
+    QStringList notes;
+    if (scoreText.isEmpty())
+        notes << QStringLiteral("分值为空，记为0");
+    if (pictures.size() > kMostPictures)
+        notes << QStringLiteral("有%1张图片，只导入前%2张").arg(pictures.size()).arg(kMostPictures);
+    else if (!pictures.isEmpty())
+        notes << QStringLiteral("%1张图片").arg(pictures.size());
+    return notes.join(QStringLiteral("；"));
+}
+
 } // namespace
 
-PreviewRow checkQuestion(QuestionType type, const RawQuestion &question)
+PreviewRow checkQuestion(QuestionType chosen, const RawQuestion &question)
 {
     PreviewRow row;
     row.line = question.line;
+    if (!question.unplaced.isEmpty()) {
+        row.values.text = question.text;
+        row.note = question.unplaced;
+        return row;
+    }
+    const QuestionType type = question.type.value_or(chosen);
+    row.type = type;
+    row.pictures = question.pictures.mid(0, kMostPictures);
     row.values.text = trimSpaces(question.text);
     row.values.explanation = trimSpaces(question.explanation);
     row.values.chapter = trimSpaces(question.chapter);
@@ -36,7 +66,7 @@ PreviewRow checkQuestion(QuestionType type, const RawQuestion &question)
     row.values.score = score.value_or(0);
     row.shownScore = score ? numberToText(*score) : scoreText;
 
-    row.status = RowStatus::Refused;
+    const QString pictures = pictureProblem(question.pictures);
     if (holdsUndecodedBytes(question))
         row.note = QStringLiteral("这一行有无法识别的字节（文件的编码有误）");
     else if (row.values.text.isEmpty())
@@ -45,10 +75,11 @@ PreviewRow checkQuestion(QuestionType type, const RawQuestion &question)
         row.note = answer.refusal;
     else if (!score)
         row.note = QStringLiteral("分值“%1”不是不小于0的数").arg(scoreText);
+    else if (!pictures.isEmpty())
+        row.note = pictures;
     else {
         row.status = RowStatus::Ready;
-        if (scoreText.isEmpty())
-            row.note = QStringLiteral("分值为空，记为0");
+        row.note = usableNote(scoreText, question.pictures);
     }
     return row;
 }
@@ -59,10 +90,26 @@ void ImportPreview::add(PreviewRow row)
     ++m_counts[size_t(row.status)];
     if (row.status == RowStatus::Refused)
         countReason(row);
+    else if (row.type)
+        ++m_usable[size_t(typeIndex(*row.type))][size_t(row.status)];
     const bool first = m_rows.size() < kFirstRows && qint64(m_rows.size()) == m_total - 1;
     const bool notable = row.status != RowStatus::Ready && m_rows.size() < kFirstRows + kMoreUnusable;
     if (first || notable)
         m_rows.push_back(std::move(row));
+}
+
+qint64 ImportPreview::count(RowStatus status, QuestionType type) const
+{
+    return status == RowStatus::Refused ? 0 : m_usable[size_t(typeIndex(type))][size_t(status)];
+}
+
+QList<QuestionType> ImportPreview::banksToStore(bool includeDuplicates) const
+{
+    QList<QuestionType> banks;
+    for (const QuestionType type : allQuestionTypes())
+        if (count(RowStatus::Ready, type) > 0 || (includeDuplicates && count(RowStatus::Duplicate, type) > 0))
+            banks << type;
+    return banks;
 }
 
 void ImportPreview::countReason(const PreviewRow &row)

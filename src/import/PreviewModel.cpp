@@ -12,7 +12,7 @@ const QStringList &titles()
 {
     static const QStringList names{QStringLiteral("行号"), QStringLiteral("题目"), QStringLiteral("标准答案"),
                                    QStringLiteral("解析"), QStringLiteral("分值"), QStringLiteral("章节"),
-                                   QStringLiteral("状态")};
+                                   QStringLiteral("状态"), QStringLiteral("题库")};
     return names;
 }
 } // namespace
@@ -68,6 +68,8 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
         return row.values.chapter;
     case Status:
         return ImportPreview::statusText(row);
+    case Bank:
+        return row.type ? typeCaption(*row.type) : QString();
     default:
         return {};
     }
@@ -76,7 +78,7 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
 QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
-        return titles()[section];
+        return section == Line ? m_lineTitle : titles()[section];
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 

@@ -11,10 +11,12 @@ class PreviewModel final : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { Line, Text, Answer, Explanation, Score, Chapter, Status, ColumnCount };
+    enum Column { Line, Text, Answer, Explanation, Score, Chapter, Status, Bank, ColumnCount };
 
     explicit PreviewModel(QObject *parent = nullptr) : QAbstractTableModel(parent) {}
 
+    // The title of the first column: "行号", or "段号" for a document.
+    void setLineTitle(const QString &title) { m_lineTitle = title; }
     // Shows the rows of `preview` (nullptr: none).
     void setPreview(const ImportPreview *preview);
     // Rows the preview gained since they were last shown.
@@ -28,6 +30,7 @@ public:
 private:
     const ImportPreview *m_preview = nullptr;
     int m_shown = 0;
+    QString m_lineTitle = QStringLiteral("行号");
 };
 
 } // namespace kaoshi

@@ -2,6 +2,8 @@
 
 #include "import/ColumnMap.h"
 #include "import/CsvReader.h"
+#include "import/DocxPackage.h"
+#include "import/DocxReader.h"
 #include "import/NumberedTextReader.h"
 #include "import/XlsReader.h"
 #include "import/XlsxReader.h"
@@ -23,6 +25,17 @@ OpenedSource openWorkbook(const QString &path, int sheet)
     if (!reader->open(path, &error) || !reader->selectSheet(sheet, &error))
         return {nullptr, error};
     return {std::make_unique<TableQuestionSource>(std::move(reader)), QString()};
+}
+
+// A document of numbered questions, read by the conventions parser.
+template <typename Reader>
+OpenedSource openDocument(const QString &path)
+{
+    auto reader = std::make_unique<Reader>();
+    QString error;
+    if (!reader->open(path, &error))
+        return {nullptr, error};
+    return {std::make_unique<ConventionsReader>(std::move(reader)), QString()};
 }
 
 template <typename Reader, typename Made>
@@ -75,10 +88,12 @@ OpenedSource openQuestionSource(const QString &path, int sheet)
             return std::make_unique<TableQuestionSource>(std::move(reader));
         });
     if (kind == u"txt")
-        return openText<NumberedTextReader>(path, [](std::unique_ptr<NumberedTextReader> reader) {
-            return std::unique_ptr<QuestionSource>(std::move(reader));
-        });
-    return {nullptr, QStringLiteral("只能导入.xlsx、.xls、.csv和.txt文件")};
+        return openDocument<NumberedTextReader>(path);
+    if (kind == u"docx")
+        return openDocument<DocxReader>(path);
+    if (kind == u"doc" || kind == u"wps")
+        return {nullptr, oldWordFormatMessage()};
+    return {nullptr, QStringLiteral("只能导入.xlsx、.xls、.csv、.txt和.docx文件")};
 }
 
 bool isZipSignature(const QByteArray &head) { return head.startsWith("PK\x03\x04"); }

@@ -4,20 +4,37 @@
 // preview then checks and normalises them for the chosen bank.
 #include <QString>
 #include <QStringList>
+#include "data/QuestionType.h"
 #include <atomic>
 #include <memory>
 #include <optional>
 
 namespace kaoshi {
 
+// A picture of a question in a Word document: the part of the package that
+// holds it, its description, and why it cannot be taken ("" when it can).
+struct RawPicture {
+    QString entry;     // "word/media/image1.png"
+    QString extension; // ".png", from the picture's own bytes
+    QString summary;
+    QString problem;
+};
+
 // One question as the file gives it: every value as text, nothing checked yet.
 struct RawQuestion {
-    qint64 line = 0; // the row of the sheet or the line of the text where it starts (1-based)
+    qint64 line = 0; // the row, line or paragraph where it starts (1-based)
     QString text;    // 题目 with its options joined in as "A.…B.…"
     QString answer;
     QString explanation;
     QString score;
     QString chapter;
+    // The bank a section heading of the document put it in; nothing for the
+    // bank the user chose.
+    std::optional<QuestionType> type;
+    QList<RawPicture> pictures; // in document order
+    // A paragraph that is no part of any question: `text` holds it and this
+    // says why it was not placed.
+    QString unplaced;
 };
 
 class QuestionSource
@@ -80,7 +97,7 @@ struct OpenedSource {
 // other files. On failure `error` says why.
 QStringList worksheetNames(const QString &path, QString *error = nullptr);
 
-// Opens a file by its extension: .xlsx, .xls, .csv or .txt. `sheet` picks the
+// Opens a file by its extension: .xlsx, .xls, .csv, .txt or .docx. `sheet` picks the
 // worksheet of a workbook (0: the first).
 OpenedSource openQuestionSource(const QString &path, int sheet = 0);
 

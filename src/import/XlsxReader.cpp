@@ -1,6 +1,7 @@
 #include "import/XlsxReader.h"
 
 #include "data/TextRules.h"
+#include "import/ZipLimits.h"
 
 #include <QFile>
 #include <QHash>
@@ -91,33 +92,8 @@ bool XlsxReader::open(const QString &path, QString *error)
         *error = QStringLiteral("文件不是xlsx工作簿");
         return false;
     }
-    int code = 0;
-    m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
-    if (!m_archive) {
-        *error = kDamaged;
+    if (!(m_archive = openLimitedZip(path, QStringLiteral("工作簿"), error)))
         return false;
-    }
-    // Every entry together may not unpack to more than the limit, whatever
-    // the compressed size: such a file is damaged or made to exhaust memory.
-    qint64 total = 0;
-    const zip_int64_t entries = zip_get_num_entries(m_archive, 0);
-    for (zip_int64_t i = 0; i < entries; ++i) {
-        zip_stat_t stat;
-        if (zip_stat_index(m_archive, zip_uint64_t(i), 0, &stat) != 0) {
-            *error = kDamaged;
-            return false;
-        }
-        if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
-            *error = QStringLiteral("工作簿已加密，无法读取");
-            return false;
-        }
-        if (stat.valid & ZIP_STAT_SIZE)
-            total += qint64(qMin<zip_uint64_t>(stat.size, zip_uint64_t(kMostUnpackedBytes) + 1));
-        if (total > kMostUnpackedBytes) {
-            *error = QStringLiteral("工作簿解压后超过1 GB，拒绝读取");
-            return false;
-        }
-    }
 
     QByteArray workbook, relations;
     if (!readEntry(QStringLiteral("xl/workbook.xml"), workbook, error) ||

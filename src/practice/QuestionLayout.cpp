@@ -6,39 +6,87 @@ namespace kaoshi {
 
 namespace {
 
-// Where each option letter A, B, C … H starts: the first "A", then the first
-// of each next letter after the one before; the chain stops at a missing letter.
-QList<qsizetype> optionStarts(const QString &text)
+const QString kLetters = QStringLiteral("ABCDEFGH");
+// What may follow an option letter in a label: A. A． A、 A: A： A) A）
+const QString kSeparators = QStringLiteral(".．、:：)）");
+
+bool isLabelAt(const QString &text, qsizetype at)
+{
+    return at + 1 < text.size() && kSeparators.contains(text[at + 1]);
+}
+
+// The first label of that letter from position `from`: with separators
+// only, or the bare letter.
+qsizetype findLabel(const QString &text, QChar letter, qsizetype from, bool separated)
+{
+    for (qsizetype at = text.indexOf(letter, from); at >= 0; at = text.indexOf(letter, at + 1))
+        if (!separated || isLabelAt(text, at))
+            return at;
+    return -1;
+}
+
+// Where each option starts, in sequence from A.
+QList<qsizetype> optionStarts(const QString &text, bool separated)
 {
     QList<qsizetype> starts;
     qsizetype from = 0;
-    for (const QChar letter : QStringLiteral("ABCDEFGH")) {
-        const qsizetype at = text.indexOf(letter, from);
+    for (const QChar letter : kLetters) {
+        const qsizetype at = findLabel(text, letter, from, separated);
         if (at < 0)
             break;
         starts << at;
-        from = at;
+        from = at + 1;
     }
     return starts;
 }
 
+// True when the text between from and to holds a label of any option letter.
+bool holdsLabel(const QString &text, qsizetype from, qsizetype to)
+{
+    for (qsizetype at = from; at < to; ++at)
+        if (kLetters.contains(text[at]) && isLabelAt(text, at))
+            return true;
+    return false;
+}
+
 } // namespace
+
+QuestionParts splitQuestionText(const QString &text)
+{
+    QuestionParts parts;
+    QList<qsizetype> starts = optionStarts(text, true);
+    const bool separated = !starts.isEmpty();
+    if (!separated)
+        starts = optionStarts(text, false);
+    if (starts.isEmpty()) {
+        parts.stem = text;
+        return parts;
+    }
+    parts.labelLength = separated ? 2 : 1;
+    parts.stem = text.left(starts[0]);
+    starts << text.size();
+    parts.clean = separated && starts.size() > 2;
+    for (qsizetype i = 0; i + 1 < starts.size(); ++i) {
+        parts.options << text.mid(starts[i], starts[i + 1] - starts[i]);
+        const qsizetype bodyFrom = starts[i] + parts.labelLength;
+        if (parts.optionBody(int(i)).trimmed().isEmpty() || holdsLabel(text, bodyFrom, starts[i + 1]))
+            parts.clean = false;
+    }
+    return parts;
+}
 
 QString layoutQuestionText(const QString &text)
 {
-    const QList<qsizetype> starts = optionStarts(text);
-    if (starts.isEmpty())
+    const QuestionParts parts = splitQuestionText(text);
+    if (parts.options.isEmpty())
         return text;
     const QString lineBreak = QStringLiteral("\r\n");
-    QString result = text.left(starts[0]) + lineBreak + lineBreak;
-    for (qsizetype i = 1; i < starts.size(); ++i)
-        result += text.mid(starts[i - 1], starts[i] - starts[i - 1]) + lineBreak;
-    return result + text.mid(starts.last());
+    return parts.stem + lineBreak + lineBreak + parts.options.join(lineBreak);
 }
 
 QString inlineOptionLetters(const QString &text)
 {
-    const qsizetype count = qMin<qsizetype>(optionStarts(text).size(), 7);
+    const qsizetype count = qMin<qsizetype>(splitQuestionText(text).options.size(), 7);
     return QStringLiteral("ABCDEFG").left(count);
 }
 

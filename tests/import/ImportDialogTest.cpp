@@ -1,15 +1,18 @@
 // The import dialog driven through its controls by object name, with the
 // file chosen through the scripted file dialog.
+#include "DocxFiles.h"
 #include "ImportFiles.h"
 #include "bank/BankTestSupport.h"
 #include "bank/BankWindow.h"
 #include "import/ImportDialog.h"
+#include "import/PreviewModel.h"
 
 #include <QAccessible>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTextEdit>
@@ -73,6 +76,9 @@ private slots:
     void blankRowsNeitherFreezeTheDialogNorOutlastStop();
     void menuItemOpensTheDialogOnTheCurrentBank();
     void realQuestionsAreListedAndPractised();
+    void documentFillsEveryBankFromItsHeadings();
+    void documentMadeByLibreOfficeIsPreviewed();
+    void bankListWritesAWordDocumentThatImportsBack();
 };
 
 void ImportDialogTest::previewShowsEveryRowWithItsStatus()
@@ -139,7 +145,7 @@ void ImportDialogTest::importStoresReadyRowsAndTheListShowsThem()
     QStringList captions;
     for (QAction *action : bank->findChild<QToolBar *>(QStringLiteral("工具条1"))->actions())
         captions << action->text();
-    QCOMPARE(captions, (QStringList{"添加", "保存", "导出", "导入", "清空", "搜索"}));
+    QCOMPARE(captions, (QStringList{"添加", "保存", "导出", "导出Word", "导入", "清空", "搜索"}));
     pressToolButton(bank, QStringLiteral("导入"));
 
     QCOMPARE(f.platform.lastMessage(),
@@ -345,6 +351,115 @@ void ImportDialogTest::realQuestionsAreListedAndPractised()
     auto *question = practice->findChild<QTextEdit *>(QStringLiteral("题目超级编辑框"));
     QVERIFY(question);
     QVERIFY2(question->toPlainText().contains(QStringLiteral("\nA.")), qPrintable(question->toPlainText()));
+}
+
+void ImportDialogTest::documentFillsEveryBankFromItsHeadings()
+{
+    DialogFixture f;
+    f.db.addQuestion(QStringLiteral("判断"), {1, QStringLiteral("已有的判断题"), "√"});
+    const QString path = f.files.path("paper.docx");
+    const QString body = paragraphs({"期末试卷", "一、单项选择题（每题2分）", "1. 看图A.甲B.乙"}) +
+                         paragraph(pictureRun("rId1", "图")) +
+                         paragraphs({"答案：A", "二、多项选择题", "1. 多A.一B.二C.三", "答案：AC", "三、判断题", "1. 已有的判断题",
+                                     "答案：对", "2. 新的判断题", "答案：错", "四、问答题", "1. 为什么？", "答案：因为。"});
+    QVERIFY(writeDocx(path, body,
+                      {{"word/_rels/document.xml.rels", relationsXml({{"rId1", "media/a.png"}})},
+                       {"word/media/a.png", tinyPng()}}));
+    ImportDialog dialog(f.context, QuestionType::FreeAnswer);
+    dialog.show();
+    QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, path));
+    QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Bank),
+             (QStringList{"", "单选", "多选", "判断", "判断", "问答"}));
+    QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Status),
+             (QStringList{"不导入：不属于任何题目：前面没有题号", "可导入（1张图片）", "可导入（分值为空，记为0）", "题库中已有（分值为空，记为0）",
+                          "可导入（分值为空，记为0）", "可导入（分值为空，记为0）"}));
+    // The paragraph's number, and the column title says so.
+    QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Line), (QStringList{"1", "3", "7", "10", "12", "15"}));
+    QTableView *table = DialogFixture::control<QTableView>(&dialog, "预览表格");
+    QCOMPARE(table->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("段号"));
+
+    QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "导入按钮"), Qt::LeftButton);
+    QCOMPARE(f.platform.lastMessage().text, QStringLiteral("已导入4题，跳过2行"));
+    QCOMPARE(f.db.count(QStringLiteral("单选")), 1);
+    QCOMPARE(f.db.count(QStringLiteral("多选")), 1);
+    QCOMPARE(f.db.count(QStringLiteral("判断")), 2);
+    QCOMPARE(f.db.count(QStringLiteral("问答")), 1);
+    QCOMPARE(f.db.text("select 题目||'|'||标准答案||'|'||分值 from 判断 where 题号=2"), QStringLiteral("新的判断题|×|0"));
+    const QString location = f.db.text("select 图片 from 图片 where 题型='单选' and 题号=1");
+    QVERIFY2(location.startsWith(QStringLiteral("\\image\\")), qPrintable(location));
+    QVERIFY(QFile::exists(QDir(f.db.programDir()).filePath(location.mid(1).replace(u'\\', u'/'))));
+}
+
+void ImportDialogTest::documentMadeByLibreOfficeIsPreviewed()
+{
+    DialogFixture f;
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(DialogFixture::chooseAndRead(dialog, f.platform, QStringLiteral(KAOSHI_IMPORT_FIXTURES "/questions.docx")));
+    QCOMPARE(DialogFixture::column(&dialog, PreviewModel::Bank), (QStringList{"", "单选", "单选", "判断", "判断", "问答"}));
+    QCOMPARE(dialog.currentPreview()->count(RowStatus::Ready), 5);
+    QCOMPARE(DialogFixture::control<QLabel>(&dialog, "摘要标签")->text(),
+             QStringLiteral("可导入5行，题库中已有0行，不导入1行"));
+    if (const QByteArray folder = qgetenv("KAOSHI_SHOT_DIR"); !folder.isEmpty()) {
+        dialog.resize(1280, 720);
+        QTest::qWait(50);
+        dialog.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/import-docx-libreoffice.png"));
+    }
+    QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "导入按钮"), Qt::LeftButton);
+    QCOMPARE(f.db.count(QStringLiteral("图片")), 1);
+}
+
+void ImportDialogTest::bankListWritesAWordDocumentThatImportsBack()
+{
+    DialogFixture f;
+    QDir(f.db.programDir()).mkpath("image");
+    const QString picture = makePicture(f.db.programDir() + "/image", "p.png", Qt::red);
+    f.db.addQuestion(kSingle, {1, QStringLiteral("请选择：我国的首都是哪座城市？A.上海B.北京"), "B", QStringLiteral("北京是首都。"), 2,
+                               QStringLiteral("地理")});
+    f.db.addQuestion(kSingle, {2, QStringLiteral("看图选择A.红B.蓝"), "A", "", 3, ""});
+    f.db.addQuestion(kSingle, {3, QStringLiteral("另一道题A.甲B.乙"), "A", "", 3, ""});
+    f.db.addPicture(kSingle, 2, QStringLiteral("颜色"), QStringLiteral("\\image\\p.png"));
+    f.platform.setClock(0, QDateTime(QDate(2026, 12, 10), QTime(9, 30, 0)));
+    MainWindow main(f.context);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.runMenuItem(QStringLiteral("单选题库"));
+    auto *bank = qobject_cast<BankWindow *>(main.currentTaskWindow());
+    QVERIFY(bank);
+    // The search result is what is written.
+    bank->findChild<QLineEdit *>(QStringLiteral("查询编辑框"))->setText(QStringLiteral("选择"));
+    pressToolButton(bank, QStringLiteral("搜索"));
+    QCOMPARE(bank->grid()->rowCount(), 3);
+    pressToolButton(bank, QStringLiteral("导出Word"));
+    const QString written = QDir(f.db.programDir()).filePath(QStringLiteral("导出/单选题库-20261210-093000.docx"));
+    QCOMPARE(f.platform.lastMessage(),
+             (Message{QStringLiteral("已导出2题到Word文档：\n") + written, QStringLiteral("系统消息"), Message::Icon::Information}));
+    QVERIFY(QFile::exists(written));
+
+    // Imported into another program folder: the same questions and picture.
+    DialogFixture other;
+    ImportDialog dialog(other.context, QuestionType::FreeAnswer);
+    dialog.show();
+    QVERIFY(DialogFixture::chooseAndRead(dialog, other.platform, written));
+    QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "导入按钮"), Qt::LeftButton);
+    const QString columns = QStringLiteral("select group_concat(题目||'|'||标准答案||'|'||解析||'|'||分值||'|'||章节, '#') from "
+                                           "(select * from 单选 where 题目 like '%选择%' order by 题号)");
+    QCOMPARE(other.db.text(columns), f.db.text(columns));
+    const QString location = other.db.text("select 图片 from 图片 where 题型='单选' and 题号=2");
+    QCOMPARE(other.db.text("select 摘要 from 图片"), QStringLiteral("颜色"));
+    QFile original(picture), copied(QDir(other.db.programDir()).filePath(location.mid(1).replace(u'\\', u'/')));
+    QVERIFY(original.open(QIODevice::ReadOnly) && copied.open(QIODevice::ReadOnly));
+    QCOMPARE(copied.readAll(), original.readAll());
+
+    // A folder 导出 that cannot be made is said, and nothing is written.
+    QDir(f.db.programDir()).rename(QStringLiteral("导出"), QStringLiteral("旧的导出"));
+    QFile blocker(QDir(f.db.programDir()).filePath(QStringLiteral("导出")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    pressToolButton(bank, QStringLiteral("导出Word"));
+    QCOMPARE(f.platform.lastMessage().caption, QStringLiteral("失败"));
+    QVERIFY(f.platform.lastMessage().text.startsWith(QStringLiteral("没有导出Word：无法建立文件夹")));
 }
 
 QTEST_MAIN(ImportDialogTest)

@@ -238,7 +238,8 @@ TEST(ImportBadInput, EachRefusedWithAClearMessage)
         {"long.csv", "题目,答案\n\"" + QByteArray(kMostRowBytes + 10, 'x') + "\",A\n", "超过1 MB"},
         {"long.txt", "1. " + QByteArray(kMostRowBytes + 10, 'x') + "\n答案：A\n", "超过1 MB"},
         {"wide.csv", (header100 + u'\n' + row100 + u'\n').toUtf8(), ""},
-        {"other.doc", "题目,答案\n", "只能导入"},
+        {"other.doc", "题目,答案\n", "另存为 .docx"},
+        {"other.pdf", "题目,答案\n", "只能导入"},
     };
     for (const auto &c : cases) {
         const QString path = files.writeBytes(QString::fromLatin1(c.name), c.bytes);

@@ -37,8 +37,8 @@ struct Imported {
 Imported previewAndStore(DataStore &store, QuestionType type, const std::vector<RawQuestion> &questions,
                          bool includeDuplicates = false)
 {
-    bank::QuestionTextIndex texts(store, type);
-    while (texts.fill(2) == false) {
+    BankTexts texts(store);
+    while (texts.of(type).fill(2) == false) {
     }
     ImportRun preview(store, texts, type);
     EXPECT_TRUE(preview.take(questions));
@@ -166,13 +166,15 @@ TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
     TestDatabase db;
     db.addQuestion("多选", {1, "旧题A.甲B.乙", "AB"});
     db.addQuestion("多选", {5, "第五题A.甲B.乙", "A"});
-    // The bank's texts are found through the database, a few rows at a time.
-    bank::QuestionTextIndex texts(db.store(), QuestionType::MultipleChoice);
-    EXPECT_EQ(texts.fill(1), false);
-    EXPECT_EQ(texts.fill(1), false);
-    EXPECT_EQ(texts.fill(1), true);
-    EXPECT_EQ(texts.present({"旧题A.甲B.乙", "新一A.甲B.乙", "第五题A.甲B.乙"}),
-              (QSet<QString>{QStringLiteral("旧题A.甲B.乙"), QStringLiteral("第五题A.甲B.乙")}));
+    {
+        // The bank's texts are found through the database, a few rows at a time.
+        bank::QuestionTextIndex texts(db.store(), QuestionType::MultipleChoice);
+        EXPECT_EQ(texts.fill(1), false);
+        EXPECT_EQ(texts.fill(1), false);
+        EXPECT_EQ(texts.fill(1), true);
+        EXPECT_EQ(texts.present({"旧题A.甲B.乙", "新一A.甲B.乙", "第五题A.甲B.乙"}),
+                  (QSet<QString>{QStringLiteral("旧题A.甲B.乙"), QStringLiteral("第五题A.甲B.乙")}));
+    }
 
     const std::vector<RawQuestion> rows{raw("新一A.甲B.乙", "AB", "2.5", "说明", "章一"), raw("新二A.甲B.乙", "B", "0")};
     const StoreOutcome outcome = previewAndStore(db.store(), QuestionType::MultipleChoice, rows).outcome;
@@ -191,8 +193,7 @@ TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
     EXPECT_EQ(db.count("多选"), 4);
 
     // A file that reads otherwise the second time (changed after its preview) stores nothing.
-    bank::QuestionTextIndex again(db.store(), QuestionType::MultipleChoice);
-    ASSERT_EQ(again.fill(), true);
+    BankTexts again(db.store());
     ImportRun previewed(db.store(), again, QuestionType::MultipleChoice);
     ASSERT_TRUE(previewed.take({raw("甲A.甲B.乙", "A")}));
     ImportRun storing(db.store(), again, QuestionType::MultipleChoice);
