@@ -147,6 +147,42 @@ double listAndShow(BankWindow *bank)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+struct ListFigures {
+    double firstScreen = 0, lastRow = 0, megabytes = 0;
+};
+
+// list() fills the grid as the window does; three times: list and paint,
+// then jump to the last row and paint.
+ListFigures measureList(ListGrid *grid, const std::function<void()> &list)
+{
+    ListFigures figures;
+    const double before = residentMegabytes();
+    std::vector<double> first, last;
+    QElapsedTimer timer;
+    for (int i = 0; i < 3; ++i) {
+        timer.start();
+        list();
+        grid->viewport()->repaint();
+        first.push_back(double(timer.nsecsElapsed()) / 1e6);
+        timer.restart();
+        grid->setCursorRow(grid->rowCount() - 1);
+        grid->scrollTo(grid->currentIndex());
+        grid->viewport()->repaint();
+        last.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    figures.firstScreen = median(first);
+    figures.lastRow = median(last);
+    figures.megabytes = residentMegabytes() - before;
+    std::printf("%-58s %10.1f ms  (%.1f, %.1f, %.1f)\n", "list and paint the first screen (median of 3)",
+                figures.firstScreen, first[0], first[1], first[2]);
+    std::printf("%-58s %10.1f ms\n", "jump to the last row and paint it (median of 3)", figures.lastRow);
+    std::printf("%-58s %10d rows, last: %s | %s\n", "  listed", grid->rowCount() - 1,
+                qPrintable(grid->text(grid->rowCount() - 1, 1)), qPrintable(grid->text(grid->rowCount() - 1, 2).left(12)));
+    std::printf("%-58s %10.1f MB\n", "memory taken by the listing", figures.megabytes);
+    std::fflush(stdout);
+    return figures;
+}
+
 struct Figures {
     double firstScreen = 0, lastRow = 0, megabytes = 0, cliWindow = -1, cliWhole = -1;
 };
@@ -164,26 +200,14 @@ Figures benchFile(const QString &label, const QString &dir, int count)
     QApplication::processEvents();
 
     Figures figures;
-    const double before = residentMegabytes();
-    std::vector<double> first, last;
     ListGrid *grid = bank->grid();
-    for (int i = 0; i < 3; ++i) {
-        first.push_back(listAndShow(bank));
-        timer.restart();
-        grid->setCursorRow(grid->rowCount() - 1);
-        grid->scrollTo(grid->currentIndex());
-        grid->viewport()->repaint();
-        last.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    figures.firstScreen = median(first);
-    figures.lastRow = median(last);
-    figures.megabytes = residentMegabytes() - before;
-    std::printf("%-58s %10.1f ms\n", "list the bank and paint its first screen (median of 3)", figures.firstScreen);
-    std::printf("%-58s %10.1f ms\n", "jump to the last row and paint it (median of 3)", figures.lastRow);
+    const ListFigures measured = measureList(grid, [bank] { bank->search(); });
+    figures.firstScreen = measured.firstScreen;
+    figures.lastRow = measured.lastRow;
+    figures.megabytes = measured.megabytes;
     std::printf("%-58s %10s     (%s)\n", "  last row shows 题号", qPrintable(grid->text(grid->rowCount() - 1, 0)),
                 qPrintable(grid->text(grid->rowCount() - 1, 1).left(12)));
-    std::printf("%-58s %10.1f MB  (resident %.0f MB)\n", "memory taken by the listing", figures.megabytes,
-                residentMegabytes());
+    std::printf("%-58s %10.0f MB\n", "  resident now", residentMegabytes());
     figures.cliWindow = commandLine(path, QStringLiteral("select count(*) from 单选 where 题号 is not null; "
                                                          "select rowid, * from 单选 where 题号 is not null "
                                                          "order by 题号, rowid limit 256"));
@@ -309,40 +333,13 @@ void makeFile(const QString &dir, int count, bool foreign, bool wrong, bool answ
     }
 }
 
-struct ListFigures {
-    double firstScreen = 0, lastRow = 0, megabytes = 0;
-};
-
-// list() fills the grid as the window does; three times: list and paint,
-// then jump to the last row and paint.
-ListFigures measureList(ListGrid *grid, const std::function<void()> &list)
+// Opens a task window by its menu item, as the user does.
+template <typename Window>
+Window *openTask(Program &program, const QString &item)
 {
-    ListFigures figures;
-    const double before = residentMegabytes();
-    std::vector<double> first, last;
-    QElapsedTimer timer;
-    for (int i = 0; i < 3; ++i) {
-        timer.start();
-        list();
-        grid->viewport()->repaint();
-        first.push_back(double(timer.nsecsElapsed()) / 1e6);
-        timer.restart();
-        grid->setCursorRow(grid->rowCount() - 1);
-        grid->scrollTo(grid->currentIndex());
-        grid->viewport()->repaint();
-        last.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    figures.firstScreen = median(first);
-    figures.lastRow = median(last);
-    figures.megabytes = residentMegabytes() - before;
-    std::printf("%-58s %10.1f ms  (%.1f, %.1f, %.1f)\n", "list and paint the first screen (median of 3)",
-                figures.firstScreen, first[0], first[1], first[2]);
-    std::printf("%-58s %10.1f ms\n", "jump to the last row and paint it (median of 3)", figures.lastRow);
-    std::printf("%-58s %10d rows, last: %s | %s\n", "  listed", grid->rowCount() - 1,
-                qPrintable(grid->text(grid->rowCount() - 1, 1)), qPrintable(grid->text(grid->rowCount() - 1, 2).left(12)));
-    std::printf("%-58s %10.1f MB\n", "memory taken by the listing", figures.megabytes);
-    std::fflush(stdout);
-    return figures;
+    program.main.runMenuItem(item);
+    QApplication::processEvents();
+    return qobject_cast<Window *>(program.main.currentTaskWindow());
 }
 
 ListFigures benchWrongList(const QString &dir)
@@ -351,9 +348,7 @@ ListFigures benchWrongList(const QString &dir)
     timer.start();
     Program program(dir);
     report("start the program: open the file, make missing indexes", timer);
-    program.main.runMenuItem(QStringLiteral("顺序练习"));
-    QApplication::processEvents();
-    auto *practice = qobject_cast<PracticeWindow *>(program.main.currentTaskWindow());
+    auto *practice = openTask<PracticeWindow>(program, QStringLiteral("顺序练习"));
     if (!practice)
         return {};
     // The wrong list is a page of the question tabs; it fills as the page opens.
@@ -369,9 +364,7 @@ ListFigures benchDetailList(const QString &dir)
     timer.start();
     Program program(dir);
     report("start the program: open the file, make missing indexes", timer);
-    program.main.runMenuItem(QStringLiteral("评分"));
-    QApplication::processEvents();
-    auto *grading = qobject_cast<GradingWindow *>(program.main.currentTaskWindow());
+    auto *grading = openTask<GradingWindow>(program, QStringLiteral("评分"));
     if (!grading)
         return {};
     grading->findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(QStringLiteral("C01"));

@@ -70,6 +70,12 @@ BankWindow::BankWindow(AppContext &context, QuestionType type, QWidget *host)
 
     m_searchBox = named(new QLineEdit(this), QStringLiteral("查询编辑框"));
     m_searchBox->setGeometry(m_toolbar->geometry().right() + 8, 11, 160, 24);
+    // Enter in the box runs 搜索, as the button does.
+    m_searchBox->setToolTip(QStringLiteral("输入要找的文字，按 Enter 搜索"));
+    connect(m_searchBox, &QLineEdit::returnPressed, this, [this] {
+        stopSearch();
+        search();
+    });
     m_stopButton = named(new QPushButton(kStop, this), QStringLiteral("停止按钮"), kStop);
     m_stopButton->setGeometry(m_searchBox->geometry().right() + 6, 10, 60, 26);
     m_stopButton->setEnabled(false);

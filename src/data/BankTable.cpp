@@ -58,6 +58,17 @@ Question readQuestion(const RowSet &row, QuestionType type)
             row.value(8).toText()};
 }
 
+// Every question of the rows; nothing when they could not all be read.
+std::optional<std::vector<Question>> readQuestions(RowSet &rows, QuestionType type)
+{
+    std::vector<Question> questions;
+    for (; !rows.atEnd(); rows.next())
+        questions.push_back(readQuestion(rows, type));
+    if (rows.failed())
+        return std::nullopt;
+    return questions;
+}
+
 // One prepared insert for every question, numbered from first; the values
 // of a row are made as it is stored.
 bool insertRows(DataStore &store, QuestionType type, qint64 first, std::span<const QuestionValues> questions)
@@ -254,12 +265,7 @@ std::optional<std::vector<Question>> numberedRows(DataStore &store, QuestionType
         rows = store.query(select + after + order + QStringLiteral(" limit ?3 offset ?4"),
                            {from->number, from->rowId, limit, offset});
     }
-    std::vector<Question> questions;
-    for (; !rows.atEnd(); rows.next())
-        questions.push_back(readQuestion(rows, type));
-    if (rows.failed())
-        return std::nullopt;
-    return questions;
+    return readQuestions(rows, type);
 }
 
 std::optional<QStringList> duplicateNumbersBetween(DataStore &store, QuestionType type, const FieldValue &low,
@@ -322,12 +328,7 @@ std::optional<std::vector<Question>> wrongQuestionRows(DataStore &store, Questio
                                                        qint64 offset, qint64 limit)
 {
     RowSet rows = readKeysetWindow(store, wrongQuestionQuery(store, type, numbered), from, backwards, offset, limit);
-    std::vector<Question> questions;
-    for (; !rows.atEnd(); rows.next())
-        questions.push_back(readQuestion(rows, type));
-    if (rows.failed())
-        return std::nullopt;
-    return questions;
+    return readQuestions(rows, type);
 }
 
 std::optional<std::vector<ScannedRow>> scanForText(DataStore &store, QuestionType type, const QString &searchText,

@@ -10,6 +10,15 @@ namespace {
 constexpr size_t kMostKnown = 4096;
 } // namespace
 
+std::vector<KeysetRow> questionRows(const std::vector<Question> &questions, const KeyedRows::CellsOf &cellsOf)
+{
+    std::vector<KeysetRow> rows;
+    rows.reserve(questions.size());
+    for (const Question &question : questions)
+        rows.push_back({{question.number, question.rowId}, cellsOf(question), false});
+    return rows;
+}
+
 KeysetRows::KeysetRows(std::vector<KeysetRun> runs, int columns) : m_columns(columns)
 {
     for (KeysetRun &run : runs)
@@ -31,10 +40,7 @@ std::shared_ptr<KeysetRows> KeysetRows::make(DataStore &store, QuestionType type
             bank::numberedRows(store, type, from, backwards, offset, limit);
         if (!questions)
             return std::nullopt;
-        std::vector<KeysetRow> rows;
-        rows.reserve(questions->size());
-        for (const Question &question : *questions)
-            rows.push_back({{question.number, question.rowId}, cellsOf(question), false});
+        std::vector<KeysetRow> rows = questionRows(*questions, cellsOf);
         if (rows.empty())
             return rows;
         // Numbers carried twice stand out; rows of one number are neighbours.

@@ -34,6 +34,9 @@ struct KeysetRun {
     KeysetReader read;
 };
 
+// Questions as rows of a run, placed by (题号, row), unmarked.
+std::vector<KeysetRow> questionRows(const std::vector<Question> &questions, const KeyedRows::CellsOf &cellsOf);
+
 class KeysetRows final : public RowSource
 {
 public:

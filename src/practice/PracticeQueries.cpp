@@ -39,11 +39,7 @@ std::shared_ptr<RowSource> wrongQuestionListing(DataStore &store)
                 const auto questions = bank::wrongQuestionRows(store, type, numbered, from, backwards, offset, limit);
                 if (!questions)
                     return std::nullopt;
-                std::vector<KeysetRow> rows;
-                rows.reserve(questions->size());
-                for (const Question &question : *questions)
-                    rows.push_back({{question.number, question.rowId}, cellsOf(question), false});
-                return rows;
+                return questionRows(*questions, cellsOf);
             }});
         }
     }
