@@ -13,6 +13,11 @@
 //
 //   build/bench/list_bench [rows]        (default 10,000, 100,000, 1,000,000 and 3,000,000)
 //   build/bench/list_bench delete        question 1 of 200,000 deleted in the editor, renumbering
+//   build/bench/list_bench wrong [rows]  the wrong-question list of sequential practice (every question wrong)
+//   build/bench/list_bench grading [rows]  the grading window's detail list of one candidate with that many answers
+//   build/bench/list_bench search [rows] 搜索 in the bank list: first screen, the whole search with the
+//                                        window's longest pause, and 停止 (Esc) part way
+//   build/bench/list_bench header [rows] what a bare table view costs per row (Qt's row header)
 //   ../shared/tools/with-a11y build/bench/list_bench 1000000   with a screen reader's bus
 #include "BenchData.h"
 #include "support/ProgramState.h"
@@ -20,21 +25,31 @@
 #include "app/MainWindow.h"
 #include "bank/BankWindow.h"
 #include "bank/QuestionEditorWindow.h"
+#include "grading/GradingWindow.h"
 #include "practice/PracticeSession.h"
 #include "practice/PracticeWindow.h"
 #include "ui/AppContext.h"
+#include "ui/DropDownBox.h"
 #include "ui/ListGrid.h"
 #include "ui/ScriptedPlatform.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 using namespace kaoshi;
@@ -44,15 +59,24 @@ namespace {
 
 const QString kSingle = QStringLiteral("单选");
 
+// Every index of the file goes, as in a file another program made.
+void dropIndexes(DataStore &store)
+{
+    QStringList names;
+    for (RowSet rows = store.query(QStringLiteral("select name from sqlite_master where type='index' and sql is not null"));
+         !rows.atEnd(); rows.next())
+        names << rows.value(1).toText();
+    for (const QString &name : names)
+        store.execute(QStringLiteral("drop index \"%1\"").arg(name));
+}
+
 // A bank file as another program leaves it: our tables, no indexes, the
 // questions stored in a shuffled order, a picture row for every tenth.
 void makeForeignFile(const QString &path, int count)
 {
     DataStore store;
     store.open(path);
-    for (const QString &index : {"单选_题号", "多选_题号", "判断_题号", "问答_题号", "图片_题型_题号", "评分_题型_题号",
-                                 "评分_考号_场次"})
-        store.execute(QStringLiteral("drop index \"%1\"").arg(index));
+    dropIndexes(store);
     for (const QString &type : {QStringLiteral("多选"), QStringLiteral("判断"), QStringLiteral("问答")})
         fillBank(store, type, 3);
     std::vector<int> order(static_cast<size_t>(count));
@@ -123,6 +147,42 @@ double listAndShow(BankWindow *bank)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+struct ListFigures {
+    double firstScreen = 0, lastRow = 0, megabytes = 0;
+};
+
+// list() fills the grid as the window does; three times: list and paint,
+// then jump to the last row and paint.
+ListFigures measureList(ListGrid *grid, const std::function<void()> &list)
+{
+    ListFigures figures;
+    const double before = residentMegabytes();
+    std::vector<double> first, last;
+    QElapsedTimer timer;
+    for (int i = 0; i < 3; ++i) {
+        timer.start();
+        list();
+        grid->viewport()->repaint();
+        first.push_back(double(timer.nsecsElapsed()) / 1e6);
+        timer.restart();
+        grid->setCursorRow(grid->rowCount() - 1);
+        grid->scrollTo(grid->currentIndex());
+        grid->viewport()->repaint();
+        last.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    figures.firstScreen = median(first);
+    figures.lastRow = median(last);
+    figures.megabytes = residentMegabytes() - before;
+    std::printf("%-58s %10.1f ms  (%.1f, %.1f, %.1f)\n", "list and paint the first screen (median of 3)",
+                figures.firstScreen, first[0], first[1], first[2]);
+    std::printf("%-58s %10.1f ms\n", "jump to the last row and paint it (median of 3)", figures.lastRow);
+    std::printf("%-58s %10d rows, last: %s | %s\n", "  listed", grid->rowCount() - 1,
+                qPrintable(grid->text(grid->rowCount() - 1, 1)), qPrintable(grid->text(grid->rowCount() - 1, 2).left(12)));
+    std::printf("%-58s %10.1f MB\n", "memory taken by the listing", figures.megabytes);
+    std::fflush(stdout);
+    return figures;
+}
+
 struct Figures {
     double firstScreen = 0, lastRow = 0, megabytes = 0, cliWindow = -1, cliWhole = -1;
 };
@@ -140,26 +200,14 @@ Figures benchFile(const QString &label, const QString &dir, int count)
     QApplication::processEvents();
 
     Figures figures;
-    const double before = residentMegabytes();
-    std::vector<double> first, last;
     ListGrid *grid = bank->grid();
-    for (int i = 0; i < 3; ++i) {
-        first.push_back(listAndShow(bank));
-        timer.restart();
-        grid->setCursorRow(grid->rowCount() - 1);
-        grid->scrollTo(grid->currentIndex());
-        grid->viewport()->repaint();
-        last.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    figures.firstScreen = median(first);
-    figures.lastRow = median(last);
-    figures.megabytes = residentMegabytes() - before;
-    std::printf("%-58s %10.1f ms\n", "list the bank and paint its first screen (median of 3)", figures.firstScreen);
-    std::printf("%-58s %10.1f ms\n", "jump to the last row and paint it (median of 3)", figures.lastRow);
+    const ListFigures measured = measureList(grid, [bank] { bank->search(); });
+    figures.firstScreen = measured.firstScreen;
+    figures.lastRow = measured.lastRow;
+    figures.megabytes = measured.megabytes;
     std::printf("%-58s %10s     (%s)\n", "  last row shows 题号", qPrintable(grid->text(grid->rowCount() - 1, 0)),
                 qPrintable(grid->text(grid->rowCount() - 1, 1).left(12)));
-    std::printf("%-58s %10.1f MB  (resident %.0f MB)\n", "memory taken by the listing", figures.megabytes,
-                residentMegabytes());
+    std::printf("%-58s %10.0f MB\n", "  resident now", residentMegabytes());
     figures.cliWindow = commandLine(path, QStringLiteral("select count(*) from 单选 where 题号 is not null; "
                                                          "select rowid, * from 单选 where 题号 is not null "
                                                          "order by 题号, rowid limit 256"));
@@ -234,6 +282,241 @@ void benchDelete()
     }
 }
 
+// ---------------------------------------------------------------- the other lists
+
+// One candidate (C01, 一) with an answer to each of questions 1 … count of
+// 单选, every tenth right; in a shuffled order for a file made elsewhere.
+void addAnswers(const QString &path, int count, bool shuffled)
+{
+    DataStore store;
+    store.open(path);
+    std::vector<int> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 1);
+    if (shuffled)
+        std::shuffle(order.begin(), order.end(), *QRandomGenerator::global());
+    const QList<SourceQuestion> questions = realQuestions();
+    Transaction unit(store);
+    store.executeEach(QStringLiteral("insert into 评分 (考号, 场次, 姓名, 题号, 题型, 考生答案) values ('C01', '一', '张三', ?, '单选', ?)"),
+                      count, [&](qsizetype i) {
+                          const int n = order[size_t(i)];
+                          const QString right = questions[(n - 1) % questions.size()].answer;
+                          return Values{n, n % 10 == 0 ? right : right + QStringLiteral("X")};
+                      });
+    unit.commit();
+}
+
+// A file of `count` questions: made by the program, or made elsewhere (no
+// indexes, shuffled rows); every practice answer wrong when asked.
+void makeFile(const QString &dir, int count, bool foreign, bool wrong, bool answers)
+{
+    const QString path = QDir(dir).filePath(QStringLiteral("考试修改.mdb"));
+    if (foreign) {
+        makeForeignFile(path, count);
+    } else {
+        DataStore store;
+        store.open(path);
+        for (const QString &type : {QStringLiteral("多选"), QStringLiteral("判断"), QStringLiteral("问答")})
+            fillBank(store, type, 3);
+        fillBank(store, kSingle, count);
+    }
+    DataStore store;
+    store.open(path);
+    if (wrong)
+        store.execute(QStringLiteral("update 单选 set 练习答案='X'"));
+    store.close();
+    if (answers)
+        addAnswers(path, count, foreign);
+    if (foreign) {
+        DataStore again;
+        again.open(path);
+        dropIndexes(again);
+    }
+}
+
+// Opens a task window by its menu item, as the user does.
+template <typename Window>
+Window *openTask(Program &program, const QString &item)
+{
+    program.main.runMenuItem(item);
+    QApplication::processEvents();
+    return qobject_cast<Window *>(program.main.currentTaskWindow());
+}
+
+ListFigures benchWrongList(const QString &dir)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Program program(dir);
+    report("start the program: open the file, make missing indexes", timer);
+    auto *practice = openTask<PracticeWindow>(program, QStringLiteral("顺序练习"));
+    if (!practice)
+        return {};
+    // The wrong list is a page of the question tabs; it fills as the page opens.
+    auto *tabs = practice->findChild<QTabWidget *>(QStringLiteral("题目区高级选择夹"));
+    tabs->setCurrentIndex(tabs->count() - 1);
+    QApplication::processEvents();
+    return measureList(practice->wrongGrid(), [practice] { practice->fillWrongList(); });
+}
+
+ListFigures benchDetailList(const QString &dir)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Program program(dir);
+    report("start the program: open the file, make missing indexes", timer);
+    auto *grading = openTask<GradingWindow>(program, QStringLiteral("评分"));
+    if (!grading)
+        return {};
+    grading->findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(QStringLiteral("C01"));
+    grading->findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(QStringLiteral("一"));
+    const ListFigures figures = measureList(grading->grid(), [grading] { grading->grade(); });
+    std::printf("%-58s %10s\n", "  total row", qPrintable(grading->grid()->text(grading->grid()->rowCount() - 1, 9)));
+    return figures;
+}
+
+struct SearchFigures {
+    double firstScreen = 0, whole = 0, longestPause = 0, stopped = 0;
+    qint64 found = 0;
+};
+
+// 搜索 for a text: the first screen (search() and painting), then the rest
+// found with the event loop running, the longest time the window did not
+// answer (the gap between two ticks of a 5 ms timer), and a search stopped
+// by Esc 300 ms in.
+SearchFigures benchSearch(BankWindow *bank, const QString &text)
+{
+    SearchFigures figures;
+    auto *box = bank->findChild<QLineEdit *>(QStringLiteral("查询编辑框"));
+    auto *note = bank->findChild<QLabel *>(QStringLiteral("搜索结果标签"));
+    box->setText(text);
+    std::vector<double> first, whole, pauses;
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        bank->search();
+        bank->grid()->viewport()->repaint();
+        first.push_back(double(timer.nsecsElapsed()) / 1e6);
+        QElapsedTimer tick;
+        tick.start();
+        double pause = 0;
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&] {
+            pause = std::max(pause, double(tick.nsecsElapsed()) / 1e6);
+            tick.restart();
+        });
+        beat.start(5);
+        while (bank->isSearching())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        beat.stop();
+        whole.push_back(double(timer.nsecsElapsed()) / 1e6);
+        pauses.push_back(pause);
+    }
+    figures.firstScreen = median(first);
+    figures.whole = median(whole);
+    figures.longestPause = *std::max_element(pauses.begin(), pauses.end());
+    figures.found = bank->grid()->rowCount() - 1;
+    // Esc part way: the time from the key to the search having stopped.
+    bank->search();
+    QElapsedTimer timer;
+    timer.start();
+    while (bank->isSearching() && timer.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const qint64 before = bank->grid()->rowCount() - 1;
+    timer.restart();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(bank->grid(), &escape);
+    while (bank->isSearching())
+        QApplication::processEvents();
+    figures.stopped = double(timer.nsecsElapsed()) / 1e6;
+    std::printf("search \"%s\": %lld found\n", qPrintable(text), static_cast<long long>(figures.found));
+    std::printf("%-58s %10.1f ms  (%.1f, %.1f, %.1f)\n", "  first screen: 搜索 to the first matches painted (median of 3)",
+                figures.firstScreen, first[0], first[1], first[2]);
+    std::printf("%-58s %10.1f ms\n", "  the whole search, window answering (median of 3)", figures.whole);
+    std::printf("%-58s %10.1f ms\n", "  longest time the window did not answer (worst of 3)", figures.longestPause);
+    std::printf("%-58s %10.2f ms  (%lld listed, note: %s)\n", "  Esc after 300 ms: stopped within", figures.stopped,
+                static_cast<long long>(before), qPrintable(note->text()));
+    std::fflush(stdout);
+    return figures;
+}
+
+// A table view with n rows of an empty model and nothing else: what the
+// view itself keeps per row (Qt's row header holds a section per row).
+void benchHeader(int rows)
+{
+    struct Empty final : QAbstractTableModel {
+        int n = 0;
+        int rowCount(const QModelIndex &) const override { return n; }
+        int columnCount(const QModelIndex &) const override { return 7; }
+        QVariant data(const QModelIndex &, int) const override { return {}; }
+        void grow(int to)
+        {
+            beginResetModel();
+            n = to;
+            endResetModel();
+        }
+    } model;
+    QTableView view;
+    view.verticalHeader()->hide();
+    view.setModel(&model);
+    view.resize(1200, 800);
+    view.show();
+    QApplication::processEvents();
+    const double before = residentMegabytes();
+    model.grow(rows);
+    view.viewport()->repaint();
+    QApplication::processEvents();
+    std::printf("a bare QTableView, %d rows of an empty model: %.1f MB more than with none (%.1f bytes per row)\n", rows,
+                residentMegabytes() - before, (residentMegabytes() - before) * 1048576.0 / rows);
+}
+
+int otherLists(const QString &which, const QList<int> &sizes)
+{
+    struct Line {
+        int count;
+        double made[3] = {0, 0, 0}, foreign[3] = {0, 0, 0};
+    };
+    std::vector<Line> lines;
+    for (int count : sizes) {
+        Line line{count};
+        for (const bool foreign : {false, true}) {
+            std::printf("\n== %s, %d rows, %s ==\n", qPrintable(which), count,
+                        foreign ? "a file made elsewhere: no indexes, shuffled rows" : "a file the program made");
+            QTemporaryDir dir;
+            makeFile(dir.path(), count, foreign, which == u"wrong", which == u"grading");
+            double *into = foreign ? line.foreign : line.made;
+            if (which == u"search") {
+                Program program(dir.path());
+                BankWindow *bank = program.openBank();
+                const SearchFigures dense = benchSearch(bank, QStringLiteral("的"));
+                const SearchFigures sparse = benchSearch(bank, realQuestions().value(7).text.left(12));
+                into[0] = dense.firstScreen;
+                into[1] = dense.whole;
+                into[2] = std::max(dense.longestPause, sparse.longestPause);
+            } else {
+                const ListFigures f = which == u"wrong" ? benchWrongList(dir.path()) : benchDetailList(dir.path());
+                into[0] = f.firstScreen;
+                into[1] = f.lastRow;
+                into[2] = f.megabytes;
+            }
+        }
+        lines.push_back(line);
+    }
+    const bool search = which == u"search";
+    std::printf("\n%s (medians of 3)\n%10s %28s %28s %16s\n", qPrintable(which), "rows",
+                search ? "first screen made/elsewhere" : "first screen made/elsewhere",
+                search ? "whole search made/elsewhere" : "last row made/elsewhere",
+                search ? "longest pause" : "memory MB");
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Line &l = lines[i];
+        const QString growth = i > 0 && lines[i - 1].made[0] > 0
+                                   ? QStringLiteral("×%1").arg(l.made[0] / lines[i - 1].made[0], 0, 'f', 2)
+                                   : QString();
+        std::printf("%10d %13.1f / %8.1f ms %13.1f / %8.1f ms %8.1f / %5.1f   growth of first screen %s\n", l.count,
+                    l.made[0], l.foreign[0], l.made[1], l.foreign[1], l.made[2], l.foreign[2], qPrintable(growth));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -244,6 +527,13 @@ int main(int argc, char *argv[])
         benchDelete();
         return 0;
     }
+    const QList<int> given = argc > 2 ? QList<int>{QString::fromLocal8Bit(argv[2]).toInt()} : QList<int>{};
+    if (which == u"header") {
+        benchHeader(given.isEmpty() ? 3000000 : given[0]);
+        return 0;
+    }
+    if (which == u"wrong" || which == u"grading" || which == u"search")
+        return otherLists(which, given.isEmpty() ? QList<int>{10000, 100000, 1000000} : given);
     QList<int> sizes{10000, 100000, 1000000, 3000000};
     if (!which.isEmpty())
         sizes = {which.toInt()};

@@ -14,6 +14,7 @@
 #include "exam/CandidateDialog.h"
 #include "import/ImportDialog.h"
 #include "ui/Controls.h"
+#include "ui/DatabaseStatus.h"
 #include "ui/TaskWindow.h"
 
 #include <QDialog>
@@ -69,6 +70,16 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent)
     m_context.reopenStore();
     showDatabaseInUse();
     setCaption(QStringLiteral("考试系统"));
+    showEmptyBanksHint();
+}
+
+void MainWindow::showEmptyBanksHint()
+{
+    // Said in the first part while no other line is there; gone once a bank holds questions.
+    const QString shown = statusText(1);
+    if (!shown.isEmpty() && shown != emptyBanksHint())
+        return;
+    setStatusText(1, bank::allBanksEmpty(m_context.store).value_or(false) ? emptyBanksHint() : QString());
 }
 
 void MainWindow::applyScreenSize(QSize screen)
@@ -254,6 +265,7 @@ void MainWindow::runTask(const TaskEntry &entry)
         openTaskWindow(entry.kind, {entry.questionType, QString(), {}});
         break;
     }
+    showEmptyBanksHint();
 }
 
 void MainWindow::showAbout()

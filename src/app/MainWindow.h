@@ -77,6 +77,7 @@ private:
     void showDatabaseInUse();
     void onGroupOpened(int group);
     void runTask(const TaskEntry &entry);
+    void showEmptyBanksHint();
     void runPaperCommand(TaskKind kind);
     void closeCurrentTaskWindow();
     void showCreatedWindow(QWidget *window);

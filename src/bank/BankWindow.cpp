@@ -1,10 +1,12 @@
 #include "bank/BankWindow.h"
 
 #include "ui/StatusProgress.h"
+
 #include "bank/AddRowsDialog.h"
 #include "bank/BankDocument.h"
 #include "print/ExportFiles.h"
 #include "bank/QuestionEditorWindow.h"
+#include "data/BankSearch.h"
 #include "data/KeyedRows.h"
 #include "data/KeysetRows.h"
 #include "data/TextRules.h"
@@ -17,7 +19,11 @@
 #include <QAction>
 #include <QDir>
 #include <algorithm>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QResizeEvent>
 #include <QToolBar>
 
@@ -32,6 +38,14 @@ const QString kExportWord = QStringLiteral("导出Word");
 const QString kImport = QStringLiteral("导入");
 const QString kClear = QStringLiteral("清空");
 const QString kSearch = QStringLiteral("搜索");
+const QString kStop = QStringLiteral("停止");
+const QString kDuplicateTip = QStringLiteral("题号重复：还有一道题用这个题号");
+
+// A search shows its first matches within this time (or once a screenful
+// is found), then goes on in slices short enough that the window answers.
+constexpr qint64 kFirstMatchesMs = 100;
+constexpr qint64 kScreenOfMatches = 60;
+constexpr qint64 kSliceMs = 40;
 
 constexpr int kDesignRows = 5;
 constexpr int kNumberColumnWidth = 50;
@@ -56,6 +70,23 @@ BankWindow::BankWindow(AppContext &context, QuestionType type, QWidget *host)
 
     m_searchBox = named(new QLineEdit(this), QStringLiteral("查询编辑框"));
     m_searchBox->setGeometry(m_toolbar->geometry().right() + 8, 11, 160, 24);
+    // Enter in the box runs 搜索, as the button does.
+    m_searchBox->setToolTip(QStringLiteral("输入要找的文字，按 Enter 搜索"));
+    connect(m_searchBox, &QLineEdit::returnPressed, this, [this] {
+        stopSearch();
+        search();
+    });
+    m_stopButton = named(new QPushButton(kStop, this), QStringLiteral("停止按钮"), kStop);
+    m_stopButton->setGeometry(m_searchBox->geometry().right() + 6, 10, 60, 26);
+    m_stopButton->setEnabled(false);
+    m_stopButton->setToolTip(QStringLiteral("停止搜索（Esc）"));
+    connect(m_stopButton, &QPushButton::clicked, this, &BankWindow::stopSearch);
+    m_searchNote = named(new QLabel(this), QStringLiteral("搜索结果标签"));
+    m_searchNote->setGeometry(m_stopButton->geometry().right() + 8, 11, 260, 24);
+    m_searchNote->hide();
+    m_searchTimer = new QTimer(this);
+    m_searchTimer->setInterval(0);
+    connect(m_searchTimer, &QTimer::timeout, this, &BankWindow::searchOn);
 
     m_grid = named(new ListGrid(this), QStringLiteral("高级表格1"));
     m_grid->move(kGridOrigin);
@@ -65,6 +96,8 @@ BankWindow::BankWindow(AppContext &context, QuestionType type, QWidget *host)
             openEditor();
     });
 }
+
+BankWindow::~BankWindow() = default;
 
 void BankWindow::setUpGrid()
 {
@@ -92,6 +125,17 @@ bool BankWindow::startTask()
     return true;
 }
 
+void BankWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Esc stops a running search; otherwise it closes the window as usual.
+    if (event->key() == Qt::Key_Escape && isSearching()) {
+        stopSearch();
+        event->accept();
+        return;
+    }
+    TaskWindow::keyPressEvent(event);
+}
+
 void BankWindow::resizeEvent(QResizeEvent *event)
 {
     TaskWindow::resizeEvent(event);
@@ -101,6 +145,8 @@ void BankWindow::resizeEvent(QResizeEvent *event)
 
 void BankWindow::onToolbarAction(QAction *action)
 {
+    // Whatever comes next starts from a list that no longer changes.
+    stopSearch();
     const QString caption = action->text();
     if (caption == kAdd)
         addRows();
@@ -237,39 +283,99 @@ void BankWindow::search()
 
 void BankWindow::listQuestions(const QString &searchText)
 {
-    StatusProgress fallback;
-    StatusProgress &progress = m_context.shell ? m_context.shell->statusProgress() : fallback;
-    const auto cellsOf = [](const Question &question) { return questionCells(question); };
-    const QString duplicateTip = QStringLiteral("题号重复：还有一道题用这个题号");
+    stopSearch();
+    setSearchNote(QString());
+    m_listedSearch = searchText;
     // The whole bank is read a window at a time through the 题号 index, and
     // its numbers carried twice are found per window.
     if (searchText.isEmpty()) {
+        const auto cellsOf = [](const Question &question) { return questionCells(question); };
         if (std::shared_ptr<KeysetRows> bank = KeysetRows::make(m_context.store, m_type, cellsOf, kBankColumnCount)) {
+            StatusProgress fallback;
+            StatusProgress &progress = m_context.shell ? m_context.shell->statusProgress() : fallback;
             progress.start(bank->size());
             m_grid->setListing(std::move(bank));
-            m_grid->gridModel()->setMarked(0, {}, duplicateTip);
+            m_grid->gridModel()->setMarked(0, {}, kDuplicateTip);
             progress.finish();
             return;
         }
     }
-    // A search (or a bank with rows lacking a 题号) reads one integer per
-    // matching question now; the cells of a row when it comes into view.
-    const std::optional<std::vector<qint64>> listed = bank::listRowIds(m_context.store, m_type, searchText);
-    m_listedSearch = searchText;
-    if (!listed)
-        m_context.messages().failure(QStringLiteral("没能读取") + typeCaption(m_type) + QStringLiteral("题库"),
-                                     m_context.store.errorString());
-    const std::vector<qint64> ids = listed.value_or(std::vector<qint64>());
-    progress.start(qint64(ids.size()));
-    m_grid->setListing(std::make_shared<KeyedRows>(m_context.store, m_type, ids, cellsOf, kBankColumnCount));
-    // Two questions with one number stand out, so that the teacher sees them.
-    const QStringList duplicates = bank::duplicateNumbers(m_context.store, m_type).value_or(QStringList());
-    m_grid->gridModel()->setMarked(0, QSet<QString>(duplicates.cbegin(), duplicates.cend()), duplicateTip);
-    progress.finish();
+    // A search (or a bank with rows lacking a 题号) goes through the bank a
+    // slice at a time; the cells of a row are read when it comes into view.
+    startSearch(searchText);
+}
+
+void BankWindow::startSearch(const QString &searchText)
+{
+    m_search = std::make_unique<BankSearch>(m_context.store, m_type, searchText);
+    m_found = std::make_shared<KeyedRows>(
+        m_context.store, m_type, std::vector<qint64>(), [](const Question &question) { return questionCells(question); },
+        kBankColumnCount);
+    m_grid->setListing(m_found);
+    m_grid->gridModel()->setMarked(0, {}, kDuplicateTip);
+    m_stopButton->setEnabled(true);
+    if (advanceSearch(kFirstMatchesMs, kScreenOfMatches) && m_search)
+        m_searchTimer->start();
+}
+
+void BankWindow::searchOn()
+{
+    if (m_search)
+        advanceSearch(kSliceMs, -1);
+}
+
+bool BankWindow::advanceSearch(qint64 budgetMs, qint64 enough)
+{
+    if (!m_search->advance(budgetMs, enough)) {
+        const QString reason = m_context.store.errorString();
+        showFound();
+        endSearch(QStringLiteral("没能搜索完：找到 %1 题").arg(m_found->size()));
+        m_context.messages().failure(QStringLiteral("没能读取") + typeCaption(m_type) + QStringLiteral("题库"), reason);
+        return false;
+    }
+    showFound();
+    if (m_search->finished())
+        endSearch(QStringLiteral("找到 %1 题").arg(m_found->size()));
+    return true;
+}
+
+void BankWindow::showFound()
+{
+    const std::vector<qint64> found = m_search->takeMatches();
+    if (!found.empty()) {
+        m_found->append(m_type, found);
+        m_grid->gridModel()->listingGrew();
+    }
+    // Numbers carried twice stand out, so that the teacher sees them.
+    const QSet<QString> &twice = m_search->duplicateNumbers();
+    if (!twice.isEmpty())
+        m_grid->gridModel()->setMarked(0, twice, kDuplicateTip);
+    setSearchNote(QStringLiteral("正在搜索：已找到 %1 题").arg(m_found->size()));
+}
+
+void BankWindow::stopSearch()
+{
+    if (m_search)
+        endSearch(QStringLiteral("已停止：找到 %1 题").arg(m_found->size()));
+}
+
+void BankWindow::endSearch(const QString &note)
+{
+    m_searchTimer->stop();
+    m_search.reset();
+    m_stopButton->setEnabled(false);
+    setSearchNote(note);
+}
+
+void BankWindow::setSearchNote(const QString &note)
+{
+    m_searchNote->setText(note);
+    m_searchNote->setVisible(!note.isEmpty());
 }
 
 void BankWindow::openEditor()
 {
+    stopSearch();
     const int row = m_grid->cursorRow();
     if (row <= 0)
         return;

@@ -3,6 +3,7 @@
 // from outside the program; here they are listed, counted, read with their
 // questions and deleted. Every 考号 and 场次 is a bound value.
 #include "data/DataStore.h"
+#include "data/Keyset.h"
 #include "data/QuestionType.h"
 
 #include <QString>
@@ -44,6 +45,26 @@ struct AnswerDetail {
 // store's last error says why).
 std::optional<std::vector<AnswerDetail>> readAnswerDetails(DataStore &store, const QString &number,
                                                            const QString &occasion);
+
+// One candidate's answers of one occasion, listed as runs read by keyset:
+// the kinds of the four banks in their order, then answers without a 题型,
+// then any other 题型 in text order; within a kind, the answers without a
+// 题号 first (by row), then by 题号. Every run has its count.
+struct AnswerRun {
+    std::optional<QString> type; // 题型; nothing for the answers without one
+    bool numbered = true;
+    qint64 count = 0;
+};
+std::optional<std::vector<AnswerRun>> answerRuns(DataStore &store, const QString &number, const QString &occasion);
+// Up to `limit` answers of a run, as readKeysetWindow reads them.
+struct PlacedAnswer {
+    ListPosition position;
+    AnswerDetail detail;
+};
+std::optional<std::vector<PlacedAnswer>> answerRunRows(DataStore &store, const QString &number,
+                                                       const QString &occasion, const AnswerRun &run,
+                                                       const std::optional<ListPosition> &from, bool backwards,
+                                                       qint64 offset, qint64 limit);
 
 // What identifies a stored answer.
 struct AnswerKey {

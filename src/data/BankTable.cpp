@@ -1,6 +1,7 @@
 #include "data/BankTable.h"
 
 #include "data/PictureTable.h"
+#include "data/Schema.h"
 #include "data/TextRules.h"
 
 #include <QRegularExpression>
@@ -55,6 +56,17 @@ Question readQuestion(const RowSet &row, QuestionType type)
             row.value(6),
             row.value(7).toText(),
             row.value(8).toText()};
+}
+
+// Every question of the rows; nothing when they could not all be read.
+std::optional<std::vector<Question>> readQuestions(RowSet &rows, QuestionType type)
+{
+    std::vector<Question> questions;
+    for (; !rows.atEnd(); rows.next())
+        questions.push_back(readQuestion(rows, type));
+    if (rows.failed())
+        return std::nullopt;
+    return questions;
 }
 
 // One prepared insert for every question, numbered from first; the values
@@ -172,6 +184,18 @@ bool clearAnswers(DataStore &store, QuestionType type)
     return store.execute(QStringLiteral("update ") + tableName(type) + QStringLiteral(" set 练习答案=''"));
 }
 
+std::optional<bool> allBanksEmpty(DataStore &store)
+{
+    for (QuestionType type : allQuestionTypes()) {
+        RowSet rows = store.query(QStringLiteral("select 1") + from(type) + QStringLiteral(" limit 1"));
+        if (rows.failed())
+            return std::nullopt;
+        if (!rows.atEnd())
+            return false;
+    }
+    return true;
+}
+
 std::optional<std::vector<qint64>> listRowIds(DataStore &store, QuestionType type, const QString &searchText)
 {
     const QString select = QStringLiteral("select ") + store.engine().rowIdColumn() + from(type);
@@ -241,12 +265,7 @@ std::optional<std::vector<Question>> numberedRows(DataStore &store, QuestionType
         rows = store.query(select + after + order + QStringLiteral(" limit ?3 offset ?4"),
                            {from->number, from->rowId, limit, offset});
     }
-    std::vector<Question> questions;
-    for (; !rows.atEnd(); rows.next())
-        questions.push_back(readQuestion(rows, type));
-    if (rows.failed())
-        return std::nullopt;
-    return questions;
+    return readQuestions(rows, type);
 }
 
 std::optional<QStringList> duplicateNumbersBetween(DataStore &store, QuestionType type, const FieldValue &low,
@@ -269,6 +288,66 @@ std::optional<std::vector<RowKey>> listWrongQuestions(DataStore &store)
             keys.push_back({type, id});
     }
     return keys;
+}
+
+namespace {
+
+KeysetQuery wrongQuestionQuery(DataStore &store, QuestionType type, bool numbered)
+{
+    KeysetQuery query;
+    query.columns = questionColumns(store).mid(7); // without "select "
+    query.from = tableName(type);
+    query.where = (numbered ? QStringLiteral("题号 is not null and ") : QStringLiteral("题号 is null and ")) + kWrongAnswerCondition;
+    query.key = numbered ? QStringLiteral("题号") : QString();
+    query.rowId = store.engine().rowIdColumn();
+    return query;
+}
+
+// The match of a search as a column: 1 when the row contains the text.
+QString matchColumn(const QString &searchText, Values &values)
+{
+    if (searchText.isEmpty())
+        return QStringLiteral("1");
+    values << Values(4, containsPattern(searchText));
+    // Both engines match as a file always did: ASCII letters in either case,
+    // and the number column 分值 by its text ("5", "2.5").
+    return QStringLiteral("case when upper(题目) like upper(?) escape '\\' or upper(标准答案) like upper(?) escape '\\' "
+                          "or upper(解析) like upper(?) escape '\\' or cast(分值 as text) like ? escape '\\' "
+                          "then 1 else 0 end");
+}
+
+} // namespace
+
+std::optional<qint64> wrongQuestionCount(DataStore &store, QuestionType type, bool numbered)
+{
+    return countKeysetRows(store, wrongQuestionQuery(store, type, numbered));
+}
+
+std::optional<std::vector<Question>> wrongQuestionRows(DataStore &store, QuestionType type, bool numbered,
+                                                       const std::optional<ListPosition> &from, bool backwards,
+                                                       qint64 offset, qint64 limit)
+{
+    RowSet rows = readKeysetWindow(store, wrongQuestionQuery(store, type, numbered), from, backwards, offset, limit);
+    return readQuestions(rows, type);
+}
+
+std::optional<std::vector<ScannedRow>> scanForText(DataStore &store, QuestionType type, const QString &searchText,
+                                                   bool numbered, const std::optional<ListPosition> &from,
+                                                   qint64 limit)
+{
+    KeysetQuery query;
+    query.rowId = store.engine().rowIdColumn();
+    query.columns = query.rowId + QStringLiteral(", 题号, ") + matchColumn(searchText, query.columnValues);
+    query.from = tableName(type);
+    query.where = numbered ? QStringLiteral("题号 is not null") : QStringLiteral("题号 is null");
+    query.key = numbered ? QStringLiteral("题号") : QString();
+    RowSet rows = readKeysetWindow(store, query, from, false, 0, limit);
+    std::vector<ScannedRow> scanned;
+    for (; !rows.atEnd(); rows.next())
+        scanned.push_back({{rows.value(2), rows.value(1).toInteger()}, rows.value(3).toInteger() == 1});
+    if (rows.failed())
+        return std::nullopt;
+    return scanned;
 }
 
 std::optional<qint64> appendQuestions(DataStore &store, QuestionType type, std::span<const QuestionValues> questions)

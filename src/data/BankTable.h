@@ -4,6 +4,7 @@
 // a table name is always one of the four; values are bound, never pasted.
 // Questions come and go as typed records.
 #include "data/DataStore.h"
+#include "data/Keyset.h"
 #include "data/Question.h"
 
 #include <QSet>
@@ -41,6 +42,8 @@ std::optional<qint64> maxNumber(DataStore &store, QuestionType type);
 // there is none or it cannot be read.
 std::optional<Question> questionByNumber(DataStore &store, QuestionType type, const FieldValue &number);
 std::optional<Question> questionByRowId(DataStore &store, QuestionType type, qint64 rowId);
+// Whether none of the four banks holds a question; nothing when one cannot be read.
+std::optional<bool> allBanksEmpty(DataStore &store);
 // How many questions the bank holds.
 std::optional<qint64> questionCount(DataStore &store, QuestionType type);
 // The distinct 题号 of the bank, ascending.
@@ -62,10 +65,7 @@ std::optional<std::vector<Question>> questionsById(DataStore &store, QuestionTyp
 
 // The bank in 题号 order read a window at a time through the 题号 index
 // (keyset): a position in the order is (题号, rowid).
-struct ListPosition {
-    FieldValue number; // 题号
-    qint64 rowId = 0;
-};
+using kaoshi::ListPosition; // (题号, rowid)
 // How many rows have a 题号, and how many have none.
 struct NumberedCount {
     qint64 numbered = 0;
@@ -85,6 +85,25 @@ std::optional<QStringList> duplicateNumbersBetween(DataStore &store, QuestionTyp
 // The wrong questions of the four banks, bank by bank in 题号 order: practice
 // answer not empty and different from the standard answer.
 std::optional<std::vector<RowKey>> listWrongQuestions(DataStore &store);
+// The wrong questions of one bank as two runs in list order: those without
+// a 题号 by row, then the numbered ones by 题号. A partial index holds them,
+// so that they are counted and read without reading the bank.
+std::optional<qint64> wrongQuestionCount(DataStore &store, QuestionType type, bool numbered);
+std::optional<std::vector<Question>> wrongQuestionRows(DataStore &store, QuestionType type, bool numbered,
+                                                       const std::optional<ListPosition> &from, bool backwards,
+                                                       qint64 offset, qint64 limit);
+
+// A search through the bank in list order (rows without a 题号 first, by row,
+// then by 题号), a slice at a time: the rows scanned after a position, each
+// telling whether its 题目, 标准答案, 解析 or 分值 contains the text (every
+// row does for an empty text).
+struct ScannedRow {
+    ListPosition position;
+    bool matches = false;
+};
+std::optional<std::vector<ScannedRow>> scanForText(DataStore &store, QuestionType type, const QString &searchText,
+                                                   bool numbered, const std::optional<ListPosition> &from,
+                                                   qint64 limit);
 
 // Appends the questions after the bank's highest 题号, numbered in their
 // order, as one unit of work: all are stored or none is. Returns the 题号 of

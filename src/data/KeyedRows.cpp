@@ -20,6 +20,13 @@ KeyedRows::KeyedRows(DataStore &store, QuestionType type, const std::vector<qint
         m_keys.push_back({type, id});
 }
 
+void KeyedRows::append(QuestionType type, const std::vector<qint64> &rowIds)
+{
+    m_keys.reserve(m_keys.size() + rowIds.size());
+    for (qint64 id : rowIds)
+        m_keys.push_back({type, id});
+}
+
 QStringList KeyedRows::cells(qint64 index)
 {
     if (index < 0 || index >= size())

@@ -21,6 +21,9 @@ public:
     // All rows of one bank.
     KeyedRows(DataStore &store, QuestionType type, const std::vector<qint64> &rowIds, CellsOf cellsOf, int columns);
 
+    // More rows of one bank at the end (a search that goes on).
+    void append(QuestionType type, const std::vector<qint64> &rowIds);
+
     qint64 size() const override { return qint64(m_keys.size()); }
     QStringList cells(qint64 index) override;
     qint64 rowId(qint64 index) const override;

@@ -1,6 +1,7 @@
 #include "data/ServerSchema.h"
 
 #include "data/QuestionType.h"
+#include "data/Schema.h"
 
 namespace kaoshi::server {
 
@@ -110,11 +111,14 @@ QList<IndexStatement> indexStatements()
     auto add = [&indexes](const QString &name, const QString &table, const QString &columns) {
         indexes.append({name, QStringLiteral("create index if not exists %1 on %2 (%3)").arg(name, table, columns)});
     };
-    for (QuestionType kind : allQuestionTypes())
+    for (QuestionType kind : allQuestionTypes()) {
         add(tableName(kind) + QStringLiteral("_题号"), tableName(kind), QStringLiteral("题号"));
+        indexes.append({tableName(kind) + QStringLiteral("_错题"), wrongQuestionIndex(tableName(kind))});
+    }
     add(QStringLiteral("图片_题型_题号"), QStringLiteral("图片"), QStringLiteral("题型, 题号"));
     add(QStringLiteral("评分_题型_题号"), QStringLiteral("评分"), QStringLiteral("题型, 题号"));
     add(QStringLiteral("评分_考号_场次"), QStringLiteral("评分"), QStringLiteral("考号, 场次"));
+    add(QStringLiteral("评分_答题"), QStringLiteral("评分"), QStringLiteral("考号, 场次, 题型, 题号"));
     add(QStringLiteral("答卷_考号_场次"), QStringLiteral("答卷"), QStringLiteral("考号, 场次, 序号"));
     return indexes;
 }

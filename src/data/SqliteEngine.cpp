@@ -446,10 +446,13 @@ QStringList SqliteEngine::indexStatements() const
         // Grading looks a question's answer and score up by its number and
         // finds both in this index, without reading the question's row.
         statements << QStringLiteral("create index if not exists %1_评分 on %1 (题号, 标准答案, 分值)").arg(tableName(type));
+        statements << wrongQuestionIndex(tableName(type));
     }
     statements << QStringLiteral("create index if not exists 图片_题型_题号 on 图片 (题型, 题号)")
                << QStringLiteral("create index if not exists 评分_题型_题号 on 评分 (题型, 题号)")
                << QStringLiteral("create index if not exists 评分_考号_场次 on 评分 (考号, 场次)")
+               // One candidate's answers are listed kind by kind in 题号 order.
+               << QStringLiteral("create index if not exists 评分_答题 on 评分 (考号, 场次, 题型, 题号)")
                // The totals read every answer in candidate order from this
                // index alone; one hand score per answer.
                << QStringLiteral("create index if not exists 评分_成绩 on 评分 (考号, 场次, 姓名, 题型, 题号, 考生答案)")

@@ -1,6 +1,5 @@
 #include "grading/GradingWindow.h"
 
-#include "ui/StatusProgress.h"
 #include "data/AnswerTable.h"
 #include "data/TextRules.h"
 #include "grading/Scoring.h"
@@ -137,7 +136,7 @@ void GradingWindow::grade()
     const QString number = m_number->currentText();
     const QString occasion = m_occasion->currentText();
     if (isDetailMode(number, occasion))
-        showDetails(scoreDetails(m_context.store, number, occasion));
+        showDetails(number, occasion);
     else
         showTotals(gradeTotals(m_context.store, number, occasion));
     m_grading = false;
@@ -163,21 +162,10 @@ void GradingWindow::showTotals(const TotalsResult &totals)
     m_grid->appendRows(std::move(rows));
 }
 
-void GradingWindow::showDetails(const DetailResult &details)
+void GradingWindow::showDetails(const QString &number, const QString &occasion)
 {
     m_grid->setRowCount(1);
-    if (!details.failure.isEmpty()) {
-        m_context.messages().failure(details.failure, details.reason);
-        return;
-    }
-    StatusProgress fallback;
-    StatusProgress &progress = m_context.shell ? m_context.shell->statusProgress() : fallback;
-    progress.start(qint64(details.rows.size()));
-    std::vector<QStringList> rows;
-    rows.reserve(details.rows.size() + 1);
-    qint64 i = 0;
-    for (const DetailRow &row : details.rows) {
-        progress.step(++i);
+    const DetailListing details = detailListing(m_context.store, number, occasion, [](const DetailRow &row) {
         QStringList cells(kColumnCount);
         cells[NumberOfQuestion] = QString::number(row.questionNumber);
         cells[Type] = row.type;
@@ -189,19 +177,20 @@ void GradingWindow::showDetails(const DetailResult &details)
         cells[Name] = row.name;
         if (row.score)
             cells[Score] = numberToText(*row.score);
-        rows.push_back(std::move(cells));
+        return cells;
+    });
+    if (!details.failure.isEmpty()) {
+        m_context.messages().failure(details.failure, details.reason);
+        return;
     }
+    // The answers are read as they come into view; a score a marker gave stands out.
+    m_grid->setListing(details.rows);
+    m_grid->gridModel()->setMarked(Score, {}, kHandScoreTip, kHandScoreBackground);
     QStringList summary(kColumnCount);
     summary[NumberOfQuestion] = kTotal;
     summary[Score] = numberToText(details.total);
-    rows.push_back(std::move(summary));
-    const int firstRow = m_grid->rowCount();
-    m_grid->appendRows(std::move(rows));
+    m_grid->appendRow(summary);
     m_grid->setRowBackground(m_grid->rowCount() - 1, kSummaryBackground, 1);
-    for (size_t i = 0; i < details.rows.size(); ++i)
-        if (details.rows[i].byHand)
-            m_grid->setCellNote(firstRow + int(i), Score, kHandScoreBackground, kHandScoreTip);
-    progress.finish();
 }
 
 void GradingWindow::deleteAnswers()

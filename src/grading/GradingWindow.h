@@ -45,7 +45,7 @@ private:
     void onToolbarAction(QAction *action);
     void setUpGrid();
     void showTotals(const TotalsResult &totals);
-    void showDetails(const DetailResult &details);
+    void showDetails(const QString &number, const QString &occasion);
 
     QToolBar *m_toolbar;
     DropDownBox *m_number;

@@ -1,6 +1,7 @@
 #include "grading/Scoring.h"
 
 #include "data/AnswerTable.h"
+#include "data/KeysetRows.h"
 #include "data/ScoreStatements.h"
 
 namespace kaoshi {
@@ -37,18 +38,63 @@ DetailResult scoreDetails(DataStore &store, const QString &number, const QString
         return result;
     }
     for (const AnswerDetail &detail : *details) {
-        DetailRow row{detail.questionNumber, detail.type, detail.question, detail.standardAnswer, detail.answer,
-                      detail.number, detail.occasion, detail.name, std::nullopt};
-        if (detail.handScore) {
-            row.score = detail.handScore;
-            row.byHand = true;
-        } else if (isRightAnswer(row.answer, row.standardAnswer)) {
-            row.score = detail.score;
-        }
+        DetailRow row = detailRowOf(detail);
         result.total += row.score.value_or(0);
         result.rows.push_back(std::move(row));
     }
     return result;
+}
+
+DetailRow detailRowOf(const AnswerDetail &detail)
+{
+    DetailRow row{detail.questionNumber, detail.type, detail.question, detail.standardAnswer, detail.answer,
+                  detail.number, detail.occasion, detail.name, std::nullopt};
+    if (detail.handScore) {
+        row.score = detail.handScore;
+        row.byHand = true;
+    } else if (isRightAnswer(row.answer, row.standardAnswer)) {
+        row.score = detail.score;
+    }
+    return row;
+}
+
+DetailListing detailListing(DataStore &store, const QString &number, const QString &occasion,
+                            std::function<QStringList(const DetailRow &)> cellsOf)
+{
+    DetailListing listing;
+    const auto fail = [&] {
+        listing.failure = QStringLiteral("答题记录未能读出");
+        listing.reason = store.lastError().message;
+        return listing;
+    };
+    const std::optional<std::vector<AnswerRun>> runs = answerRuns(store, number, occasion);
+    if (!runs)
+        return fail();
+    // The total is the database's sum of the same scores.
+    RowSet totals = queryTotals(store, number, occasion);
+    for (; !totals.atEnd(); totals.next())
+        listing.total += totals.value(4).toNumber();
+    if (totals.failed())
+        return fail();
+    std::vector<KeysetRun> keysetRuns;
+    for (const AnswerRun &run : *runs) {
+        keysetRuns.push_back({run.count, [&store, number, occasion, run, cellsOf](
+                                             const std::optional<ListPosition> &from, bool backwards, qint64 offset,
+                                             qint64 limit) -> std::optional<std::vector<KeysetRow>> {
+            const auto answers = answerRunRows(store, number, occasion, run, from, backwards, offset, limit);
+            if (!answers)
+                return std::nullopt;
+            std::vector<KeysetRow> rows;
+            rows.reserve(answers->size());
+            for (const PlacedAnswer &answer : *answers) {
+                const DetailRow row = detailRowOf(answer.detail);
+                rows.push_back({answer.position, cellsOf(row), row.byHand});
+            }
+            return rows;
+        }});
+    }
+    listing.rows = std::make_shared<KeysetRows>(std::move(keysetRuns), 0);
+    return listing;
 }
 
 } // namespace kaoshi

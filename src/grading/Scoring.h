@@ -6,12 +6,17 @@
 // and 姓名 in one grouped statement; with both given, that candidate's answers
 // of that occasion are marked one by one.
 #include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace kaoshi {
 
 class DataStore;
+class RowSource;
+struct AnswerDetail;
 
 // Totals when either filter is empty, details when both are given. The
 // texts are taken exactly as typed or chosen.
@@ -62,6 +67,21 @@ struct DetailResult {
 // and by 题号. An answer whose question is missing from its bank shows empty
 // texts and is right (scoring 0) only when the answer is empty as well.
 DetailResult scoreDetails(DataStore &store, const QString &number, const QString &occasion);
+
+// One answer as its row of the list: its texts and its score.
+DetailRow detailRowOf(const AnswerDetail &detail);
+
+// The same answers read as they come into view (a window at a time, by
+// keyset), and their total: the list of a candidate with a million answers
+// shows at once. A row is marked when its score is a marker's.
+struct DetailListing {
+    std::shared_ptr<RowSource> rows;
+    double total = 0;
+    QString failure;
+    QString reason;
+};
+DetailListing detailListing(DataStore &store, const QString &number, const QString &occasion,
+                            std::function<QStringList(const DetailRow &)> cellsOf);
 
 // Whether an answer is right: the texts are equal, character for character.
 bool isRightAnswer(const QString &answer, const QString &standardAnswer);

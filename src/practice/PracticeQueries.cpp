@@ -1,7 +1,7 @@
 #include "practice/PracticeQueries.h"
 
 #include "data/DataStore.h"
-#include "data/KeyedRows.h"
+#include "data/KeysetRows.h"
 #include "data/TextRules.h"
 
 namespace kaoshi {
@@ -21,16 +21,29 @@ const std::vector<int> &wrongListWidths()
 
 std::shared_ptr<RowSource> wrongQuestionListing(DataStore &store)
 {
-    std::optional<std::vector<RowKey>> keys = bank::listWrongQuestions(store);
-    if (!keys)
-        return nullptr;
-    return std::make_shared<KeyedRows>(
-        store, std::move(*keys),
-        [](const Question &question) {
-            return QStringList{QString(),       question.number.toText(), typeCaption(question.type),
-                               question.text,   question.answer,          question.practiceAnswer};
-        },
-        kWrongListColumns);
+    const auto cellsOf = [](const Question &question) {
+        return QStringList{QString(),     question.number.toText(), typeCaption(question.type),
+                           question.text, question.answer,          question.practiceAnswer};
+    };
+    // Bank by bank; in each, the rows without a 题号 come first, as the file
+    // sorts them. Each run is counted now and read as it comes into view.
+    std::vector<KeysetRun> runs;
+    for (QuestionType type : allQuestionTypes()) {
+        for (const bool numbered : {false, true}) {
+            const std::optional<qint64> count = bank::wrongQuestionCount(store, type, numbered);
+            if (!count)
+                return nullptr;
+            runs.push_back({*count, [&store, type, numbered, cellsOf](const std::optional<ListPosition> &from,
+                                                                      bool backwards, qint64 offset, qint64 limit)
+                                -> std::optional<std::vector<KeysetRow>> {
+                const auto questions = bank::wrongQuestionRows(store, type, numbered, from, backwards, offset, limit);
+                if (!questions)
+                    return std::nullopt;
+                return questionRows(*questions, cellsOf);
+            }});
+        }
+    }
+    return std::make_shared<KeysetRows>(std::move(runs), kWrongListColumns);
 }
 
 } // namespace kaoshi

@@ -2,6 +2,7 @@
 
 #include "data/TextRules.h"
 #include "ui/AppContext.h"
+#include "ui/DatabaseStatus.h"
 #include "ui/Controls.h"
 #include "ui/ListGrid.h"
 #include "ui/Shell.h"
@@ -113,7 +114,7 @@ bool PracticeWindow::checkBanks()
         any = any || !bounds.isEmpty();
     }
     if (!any)
-        m_context.messages().notice(QStringLiteral("题库是空的：请在 题库 > 导入题库 中导入题目"));
+        m_context.messages().notice(emptyBanksHint());
     return any;
 }
 

@@ -68,6 +68,24 @@ void GridModel::setListing(std::shared_ptr<RowSource> listing)
     endResetModel();
 }
 
+void GridModel::listingGrew()
+{
+    if (!m_listing || m_listing->size() <= m_listed)
+        return;
+    const int grown = int(m_listing->size());
+    beginInsertRows({}, m_listed, grown - 1);
+    // Held rows follow the listing, with their cell extras.
+    const int by = grown - m_listed;
+    QHash<quint64, Extra> moved;
+    for (auto it = m_extras.cbegin(); it != m_extras.cend(); ++it) {
+        const int r = int(it.key() >> 32);
+        moved.insert(r > m_listed ? key(r + by, int(it.key() & 0xffffffffu)) : it.key(), it.value());
+    }
+    m_extras = std::move(moved);
+    m_listed = grown;
+    endInsertRows();
+}
+
 void GridModel::refreshListing()
 {
     if (!m_listing)
@@ -78,8 +96,9 @@ void GridModel::refreshListing()
         emit dataChanged(index(0, 0), index(m_listed - 1, m_columns - 1));
 }
 
-void GridModel::setMarked(int column, QSet<QString> texts, const QString &tip)
+void GridModel::setMarked(int column, QSet<QString> texts, const QString &tip, const QColor &colour)
 {
+    m_markColour = colour.isValid() ? colour : kMarked;
     m_markedColumn = column;
     m_markedTexts = std::move(texts);
     m_markTip = tip;
@@ -286,7 +305,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return {};
     case Qt::BackgroundRole:
         if (isMarked(row, column))
-            return kMarked;
+            return m_markColour;
         if (const Extra *e = extra(row, column); e && e->background.isValid())
             return e->background;
         if (column < m_fixedColumns)

@@ -43,10 +43,13 @@ public:
     void setListing(std::shared_ptr<RowSource> listing);
     const std::shared_ptr<RowSource> &listing() const { return m_listing; }
     int listedRowCount() const { return m_listed; }
+    // The listing holds more rows than when set: they are shown after those listed so far.
+    void listingGrew();
     // The listed rows are read again from the database when next shown.
     void refreshListing();
-    // Cells of the column whose text is one of these stand out, with a tip.
-    void setMarked(int column, QSet<QString> texts, const QString &tip);
+    // Cells of the column whose text is one of these, or whose listed row the
+    // listing marks, stand out with the tip (in the colour, or the usual red).
+    void setMarked(int column, QSet<QString> texts, const QString &tip, const QColor &colour = {});
     bool isMarked(int row, int column) const;
     // The stored row behind a listed data row; 0 for a held row.
     qint64 rowId(int row) const;
@@ -97,6 +100,7 @@ private:
     int m_markedColumn = -1;
     QSet<QString> m_markedTexts;
     QString m_markTip;
+    QColor m_markColour;
     std::vector<QStringList> m_rows{QStringList()};
     int m_columns = 0;
     bool m_editable = true;

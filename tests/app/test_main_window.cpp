@@ -99,9 +99,18 @@ private slots:
             auto *label = bar->findChild<QLabel *>(QStringLiteral("状态条1第%1栏").arg(part));
             QVERIFY(label);
             QCOMPARE(label->width(), widths[part - 1]);
-            QCOMPARE(label->text(), QString());
+            // With all four banks empty the first part says how to begin.
+            QCOMPARE(label->text(), part == 1 ? QStringLiteral("题库是空的：请在 题库 > 导入题库 中导入题目") : QString());
         }
         QVERIFY(h.main.currentTaskWindow() == nullptr);
+        // Once a bank holds a question the hint goes with the next task; another line stays.
+        h.db.addQuestion("判断", {1, QStringLiteral("题"), QStringLiteral("√")});
+        h.main.runMenuItem(QStringLiteral("单选题库"));
+        QCOMPARE(h.main.statusText(1), QString());
+        h.main.setStatusText(1, QStringLiteral("考号：001"));
+        h.db.store().execute(QStringLiteral("delete from 判断"));
+        h.main.runMenuItem(QStringLiteral("多选题库"));
+        QCOMPARE(h.main.statusText(1), QStringLiteral("考号：001"));
     }
 
     void menusAndNavigationOfferTheTasks()
@@ -346,7 +355,8 @@ private slots:
         Harness h;
         auto *part = h.main.findChild<QLabel *>(QStringLiteral("状态条1第1栏"));
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(part);
-        // Nothing shown yet: nothing said, and left out of the reading.
+        // Nothing shown (the start-up hint taken away): nothing said, and left out of the reading.
+        h.main.setStatusText(1, QString());
         QCOMPARE(iface->text(QAccessible::Name), QString());
         QVERIFY(iface->state().invisible);
         h.main.setStatusText(1, QStringLiteral("考号:A01"));

@@ -5,6 +5,9 @@
 #include "ui/ListGrid.h"
 
 #include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTextEdit>
 
@@ -72,6 +75,7 @@ class BankWindowTest : public QObject
 private slots:
     void opensWithSevenColumnsSizedFromTheWindow();
     void searchListsTheBankWithProgressOrFindsText();
+    void aLongSearchShowsItsFirstMatchesAtOnceAndCanBeStopped();
     void addRowsDiscardsListedRowsAndMakesTheGridEditable();
     void saveStoresTypedRowsOnceWithNumbersAfterTheMaximum();
     void clearEmptiesTheBankWithItsPicturesAfterOk();
@@ -143,6 +147,52 @@ void BankWindowTest::searchListsTheBankWithProgressOrFindsText()
         f.searchFor(c.text);
         QCOMPARE(f.column(0), c.numbers);
     }
+}
+
+void BankWindowTest::aLongSearchShowsItsFirstMatchesAtOnceAndCanBeStopped()
+{
+    BankFixture f;
+    f.db.addQuestions(kSingle, 3000);
+    f.open();
+    f.main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.main));
+    auto *stop = f.bank->findChild<QPushButton *>(QStringLiteral("停止按钮"));
+    auto *note = f.bank->findChild<QLabel *>(QStringLiteral("搜索结果标签"));
+    QVERIFY(stop && note);
+    QVERIFY(!stop->isEnabled());
+
+    // The first slice is listed at once; the rest is still being read.
+    f.searchFor(QStringLiteral("题"));
+    const int first = f.grid->rowCount() - 1;
+    QVERIFY(first > 0 && first < 3000);
+    QCOMPARE(f.grid->text(1, 0), QStringLiteral("1"));
+    QVERIFY(stop->isEnabled());
+    QVERIFY(note->text().startsWith(QStringLiteral("正在搜索")));
+
+    // Esc stops it where it is; the window stays and the list no longer grows.
+    QTest::keyClick(f.grid, Qt::Key_Escape);
+    QCOMPARE(f.main.currentTaskWindow(), f.bank);
+    const int found = f.grid->rowCount() - 1;
+    QCOMPARE(note->text(), QStringLiteral("已停止：找到 %1 题").arg(found));
+    QVERIFY(!stop->isEnabled());
+    QTest::qWait(50);
+    QCOMPARE(f.grid->rowCount() - 1, found);
+
+    // 停止 stops a search of its own; Enter in the box searches, and left
+    // alone, every match is listed in order.
+    f.searchFor(QStringLiteral("题"));
+    QTest::mouseClick(stop, Qt::LeftButton);
+    QVERIFY(note->text().startsWith(QStringLiteral("已停止")));
+    QTest::keyClick(f.bank->findChild<QLineEdit *>(QStringLiteral("查询编辑框")), Qt::Key_Return);
+    QVERIFY(note->text().startsWith(QStringLiteral("正在搜索")));
+    QTRY_COMPARE(note->text(), QStringLiteral("找到 3000 题"));
+    QCOMPARE(f.grid->rowCount(), 3001);
+    QCOMPARE(f.grid->text(3000, 0), QStringLiteral("3000"));
+    QCOMPARE(f.grid->text(1500, 1), QStringLiteral("单选题1500"));
+    // Esc with no search running closes the window as before.
+    QPointer<BankWindow> window(f.bank);
+    QTest::keyClick(f.grid, Qt::Key_Escape);
+    QTRY_VERIFY(!window || !window->isVisible());
 }
 
 void BankWindowTest::addRowsDiscardsListedRowsAndMakesTheGridEditable()

@@ -4,12 +4,16 @@
 #include "TestDatabase.h"
 
 #include "data/AnswerTable.h"
+#include "data/BankSearch.h"
+#include "data/RowSource.h"
 #include "data/BankTable.h"
 #include "data/ConfigTable.h"
 #include "data/PaperTable.h"
 #include "data/PictureTable.h"
 #include "data/WorkTable.h"
+#include "grading/Scoring.h"
 #include "import/ImportStore.h"
+#include "practice/PracticeQueries.h"
 
 #include <gtest/gtest.h>
 
@@ -24,12 +28,36 @@ class BothEngines : public ::testing::TestWithParam<TestEngine>
 protected:
     void SetUp() override { ASSERT_TRUE(db.isReady()) << db.reason().toStdString(); }
 
+    // What a search through the bank lists, slice by slice; and the same
+    // statement read at once must agree.
     std::vector<QString> numbersOf(QuestionType type, const QString &search = {})
     {
+        BankSearch running(store, type, search);
+        std::vector<qint64> found;
+        while (!running.finished()) {
+            EXPECT_TRUE(running.advance(0)) << store.errorString().toStdString();
+            for (qint64 id : running.takeMatches())
+                found.push_back(id);
+        }
         std::vector<QString> numbers;
-        for (qint64 id : bank::listRowIds(store, type, search).value_or(std::vector<qint64>()))
+        for (qint64 id : found)
             numbers.push_back(bank::questionByRowId(store, type, id)->number.toText());
         return numbers;
+    }
+
+    // Every row of a listing, read first from its end and its middle (as a
+    // jump does), then from the top.
+    static std::vector<QStringList> readAll(RowSource &listing)
+    {
+        const qint64 size = listing.size();
+        if (size > 0) {
+            listing.cells(size - 1);
+            listing.cells(size / 2);
+        }
+        std::vector<QStringList> rows;
+        for (qint64 i = 0; i < size; ++i)
+            rows.push_back(listing.cells(i));
+        return rows;
     }
 
     TestDatabase db{GetParam()};
@@ -100,6 +128,14 @@ TEST_P(BothEngines, QuestionsComeBackTypedAndListInNumberOrder)
     ASSERT_TRUE(store.execute("insert into 单选 (题号, 题目) values (?, ?)", {FieldValue::real(1.5), "一点五"}));
     EXPECT_EQ(bank::questionByNumber(store, QuestionType::SingleChoice, FieldValue::real(1.5))->text, "一点五");
     EXPECT_EQ(numbersOf(QuestionType::SingleChoice), (std::vector<QString>{"1", "1.5", "2", "3", "4"}));
+    // A row without a 题号 is found first; a number two rows carry is noticed.
+    ASSERT_TRUE(store.execute("insert into 单选 (题号, 题目) values (null, '无号乙'), (3, '又一个三')"));
+    EXPECT_EQ(numbersOf(QuestionType::SingleChoice, "乙"), (std::vector<QString>{"", "2"}));
+    BankSearch all(store, QuestionType::SingleChoice, {});
+    while (!all.finished())
+        ASSERT_TRUE(all.advance(0));
+    EXPECT_EQ(all.matchCount(), 7);
+    EXPECT_EQ(all.duplicateNumbers(), QSet<QString>{"3"});
 }
 
 TEST_P(BothEngines, PracticeAnswersMakeWrongQuestionsAndAreCleared)
@@ -117,6 +153,51 @@ TEST_P(BothEngines, PracticeAnswersMakeWrongQuestionsAndAreCleared)
     EXPECT_EQ((*wrong)[1].type, QuestionType::TrueFalse);
     ASSERT_TRUE(bank::clearAnswers(store, QuestionType::SingleChoice));
     EXPECT_EQ(bank::listWrongQuestions(store)->size(), 1u);
+}
+
+TEST_P(BothEngines, LongListsReadAWindowAtATimeInTheOrderOfTheWholeList)
+{
+    // Wrong questions: every second of 600 in 单选 (more than one window),
+    // and in 判断 one without a 题号, which comes first in its bank.
+    db.addQuestions(QuestionType::SingleChoice, 600);
+    for (int n = 2; n <= 600; n += 2)
+        ASSERT_TRUE(bank::saveAnswer(store, QuestionType::SingleChoice, n, "错"));
+    ASSERT_TRUE(store.execute("insert into 判断 (题号, 题目, 标准答案, 练习答案, 分值) values (7, '判七', '√', '×', 2), "
+                              "(null, '无号', '√', '×', 1), (8, '判八', '√', '√', 1)"));
+    std::shared_ptr<RowSource> wrong = wrongQuestionListing(store);
+    ASSERT_TRUE(wrong);
+    std::vector<QStringList> expected;
+    for (int n = 2; n <= 600; n += 2)
+        expected.push_back({"", QString::number(n), "单选", QStringLiteral("单选题%1").arg(n), "A", "错"});
+    expected.push_back({"", "", "判断", "无号", "√", "×"});
+    expected.push_back({"", "7", "判断", "判七", "√", "×"});
+    EXPECT_EQ(readAll(*wrong), expected);
+
+    // One candidate's answers: 600 of 单选 (the 5th and 9th right), one
+    // of 判断 and one of a kind that no bank has, after the banks.
+    std::vector<StoredAnswer> answers;
+    for (int n = 600; n >= 1; --n)
+        answers.push_back({"001", "一", "张三", n, QuestionType::SingleChoice, n == 5 || n == 9 ? "A" : "B"});
+    answers.push_back({"001", "一", "张三", 7, QuestionType::TrueFalse, "√"});
+    answers.push_back({"001", "二", "张三", 1, QuestionType::SingleChoice, "A"}); // another occasion
+    ASSERT_TRUE(insertAnswers(store, answers));
+    ASSERT_TRUE(store.execute("insert into 评分 (考号, 场次, 姓名, 题号, 题型, 考生答案) values "
+                              "('001', '一', '张三', 3, '填空', 'x')"));
+    const auto cellsOf = [](const DetailRow &row) {
+        return QStringList{QString::number(row.questionNumber), row.type, row.question, row.answer,
+                           row.score ? QString::number(*row.score) : QString()};
+    };
+    const DetailListing listing = detailListing(store, "001", "一", cellsOf);
+    ASSERT_TRUE(listing.rows) << listing.reason.toStdString();
+    const DetailResult whole = scoreDetails(store, "001", "一");
+    std::vector<QStringList> wholeRows;
+    for (const DetailRow &row : whole.rows)
+        wholeRows.push_back(cellsOf(row));
+    ASSERT_EQ(wholeRows.size(), 602u);
+    EXPECT_EQ(wholeRows.back(), (QStringList{"3", "填空", "", "x", ""}));
+    EXPECT_EQ(readAll(*listing.rows), wholeRows);
+    EXPECT_EQ(listing.total, 4.0);
+    EXPECT_EQ(listing.total, whole.total);
 }
 
 TEST_P(BothEngines, DeletingRenumbersLaterQuestionsAndTheirPictures)

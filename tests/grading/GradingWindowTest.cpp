@@ -4,6 +4,8 @@
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
+#include "data/AnswerTable.h"
+#include "data/Transaction.h"
 #include "practice/PracticeSession.h"
 #include "grading/GradingWindow.h"
 #include "print/FreePrintWindow.h"
@@ -129,6 +131,7 @@ private slots:
     void opensWithTenColumnsProportionedToTheWindow();
     void totalsFollowTheFilters();
     void detailsMarkOneCandidatesAnswers();
+    void detailsOfThousandsOfAnswersAreReadAsTheyComeIntoView();
     void deleteRemovesTheSelectedAnswersOnly();
     void deleteIsRefusedOutsideOneCandidatesAnswers();
     void failedWritesAreReported();
@@ -212,6 +215,30 @@ void GradingWindowTest::detailsMarkOneCandidatesAnswers()
     QCOMPARE(g.rows(), (QStringList{"1|单选|单选题1|A|A|B'02|一'|李四|2.5", "总分||||||||2.5"}));
     g.grade("B'02", "' or ''='");
     QCOMPARE(g.rows(), (QStringList{"总分||||||||0"}));
+}
+
+void GradingWindowTest::detailsOfThousandsOfAnswersAreReadAsTheyComeIntoView()
+{
+    Grading g;
+    {
+        Transaction unit(g.db.store());
+        for (qint64 n = 3000; n >= 1; --n)
+            QVERIFY(addAnswers(g.db.store(), {{"C03", "一", "王五", n, "单选",
+                                               n <= 3 ? QString(QChar(char16_t(u'A' + n - 1))) : QStringLiteral("D")}}));
+        QVERIFY(unit.commit());
+    }
+    g.grade("C03", "一");
+    // The answers are a listing read by window, the total a row of its own after it.
+    QCOMPARE(g.grid->gridModel()->listedRowCount(), 3000);
+    QCOMPARE(g.grid->rowCount(), 3002);
+    QCOMPARE(g.grid->text(3001, 1), QStringLiteral("总分"));
+    QCOMPARE(g.grid->text(3001, 9), QStringLiteral("7.5"));
+    QCOMPARE(g.grid->text(3000, 1), QStringLiteral("3000"));
+    QCOMPARE(g.grid->text(2, 9), QStringLiteral("2.5"));
+    QCOMPARE(g.grid->text(4, 9), QString());
+    g.selectRows(2999, 3000);
+    g.press(QStringLiteral("删除"));
+    QCOMPARE(answerCount(g.db.store(), "C03", "一"), 2998);
 }
 
 void GradingWindowTest::deleteRemovesTheSelectedAnswersOnly()
