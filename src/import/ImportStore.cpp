@@ -1,15 +1,11 @@
 #include "import/ImportStore.h"
 
 #include "data/DataStore.h"
-#include "data/PictureLocation.h"
 #include "data/PictureTable.h"
-#include "data/Schema.h"
 #include "data/TextRules.h"
+#include "bank/PictureFiles.h"
 #include "bank/QuestionPictures.h"
 #include "import/DocxPackage.h"
-
-#include <QDir>
-#include <QFile>
 
 namespace kaoshi {
 
@@ -40,64 +36,37 @@ StoreOutcome storeImportedQuestions(DataStore &store, QuestionType type,
 
 namespace {
 
-// The files an import has copied so far; removed again unless the import is kept.
-class CopiedPictures
+// Takes every picture out of the document into the pictures written by the
+// import, under new names made from `now`; the stored locations, one list
+// per question.
+bool takePictures(PictureFiles &files, PictureWrites &writes, const QString &documentPath,
+                  const std::vector<ImportedQuestion> &questions, const QDateTime &now,
+                  std::vector<QList<PictureRecord>> &records, QString *error)
 {
-public:
-    explicit CopiedPictures(QString programDir) : m_programDir(std::move(programDir)) {}
-    ~CopiedPictures()
-    {
-        if (!m_kept)
-            for (const QString &file : m_files)
-                QFile::remove(file);
-    }
-    void keep() { m_kept = true; }
-
-    // Copies every picture out of the document; the stored locations, one
-    // list per question.
-    bool copy(const QString &documentPath, const std::vector<ImportedQuestion> &questions, const QDateTime &now,
-              std::vector<QList<PictureRecord>> &records, QString *error)
-    {
-        records.assign(questions.size(), {});
-        DocxPackage package;
-        bool opened = false;
-        const QString stamp = pictureStamp(now);
-        int counter = 0;
-        for (size_t q = 0; q < questions.size(); ++q) {
-            for (const RawPicture &picture : questions[q].pictures) {
-                if (!opened && !(opened = package.open(documentPath, error)))
-                    return false;
-                if (!QDir(m_programDir).mkpath(kImageFolder)) {
-                    *error = QStringLiteral("无法建立图片文件夹image");
-                    return false;
-                }
-                QByteArray bytes;
-                if (!package.read(picture.entry, bytes, error))
-                    return false;
-                const QString location = uniquePictureLocation(
-                    stamp + u'-' + QString::number(++counter), picture.extension,
-                    [this](const QString &l) { return QFile::exists(pictureFile(m_programDir, l)); });
-                QFile file(pictureFile(m_programDir, location));
-                if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-                    *error = QStringLiteral("无法写入图片") + file.fileName() + QStringLiteral("：") + file.errorString();
-                    return false;
-                }
-                m_files << file.fileName();
-                if (file.write(bytes) != bytes.size() || !file.flush()) {
-                    *error = QStringLiteral("无法写入图片") + file.fileName() + QStringLiteral("：") + file.errorString();
-                    return false;
-                }
-                records[q].append({picture.summary, location});
+    records.assign(questions.size(), {});
+    DocxPackage package;
+    bool opened = false;
+    const QString stamp = pictureStamp(now);
+    int counter = 0;
+    for (size_t q = 0; q < questions.size(); ++q) {
+        for (const RawPicture &picture : questions[q].pictures) {
+            if (!opened && !(opened = package.open(documentPath, error)))
+                return false;
+            QByteArray bytes;
+            if (!package.read(picture.entry, bytes, error))
+                return false;
+            const QString location =
+                uniquePictureLocation(stamp + u'-' + QString::number(++counter), picture.extension,
+                                      [&files](const QString &l) { return files.isTaken(l); });
+            if (!writes.putBytes(location, bytes)) {
+                *error = files.store().errorString();
+                return false;
             }
+            records[q].append({picture.summary, location});
         }
-        return true;
     }
-
-private:
-    QString m_programDir;
-    QStringList m_files;
-    bool m_kept = false;
-};
+    return true;
+}
 
 } // namespace
 
@@ -105,11 +74,6 @@ StoreOutcome storeImportBatch(DataStore &store, const QString &programDir, const
                               const std::vector<ImportedQuestion> &questions, const QDateTime &now)
 {
     StoreOutcome outcome;
-    CopiedPictures copies(programDir);
-    std::vector<QList<PictureRecord>> records;
-    if (!copies.copy(documentPath, questions, now, records, &outcome.reason))
-        return outcome;
-
     Transaction unit(store);
     const auto failed = [&] {
         outcome.reason = unit.error().isError() ? unit.error().message : store.errorString();
@@ -117,6 +81,11 @@ StoreOutcome storeImportBatch(DataStore &store, const QString &programDir, const
     };
     if (!unit.isOpen())
         return failed();
+    const std::unique_ptr<PictureFiles> files = pictureFilesFor(store, programDir);
+    PictureWrites writes(*files);
+    std::vector<QList<PictureRecord>> records;
+    if (!takePictures(*files, writes, documentPath, questions, now, records, &outcome.reason))
+        return outcome;
     for (const QuestionType type : allQuestionTypes()) {
         std::vector<QuestionValues> values;
         std::vector<size_t> indexes;
@@ -137,7 +106,7 @@ StoreOutcome storeImportBatch(DataStore &store, const QString &programDir, const
     }
     if (!unit.commit())
         return failed();
-    copies.keep();
+    writes.placeAll();
     outcome.stored = true;
     outcome.count = qint64(questions.size());
     return outcome;

@@ -38,11 +38,12 @@ struct ImportedQuestion {
 };
 
 // Stores questions of any of the four banks in one unit of work, each bank's
-// numbered after its highest 题号 in their order. Pictures are first copied
-// from the document (`documentPath`, a .docx) into the folder image under new
-// names made from `now`, and stored as 图片 rows of their question in the same
-// unit; when anything fails, every copied file is removed again and nothing
-// is stored.
+// numbered after its highest 题号 in their order. The pictures of the
+// document (`documentPath`, a .docx) get new names made from `now`; their
+// bytes (kept by the server where it keeps the pictures) and their 图片 rows
+// are stored in the same unit, and their files take their places in the
+// folder image once it has committed. When anything fails, nothing is stored
+// and no file is left behind.
 StoreOutcome storeImportBatch(DataStore &store, const QString &programDir, const QString &documentPath,
                               const std::vector<ImportedQuestion> &questions, const QDateTime &now);
 

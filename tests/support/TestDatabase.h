@@ -43,6 +43,9 @@ public:
     QString programDir() const { return m_dir.path(); }
     QString path() const;
     DataStore &store() { return m_store; }
+    // Another store on the same database through a connection of its own,
+    // as a second seat of a room opens it; open already.
+    std::unique_ptr<DataStore> anotherStore() const;
 
     void addQuestion(const QString &type, const QuestionRow &row);
     void addQuestion(QuestionType type, const QuestionRow &row) { addQuestion(tableName(type), row); }
