@@ -11,8 +11,7 @@
 
 #include "bank/EditedQuestion.h"
 #include "practice/PictureBox.h"
-#include "practice/PracticeSession.h"
-#include "practice/SequentialPracticeWindow.h"
+#include "app/MainWindow.h"
 #include "ui/AppContext.h"
 #include "ui/ScriptedPlatform.h"
 
@@ -98,15 +97,16 @@ void measureSeat(TestDatabase &db, bool freshFolder, Figures &figures)
 {
     QTemporaryDir dir;
     ScriptedPlatform platform;
-    PracticeSession session;
     std::unique_ptr<DataStore> store = db.anotherStore();
     AppContext context{freshFolder ? dir.path() : db.programDir(), *store, platform.platform()};
-    SequentialPracticeWindow window(context, session, nullptr);
-    window.resize(1200, 800);
-    window.show();
-    showPage(&window, QStringLiteral("题目区高级选择夹"), 1);
-    figures.first.push_back(pass(&window));
-    figures.again.push_back(pass(&window));
+    MainWindow main(context);
+    main.applyScreenSize({1920, 1080});
+    main.show();
+    main.runMenuItem(QStringLiteral("顺序练习"));
+    QWidget *window = main.currentTaskWindow();
+    showPage(window, QStringLiteral("题目区高级选择夹"), 1);
+    figures.first.push_back(pass(window));
+    figures.again.push_back(pass(window));
 }
 
 } // namespace
