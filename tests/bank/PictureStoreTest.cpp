@@ -4,6 +4,7 @@
 // The file engine's pictures stay plain files.
 #include "TestDatabase.h"
 #include "../import/DocxFiles.h"
+#include "../import/ImportRuns.h"
 #include "bank/EditedQuestion.h"
 #include "bank/BankDocument.h"
 #include "bank/PictureFiles.h"
@@ -168,28 +169,30 @@ TEST_F(ServerPictures, ImportedPicturesAreKeptByTheServer)
 {
     const QTemporaryDir folder;
     const QString document = QDir(folder.path()).filePath(QStringLiteral("d.docx"));
-    ASSERT_TRUE(writeDocx(document, paragraphs({"1. 看图"}), {{"word/media/a.png", tinyPng()}}));
-    const std::vector<ImportedQuestion> batch{
-        {kSingle, {QStringLiteral("看图"), QStringLiteral("A"), QString(), 1, QString()},
-         {RawPicture{QStringLiteral("word/media/a.png"), QStringLiteral(".png"), QStringLiteral("图一"), QString()}}}};
+    ASSERT_TRUE(writeDocx(document,
+                          paragraphs({"一、单选题", "1. 看图A.是B.否"}) + paragraph(pictureRun("rId1", "图一")) +
+                              paragraphs({"答案：A"}),
+                          {{"word/_rels/document.xml.rels", relationsXml({{"rId1", "media/a.png"}})},
+                           {"word/media/a.png", tinyPng()}}));
     const QDateTime now(QDate(2026, 3, 5), QTime(9, 7, 2));
     const QString location = QStringLiteral("\\image\\20260305090702-1.png");
+    const auto import = [&] { return importFile(db.store(), db.programDir(), document, kSingle, now).outcome; };
 
     db.refuse(QStringLiteral("图片文件"), QStringLiteral("insert"));
-    StoreOutcome outcome = storeImportBatch(db.store(), db.programDir(), document, batch, now);
+    StoreOutcome outcome = import();
     EXPECT_FALSE(outcome.stored);
     EXPECT_EQ(outcome.reason, QStringLiteral("拒绝写入"));
     EXPECT_EQ(db.count(kSingle), 3);
     EXPECT_EQ(QDir(db.programDir() + "/image").entryList(QDir::Files), QStringList());
 
     db.store().execute(QStringLiteral("drop trigger refuse_图片文件_insert on 图片文件"));
-    outcome = storeImportBatch(db.store(), db.programDir(), document, batch, now);
+    outcome = import();
     ASSERT_TRUE(outcome.stored) << outcome.reason.toStdString();
     EXPECT_EQ(db.text(QStringLiteral("select 题号 || 图片 from 图片")), QStringLiteral("4") + location);
     EXPECT_EQ(serverBytes(db.store(), location), tinyPng());
     // A name the server holds is taken, even where this seat has no copy.
     QFile::remove(QDir(db.programDir()).filePath("image/20260305090702-1.png"));
-    ASSERT_TRUE(storeImportBatch(db.store(), db.programDir(), document, batch, now).stored);
+    ASSERT_TRUE(importFile(db.store(), db.programDir(), document, kSingle, now, true).outcome.stored);
     EXPECT_EQ(db.text(QStringLiteral("select 图片 from 图片 where 题号=5")), QStringLiteral("\\image\\20260305090702-1-2.png"));
 }
 
