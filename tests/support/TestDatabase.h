@@ -46,6 +46,8 @@ public:
     // Another store on the same database through a connection of its own,
     // as a second seat of a room opens it; open already.
     std::unique_ptr<DataStore> anotherStore() const;
+    // Where a database on the test server is, to sign in to it again.
+    ServerSettings serverSettings() const { return m_server ? m_server->settings() : ServerSettings(); }
 
     void addQuestion(const QString &type, const QuestionRow &row);
     void addQuestion(QuestionType type, const QuestionRow &row) { addQuestion(tableName(type), row); }
