@@ -1,5 +1,6 @@
 #include "bank/BankDocument.h"
 
+#include "bank/PictureFiles.h"
 #include "data/BankTable.h"
 #include "data/DataStore.h"
 #include "data/PictureTable.h"
@@ -29,8 +30,8 @@ QString newExportPath(const QString &folder, const QString &title, const QString
     return path;
 }
 
-std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store, QuestionType type,
-                                                               std::span<const qint64> rowIds)
+std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store, const QString &dataDir,
+                                                               QuestionType type, std::span<const qint64> rowIds)
 {
     QHash<qint64, size_t> position;
     position.reserve(qsizetype(rowIds.size()));
@@ -51,6 +52,7 @@ std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store,
             numbers[at.value()] = q.number;
         }
     }
+    const std::unique_ptr<PictureFiles> files = pictureFilesFor(store, dataDir);
     for (size_t i = 0; i < questions.size(); ++i) {
         if (numbers[i].isNull())
             continue;
@@ -58,6 +60,11 @@ std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store,
         if (!pictures)
             return std::nullopt;
         questions[i].pictures = *pictures;
+        // Each picture is fetched into the data folder before the document
+        // is written; one that cannot be shown keeps its summary only.
+        for (PictureRecord &picture : questions[i].pictures)
+            if (files->fileToShow(picture.location).isEmpty())
+                picture.location.clear();
     }
     return questions;
 }

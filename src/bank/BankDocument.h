@@ -17,8 +17,10 @@ class DataStore;
 QString newExportPath(const QString &folder, const QString &title, const QString &extension, const QDateTime &now);
 
 // The questions with these row identities, in this order, with their picture
-// rows; nothing when the bank cannot be read.
-std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store, QuestionType type,
-                                                               std::span<const qint64> rowIds);
+// rows, every picture found in the data folder's image folder (where the
+// server keeps the pictures, fetched there); nothing when the bank cannot be
+// read.
+std::optional<std::vector<DocumentQuestion>> documentQuestions(DataStore &store, const QString &dataDir,
+                                                               QuestionType type, std::span<const qint64> rowIds);
 
 } // namespace kaoshi

@@ -226,7 +226,7 @@ void BankWindow::exportWord()
 {
     const std::optional<std::vector<qint64>> listed = bank::listRowIds(m_context.store, m_type, m_listedSearch);
     const std::optional<std::vector<DocumentQuestion>> questions =
-        listed ? documentQuestions(m_context.store, m_type, *listed) : std::nullopt;
+        listed ? documentQuestions(m_context.store, m_context.dataDir, m_type, *listed) : std::nullopt;
     if (!questions) {
         m_context.messages().failure(QStringLiteral("没有导出Word：没能读取") + typeCaption(m_type) + QStringLiteral("题库"),
                                      m_context.store.errorString());

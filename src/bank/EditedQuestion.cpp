@@ -1,9 +1,8 @@
 #include "bank/EditedQuestion.h"
 
+#include "bank/PictureFiles.h"
 #include "data/DataStore.h"
-
-#include <QFile>
-#include <QScopeGuard>
+#include "data/PictureFileTable.h"
 
 namespace kaoshi {
 
@@ -24,33 +23,25 @@ bool saveEditedQuestion(DataStore &store, const QString &programDir, QuestionTyp
     }
     if (!pictures::removeOfQuestion(store, type, number))
         return false;
-    // The copied files wait beside their places until the database has
+    // The chosen files wait beside their places until the database has
     // committed, so a refused save leaves the old question's pictures as well.
-    QList<QPair<QString, QString>> staged; // staged file, location
-    const auto discardStaged = qScopeGuard([&staged] {
-        for (const auto &file : staged)
-            QFile::remove(file.first);
-    });
+    const std::unique_ptr<PictureFiles> files = pictureFilesFor(store, programDir);
+    PictureWrites writes(*files);
     for (const PictureRow &row : pictures) {
         if (row.location.isEmpty())
             continue;
-        const std::optional<QString> file = stagePicture(programDir, row.source, row.location);
-        if (!file) {
-            store.noteFailure(QStringLiteral("图片“%1”没能复制到 %2").arg(row.source, row.location));
+        if (!writes.putFile(row.location, row.source))
             return false;
-        }
-        if (!file->isEmpty())
-            staged.append({*file, row.location});
         if (afterCopy)
             afterCopy();
         if (!pictures::insert(store, type, number, {{row.summary, row.location}}))
             return false;
     }
-    if (!unit.commit())
+    // A picture this question no longer shows is kept no longer, unless
+    // another question shows it.
+    if (!pictureFiles::dropUnused(store) || !unit.commit())
         return false;
-    for (const auto &file : staged)
-        placeStagedPicture(file.first, programDir, file.second);
-    staged.clear();
+    writes.placeAll();
     return true;
 }
 

@@ -2,10 +2,10 @@
 
 #include "ui/DialogPlacement.h"
 #include "bank/EditedQuestion.h"
+#include "bank/PictureFiles.h"
 #include "bank/QuestionPictures.h"
 #include "data/Schema.h"
 #include "data/QuestionType.h"
-#include "data/PictureLocation.h"
 #include "data/TextRules.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <limits>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
@@ -312,9 +311,10 @@ void QuestionEditorWindow::loadAnswerAndPictures()
     const FieldValue number = numberValue();
     const QList<PictureRecord> stored =
         number.isNull() ? QList<PictureRecord>() : pictures::load(m_context.store, m_type, number).value_or(QList<PictureRecord>());
+    const std::unique_ptr<PictureFiles> files = pictureFilesFor(m_context.store, m_context.dataDir);
     for (const PictureRecord &picture : stored) {
         const int row = m_pictures->appendRow({QString(), picture.summary, QString(), QString(), picture.location});
-        m_pictures->setImage(row, kPictureColumn, QImage(pictureFile(m_context.dataDir, picture.location)));
+        m_pictures->setImage(row, kPictureColumn, QImage(files->fileToShow(picture.location)));
     }
     // Four picture rows, whatever is stored.
     m_pictures->setRowCount(kPictureRows + 1);
@@ -331,8 +331,7 @@ QString QuestionEditorWindow::pictureStampNow()
 
 bool QuestionEditorWindow::isPictureLocationTaken(const QString &location, int row)
 {
-    const QString file = pictureFile(m_context.dataDir, location);
-    if (file.isEmpty() || QFileInfo::exists(file))
+    if (pictureFilesFor(m_context.store, m_context.dataDir)->isTaken(location))
         return true;
     for (int other = 1; other < m_pictures->rowCount(); ++other)
         if (other != row && m_pictures->text(other, kLocationColumn) == location)

@@ -1,5 +1,6 @@
 #include "data/BankTable.h"
 
+#include "data/PictureFileTable.h"
 #include "data/PictureTable.h"
 #include "data/Schema.h"
 #include "data/TextRules.h"
@@ -412,12 +413,13 @@ bool deleteQuestion(DataStore &store, QuestionType type, qint64 rowId)
     const qint64 n = number.toInteger();
     return pictures::removeOfQuestion(store, type, n) &&
            store.execute(QStringLiteral("update ") + tableName(type) + QStringLiteral(" set 题号=题号-1 where 题号>?"), {n}) &&
-           pictures::closeGapAfter(store, type, n);
+           pictures::closeGapAfter(store, type, n) && pictureFiles::dropUnused(store);
 }
 
 bool clearBank(DataStore &store, QuestionType type)
 {
-    return store.execute(QStringLiteral("delete") + from(type)) && pictures::removeOfBank(store, type);
+    return store.execute(QStringLiteral("delete") + from(type)) && pictures::removeOfBank(store, type) &&
+           pictureFiles::dropUnused(store);
 }
 
 bool clearAllBanks(DataStore &store)

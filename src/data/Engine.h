@@ -102,6 +102,9 @@ public:
     // The declared type of integer, text and number columns.
     virtual QString integerType() const = 0;
     virtual QString textType() const = 0;
+    // The picture files live in the database (table 图片文件) rather than in
+    // the folder image beside it; each seat keeps copies of them there.
+    virtual bool storesPictureFiles() const { return false; }
 };
 
 } // namespace kaoshi

@@ -44,6 +44,7 @@ public:
     QString equalityIndexStatement(const QString &index, const QString &table, const QString &column) const override;
     QString integerType() const override { return QStringLiteral("numeric"); }
     QString textType() const override { return QStringLiteral("text collate \"C\""); }
+    bool storesPictureFiles() const override { return true; }
 
     // Why the last open failed, in the server's terms (for 测试连接 and the start-up message).
     ServerFailure serverFailure() const { return m_connection->failure(); }

@@ -1,5 +1,6 @@
 #include "exam/PrintedPaper.h"
 
+#include "bank/PictureFiles.h"
 #include "data/BankTable.h"
 #include "data/PictureLocation.h"
 #include "data/PictureTable.h"
@@ -58,13 +59,17 @@ QString sortedLetters(QString letters)
     return letters;
 }
 
+// One file per stored picture inside the folder image; "" for one that the
+// server does not hold, which the paper prints as a picture that could not
+// be read.
 QStringList pictureFilesOf(DataStore &store, const QString &programDir, QuestionType type, qint64 number)
 {
     QStringList files;
+    const std::unique_ptr<PictureFiles> shown = pictureFilesFor(store, programDir);
     if (const auto records = pictures::load(store, type, number))
         for (const PictureRecord &record : *records)
-            if (const QString file = pictureFile(programDir, record.location); !file.isEmpty())
-                files << file;
+            if (!pictureFile(programDir, record.location).isEmpty())
+                files << shown->fileToShow(record.location);
     return files;
 }
 

@@ -1,14 +1,11 @@
 #include "import/ImportStore.h"
 
+#include "bank/PictureFiles.h"
 #include "bank/QuestionPictures.h"
 #include "data/DataStore.h"
-#include "data/PictureLocation.h"
 #include "data/PictureTable.h"
-#include "data/Schema.h"
 #include "import/DocxPackage.h"
 
-#include <QDir>
-#include <QFile>
 
 namespace kaoshi {
 
@@ -20,21 +17,22 @@ bank::QuestionTextIndex &BankTexts::of(QuestionType type)
     return *texts;
 }
 
-// The files a store has copied out of the document so far; removed again
-// unless the store is kept.
+// The pictures a store has taken out of the document so far: their bytes
+// are kept with the database in the store's unit (where the server keeps
+// the pictures) and their files wait beside their places in the folder
+// image; they take their places when the store is kept, and are removed
+// otherwise.
 class CopiedPictures
 {
 public:
-    explicit CopiedPictures(PictureTarget target) : m_target(std::move(target)), m_stamp(pictureStamp(m_target.now)) {}
-    ~CopiedPictures()
+    CopiedPictures(DataStore &store, PictureTarget target)
+        : m_target(std::move(target)), m_stamp(pictureStamp(m_target.now)),
+          m_files(pictureFilesFor(store, m_target.programDir)), m_writes(*m_files)
     {
-        if (!m_kept)
-            for (const QString &file : m_files)
-                QFile::remove(file);
     }
     CopiedPictures(const CopiedPictures &) = delete;
     CopiedPictures &operator=(const CopiedPictures &) = delete;
-    void keep() { m_kept = true; }
+    void keep() { m_writes.placeAll(); }
 
     // Copies the pictures of one question; their stored locations.
     std::optional<QList<PictureRecord>> copy(const QList<RawPicture> &pictures, QString *error)
@@ -43,24 +41,14 @@ public:
         for (const RawPicture &picture : pictures) {
             if (!m_opened && !(m_opened = m_package.open(m_target.documentPath, error)))
                 return std::nullopt;
-            if (!QDir(m_target.programDir).mkpath(kImageFolder)) {
-                *error = QStringLiteral("无法建立图片文件夹image");
-                return std::nullopt;
-            }
             QByteArray bytes;
             if (!m_package.read(picture.entry, bytes, error))
                 return std::nullopt;
-            const QString location = uniquePictureLocation(
-                m_stamp + u'-' + QString::number(++m_counter), picture.extension,
-                [this](const QString &l) { return QFile::exists(pictureFile(m_target.programDir, l)); });
-            QFile file(pictureFile(m_target.programDir, location));
-            if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-                *error = QStringLiteral("无法写入图片") + file.fileName() + QStringLiteral("：") + file.errorString();
-                return std::nullopt;
-            }
-            m_files << file.fileName();
-            if (file.write(bytes) != bytes.size() || !file.flush()) {
-                *error = QStringLiteral("无法写入图片") + file.fileName() + QStringLiteral("：") + file.errorString();
+            const QString location = uniquePictureLocation(m_stamp + u'-' + QString::number(++m_counter),
+                                                           picture.extension,
+                                                           [this](const QString &l) { return m_files->isTaken(l); });
+            if (!m_writes.putBytes(location, bytes)) {
+                *error = m_files->store().errorString();
                 return std::nullopt;
             }
             records.append({picture.summary, location});
@@ -71,11 +59,11 @@ public:
 private:
     PictureTarget m_target;
     QString m_stamp;
+    std::unique_ptr<PictureFiles> m_files;
+    PictureWrites m_writes;
     DocxPackage m_package;
     bool m_opened = false;
     int m_counter = 0;
-    QStringList m_files;
-    bool m_kept = false;
 };
 
 ImportRun::ImportRun(DataStore &store, BankTexts &texts, QuestionType chosen)
@@ -102,7 +90,7 @@ bool ImportRun::fail()
 bool ImportRun::beginStore(bool includeDuplicates, const PictureTarget &pictures)
 {
     m_includeDuplicates = includeDuplicates;
-    m_copies = std::make_unique<CopiedPictures>(pictures);
+    m_copies = std::make_unique<CopiedPictures>(m_store, pictures);
     m_unit = std::make_unique<Transaction>(m_store);
     if (!m_unit->isOpen())
         return fail();

@@ -37,7 +37,8 @@ private:
 };
 
 // Where the pictures of a Word document are copied to when it is stored: the
-// folder image of programDir, under new names made from `now`.
+// folder image of programDir, under new names made from `now` (and, where a
+// server keeps the pictures, the server, in the store's unit).
 struct PictureTarget {
     QString programDir;
     QString documentPath;

@@ -1,7 +1,7 @@
 #include "practice/PictureViewer.h"
 
 #include "practice/PictureBox.h"
-#include "data/PictureLocation.h"
+#include "bank/PictureFiles.h"
 #include "data/BankTable.h"
 #include "data/PictureTable.h"
 #include "practice/PracticeView.h"
@@ -36,8 +36,8 @@ void PictureViewer::showPictureRow()
     const PictureRecord *row = current();
     m_view.summary->setText(row ? row->summary : QString());
     m_picturePath = row ? row->location : QString();
-    // A missing or unreadable file leaves the box empty under its summary.
-    const QString file = pictureFile(m_context.dataDir, m_picturePath);
+    // A missing or unreadable picture leaves the box empty under its summary.
+    const QString file = shownFile();
     QImageReader reader(file);
     reader.setAutoTransform(true);
     m_view.picture->setImage(file.isEmpty() ? QImage() : reader.read());
@@ -78,9 +78,15 @@ void PictureViewer::next()
     }
 }
 
+QString PictureViewer::shownFile() const
+{
+    return m_picturePath.isEmpty() ? QString()
+                                   : pictureFilesFor(m_context.store, m_context.dataDir)->fileToShow(m_picturePath);
+}
+
 void PictureViewer::openPicture()
 {
-    const QString file = pictureFile(m_context.dataDir, m_picturePath);
+    const QString file = shownFile();
     if (!file.isEmpty())
         m_context.platform.desktop.openWithDesktop(file);
 }

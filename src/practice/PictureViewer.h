@@ -24,7 +24,7 @@ public:
     void next();
     void last();
     // Opens the shown picture's file with the desktop's program; only files
-    // inside the program directory's image folder are ever opened.
+    // inside the data folder's image folder are ever opened.
     void openPicture();
 
 private:
@@ -34,6 +34,9 @@ private:
     // no row shown.
     const PictureRecord *current() const;
     void moveTo(qsizetype position);
+    // The file of the shown picture in the data folder's image folder,
+    // fetched from the server first where the pictures are kept there.
+    QString shownFile() const;
 
     QList<PictureRecord> m_rows;
     qsizetype m_position = -1;

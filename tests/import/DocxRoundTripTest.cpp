@@ -45,7 +45,7 @@ QString writeBank(TestDatabase &db, const QString &bank, const QString &folder)
 {
     const QuestionType type = questionTypeOf(bank).value();
     const std::vector<qint64> ids = bank::listRowIds(db.store(), type, QString()).value();
-    const auto questions = documentQuestions(db.store(), type, ids);
+    const auto questions = documentQuestions(db.store(), db.programDir(), type, ids);
     EXPECT_TRUE(questions.has_value());
     const QString path = QDir(folder).filePath(bank + QStringLiteral(".docx"));
     const WrittenDocument written = writeQuestionDocument(path, type, *questions, db.programDir());

@@ -42,6 +42,13 @@ TestDatabase::TestDatabase(TestEngine engine)
 
 TestDatabase::~TestDatabase() { m_store.close(); }
 
+std::unique_ptr<DataStore> TestDatabase::anotherStore() const
+{
+    auto store = std::make_unique<DataStore>(engineOn(m_server.get()));
+    store->open(path());
+    return store;
+}
+
 QString TestDatabase::reason() const
 {
     if (m_server && !m_server->isReady())

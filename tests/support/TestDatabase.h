@@ -43,6 +43,9 @@ public:
     QString programDir() const { return m_dir.path(); }
     QString path() const;
     DataStore &store() { return m_store; }
+    // Another store on the same database through a connection of its own,
+    // as a second seat of a room opens it; open already.
+    std::unique_ptr<DataStore> anotherStore() const;
     // Where a database on the test server is, to sign in to it again.
     ServerSettings serverSettings() const { return m_server ? m_server->settings() : ServerSettings(); }
 
