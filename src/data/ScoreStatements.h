@@ -8,6 +8,7 @@
 #include "data/DataStore.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -55,7 +56,6 @@ struct CandidateScores {
     std::vector<CandidateScore> rows;
     DataError error; // set when the rows could not all be read
 };
-CandidateScores candidateScores(DataStore &store, const QString &occasion);
 
 // The option letters counted per group.
 inline constexpr int kOptionLetters = 7; // A … G
@@ -79,6 +79,15 @@ struct QuestionSumsList {
     std::vector<QuestionSums> rows;
     DataError error;
 };
-QuestionSumsList questionSums(DataStore &store, const QString &occasion, int groupSize);
+
+// The candidates' totals and the per-question sums of the occasion, from
+// one scoring of its answers; groupSize(candidates) gives the size of the
+// top and bottom groups. The totals are kept in a temporary table of the
+// connection while the sums are read, and dropped after.
+struct AnalysisSums {
+    CandidateScores candidates;
+    QuestionSumsList questions;
+};
+AnalysisSums analysisSums(DataStore &store, const QString &occasion, const std::function<int(int)> &groupSize);
 
 } // namespace kaoshi
