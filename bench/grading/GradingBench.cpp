@@ -178,7 +178,7 @@ std::function<void()> psqlTool(DataStore &store)
     environment.insert(QStringLiteral("PGDATABASE"), name.value(1).toText());
     return [environment] {
         runTool(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q")},
-                totalsStatement(QString(), QString(), false).sql, environment);
+                totalsStatement(QString(), QString(), false, true).sql, environment);
     };
 }
 
@@ -312,13 +312,11 @@ SizeFigures measureSize(int candidates, bool details, bool withServer)
 
 void printGrowth(const std::vector<SizeFigures> &sizes, const char *label, Figures SizeFigures::*side)
 {
-    std::printf("%-8s", label);
     const SizeFigures &first = sizes.front();
     for (const SizeFigures &s : sizes)
-        std::printf("  %8lld: tool %7.1f  totals %7.1f (×%5.1f)  analysis %7.1f (×%5.1f)\n        ", s.answers,
+        std::printf("%-8s %8lld: tool %7.1f  totals %7.1f (×%5.1f)  analysis %7.1f (×%5.1f)\n", label, s.answers,
                     (s.*side).tool, (s.*side).program, (s.*side).program / (first.*side).program,
                     (s.*side).analysis, (s.*side).analysis / (first.*side).analysis);
-    std::printf("\n");
 }
 
 } // namespace

@@ -99,6 +99,10 @@ public:
     // The declared type of integer, text and number columns.
     virtual QString integerType() const = 0;
     virtual QString textType() const = 0;
+    // Whether statements that read every answer with its question should
+    // join the banks (a server hashes them once) rather than look each
+    // answer's question up in a bank's index (cheaper per row in a file).
+    virtual bool joinsAnswersToBanks() const { return false; }
 };
 
 } // namespace kaoshi

@@ -43,6 +43,7 @@ public:
     QString makeTableStatement(const QString &table, const QString &select) const override;
     QString integerType() const override { return QStringLiteral("numeric"); }
     QString textType() const override { return QStringLiteral("text collate \"C\""); }
+    bool joinsAnswersToBanks() const override { return true; }
 
     // Why the last open failed, in the server's terms (for 测试连接 and the start-up message).
     ServerFailure serverFailure() const { return m_connection->failure(); }

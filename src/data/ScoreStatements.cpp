@@ -36,6 +36,38 @@ QString perBank(const QString &value, bool withHandScores)
 
 QString fullMarkExpression() { return perBank(QStringLiteral("%1.分值"), false); }
 
+// What a statement over the rows of 评分 adds to its FROM clause (joins)
+// to score each answer (score) and to name its question's 分值 (fullMark):
+// a lookup per answer, or the banks (and the hand scores) joined.
+struct AnswerScoring {
+    QString score;
+    QString fullMark;
+    QString joins;
+};
+
+AnswerScoring answerScoring(bool byJoin, bool withHandScores)
+{
+    if (!byJoin)
+        return {answerScoreExpression(withHandScores), fullMarkExpression(), QString()};
+    QStringList answer, fullMark;
+    for (QuestionType kind : allQuestionTypes()) {
+        answer << tableName(kind) + QStringLiteral(".标准答案");
+        fullMark << tableName(kind) + QStringLiteral(".分值");
+    }
+    AnswerScoring scoring;
+    scoring.fullMark = QStringLiteral("coalesce(%1)").arg(fullMark.join(u','));
+    scoring.score = QStringLiteral("case when %1 is null then null when coalesce(%2)=评分.考生答案 then %1 else 0 end")
+                        .arg(scoring.fullMark, answer.join(u','));
+    scoring.joins = bankLookup(QStringLiteral("评分")).joins;
+    if (withHandScores) {
+        scoring.score = QStringLiteral("coalesce(阅卷.得分,%1)").arg(scoring.score);
+        scoring.joins += QStringLiteral(" left join 阅卷 on 评分.题型='%1' and 阅卷.考号=评分.考号 and 阅卷.场次=评分.场次 "
+                                        "and 阅卷.题型=评分.题型 and 阅卷.题号=评分.题号")
+                             .arg(kHandBank);
+    }
+    return scoring;
+}
+
 // "评分.场次=?" when an occasion is chosen.
 QString occasionFilter(const QString &occasion, Values &values)
 {
@@ -111,8 +143,9 @@ QString bankOrderExpression(const QString &typeColumn)
     return order + QStringLiteral(" else %1 end").arg(rank + 1);
 }
 
-Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores)
+Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin)
 {
+    const AnswerScoring scoring = answerScoring(byJoin, withHandScores);
     QStringList where;
     Values values;
     if (!number.isEmpty()) {
@@ -123,8 +156,8 @@ Statement totalsStatement(const QString &number, const QString &occasion, bool w
         where << QStringLiteral("评分.场次=?");
         values << occasion;
     }
-    return {QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,评分.姓名 as 姓名,coalesce(sum(") +
-                answerScoreExpression(withHandScores) + QStringLiteral("),0) as 总分 from 评分") +
+    return {QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,评分.姓名 as 姓名,coalesce(sum(") + scoring.score +
+                QStringLiteral("),0) as 总分 from 评分") + scoring.joins +
                 (where.isEmpty() ? QString() : QStringLiteral(" where ") + where.join(QStringLiteral(" and "))) +
                 QStringLiteral(" group by 评分.考号,评分.场次,评分.姓名 order by 评分.考号,评分.场次,评分.姓名"),
             values};
@@ -132,7 +165,8 @@ Statement totalsStatement(const QString &number, const QString &occasion, bool w
 
 RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion)
 {
-    const Statement statement = totalsStatement(number, occasion, hasHandScoreTable(store));
+    const Statement statement =
+        totalsStatement(number, occasion, hasHandScoreTable(store), store.engine().joinsAnswersToBanks());
     return store.query(statement.sql, statement.values);
 }
 
@@ -147,10 +181,10 @@ const QString kSessionTotals = QStringLiteral("分析成绩");
 bool keepSessionTotals(DataStore &store, const QString &occasion, bool withHandScores)
 {
     Values values;
-    const QString select = QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") +
-                           answerScoreExpression(withHandScores) + QStringLiteral("),0) as 总分,coalesce(sum(") +
-                           fullMarkExpression() + QStringLiteral("),0) as 满分 from 评分") +
-                           occasionFilter(occasion, values) + QStringLiteral(" group by 评分.考号,评分.场次");
+    const AnswerScoring scoring = answerScoring(store.engine().joinsAnswersToBanks(), withHandScores);
+    const QString select = QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") + scoring.score +
+                           QStringLiteral("),0) as 总分,coalesce(sum(") + scoring.fullMark +
+                           QStringLiteral("),0) as 满分 from 评分") + scoring.joins + occasionFilter(occasion, values) + QStringLiteral(" group by 评分.考号,评分.场次");
     return store.execute(QStringLiteral("create temporary table %1 as %2").arg(kSessionTotals, select), values);
 }
 

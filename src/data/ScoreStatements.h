@@ -40,8 +40,9 @@ QString bankOrderExpression(const QString &typeColumn);
 
 // One row per 考号, 场次 and 姓名 that has answers, in that order, with 总分:
 // the sum of the answers' scores (0 when none is right). An empty number or
-// occasion does not filter.
-Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores);
+// occasion does not filter. byJoin: the banks joined, for an engine that
+// says so (Engine::joinsAnswersToBanks), rather than looked up per answer.
+Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin = false);
 RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion);
 
 // Per candidate (考号, 场次) of the occasion ("" = every occasion), by 考号

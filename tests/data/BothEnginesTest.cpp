@@ -10,6 +10,7 @@
 #include "data/PictureTable.h"
 #include "data/WorkTable.h"
 #include "grading/Analysis.h"
+#include "grading/Scoring.h"
 
 #include <gtest/gtest.h>
 
@@ -184,6 +185,14 @@ TEST_P(BothEngines, TheResultsAnalysisAddsUpOnTheDatabase)
                                       {"003", "一", "丙", 1, single, "A"}, {"003", "一", "丙", 2, single, "C"},
                                       {"004", "一", "丁", 1, single, "C"}, {"004", "一", "丁", 3, single, "B"},
                                       {"005", "一", "戊", 1, single, "D"}}));
+    // The totals the grading window lists, 0 for the candidate with nothing right.
+    const TotalsResult totals = gradeTotals(store, {}, {});
+    ASSERT_TRUE(totals.failure.isEmpty()) << totals.reason.toStdString();
+    std::vector<double> sums;
+    for (const TotalsRow &row : totals.rows)
+        sums.push_back(row.total);
+    EXPECT_EQ(sums, (std::vector<double>{7.5, 5, 2.5, 1, 0}));
+
     const ResultAnalysis result = analyseResults(store, "一", {});
     ASSERT_TRUE(result.failure.isEmpty()) << result.reason.toStdString();
     EXPECT_EQ(result.summary.candidates, 5);
