@@ -212,23 +212,31 @@ QString candidateGroups()
         .arg(kSessionTotals);
 }
 
+// " and 答.场次=?" when one occasion is analysed: the answers of other
+// occasions are passed over before their candidate is looked for.
+QString occasionCondition(bool oneOccasion)
+{
+    return oneOccasion ? QStringLiteral(" and 答.场次=?") : QString();
+}
+
 // The answers alike (the same question and answer text), read in the order
 // of the question index 评分_题目 with no sorting; each answer is joined to
 // its candidate's total and group.
-QString answersAlike()
+QString answersAlike(bool oneOccasion)
 {
     return QStringLiteral("(select 答.题型 as 题型,答.题号 as 题号,答.考生答案 as 考生答案,count(*) as n,"
                           "sum(组别.T) as st,sum(组别.T*组别.T) as stt,"
                           "sum(case when 组别.组=1 then 1 else 0 end) as top,"
                           "sum(case when 组别.组=-1 then 1 else 0 end) as bottom from 评分 as 答 cross join ") +
            candidateGroups() +
-           QStringLiteral(" where 组别.考号=答.考号 and 组别.场次=答.场次 group by 答.题型,答.题号,答.考生答案)");
+           QStringLiteral(" where 组别.考号=答.考号 and 组别.场次=答.场次") + occasionCondition(oneOccasion) +
+           QStringLiteral(" group by 答.题型,答.题号,答.考生答案)");
 }
 
 // The same for the answers that carry a hand score: how many, the sums of
 // their candidates' totals and groups, and of the hand score h (Σh, Σh²,
 // Σh·T, Σh of each group). Only 问答 answers are looked at.
-QString handScoredAlike()
+QString handScoredAlike(bool oneOccasion)
 {
     return QStringLiteral("(select 答.题型 as 题型,答.题号 as 题号,答.考生答案 as 考生答案,count(*) as hn,"
                           "sum(组别.T) as ht,sum(case when 组别.组=1 then 1 else 0 end) as htop,"
@@ -239,9 +247,9 @@ QString handScoredAlike()
                           "from 评分 as 答 cross join 阅卷 cross join ") +
            candidateGroups() +
            QStringLiteral(" where 答.题型='%1' and 阅卷.考号=答.考号 and 阅卷.场次=答.场次 and 阅卷.题型=答.题型 and "
-                          "阅卷.题号=答.题号 and 组别.考号=答.考号 and 组别.场次=答.场次 "
-                          "group by 答.题型,答.题号,答.考生答案)")
-               .arg(kHandBank);
+                          "阅卷.题号=答.题号 and 组别.考号=答.考号 and 组别.场次=答.场次")
+               .arg(kHandBank) +
+           occasionCondition(oneOccasion) + QStringLiteral(" group by 答.题型,答.题号,答.考生答案)");
 }
 
 // One row per answer alike with a, the score of the answer by comparison
@@ -249,7 +257,7 @@ QString handScoredAlike()
 // none) and whether its text holds each option letter. The limit (bound to
 // the largest integer) keeps this a query of its own, so that a is looked
 // up once per row although the sums name it several times.
-QString scoredAlike(bool withHandScores)
+QString scoredAlike(bool withHandScores, bool oneOccasion)
 {
     QStringList hand;
     for (const QString &column : {QStringLiteral("hn"), QStringLiteral("ht"), QStringLiteral("htop"),
@@ -263,8 +271,8 @@ QString scoredAlike(bool withHandScores)
     QString answerScore = answerScoreExpression(false);
     answerScore.replace(QStringLiteral("评分."), QStringLiteral("同."));
     return QStringLiteral("(select 同.*,") + answerScore + QStringLiteral(" as a,") + hand.join(u',') + u',' +
-           letters.join(u',') + QStringLiteral(" from ") + answersAlike() + QStringLiteral(" as 同") +
-           (withHandScores ? QStringLiteral(" left join ") + handScoredAlike() +
+           letters.join(u',') + QStringLiteral(" from ") + answersAlike(oneOccasion) + QStringLiteral(" as 同") +
+           (withHandScores ? QStringLiteral(" left join ") + handScoredAlike(oneOccasion) +
                                  QStringLiteral(" as 手 on 手.题型=同.题型 and 手.题号=同.题号 and 手.考生答案=同.考生答案")
                            : QString()) +
            QStringLiteral(" limit ?) as 级");
@@ -273,7 +281,7 @@ QString scoredAlike(bool withHandScores)
 // The per-question sums over the kept totals. x is an answer's score: its
 // hand score h where it has one, else a; so Σx = a·(n − hn) + Σh, and alike
 // for Σx², Σx·T and the groups' Σx.
-QString questionSumsStatement(bool withHandScores)
+QString questionSumsStatement(bool withHandScores, bool oneOccasion)
 {
     QStringList sums{QStringLiteral("sum(n) as 作答"), QStringLiteral("sum(coalesce(a*(n-hn),0)+hx) as 和"),
                      QStringLiteral("sum(coalesce(a*a*(n-hn),0)+hxx) as 平方和"),
@@ -289,19 +297,23 @@ QString questionSumsStatement(bool withHandScores)
     // The question's text, answer and score, looked up once per question.
     const BankLookup bank = bankLookup(QStringLiteral("题"));
     return QStringLiteral("select 题.*,") + bank.columns + QStringLiteral(" from (select 级.题型 as 题型,级.题号 as 题号,") +
-           sums.join(u',') + QStringLiteral(" from ") + scoredAlike(withHandScores) +
+           sums.join(u',') + QStringLiteral(" from ") + scoredAlike(withHandScores, oneOccasion) +
            QStringLiteral(" group by 级.题型,级.题号) as 题") + bank.joins + QStringLiteral(" order by ") +
            bankOrderExpression(QStringLiteral("题.题型")) + QStringLiteral(",题.题型,题.题号");
 }
 
-QuestionSumsList readQuestionSumsList(DataStore &store, bool withHandScores, int groupSize)
+QuestionSumsList readQuestionSumsList(DataStore &store, const QString &occasion, bool withHandScores, int groupSize)
 {
-    Values values{groupSize, groupSize};
-    if (withHandScores)
+    const bool oneOccasion = !occasion.isEmpty();
+    Values values;
+    for (int part = 0; part < (withHandScores ? 2 : 1); ++part) {
         values << groupSize << groupSize;
+        if (oneOccasion)
+            values << occasion;
+    }
     values << std::numeric_limits<qint64>::max();
     QuestionSumsList result;
-    RowSet rows = store.query(questionSumsStatement(withHandScores), values);
+    RowSet rows = store.query(questionSumsStatement(withHandScores, oneOccasion), values);
     for (; !rows.atEnd(); rows.next())
         result.rows.push_back(readQuestionSums(rows));
     if (rows.failed())
@@ -321,7 +333,8 @@ AnalysisSums analysisSums(DataStore &store, const QString &occasion, const std::
     }
     sums.candidates = readSessionTotals(store);
     if (!sums.candidates.error.isError())
-        sums.questions = readQuestionSumsList(store, withHandScores, groupSize(int(sums.candidates.rows.size())));
+        sums.questions =
+            readQuestionSumsList(store, occasion, withHandScores, groupSize(int(sums.candidates.rows.size())));
     store.execute(QStringLiteral("drop table %1").arg(kSessionTotals));
     return sums;
 }
