@@ -4,18 +4,32 @@
 // answers; at the largest size candidate K0000 has 500 more, 1,000,500 rows).
 // A third of the 问答 answers carry a hand score.
 //
+// Each size is measured on three databases:
+// - made: a file the program made and filled (its indexes kept as rows came);
+// - foreign: the same rows in a file another program made, with no index and
+//   the answers in another order (by question, candidates backwards); the
+//   program makes its indexes when it opens the file, and that first open is
+//   timed on its own;
+// - server: the same rows copied into a fresh database of the test server
+//   (run the bench through tests/support/test-server run, or ctest's
+//   server; without one this part is left out). The server has no table of
+//   hand scores, so there every answer is scored by comparison.
+//
 // - totals: "评分" of the grading window with both filters empty (the one
 //   grouped statement, reading the totals, filling the grid), against the
-//   sqlite3 tool running the same statement on the same file, output
-//   discarded. Tool and program run alternately, 5 times each, after one
-//   warm-up run of each; the medians are printed, and their growth.
-// - analysis: "分析" of the results analysis over every occasion (summary,
-//   bands, per-question statistics and options, the tables and the chart
-//   filled), 3 runs, median.
-// - at 1,000,500 rows: details of K0000 / 一 (1,000 answers) and the sign-in
-//   check for a number that has answers and for one that has none.
+//   sqlite3 tool (psql on the server) running the same statement on the same
+//   database, output discarded. Tool and program run alternately, 5 times
+//   each, after one warm-up run of each; the medians are printed.
+// - analysis: "分析" of the results analysis over every occasion (the
+//   totals, summary, bands, per-question statistics and options, the tables
+//   and the chart filled), 3 runs, median.
+// - on the made file at 1,000,500 rows: details of K0000 / 一 (1,000
+//   answers) and the sign-in check for a number that has answers and for one
+//   that has none.
+// The growth over the sizes closes the output.
 #include "BenchData.h"
 #include "app/MainWindow.h"
+#include "data/DatabaseCopy.h"
 #include "data/ScoreStatements.h"
 #include "data/QuestionType.h"
 #include "exam/CandidateDialog.h"
@@ -29,7 +43,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -129,45 +146,61 @@ struct Program {
     }
 };
 
-// The totals statement through the sqlite3 tool on the same file.
-void toolTotals(const QString &database)
+// Runs a command-line client on the statement, output discarded.
+void runTool(const QString &program, const QStringList &arguments, const QString &sql,
+             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
-    const Statement statement = totalsStatement(QString(), QString(), true);
     QProcess tool;
+    tool.setProcessEnvironment(environment);
     tool.setStandardOutputFile(QProcess::nullDevice());
-    tool.start(QStringLiteral("sqlite3"), {database});
-    tool.write(statement.sql.toUtf8() + ";\n");
+    tool.start(program, arguments);
+    tool.write(sql.toUtf8() + ";\n");
     tool.closeWriteChannel();
     tool.waitForFinished(-1);
     if (tool.exitCode() != 0)
-        std::printf("sqlite3 failed: %s\n", tool.readAllStandardError().constData());
+        std::printf("%s failed: %s\n", qPrintable(program), tool.readAllStandardError().constData());
 }
 
-struct SizeFigures {
-    qint64 answers = 0;
+QString totalsSql() { return totalsStatement(QString(), QString(), true).sql; }
+
+// The same statement through the sqlite3 tool on the file.
+std::function<void()> sqliteTool(const QString &database)
+{
+    return [database] { runTool(QStringLiteral("sqlite3"), {database}, totalsSql()); };
+}
+
+// The same statement through psql on the server's database (no table of
+// hand scores there, as the program sees).
+std::function<void()> psqlTool(DataStore &store)
+{
+    RowSet name = store.query(QStringLiteral("select current_database()"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PGDATABASE"), name.value(1).toText());
+    return [environment] {
+        runTool(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q")},
+                totalsStatement(QString(), QString(), false, true).sql, environment);
+    };
+}
+
+struct Figures {
     double tool = 0, program = 0, analysis = 0;
 };
 
-SizeFigures measureSize(int candidates, bool details)
+Figures measure(TestDatabase &db, const char *label, const std::function<void()> &tool)
 {
-    SizeFigures figures;
-    TestDatabase db;
-    const double filling = elapsed([&] { fillDatabase(db.store(), candidates, details); });
-    figures.answers = db.count(QStringLiteral("评分"));
-    std::printf("\n%lld answers of %d candidates, %lld hand scores (generated in %.0f ms)\n", figures.answers,
-                candidates, db.count(QStringLiteral("阅卷")), filling);
+    Figures figures;
     Program program(db);
-    toolTotals(db.path());
+    tool();
     int rows = program.grade(QString(), QString());
-    std::vector<double> tool, window;
+    std::vector<double> tools, window;
     for (int i = 0; i < kRounds; ++i) {
-        tool.push_back(elapsed([&] { toolTotals(db.path()); }));
+        tools.push_back(elapsed(tool));
         window.push_back(elapsed([&] { rows = program.grade(QString(), QString()); }));
     }
-    figures.tool = median(tool);
+    figures.tool = median(tools);
     figures.program = median(window);
-    std::printf("  totals, sqlite3 tool      median %8.1f ms of %d runs\n", figures.tool, kRounds);
-    std::printf("  totals, 评分 window        median %8.1f ms of %d runs, %d rows listed, ratio %.2f\n",
+    std::printf("  %-8s totals, tool           median %8.1f ms of %d runs\n", label, figures.tool, kRounds);
+    std::printf("  %-8s totals, 评分 window     median %8.1f ms of %d runs, %d rows listed, ratio %.2f\n", label,
                 figures.program, kRounds, rows, figures.program / figures.tool);
 
     AnalysisWindow *analysis = program.analysis();
@@ -178,25 +211,112 @@ SizeFigures measureSize(int candidates, bool details)
             QApplication::processEvents();
         }));
     figures.analysis = median(analyses);
-    std::printf("  analysis, 成绩分析 window  median %8.1f ms of 3 runs, %d candidates, %zu questions\n",
-                figures.analysis, analysis->result().summary.candidates, analysis->result().questions.size());
+    std::printf("  %-8s analysis, 成绩分析 window median %8.1f ms of 3 runs, %d candidates, %zu questions%s\n", label,
+                figures.analysis, analysis->result().summary.candidates, analysis->result().questions.size(),
+                analysis->result().failure.isEmpty() ? "" : qPrintable(QStringLiteral(" (") + analysis->result().failure +
+                                                                       u'：' + analysis->result().reason + u')'));
+    return figures;
+}
 
-    if (details) {
-        std::vector<double> detail;
-        for (int i = 0; i < 3; ++i)
-            detail.push_back(elapsed([&] { rows = program.grade(QStringLiteral("K0000"), QStringLiteral("一")); }));
-        std::printf("  details of K0000 / 一      median %8.1f ms of 3 runs, %d rows\n", median(detail), rows);
-        for (const auto &[label, occasion] : {std::pair<const char *, QString>{"has answers", "一"}, {"has none", "二"}}) {
-            CandidateDialog dialog(program.context);
-            dialog.findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(QStringLiteral("K0000"));
-            dialog.findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(occasion);
-            dialog.findChild<QLineEdit *>(QStringLiteral("姓名编辑框"))->setText(QStringLiteral("考生"));
-            const double ms = elapsed([&] { dialog.signIn(); });
-            std::printf("  开始考试 for K0000 (%s)   %8.1f ms, %s\n", label, ms,
-                        dialog.result() == QDialog::Accepted ? "accepted" : "refused");
+void measureDetails(TestDatabase &db)
+{
+    Program program(db);
+    std::vector<double> detail;
+    int rows = 0;
+    for (int i = 0; i < 3; ++i)
+        detail.push_back(elapsed([&] { rows = program.grade(QStringLiteral("K0000"), QStringLiteral("一")); }));
+    std::printf("  details of K0000 / 一      median %8.1f ms of 3 runs, %d rows\n", median(detail), rows);
+    for (const auto &[label, occasion] : {std::pair<const char *, QString>{"has answers", "一"}, {"has none", "二"}}) {
+        CandidateDialog dialog(program.context);
+        dialog.findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(QStringLiteral("K0000"));
+        dialog.findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(occasion);
+        dialog.findChild<QLineEdit *>(QStringLiteral("姓名编辑框"))->setText(QStringLiteral("考生"));
+        const double ms = elapsed([&] { dialog.signIn(); });
+        std::printf("  开始考试 for K0000 (%s)   %8.1f ms, %s\n", label, ms,
+                    dialog.result() == QDialog::Accepted ? "accepted" : "refused");
+    }
+}
+
+// The rows of `made` written by the sqlite3 tool into a file of the same
+// tables with no index, the answers by question and candidates backwards;
+// then opened by the program, which makes its indexes.
+void makeForeignFile(TestDatabase &made, TestDatabase &foreign)
+{
+    foreign.store().close();
+    QFile::remove(foreign.path());
+    QString sql;
+    for (RowSet tables = made.store().query(QStringLiteral("select sql from sqlite_master where type='table'"));
+         !tables.atEnd(); tables.next())
+        sql += tables.value(1).toText() + u';';
+    sql += QStringLiteral("attach '%1' as made;").arg(made.path());
+    for (const char *table : {"单选", "多选", "判断", "问答", "配置"})
+        sql += QStringLiteral("insert into %1 select * from made.%1;").arg(QString::fromUtf8(table));
+    sql += QStringLiteral("insert into 评分 select * from made.评分 order by 题型 desc,题号,考号 desc;"
+                          "insert into 阅卷 select * from made.阅卷 order by 题号,考号 desc");
+    runTool(QStringLiteral("sqlite3"), {foreign.path()}, sql);
+    const double ms = elapsed([&] { foreign.store().open(foreign.path()); });
+    std::printf("  foreign  first open of the file, making the program's indexes: %.0f ms\n", ms);
+}
+
+// The file's rows copied into a fresh database of the test server; false
+// when there is none.
+bool copyToServer(TestDatabase &file, TestDatabase &server)
+{
+    if (!server.isReady()) {
+        std::printf("  server   left out: %s\n", qPrintable(server.reason()));
+        return false;
+    }
+    CopyResult copied;
+    const double ms = elapsed(
+        [&] { copied = copyDatabase({file.store(), file.programDir()}, {server.store(), QString()}, false); });
+    if (copied.outcome != CopyResult::Outcome::Done) {
+        std::printf("  server   copy failed: %s\n", qPrintable(copied.error.message));
+        return false;
+    }
+    server.store().execute(QStringLiteral("analyze"));
+    std::printf("  server   copied in %.0f ms\n", ms);
+    return true;
+}
+
+struct SizeFigures {
+    qint64 answers = 0;
+    Figures made, foreign, server;
+    bool hasServer = false;
+};
+
+SizeFigures measureSize(int candidates, bool details, bool withServer)
+{
+    SizeFigures figures;
+    TestDatabase db;
+    const double filling = elapsed([&] { fillDatabase(db.store(), candidates, details); });
+    figures.answers = db.count(QStringLiteral("评分"));
+    std::printf("\n%lld answers of %d candidates, %lld hand scores (generated in %.0f ms)\n", figures.answers,
+                candidates, db.count(QStringLiteral("阅卷")), filling);
+    figures.made = measure(db, "made", sqliteTool(db.path()));
+    if (details)
+        measureDetails(db);
+    {
+        TestDatabase foreign;
+        makeForeignFile(db, foreign);
+        figures.foreign = measure(foreign, "foreign", sqliteTool(foreign.path()));
+    }
+    if (withServer) {
+        TestDatabase server(TestEngine::Server);
+        if (copyToServer(db, server)) {
+            figures.server = measure(server, "server", psqlTool(server.store()));
+            figures.hasServer = true;
         }
     }
     return figures;
+}
+
+void printGrowth(const std::vector<SizeFigures> &sizes, const char *label, Figures SizeFigures::*side)
+{
+    const SizeFigures &first = sizes.front();
+    for (const SizeFigures &s : sizes)
+        std::printf("%-8s %8lld: tool %7.1f  totals %7.1f (×%5.1f)  analysis %7.1f (×%5.1f)\n", label, s.answers,
+                    (s.*side).tool, (s.*side).program, (s.*side).program / (first.*side).program,
+                    (s.*side).analysis, (s.*side).analysis / (first.*side).analysis);
 }
 
 } // namespace
@@ -204,14 +324,14 @@ SizeFigures measureSize(int candidates, bool details)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    const bool withServer = qEnvironmentVariableIsSet("PGHOST");
     std::vector<SizeFigures> sizes;
     for (int candidates : {20, 200, 2000})
-        sizes.push_back(measureSize(candidates, candidates == 2000));
-    std::printf("\ngrowth (medians)      answers   tool ms  program ms  analysis ms   ×answers  ×program  ×analysis\n");
-    for (const SizeFigures &s : sizes) {
-        const SizeFigures &first = sizes.front();
-        std::printf("%27lld %9.1f %11.1f %12.1f %10.1f %9.1f %10.1f\n", s.answers, s.tool, s.program, s.analysis,
-                    double(s.answers) / first.answers, s.program / first.program, s.analysis / first.analysis);
-    }
+        sizes.push_back(measureSize(candidates, candidates == 2000, withServer));
+    std::printf("\ngrowth (medians, ms; × against the smallest size)\n");
+    printGrowth(sizes, "made", &SizeFigures::made);
+    printGrowth(sizes, "foreign", &SizeFigures::foreign);
+    if (std::all_of(sizes.begin(), sizes.end(), [](const SizeFigures &s) { return s.hasServer; }))
+        printGrowth(sizes, "server", &SizeFigures::server);
     return 0;
 }

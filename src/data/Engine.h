@@ -105,6 +105,10 @@ public:
     // The picture files live in the database (table 图片文件) rather than in
     // the folder image beside it; each seat keeps copies of them there.
     virtual bool storesPictureFiles() const { return false; }
+    // Whether statements that read every answer with its question should
+    // join the banks (a server hashes them once) rather than look each
+    // answer's question up in a bank's index (cheaper per row in a file).
+    virtual bool joinsAnswersToBanks() const { return false; }
 };
 
 } // namespace kaoshi

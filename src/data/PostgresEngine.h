@@ -45,6 +45,7 @@ public:
     QString integerType() const override { return QStringLiteral("numeric"); }
     QString textType() const override { return QStringLiteral("text collate \"C\""); }
     bool storesPictureFiles() const override { return true; }
+    bool joinsAnswersToBanks() const override { return true; }
 
     // Why the last open failed, in the server's terms (for 测试连接 and the start-up message).
     ServerFailure serverFailure() const { return m_connection->failure(); }

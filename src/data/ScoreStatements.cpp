@@ -3,6 +3,7 @@
 #include "data/QuestionType.h"
 
 #include <QStringList>
+#include <limits>
 
 namespace kaoshi {
 
@@ -34,6 +35,38 @@ QString perBank(const QString &value, bool withHandScores)
 }
 
 QString fullMarkExpression() { return perBank(QStringLiteral("%1.分值"), false); }
+
+// What a statement over the rows of 评分 adds to its FROM clause (joins)
+// to score each answer (score) and to name its question's 分值 (fullMark):
+// a lookup per answer, or the banks (and the hand scores) joined.
+struct AnswerScoring {
+    QString score;
+    QString fullMark;
+    QString joins;
+};
+
+AnswerScoring answerScoring(bool byJoin, bool withHandScores)
+{
+    if (!byJoin)
+        return {answerScoreExpression(withHandScores), fullMarkExpression(), QString()};
+    QStringList answer, fullMark;
+    for (QuestionType kind : allQuestionTypes()) {
+        answer << tableName(kind) + QStringLiteral(".标准答案");
+        fullMark << tableName(kind) + QStringLiteral(".分值");
+    }
+    AnswerScoring scoring;
+    scoring.fullMark = QStringLiteral("coalesce(%1)").arg(fullMark.join(u','));
+    scoring.score = QStringLiteral("case when %1 is null then null when coalesce(%2)=评分.考生答案 then %1 else 0 end")
+                        .arg(scoring.fullMark, answer.join(u','));
+    scoring.joins = bankLookup(QStringLiteral("评分")).joins;
+    if (withHandScores) {
+        scoring.score = QStringLiteral("coalesce(阅卷.得分,%1)").arg(scoring.score);
+        scoring.joins += QStringLiteral(" left join 阅卷 on 评分.题型='%1' and 阅卷.考号=评分.考号 and 阅卷.场次=评分.场次 "
+                                        "and 阅卷.题型=评分.题型 and 阅卷.题号=评分.题号")
+                             .arg(kHandBank);
+    }
+    return scoring;
+}
 
 // "评分.场次=?" when an occasion is chosen.
 QString occasionFilter(const QString &occasion, Values &values)
@@ -110,8 +143,9 @@ QString bankOrderExpression(const QString &typeColumn)
     return order + QStringLiteral(" else %1 end").arg(rank + 1);
 }
 
-Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores)
+Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin)
 {
+    const AnswerScoring scoring = answerScoring(byJoin, withHandScores);
     QStringList where;
     Values values;
     if (!number.isEmpty()) {
@@ -122,8 +156,8 @@ Statement totalsStatement(const QString &number, const QString &occasion, bool w
         where << QStringLiteral("评分.场次=?");
         values << occasion;
     }
-    return {QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,评分.姓名 as 姓名,coalesce(sum(") +
-                answerScoreExpression(withHandScores) + QStringLiteral("),0) as 总分 from 评分") +
+    return {QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,评分.姓名 as 姓名,coalesce(sum(") + scoring.score +
+                QStringLiteral("),0) as 总分 from 评分") + scoring.joins +
                 (where.isEmpty() ? QString() : QStringLiteral(" where ") + where.join(QStringLiteral(" and "))) +
                 QStringLiteral(" group by 评分.考号,评分.场次,评分.姓名 order by 评分.考号,评分.场次,评分.姓名"),
             values};
@@ -131,20 +165,34 @@ Statement totalsStatement(const QString &number, const QString &occasion, bool w
 
 RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion)
 {
-    const Statement statement = totalsStatement(number, occasion, hasHandScoreTable(store));
+    const Statement statement =
+        totalsStatement(number, occasion, hasHandScoreTable(store), store.engine().joinsAnswersToBanks());
     return store.query(statement.sql, statement.values);
 }
 
-CandidateScores candidateScores(DataStore &store, const QString &occasion)
+namespace {
+
+// The candidates' totals of one analysis, kept in a table of the session
+// (it vanishes with the connection and never touches the database) while
+// the per-question sums are read: both then use the same totals, and every
+// answer is scored for the totals once.
+const QString kSessionTotals = QStringLiteral("分析成绩");
+
+bool keepSessionTotals(DataStore &store, const QString &occasion, bool withHandScores)
 {
     Values values;
-    const QString sql = QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") +
-                        answerScoreExpression(hasHandScoreTable(store)) + QStringLiteral("),0) as 总分,coalesce(sum(") +
-                        fullMarkExpression() + QStringLiteral("),0) as 满分 from 评分") +
-                        occasionFilter(occasion, values) +
-                        QStringLiteral(" group by 评分.考号,评分.场次 order by 评分.考号,评分.场次");
+    const AnswerScoring scoring = answerScoring(store.engine().joinsAnswersToBanks(), withHandScores);
+    const QString select = QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") + scoring.score +
+                           QStringLiteral("),0) as 总分,coalesce(sum(") + scoring.fullMark +
+                           QStringLiteral("),0) as 满分 from 评分") + scoring.joins + occasionFilter(occasion, values) + QStringLiteral(" group by 评分.考号,评分.场次");
+    return store.execute(QStringLiteral("create temporary table %1 as %2").arg(kSessionTotals, select), values);
+}
+
+CandidateScores readSessionTotals(DataStore &store)
+{
     CandidateScores result;
-    RowSet rows = store.query(sql, values);
+    RowSet rows = store.query(
+        QStringLiteral("select 考号,场次,总分,满分 from %1 order by 考号,场次").arg(kSessionTotals));
     for (; !rows.atEnd(); rows.next())
         result.rows.push_back({rows.value(1).toText(), rows.value(2).toText(), rows.value(3).toNumber(),
                                rows.value(4).toNumber()});
@@ -153,60 +201,142 @@ CandidateScores candidateScores(DataStore &store, const QString &occasion)
     return result;
 }
 
-QuestionSumsList questionSums(DataStore &store, const QString &occasion, int groupSize)
+// The candidates of the kept totals by total (highest first, ties by 考号
+// and 场次) with their group: 1 top, -1 bottom, 0 neither. Its values are
+// the group size, twice.
+QString candidateGroups()
 {
-    Values values;
-    const bool withHandScores = hasHandScoreTable(store);
-    // First the answers alike: the same question, answer text, hand score
-    // and candidate group give the same score, so their score is worked out
-    // once per kind, not per answer. Each answer is joined to its
-    // candidate's total, rank and group (1 top, -1 bottom, 0 neither).
-    const QString answers =
-        QStringLiteral("(select 评分.题型 as 题型,评分.题号 as 题号,评分.考号 as 考号,评分.场次 as 场次,"
-                       "评分.考生答案 as 考生答案,") +
-        (withHandScores ? QStringLiteral("case when 评分.题型='%1' then %2 end").arg(kHandBank, handScoreLookup())
-                        : QStringLiteral("null")) +
-        QStringLiteral(" as 手 from 评分") + occasionFilter(occasion, values) + QStringLiteral(") as 答");
-    values << groupSize << groupSize;
-    const QString candidates =
-        QStringLiteral("(select 考号,场次,T,case when 名次<=? then 1 when 名次>人数-? then -1 else 0 end as 组 from "
-                       "(select 考号,场次,T,row_number() over (order by T desc,考号,场次) as 名次,count(*) over () as 人数 "
-                       "from (select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") +
-        answerScoreExpression(withHandScores) + QStringLiteral("),0) as T from 评分") +
-        occasionFilter(occasion, values) + QStringLiteral(" group by 评分.考号,评分.场次))) as 分组");
-    const QString alike =
-        QStringLiteral("(select 答.题型 as 题型,答.题号 as 题号,答.考生答案 as 考生答案,答.手 as 手,分组.组 as 组,"
-                       "count(*) as n,total(分组.T) as st,total(分组.T*分组.T) as stt from ") +
-        answers + QStringLiteral(" join ") + candidates +
-        QStringLiteral(" on 分组.考号=答.考号 and 分组.场次=答.场次 group by 答.题型,答.题号,答.考生答案,答.手,分组.组) as 评分");
-    const QString scored = QStringLiteral("(select 评分.*,coalesce(评分.手,") + answerScoreExpression(false) +
-                           QStringLiteral(") as x from ") + alike + QStringLiteral(") as 级");
-    QStringList sums{QStringLiteral("total(n) as 作答"), QStringLiteral("total(n*x) as 和"),
-                     QStringLiteral("total(n*x*x) as 平方和"), QStringLiteral("total(x*st) as 积和"),
-                     QStringLiteral("total(st) as 总和"), QStringLiteral("total(stt) as 总平方和"),
-                     QStringLiteral("total(case when 组=1 then n end) as 高组"),
-                     QStringLiteral("total(case when 组=-1 then n end) as 低组"),
-                     QStringLiteral("total(case when 组=1 then n*x end) as 高组和"),
-                     QStringLiteral("total(case when 组=-1 then n*x end) as 低组和")};
+    return QStringLiteral("(select 考号,场次,T,case when 名次<=? then 1 when 名次>人数-? then -1 else 0 end as 组 from "
+                          "(select 考号,场次,总分 as T,row_number() over (order by 总分 desc,考号,场次) as 名次,"
+                          "count(*) over () as 人数 from %1) as 排名) as 组别")
+        .arg(kSessionTotals);
+}
+
+// " and 答.场次=?" when one occasion is analysed: the answers of other
+// occasions are passed over before their candidate is looked for.
+QString occasionCondition(bool oneOccasion)
+{
+    return oneOccasion ? QStringLiteral(" and 答.场次=?") : QString();
+}
+
+// The answers alike (the same question and answer text), read in the order
+// of the question index 评分_题目 with no sorting; each answer is joined to
+// its candidate's total and group.
+QString answersAlike(bool oneOccasion)
+{
+    return QStringLiteral("(select 答.题型 as 题型,答.题号 as 题号,答.考生答案 as 考生答案,count(*) as n,"
+                          "sum(组别.T) as st,sum(组别.T*组别.T) as stt,"
+                          "sum(case when 组别.组=1 then 1 else 0 end) as top,"
+                          "sum(case when 组别.组=-1 then 1 else 0 end) as bottom from 评分 as 答 cross join ") +
+           candidateGroups() +
+           QStringLiteral(" where 组别.考号=答.考号 and 组别.场次=答.场次") + occasionCondition(oneOccasion) +
+           QStringLiteral(" group by 答.题型,答.题号,答.考生答案)");
+}
+
+// The same for the answers that carry a hand score: how many, the sums of
+// their candidates' totals and groups, and of the hand score h (Σh, Σh²,
+// Σh·T, Σh of each group). Only 问答 answers are looked at.
+QString handScoredAlike(bool oneOccasion)
+{
+    return QStringLiteral("(select 答.题型 as 题型,答.题号 as 题号,答.考生答案 as 考生答案,count(*) as hn,"
+                          "sum(组别.T) as ht,sum(case when 组别.组=1 then 1 else 0 end) as htop,"
+                          "sum(case when 组别.组=-1 then 1 else 0 end) as hbottom,sum(阅卷.得分) as hx,"
+                          "sum(阅卷.得分*阅卷.得分) as hxx,sum(阅卷.得分*组别.T) as hxt,"
+                          "sum(case when 组别.组=1 then 阅卷.得分 else 0 end) as htopx,"
+                          "sum(case when 组别.组=-1 then 阅卷.得分 else 0 end) as hbottomx "
+                          "from 评分 as 答 cross join 阅卷 cross join ") +
+           candidateGroups() +
+           QStringLiteral(" where 答.题型='%1' and 阅卷.考号=答.考号 and 阅卷.场次=答.场次 and 阅卷.题型=答.题型 and "
+                          "阅卷.题号=答.题号 and 组别.考号=答.考号 and 组别.场次=答.场次")
+               .arg(kHandBank) +
+           occasionCondition(oneOccasion) + QStringLiteral(" group by 答.题型,答.题号,答.考生答案)");
+}
+
+// One row per answer alike with a, the score of the answer by comparison
+// (NULL when its question is missing), its hand-scored part (zeros when
+// none) and whether its text holds each option letter. The limit (bound to
+// the largest integer) keeps this a query of its own, so that a is looked
+// up once per row although the sums name it several times.
+QString scoredAlike(bool withHandScores, bool oneOccasion)
+{
+    QStringList hand;
+    for (const QString &column : {QStringLiteral("hn"), QStringLiteral("ht"), QStringLiteral("htop"),
+                                  QStringLiteral("hbottom"), QStringLiteral("hx"), QStringLiteral("hxx"),
+                                  QStringLiteral("hxt"), QStringLiteral("htopx"), QStringLiteral("hbottomx")})
+        hand << (withHandScores ? QStringLiteral("coalesce(手.%1,0) as %1") : QStringLiteral("0 as %1")).arg(column);
+    QStringList letters;
+    for (int i = 0; i < kOptionLetters; ++i)
+        letters << QStringLiteral("case when replace(同.考生答案,'%1','')<>同.考生答案 then 1 else 0 end as 含%1")
+                       .arg(QChar(u'A' + i));
+    QString answerScore = answerScoreExpression(false);
+    answerScore.replace(QStringLiteral("评分."), QStringLiteral("同."));
+    return QStringLiteral("(select 同.*,") + answerScore + QStringLiteral(" as a,") + hand.join(u',') + u',' +
+           letters.join(u',') + QStringLiteral(" from ") + answersAlike(oneOccasion) + QStringLiteral(" as 同") +
+           (withHandScores ? QStringLiteral(" left join ") + handScoredAlike(oneOccasion) +
+                                 QStringLiteral(" as 手 on 手.题型=同.题型 and 手.题号=同.题号 and 手.考生答案=同.考生答案")
+                           : QString()) +
+           QStringLiteral(" limit ?) as 级");
+}
+
+// The per-question sums over the kept totals. x is an answer's score: its
+// hand score h where it has one, else a; so Σx = a·(n − hn) + Σh, and alike
+// for Σx², Σx·T and the groups' Σx.
+QString questionSumsStatement(bool withHandScores, bool oneOccasion)
+{
+    QStringList sums{QStringLiteral("sum(n) as 作答"), QStringLiteral("sum(coalesce(a*(n-hn),0)+hx) as 和"),
+                     QStringLiteral("sum(coalesce(a*a*(n-hn),0)+hxx) as 平方和"),
+                     QStringLiteral("sum(coalesce(a*(st-ht),0)+hxt) as 积和"), QStringLiteral("sum(st) as 总和"),
+                     QStringLiteral("sum(stt) as 总平方和"), QStringLiteral("sum(top) as 高组"),
+                     QStringLiteral("sum(bottom) as 低组"),
+                     QStringLiteral("sum(coalesce(a*(top-htop),0)+htopx) as 高组和"),
+                     QStringLiteral("sum(coalesce(a*(bottom-hbottom),0)+hbottomx) as 低组和")};
     for (int i = 0; i < kOptionLetters; ++i) {
         const QChar letter(u'A' + i);
-        sums << QStringLiteral("total(case when 组=1 and instr(考生答案,'%1')>0 then n end) as 高%1").arg(letter)
-             << QStringLiteral("total(case when 组=-1 and instr(考生答案,'%1')>0 then n end) as 低%1").arg(letter);
+        sums << QStringLiteral("sum(含%1*top) as 高%1").arg(letter) << QStringLiteral("sum(含%1*bottom) as 低%1").arg(letter);
     }
     // The question's text, answer and score, looked up once per question.
     const BankLookup bank = bankLookup(QStringLiteral("题"));
-    const QString sql = QStringLiteral("select 题.*,") + bank.columns +
-                        QStringLiteral(" from (select 级.题型 as 题型,级.题号 as 题号,") + sums.join(u',') +
-                        QStringLiteral(" from ") + scored + QStringLiteral(" group by 级.题型,级.题号) as 题") +
-                        bank.joins + QStringLiteral(" order by ") + bankOrderExpression(QStringLiteral("题.题型")) +
-                        QStringLiteral(",题.题型,题.题号");
+    return QStringLiteral("select 题.*,") + bank.columns + QStringLiteral(" from (select 级.题型 as 题型,级.题号 as 题号,") +
+           sums.join(u',') + QStringLiteral(" from ") + scoredAlike(withHandScores, oneOccasion) +
+           QStringLiteral(" group by 级.题型,级.题号) as 题") + bank.joins + QStringLiteral(" order by ") +
+           bankOrderExpression(QStringLiteral("题.题型")) + QStringLiteral(",题.题型,题.题号");
+}
+
+QuestionSumsList readQuestionSumsList(DataStore &store, const QString &occasion, bool withHandScores, int groupSize)
+{
+    const bool oneOccasion = !occasion.isEmpty();
+    Values values;
+    for (int part = 0; part < (withHandScores ? 2 : 1); ++part) {
+        values << groupSize << groupSize;
+        if (oneOccasion)
+            values << occasion;
+    }
+    values << std::numeric_limits<qint64>::max();
     QuestionSumsList result;
-    RowSet rows = store.query(sql, values);
+    RowSet rows = store.query(questionSumsStatement(withHandScores, oneOccasion), values);
     for (; !rows.atEnd(); rows.next())
         result.rows.push_back(readQuestionSums(rows));
     if (rows.failed())
         result = {{}, rows.error()};
     return result;
+}
+
+} // namespace
+
+AnalysisSums analysisSums(DataStore &store, const QString &occasion, const std::function<int(int)> &groupSize)
+{
+    AnalysisSums sums;
+    const bool withHandScores = hasHandScoreTable(store);
+    if (!keepSessionTotals(store, occasion, withHandScores)) {
+        sums.candidates.error = store.lastError();
+        return sums;
+    }
+    sums.candidates = readSessionTotals(store);
+    if (!sums.candidates.error.isError())
+        sums.questions =
+            readQuestionSumsList(store, occasion, withHandScores, groupSize(int(sums.candidates.rows.size())));
+    store.execute(QStringLiteral("drop table %1").arg(kSessionTotals));
+    return sums;
 }
 
 } // namespace kaoshi

@@ -8,6 +8,7 @@
 #include "data/DataStore.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -39,8 +40,9 @@ QString bankOrderExpression(const QString &typeColumn);
 
 // One row per 考号, 场次 and 姓名 that has answers, in that order, with 总分:
 // the sum of the answers' scores (0 when none is right). An empty number or
-// occasion does not filter.
-Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores);
+// occasion does not filter. byJoin: the banks joined, for an engine that
+// says so (Engine::joinsAnswersToBanks), rather than looked up per answer.
+Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin = false);
 RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion);
 
 // Per candidate (考号, 场次) of the occasion ("" = every occasion), by 考号
@@ -55,7 +57,6 @@ struct CandidateScores {
     std::vector<CandidateScore> rows;
     DataError error; // set when the rows could not all be read
 };
-CandidateScores candidateScores(DataStore &store, const QString &occasion);
 
 // The option letters counted per group.
 inline constexpr int kOptionLetters = 7; // A … G
@@ -79,6 +80,15 @@ struct QuestionSumsList {
     std::vector<QuestionSums> rows;
     DataError error;
 };
-QuestionSumsList questionSums(DataStore &store, const QString &occasion, int groupSize);
+
+// The candidates' totals and the per-question sums of the occasion, from
+// one scoring of its answers; groupSize(candidates) gives the size of the
+// top and bottom groups. The totals are kept in a temporary table of the
+// connection while the sums are read, and dropped after.
+struct AnalysisSums {
+    CandidateScores candidates;
+    QuestionSumsList questions;
+};
+AnalysisSums analysisSums(DataStore &store, const QString &occasion, const std::function<int(int)> &groupSize);
 
 } // namespace kaoshi

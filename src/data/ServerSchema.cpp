@@ -119,6 +119,7 @@ QList<IndexStatement> indexStatements()
     add(QStringLiteral("评分_题型_题号"), QStringLiteral("评分"), QStringLiteral("题型, 题号"));
     add(QStringLiteral("评分_考号_场次"), QStringLiteral("评分"), QStringLiteral("考号, 场次"));
     add(QStringLiteral("评分_答题"), QStringLiteral("评分"), QStringLiteral("考号, 场次, 题型, 题号"));
+    add(QStringLiteral("评分_题目"), QStringLiteral("评分"), QStringLiteral("题型, 题号, 考生答案, 考号, 场次"));
     add(QStringLiteral("答卷_考号_场次"), QStringLiteral("答卷"), QStringLiteral("考号, 场次, 序号"));
     return indexes;
 }

@@ -193,7 +193,8 @@ std::vector<ScoreBand> scoreBands(const std::vector<double> &totals, double full
 ResultAnalysis analyseResults(DataStore &store, const QString &occasion, const AnalysisSettings &settings)
 {
     ResultAnalysis result;
-    const CandidateScores candidates = candidateScores(store, occasion);
+    const AnalysisSums read = analysisSums(store, occasion, extremeGroupSize);
+    const CandidateScores &candidates = read.candidates;
     if (candidates.error.isError()) {
         result.failure = QStringLiteral("成绩未能读出");
         result.reason = candidates.error.message;
@@ -208,7 +209,7 @@ ResultAnalysis analyseResults(DataStore &store, const QString &occasion, const A
     result.summary = summariseTotals(totals, fullMark, settings);
     result.bands = scoreBands(totals, fullMark);
 
-    const QuestionSumsList sums = questionSums(store, occasion, extremeGroupSize(int(totals.size())));
+    const QuestionSumsList &sums = read.questions;
     if (sums.error.isError()) {
         result = ResultAnalysis();
         result.failure = QStringLiteral("试题统计未能读出");

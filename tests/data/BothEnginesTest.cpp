@@ -11,6 +11,7 @@
 #include "data/PaperTable.h"
 #include "data/PictureTable.h"
 #include "data/WorkTable.h"
+#include "grading/Analysis.h"
 #include "grading/Scoring.h"
 #include "import/ImportStore.h"
 #include "practice/PracticeQueries.h"
@@ -253,6 +254,45 @@ TEST_P(BothEngines, AnswersAreGradedAndDeleted)
 
     ASSERT_TRUE(deleteAnswers(store, {{1, "单选", "001", "一"}}));
     EXPECT_EQ(answerCount(store, "001", "一"), 2);
+}
+
+TEST_P(BothEngines, TheResultsAnalysisAddsUpOnTheDatabase)
+{
+    // Totals 7.5, 5, 2.5, 1 and 0: one candidate in each extreme group.
+    ASSERT_TRUE(bank::appendQuestions(store, QuestionType::SingleChoice, kThree));
+    const QuestionType single = QuestionType::SingleChoice;
+    ASSERT_TRUE(insertAnswers(store, {{"001", "一", "甲", 1, single, "A"}, {"001", "一", "甲", 2, single, "B"},
+                                      {"002", "一", "乙", 1, single, "B"}, {"002", "一", "乙", 2, single, "B"},
+                                      {"003", "一", "丙", 1, single, "A"}, {"003", "一", "丙", 2, single, "C"},
+                                      {"004", "一", "丁", 1, single, "C"}, {"004", "一", "丁", 3, single, "B"},
+                                      {"005", "一", "戊", 1, single, "D"}}));
+    // The totals the grading window lists, 0 for the candidate with nothing right.
+    const TotalsResult totals = gradeTotals(store, {}, {});
+    ASSERT_TRUE(totals.failure.isEmpty()) << totals.reason.toStdString();
+    std::vector<double> sums;
+    for (const TotalsRow &row : totals.rows)
+        sums.push_back(row.total);
+    EXPECT_EQ(sums, (std::vector<double>{7.5, 5, 2.5, 1, 0}));
+
+    const ResultAnalysis result = analyseResults(store, "一", {});
+    ASSERT_TRUE(result.failure.isEmpty()) << result.reason.toStdString();
+    EXPECT_EQ(result.summary.candidates, 5);
+    EXPECT_DOUBLE_EQ(*result.summary.mean, 3.2);
+    EXPECT_DOUBLE_EQ(*result.summary.highest, 7.5);
+    EXPECT_DOUBLE_EQ(*result.summary.lowest, 0);
+    ASSERT_EQ(result.questions.size(), 3u);
+    const QuestionAnalysis &first = result.questions[0];
+    EXPECT_EQ(first.answered, 5);
+    EXPECT_DOUBLE_EQ(*first.facility, 0.4);
+    EXPECT_DOUBLE_EQ(*first.discrimination, 1); // the top candidate right, the bottom one wrong
+    ASSERT_EQ(first.options.size(), 4u);         // A … D were chosen
+    EXPECT_DOUBLE_EQ(*first.options[0].top, 1);
+    EXPECT_DOUBLE_EQ(*first.options[3].bottom, 1);
+    EXPECT_NEAR(*result.questions[1].facility, 2.0 / 3, 1e-12);
+    EXPECT_FALSE(result.questions[1].discrimination); // the bottom candidate did not answer it
+    EXPECT_EQ(result.questions[2].answered, 1);
+    // The totals it keeps for the connection are gone: a second analysis reads the same.
+    EXPECT_EQ(analyseResults(store, "一", {}).summary.candidates, 5);
 }
 
 TEST_P(BothEngines, APaperIsKeptAnsweredAndHandedInAsOneUnit)
