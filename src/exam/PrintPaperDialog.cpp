@@ -3,9 +3,9 @@
 #include "data/ConfigTable.h"
 #include "data/QuestionType.h"
 #include "exam/ExamPaper.h"
-#include "print/PagePreviewDialog.h"
 #include "print/PageOutput.h"
 #include "print/PaperPages.h"
+#include "print/PreviewWindow.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/DialogPlacement.h"
@@ -14,7 +14,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -291,43 +290,44 @@ void PrintPaperDialog::reprint()
     showPreview(std::move(run));
 }
 
-void PrintPaperDialog::showPreview(Run run)
+PreviewWindow *PrintPaperDialog::previewWindow() const { return m_preview.data(); }
+
+QString PrintPaperDialog::titleOf(const Run &run) const
 {
-    m_preview.reset();
-    m_shown = std::make_unique<Run>(std::move(run));
-    m_pages = std::make_unique<PaperPages>(m_shown->documents);
-    m_preview = std::make_unique<PagePreviewDialog>(*m_pages, [this] { writePdf(*m_shown); }, this);
-    m_preview->setWindowModality(Qt::WindowModal);
+    return run.plan.title.isEmpty() ? kDefaultPaperTitle : run.plan.title;
+}
+
+QList<PdfPart> PrintPaperDialog::pdfParts(const Run &run) const
+{
+    QList<PdfPart> parts;
+    if (m_pdfFiles->currentIndex() == 1)
+        for (const PaperKind kind : kindsOf(run.plan))
+            parts.append({paperKindName(kind), std::make_shared<PaperPages>(documentsOfKind(run.documents, kind))});
+    return parts;
+}
+
+void PrintPaperDialog::showPreview(const Run &run)
+{
+    delete m_preview.data();
+    m_preview = new PreviewWindow(m_context, std::make_unique<PaperPages>(run.documents), titleOf(run), this);
+    m_preview->setAttribute(Qt::WA_DeleteOnClose);
+    // Chosen here, written there: one PDF, or one per kind.
+    m_preview->setPdfParts(pdfParts(run));
     m_preview->show();
 }
 
 void PrintPaperDialog::writePdf(const Run &run)
 {
-    const QString title = run.plan.title.isEmpty() ? kDefaultPaperTitle : run.plan.title;
+    const QString title = titleOf(run);
     const QString path = m_context.platform.files.saveFileName(
         QStringLiteral("导出PDF"), QStringLiteral("PDF文件(*.pdf)|*.pdf"), QDir::home().filePath(title + QStringLiteral(".pdf")));
     if (path.isEmpty())
         return;
-    QList<QPair<QString, QList<LaidDocument>>> files;
-    if (m_pdfFiles->currentIndex() == 0) {
-        files.append({path, run.documents});
-    } else {
-        const QFileInfo info(path);
-        for (const PaperKind kind : kindsOf(run.plan))
-            files.append({info.dir().filePath(info.completeBaseName() + QLatin1Char('-') + paperKindName(kind) +
-                                              QStringLiteral(".pdf")),
-                          documentsOfKind(run.documents, kind)});
-    }
-    QStringList written;
-    for (const auto &[file, documents] : files) {
-        QString error;
-        if (!kaoshi::writePdf(PaperPages(documents), file, title, &error)) {
-            m_context.messages().failure(QStringLiteral("PDF文件没有保存：") + QDir::toNativeSeparators(file), error);
-            return;
-        }
-        written << QDir::toNativeSeparators(file);
-    }
-    m_context.messages().notice(QStringLiteral("PDF文件已保存：\n") + written.join(QLatin1Char('\n')));
+    const PaperPages whole(run.documents);
+    const QList<PdfPart> parts = pdfParts(run);
+    const QList<PdfFile> files = pdfFilesFor(whole, parts, path);
+    if (savePdfFiles(m_context, this, files, title))
+        m_context.messages().notice(QStringLiteral("PDF文件已保存：\n") + pdfFileNames(files));
 }
 
 } // namespace kaoshi

@@ -9,8 +9,8 @@
 #include "print/PaperLayout.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <array>
-#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -21,8 +21,8 @@ class QSpinBox;
 namespace kaoshi {
 
 struct AppContext;
-class PagePreviewDialog;
-class PaperPages;
+struct PdfPart;
+class PreviewWindow;
 
 class PrintPaperDialog final : public QDialog
 {
@@ -41,7 +41,8 @@ public:
     // 重印: the stored run chosen in 已印试卷, shown again.
     void reprint();
 
-    PagePreviewDialog *previewDialog() const { return m_preview.get(); }
+    // The preview "打印预览" of the run shown last, while it is open.
+    PreviewWindow *previewWindow() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -59,8 +60,12 @@ private:
     // A new run, stored; nothing (and the user told why) when it cannot be.
     std::optional<Run> makeRun();
     void layOut(Run &run) const;
-    void showPreview(Run run);
+    void showPreview(const Run &run);
     void writePdf(const Run &run);
+    // The files 导出PDF writes besides one of the whole run: one per kind
+    // when so chosen, else none.
+    QList<PdfPart> pdfParts(const Run &run) const;
+    QString titleOf(const Run &run) const;
 
     AppContext &m_context;
     QLineEdit *m_title;
@@ -80,9 +85,7 @@ private:
     QPushButton *m_previewButton;
     QPushButton *m_exportButton;
     QPushButton *m_close;
-    std::unique_ptr<Run> m_shown;
-    std::unique_ptr<PaperPages> m_pages;
-    std::unique_ptr<PagePreviewDialog> m_preview;
+    QPointer<PreviewWindow> m_preview;
     bool m_started = false;
 };
 

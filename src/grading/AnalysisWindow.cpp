@@ -4,6 +4,7 @@
 #include "data/TextRules.h"
 #include "grading/ResultTableModel.h"
 #include "grading/ResultTables.h"
+#include "print/BarChartPage.h"
 #include "print/IniFile.h"
 #include "ui/Shell.h"
 #include "ui/AppContext.h"
@@ -53,6 +54,20 @@ QSpinBox *percentBox(const QString &controlName, const QString &caption, QWidget
     box->setSuffix(QStringLiteral("%"));
     box->setKeyboardTracking(false);
     return box;
+}
+
+// The bars of the score bands, on the screen and on paper alike.
+QList<ChartBar> bandBars(const ResultAnalysis &result)
+{
+    QList<ChartBar> bars;
+    for (const ScoreBand &band : result.bands)
+        bars.append({bandLabel(band), band.candidates});
+    return bars;
+}
+
+QString chartTitle(const ResultAnalysis &result)
+{
+    return QStringLiteral("分数段分布（满分 %1）").arg(numberToText(result.summary.fullMark));
 }
 
 } // namespace
@@ -200,10 +215,10 @@ void AnalysisWindow::showChart()
     auto *set = new QBarSet(QStringLiteral("人数"));
     QStringList categories;
     int highest = 0;
-    for (const ScoreBand &band : m_result.bands) {
-        *set << band.candidates;
-        categories << bandLabel(band);
-        highest = std::max(highest, band.candidates);
+    for (const ChartBar &bar : bandBars(m_result)) {
+        *set << bar.value;
+        categories << bar.label;
+        highest = std::max(highest, bar.value);
     }
     set->setColor(QColor(90, 130, 200));
     set->setLabelColor(Qt::black);
@@ -214,7 +229,7 @@ void AnalysisWindow::showChart()
 
     auto *chart = new QChart;
     chart->addSeries(series);
-    chart->setTitle(QStringLiteral("分数段分布（满分 %1）").arg(numberToText(m_result.summary.fullMark)));
+    chart->setTitle(chartTitle(m_result));
     chart->legend()->hide();
     auto *x = new QBarCategoryAxis;
     x->append(categories);
@@ -247,6 +262,12 @@ void AnalysisWindow::exportTable()
     const QString name = m_tabs->tabText(m_tabs->currentIndex());
     request.title = name + kExport;
     request.settingsFile = name + QStringLiteral(".ini");
+    // The bands print as the chart first, then as the table.
+    if (view->model() == m_bands) {
+        request.frontPages = [title = chartTitle(m_result), bars = bandBars(m_result)](const QPageLayout &paper) {
+            return std::make_unique<BarChartPage>(paper, title, bars, QStringLiteral("人数"));
+        };
+    }
     if (Shell *shell = m_context.shell)
         shell->printTable(request);
 }

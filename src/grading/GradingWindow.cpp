@@ -3,6 +3,8 @@
 #include "data/AnswerTable.h"
 #include "data/TextRules.h"
 #include "grading/Scoring.h"
+#include "print/AddedColumnModel.h"
+#include "print/PrintHandOver.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/DropDownBox.h"
@@ -43,6 +45,9 @@ const QColor kSummaryBackground(236, 236, 236);
 // A score a marker gave stands out from the compared ones.
 const QColor kHandScoreBackground(255, 240, 190);
 const QString kHandScoreTip = QStringLiteral("阅卷给分");
+// In print and in workbooks the same mark is a column of its own, so that
+// the score stays a number.
+const QString kHandMark = QStringLiteral("阅卷");
 
 // The grid starts at (10, 40) and leaves 10 pixels on the right and at the bottom.
 const QPoint kGridOrigin(10, 40);
@@ -85,6 +90,10 @@ GradingWindow::GradingWindow(AppContext &context, QWidget *host) : TaskWindow(co
     m_grid = named(new ListGrid(this), QStringLiteral("高级表格1"));
     m_grid->move(kGridOrigin);
     setUpGrid();
+    m_printed = new AddedColumnModel(kHandMark, [](const QAbstractItemModel &list, int row) {
+        return list.index(row, Score).data(Qt::ToolTipRole).toString() == kHandScoreTip ? kHandMark : QString();
+    }, this);
+    m_printed->setSourceModel(m_grid->model());
 }
 
 void GradingWindow::setUpGrid()
@@ -220,9 +229,13 @@ void GradingWindow::deleteAnswers()
 
 void GradingWindow::exportList()
 {
-    // The print window takes this list with the settings the bank list's export shares.
+    // The print window takes this list, with the column that says which
+    // scores a marker gave, and the settings the bank list's export shares.
+    PrintRequest request = listPrintRequest(*m_grid, QStringLiteral("自由打印导出"), QStringLiteral("题库.ini"));
+    request.source = m_printed;
+    request.columnWidths << kGridDefaultColumnWidth;
     if (Shell *shell = m_context.shell)
-        shell->printList(*m_grid, QStringLiteral("自由打印导出"), QStringLiteral("题库.ini"));
+        shell->printTable(request);
 }
 
 void GradingWindow::fillNumberList()

@@ -3,7 +3,8 @@
 // occasion left empty it lists the totals per candidate, occasion and name;
 // with both given, that candidate's answers of that occasion marked right or
 // wrong, with the score of each right answer and a last row "总分". Selected
-// answers can be deleted, and the list can be handed to the print window.
+// answers can be deleted, and the list can be handed to the print window
+// (with a column "阅卷" marking the scores a marker gave).
 #include "ui/GridSizing.h"
 #include "ui/TaskWindow.h"
 
@@ -13,6 +14,7 @@ class QToolBar;
 
 namespace kaoshi {
 
+class AddedColumnModel;
 class DropDownBox;
 class ListGrid;
 struct DetailResult;
@@ -51,6 +53,8 @@ private:
     DropDownBox *m_number;
     DropDownBox *m_occasion;
     ListGrid *m_grid;
+    // The list as it goes to the print window.
+    AddedColumnModel *m_printed;
     ColumnProportions m_proportions;
     bool m_grading = false;
 };

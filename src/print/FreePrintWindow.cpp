@@ -4,6 +4,7 @@
 #include "print/ExportFiles.h"
 #include "print/PrintTable.h"
 #include "print/ReportDocument.h"
+#include "print/PageSequence.h"
 #include "print/PreviewWindow.h"
 #include "print/ReportPages.h"
 #include "print/WorkbookWriter.h"
@@ -205,7 +206,7 @@ PreviewWindow *FreePrintWindow::previewDialog() const { return m_preview.data();
 
 const ReportPages *FreePrintWindow::reportShown() const
 {
-    return m_preview ? dynamic_cast<const ReportPages *>(&m_preview->source()) : nullptr;
+    return m_preview ? m_report : nullptr;
 }
 
 // ------------------------------------------------------------- column list
@@ -401,8 +402,15 @@ void FreePrintWindow::preview()
     const PrintSettings settings = settingsShown();
     const ReportOptions options = reportOptions(settings);
     setWindowTitle(options.title);
-    auto pages = std::make_unique<ReportPages>(
-        ReportDocument::build(PrintTable::of(m_request), ticked, options));
+    std::unique_ptr<PageSource> pages =
+        std::make_unique<ReportPages>(ReportDocument::build(PrintTable::of(m_request), ticked, options));
+    m_report = static_cast<const ReportPages *>(pages.get());
+    if (m_request.frontPages) {
+        std::vector<std::unique_ptr<PageSource>> parts;
+        parts.push_back(m_request.frontPages(pages->pageLayout()));
+        parts.push_back(std::move(pages));
+        pages = std::make_unique<PageSequence>(std::move(parts));
+    }
 
     m_preview = new PreviewWindow(m_context, std::move(pages), options.title, this);
     m_preview->setAttribute(Qt::WA_DeleteOnClose);

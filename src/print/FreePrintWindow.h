@@ -97,6 +97,7 @@ private:
     QCheckBox *m_serial = nullptr;
     QLabel *m_progress = nullptr;
     QPointer<PreviewWindow> m_preview;
+    const ReportPages *m_report = nullptr; // the rows' pages of the preview
 };
 
 } // namespace kaoshi

@@ -2,14 +2,20 @@
 
 #include "print/PageSource.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <cerrno>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace kaoshi {
 
@@ -53,41 +59,116 @@ bool printPages(const PageSource &source, QPrinter &printer, const PageProgress 
 bool writePdf(const PageSource &source, const QString &path, const QString &title, QString *error,
               const PageProgress &progress)
 {
+    return writePdfs({{&source, path}}, title, error, progress);
+}
+
+namespace {
+
+// The pages of one file, written into a hidden new file beside its target:
+// the rename that puts it in place cannot fail half way.
+struct PendingPdf {
+    explicit PendingPdf(const QString &path)
+        : target(path), pages(QFileInfo(path).absolutePath() + QStringLiteral("/.") + QFileInfo(path).fileName() +
+                              QStringLiteral(".XXXXXX"))
+    {
+    }
+    QString target;
+    QTemporaryFile pages;
+};
+
+// Qt's PDF writer compresses every page with a fresh zlib stream, whose
+// buffers (a quarter of a megabyte) the C library would hand back to the
+// system and fault in again page after page. While the pages are written the
+// memory freed is kept for the next page; afterwards it is given back.
+class KeepFreedMemory
+{
+public:
+#ifdef __GLIBC__
+    KeepFreedMemory()
+    {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+    }
+    ~KeepFreedMemory()
+    {
+        mallopt(M_TRIM_THRESHOLD, kDefaultThreshold);
+        mallopt(M_MMAP_THRESHOLD, kDefaultThreshold);
+        malloc_trim(0);
+    }
+
+private:
+    static constexpr int kDefaultThreshold = 128 * 1024;
+#endif
+};
+
+bool printInto(const PageSource &source, const QString &file, const QString &title, const PageProgress &progress)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    setUpPrinter(printer, source);
+    printer.setDocName(title);
+    return printPages(source, printer, progress);
+}
+
+} // namespace
+
+bool writePdfs(const QList<PdfFile> &files, const QString &title, QString *error, const PageProgress &progress)
+{
     const auto fail = [error](const QString &reason) {
         if (error)
             *error = reason;
         return false;
     };
-    const QFileInfo target(path);
-    // Hidden, beside the target: the rename that puts it in place cannot fail half way.
-    QTemporaryFile pages(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                         QStringLiteral(".XXXXXX"));
-    if (!pages.open())
-        return fail(pages.errorString());
-    pages.close();
+    int total = 0;
+    for (const PdfFile &file : files)
+        total += file.pages->pageCount();
 
+    const KeepFreedMemory quicker;
+    std::vector<std::unique_ptr<PendingPdf>> pending;
+    int done = 0;
     bool stopped = false;
-    const PageProgress watch = [&](int done, int total) {
-        stopped = progress && !progress(done, total);
-        return !stopped;
-    };
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pages.fileName());
-    setUpPrinter(printer, source);
-    printer.setDocName(title);
-    if (!printPages(source, printer, watch))
-        return fail(stopped ? QStringLiteral("已停止") : QStringLiteral("无法写入PDF文件"));
-    if (QFileInfo(pages.fileName()).size() == 0)
-        return fail(QStringLiteral("无法写入PDF文件"));
+    for (const PdfFile &file : files) {
+        auto &written = *pending.emplace_back(std::make_unique<PendingPdf>(file.path));
+        if (!written.pages.open())
+            return fail(written.pages.errorString());
+        written.pages.close();
+        const int before = done;
+        const PageProgress watch = [&](int page, int) {
+            done = before + page;
+            stopped = progress && !progress(done, total);
+            return !stopped;
+        };
+        if (!printInto(*file.pages, written.pages.fileName(), title, watch))
+            return fail(stopped ? QStringLiteral("已停止") : QStringLiteral("无法写入PDF文件"));
+        if (QFileInfo(written.pages.fileName()).size() == 0)
+            return fail(QStringLiteral("无法写入PDF文件"));
+    }
 
+    // Every file is complete: now they take their places.
     // Readable as a file the user saved, not private as a temporary one.
     const QFile::Permissions readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-    QFile::setPermissions(pages.fileName(), target.exists() ? QFile::permissions(path) : readable);
-    if (std::rename(QFile::encodeName(pages.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    pages.setAutoRemove(false); // it is the target now
+    for (const auto &written : pending) {
+        const QString file = written->pages.fileName();
+        QFile::setPermissions(file, QFileInfo::exists(written->target) ? QFile::permissions(written->target)
+                                                                         : readable);
+        if (std::rename(QFile::encodeName(file).constData(), QFile::encodeName(written->target).constData()) != 0)
+            return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        written->pages.setAutoRemove(false); // it is the target now
+    }
     return true;
+}
+
+QList<PdfFile> pdfFilesFor(const PageSource &whole, const QList<PdfPart> &parts, const QString &path)
+{
+    if (parts.isEmpty())
+        return {{&whole, path}};
+    const QFileInfo chosen(path);
+    QList<PdfFile> files;
+    for (const PdfPart &part : parts)
+        files.append({part.pages.get(), chosen.dir().filePath(chosen.completeBaseName() + QLatin1Char('-') +
+                                                              part.name + QStringLiteral(".pdf"))});
+    return files;
 }
 
 } // namespace kaoshi

@@ -286,22 +286,10 @@ void PreviewWindow::saveAsPdf()
         QDir::home().filePath(suggested + QStringLiteral(".pdf")));
     if (path.isEmpty())
         return;
-    QProgressDialog progress(QStringLiteral("正在导出PDF…"), QStringLiteral("停止"), 0, 0, this);
-    progress.setWindowTitle(QStringLiteral("导出PDF"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString error;
-    const bool written = writePdf(*m_source, path, m_title, &error, [&progress](int done, int total) {
-        progress.setMaximum(total);
-        progress.setValue(done);
-        progress.setLabelText(QStringLiteral("正在导出PDF：第 %1 / %2 页").arg(done).arg(total));
-        return !progress.wasCanceled();
-    });
-    QApplication::restoreOverrideCursor();
-    progress.reset();
-    if (!written)
-        m_context.messages().failure(QStringLiteral("PDF文件没有保存：") + QDir::toNativeSeparators(path), error);
+    const QList<PdfFile> files = pdfFilesFor(*m_source, m_parts, path);
+    // Names the program made up are said; a name the user typed is not.
+    if (savePdfFiles(m_context, this, files, m_title) && files.size() > 1)
+        m_context.messages().notice(QStringLiteral("PDF文件已保存：\n") + pdfFileNames(files));
 }
 
 void PreviewWindow::print()
@@ -325,6 +313,35 @@ void PreviewWindow::print()
     if (!printed)
         m_context.messages().failure(QStringLiteral("没有打印：") + printer.printerName(),
                                      QStringLiteral("无法在打印机上绘制"));
+}
+
+QString pdfFileNames(const QList<PdfFile> &files)
+{
+    QStringList names;
+    for (const PdfFile &file : files)
+        names << QDir::toNativeSeparators(file.path);
+    return names.join(QLatin1Char('\n'));
+}
+
+bool savePdfFiles(AppContext &context, QWidget *parent, const QList<PdfFile> &files, const QString &title)
+{
+    QProgressDialog progress(QStringLiteral("正在导出PDF…"), QStringLiteral("停止"), 0, 0, parent);
+    progress.setWindowTitle(QStringLiteral("导出PDF"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const bool written = writePdfs(files, title, &error, [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        progress.setLabelText(QStringLiteral("正在导出PDF：第 %1 / %2 页").arg(done).arg(total));
+        return !progress.wasCanceled();
+    });
+    QApplication::restoreOverrideCursor();
+    progress.reset();
+    if (!written)
+        context.messages().failure(QStringLiteral("PDF文件没有保存：") + pdfFileNames(files), error);
+    return written;
 }
 
 } // namespace kaoshi

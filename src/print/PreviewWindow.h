@@ -4,6 +4,7 @@
 // as PDF. A source that lays its pages out as it goes shows its first page
 // at once while the rest are counted in small steps. The window is modal:
 // what it shows stays as it was when it opened.
+#include "print/PageOutput.h"
 #include "print/PageSource.h"
 
 #include <QDialog>
@@ -49,8 +50,12 @@ public:
 
     // The toolbar's "导出PDF".
     QAction *savePdfAction() const { return m_savePdf; }
-    // Asks for a file name and writes every page into it; a file that could
-    // not be written is reported and an existing one stays as it was.
+    // 导出PDF writes these parts of the document, one file each named after
+    // the file chosen, instead of the pages in view as one file.
+    void setPdfParts(QList<PdfPart> parts) { m_parts = std::move(parts); }
+    // Asks for a file name and writes every page into it (or every part into
+    // a file of its own); files that could not be written are reported and
+    // the ones that were there stay as they were.
     void saveAsPdf();
     // The print dialog, then the pages it asks for.
     void print();
@@ -74,6 +79,7 @@ private:
     AppContext &m_context;
     std::unique_ptr<PageSource> m_source;
     QString m_title;
+    QList<PdfPart> m_parts;
     QScrollArea *m_scroll = nullptr;
     PageView *m_view = nullptr;
     QSpinBox *m_pageBox = nullptr;
@@ -83,5 +89,13 @@ private:
     QTimer m_layOut;
     bool m_counted = false; // counting has begun (after the first page was painted)
 };
+
+// The files' paths, one a line, as the user's system writes them.
+QString pdfFileNames(const QList<PdfFile> &files);
+
+// Writes a set of PDF files (see writePdfs) while a progress window with
+// 停止 is shown over `parent`; a set that was not written is reported as
+// 失败 with the files and the reason. false then.
+bool savePdfFiles(AppContext &context, QWidget *parent, const QList<PdfFile> &files, const QString &title);
 
 } // namespace kaoshi

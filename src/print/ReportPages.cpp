@@ -1,12 +1,15 @@
 #include "print/ReportPages.h"
 
 #include <QElapsedTimer>
+#include <QGlyphRun>
 #include <QPageSize>
 #include <QPainter>
 
 namespace kaoshi {
 
 namespace {
+
+constexpr quint32 kUnknownGlyph = 0xFFFFFFFF;
 
 QPageSize pageSizeOf(int paperCode)
 {
@@ -90,8 +93,59 @@ private:
 } // namespace
 
 FontWidths::FontWidths(const QString &family)
-    : m_font(referenceFont(family)), m_metrics(m_font), m_basic(0x10000, -1.0f)
+    : m_font(referenceFont(family)), m_metrics(m_font), m_raw(QRawFont::fromFont(m_font)), m_basic(0x10000, -1.0f),
+      m_basicGlyphs(0x10000, kUnknownGlyph)
 {
+}
+
+quint32 FontWidths::glyphOf(char32_t character) const
+{
+    const auto lookUp = [this](char32_t c) {
+        quint32 glyph = 0;
+        int count = 1;
+        char16_t units[2];
+        const int length = QChar::requiresSurrogates(c) ? 2 : 1;
+        if (length == 2) {
+            units[0] = QChar::highSurrogate(c);
+            units[1] = QChar::lowSurrogate(c);
+        } else {
+            units[0] = char16_t(c);
+        }
+        if (!m_raw.glyphIndexesForChars(reinterpret_cast<const QChar *>(units), length, &glyph, &count) || count != 1)
+            return quint32(0);
+        return glyph;
+    };
+    if (character < 0x10000) {
+        quint32 &glyph = m_basicGlyphs[character];
+        if (glyph == kUnknownGlyph)
+            glyph = lookUp(character);
+        return glyph;
+    }
+    auto found = m_otherGlyphs.constFind(character);
+    if (found == m_otherGlyphs.cend())
+        found = m_otherGlyphs.insert(character, lookUp(character));
+    return *found;
+}
+
+bool FontWidths::appendGlyphs(QStringView text, double x, double y, QList<quint32> &glyphs,
+                              QList<QPointF> &positions) const
+{
+    const qsizetype start = glyphs.size();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(text[i], text[++i]);
+        const quint32 glyph = glyphOf(c);
+        if (glyph == 0) { // not in this font
+            glyphs.resize(start);
+            positions.resize(start);
+            return false;
+        }
+        glyphs.append(glyph);
+        positions.append(QPointF(x, y));
+        x += advance(c) * kReferenceSize;
+    }
+    return true;
 }
 
 double FontWidths::advance(char32_t character) const
@@ -152,6 +206,7 @@ bool ReportPages::layOutMore(int milliseconds)
 void ReportPages::paintPage(QPainter &painter, int index) const
 {
     const ReportPage page = m_layout.page(index);
+    const QTransform base = painter.worldTransform();
     QPen pen(Qt::black);
     pen.setWidthF(2); // 0.2 mm
     painter.setPen(pen);
@@ -162,17 +217,38 @@ void ReportPages::paintPage(QPainter &painter, int index) const
         texts.drawFitted(text, true);
     texts.drawFitted(page.pageNumber, false);
 
-    // Body cells: the lines the layout broke, centred, the block centred in the row.
+    // Body cells: the lines the layout broke, centred, the block centred in
+    // the row. They are placed glyph by glyph with the widths the layout
+    // measured and drawn as one run for the page: no text layout per line,
+    // and one text object in a PDF page instead of one per line.
     painter.setFont(m_widths.font());
+    const double size = page.bodyFontSize;
+    if (size <= 0)
+        return;
+    const double k = size / FontWidths::kReferenceSize;
+    const double raise = (m_widths.ascent() - m_widths.descent()) * size / 2;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
     for (const ReportCell &cell : page.cells) {
         const double block = page.lineHeight * cell.lines.size();
         double y = cell.rect.center().y() - block / 2;
         for (const QString &line : cell.lines) {
-            texts.drawCentred(QRectF(cell.rect.left(), y, cell.rect.width(), page.lineHeight), line,
-                              page.bodyFontSize, m_widths);
+            const QRectF box(cell.rect.left(), y, cell.rect.width(), page.lineHeight);
+            const double x = box.center().x() - m_widths.width(line) * size / 2;
+            if (!m_widths.appendGlyphs(line, x / k, (box.center().y() + raise) / k, glyphs, positions))
+                texts.drawCentred(box, line, size, m_widths); // with the fallback fonts
             y += page.lineHeight;
         }
     }
+    if (glyphs.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(m_widths.glyphFont());
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    painter.setWorldTransform(QTransform::fromScale(k, k) * base);
+    painter.drawGlyphRun(QPointF(0, 0), run);
+    painter.setWorldTransform(base);
 }
 
 } // namespace kaoshi

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QRawFont>
 #include <memory>
 #include <vector>
 
@@ -26,13 +27,25 @@ public:
     double width(QStringView text) const;
     // The font texts are drawn with, at kReferenceSize pixels, and scaled.
     const QFont &font() const { return m_font; }
+    // The same font's glyphs, for texts placed glyph by glyph.
+    const QRawFont &glyphFont() const { return m_raw; }
+    // Appends the glyphs of a text and their positions from (x, y), in
+    // pixels of kReferenceSize, advancing by the measured widths. false
+    // (and nothing appended) when the font lacks a character, which then
+    // needs the fallback fonts of a text drawn as a whole.
+    bool appendGlyphs(QStringView text, double x, double y, QList<quint32> &glyphs, QList<QPointF> &positions) const;
     static constexpr int kReferenceSize = 48;
 
 private:
+    quint32 glyphOf(char32_t character) const;
+
     QFont m_font;
     QFontMetricsF m_metrics;
+    QRawFont m_raw;
     mutable std::vector<float> m_basic; // characters of the basic plane; < 0 until measured
     mutable QHash<char32_t, double> m_others;
+    mutable std::vector<quint32> m_basicGlyphs; // kUnknownGlyph until looked up
+    mutable QHash<char32_t, quint32> m_otherGlyphs;
 };
 
 class ReportPages final : public PageSource

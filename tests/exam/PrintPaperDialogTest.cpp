@@ -1,7 +1,8 @@
 // 考试 > 打印试卷 driven through its controls: counts from 配置 changed for
 // one paper only, variants written to PDF (read back with pdftotext), each
-// run kept before it is printed, a refused write reported, the preview and
-// the reprint of a stored run.
+// run kept before it is printed, a refused write reported, the preview paged
+// through and exported as one PDF or one per kind, and the reprint of a
+// stored run.
 #include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 
@@ -9,7 +10,7 @@
 #include "data/ConfigTable.h"
 #include "data/PrintedPaperTable.h"
 #include "exam/PrintPaperDialog.h"
-#include "print/PagePreviewDialog.h"
+#include "print/PreviewWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace kaoshi;
@@ -72,6 +74,12 @@ W *control(QWidget *dialog, const QString &name)
 void click(QWidget *dialog, const QString &button)
 {
     QTest::mouseClick(control<QPushButton>(dialog, button + QStringLiteral("按钮")), Qt::LeftButton);
+}
+
+// A button of the preview's toolbar.
+void press(PreviewWindow *preview, const QString &button)
+{
+    QTest::mouseClick(control<QToolButton>(preview, button), Qt::LeftButton);
 }
 
 QString run(const QString &program, const QStringList &arguments)
@@ -204,11 +212,11 @@ private slots:
         QVERIFY(p.platform.lastMessage().text.contains(QStringLiteral("拒绝写入")));
         QVERIFY(!QFile::exists(p.out("不该有.pdf")));
         click(dialog, "打印预览");
-        QVERIFY(!dialog->previewDialog());
+        QVERIFY(!dialog->previewWindow());
         QVERIFY(dialog->isVisible());
     }
 
-    void previewAndReprintOfAStoredRun()
+    void previewPagesThroughAndExportsOneOrOnePdfPerKind()
     {
         Program p;
         PrintPaperDialog *dialog = p.open();
@@ -218,30 +226,82 @@ private slots:
             control<QCheckBox>(dialog, QString::fromUtf8(kind))->setChecked(false);
         click(dialog, "打印预览");
         QVERIFY(p.platform.lastMessage().text.contains(QStringLiteral("请选择")));
-        QVERIFY(!dialog->previewDialog());
-        control<QCheckBox>(dialog, "答案")->setChecked(true);
+        QVERIFY(!dialog->findChild<PreviewWindow *>());
+        for (const char *kind : {"试卷", "答题卡", "答案"})
+            control<QCheckBox>(dialog, QString::fromUtf8(kind))->setChecked(true);
+        control<QSpinBox>(dialog, "变体数编辑框")->setValue(2);
 
         click(dialog, "打印预览");
-        PagePreviewDialog *preview = dialog->previewDialog();
+        auto *preview = control<PreviewWindow>(dialog, "打印预览");
         QVERIFY(preview);
-        QVERIFY(preview->isVisible());
+        QSignalSpy painted(preview, &PreviewWindow::pagePainted);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
         QCOMPARE(preview->windowTitle(), QStringLiteral("打印预览"));
-        QVERIFY(preview->exportPdfAction());
-        QVERIFY(preview->lastPaintSucceeded());
-        // 导出PDF in the preview writes the pages shown.
+        QTRY_VERIFY(!painted.isEmpty());
+        const int pages = preview->source().pageCount();
+        QVERIFY(pages >= 6); // paper, sheet and key of each variant
+        painted.clear();
+        press(preview, "下一页");
+        QCOMPARE(preview->currentPage(), 1);
+        QTRY_VERIFY(painted.contains(QList<QVariant>{1}));
+        press(preview, "末页");
+        QCOMPARE(preview->currentPage(), pages - 1);
+        press(preview, "首页");
+        QCOMPARE(preview->currentPage(), 0);
+
+        // One PDF: every page shown, in one file.
         p.platform.setNextFileName(p.out("预览.pdf"));
-        preview->exportPdfAction()->trigger();
-        QVERIFY(holds(pdfText(p.out("预览.pdf")), "考试试卷 答案"));
+        press(preview, "保存PDF");
+        QCOMPARE(pdfPages(p.out("预览.pdf")), pages);
+        const QString whole = pdfText(p.out("预览.pdf"));
+        for (const char *expected : {"A卷", "B卷", "一、单项选择题", "考试试卷 答题卡", "考试试卷 答案"})
+            QVERIFY2(holds(whole, expected), expected);
         preview->close();
+        QTRY_VERIFY(!dialog->findChild<PreviewWindow *>());
+
+        // One PDF per kind, from the preview's own 导出PDF: three files named
+        // after the one chosen, which is not written itself.
+        control<QComboBox>(dialog, "PDF文件组合框")->setCurrentIndex(1);
+        click(dialog, "打印预览");
+        preview = control<PreviewWindow>(dialog, "打印预览");
+        QVERIFY(preview);
+        p.platform.setNextFileName(p.out("分开.pdf"));
+        press(preview, "保存PDF");
+        QVERIFY(!QFile::exists(p.out("分开.pdf")));
+        const QString paper = pdfText(p.out("分开-试卷.pdf"));
+        const QString sheet = pdfText(p.out("分开-答题卡.pdf"));
+        const QString key = pdfText(p.out("分开-答案.pdf"));
+        QVERIFY(holds(paper, "的说法") && !holds(paper, "考试试卷 答题卡") && !holds(paper, "考试试卷 答案"));
+        QVERIFY(holds(sheet, "考试试卷 答题卡") && !holds(sheet, "的说法") && !holds(sheet, "考试试卷 答案"));
+        QVERIFY(holds(key, "考试试卷 答案") && !holds(key, "的说法") && !holds(key, "考试试卷 答题卡"));
+        QCOMPARE(pdfPages(p.out("分开-试卷.pdf")) + pdfPages(p.out("分开-答题卡.pdf")) +
+                     pdfPages(p.out("分开-答案.pdf")),
+                 pages);
+        QVERIFY(p.platform.lastMessage().text.contains(QStringLiteral("分开-答题卡.pdf")));
+        preview->close();
+    }
+
+    void reprintOfAStoredRunGivesTheSameKey()
+    {
+        Program p;
+        PrintPaperDialog *dialog = p.open();
+        QVERIFY(dialog);
+        control<QCheckBox>(dialog, "试卷")->setChecked(false);
+        control<QCheckBox>(dialog, "答题卡")->setChecked(false);
+        click(dialog, "打印预览");
+        QVERIFY(dialog->previewWindow());
+        p.platform.setNextFileName(p.out("预览.pdf"));
+        dialog->previewWindow()->savePdfAction()->trigger();
+        QVERIFY(holds(pdfText(p.out("预览.pdf")), "考试试卷 答案"));
+        dialog->previewWindow()->close();
 
         // The stored run printed again: no new run is kept, the key is the same.
-        const auto stored = loadPrintedRun(p.db.store(), 1);
-        QVERIFY(stored);
+        QVERIFY(loadPrintedRun(p.db.store(), 1));
         click(dialog, "重印");
-        QVERIFY(dialog->previewDialog());
+        QVERIFY(dialog->previewWindow());
         QCOMPARE(p.db.count(QStringLiteral("印卷")), 1);
         p.platform.setNextFileName(p.out("重印.pdf"));
-        dialog->previewDialog()->exportPdfAction()->trigger();
+        dialog->previewWindow()->savePdfAction()->trigger();
         QCOMPARE(pdfText(p.out("重印.pdf")), pdfText(p.out("预览.pdf")));
     }
 };

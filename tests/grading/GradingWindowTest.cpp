@@ -371,7 +371,14 @@ void GradingWindowTest::exportHandsTheListToThePrintWindow()
     QVERIFY(print);
     QCOMPARE(print->windowTitle(), QStringLiteral("自由打印导出"));
     QCOMPARE(g.main.printHandOver().request().settingsFile, QStringLiteral("题库.ini"));
-    QCOMPARE(g.main.printHandOver().request().source.data(), g.grid->model());
+    // The list itself, and a last column that says which scores a marker gave.
+    QAbstractItemModel *handed = g.main.printHandOver().request().source.data();
+    QVERIFY(handed);
+    QCOMPARE(handed->columnCount(), GradingWindow::kColumnCount + 1);
+    QCOMPARE(handed->headerData(GradingWindow::kColumnCount, Qt::Horizontal).toString(), QStringLiteral("阅卷"));
+    for (int c = 0; c < GradingWindow::kColumnCount; ++c)
+        QCOMPARE(handed->index(0, c).data(), g.grid->model()->index(0, c).data());
+    QCOMPARE(g.main.printHandOver().request().columnWidths.size(), GradingWindow::kColumnCount + 1);
     g.main.printHandOver().close();
 }
 

@@ -11,7 +11,12 @@
 #include "grading/MarkingWindow.h"
 #include "grading/Scoring.h"
 #include "print/FreePrintWindow.h"
+#include "print/BarChartPage.h"
+#include "print/PageSequence.h"
+#include "print/PreviewWindow.h"
 #include "print/PrintHandOver.h"
+#include "print/ReportPages.h"
+#include "print/XlsxCells.h"
 #include "ui/DropDownBox.h"
 #include "ui/ListGrid.h"
 
@@ -24,6 +29,8 @@
 #include <QDoubleSpinBox>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -110,6 +117,17 @@ struct Results : ProgramState {
     }
 };
 
+// One page of a PDF as text, the shapes Qt gives shared glyphs folded back.
+QString pdfPageText(const QString &file, int page)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), file,
+                   QStringLiteral("-")});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+}
+
 } // namespace
 
 class ResultWindowsTest : public QObject
@@ -119,6 +137,7 @@ private slots:
     void analysisFollowsTheChosenOccasion();
     void thresholdsAreRememberedAndAFailedSaveIsSaid();
     void tablesGoToThePrintWindowAndTheChartToAPicture();
+    void theBandChartPrintsBeforeItsTable();
     void markingKeepsScoresThatChangeTheTotals();
     void aRefusedScoreSaysFailedAndStaysTyped();
     void gradingShowsWhichScoresAreByHand();
@@ -215,6 +234,65 @@ void ResultWindowsTest::tablesGoToThePrintWindowAndTheChartToAPicture()
     QVERIFY(r.platform.messages.isEmpty());
 }
 
+void ResultWindowsTest::theBandChartPrintsBeforeItsTable()
+{
+    Results r;
+    r.open<AnalysisWindow>(QStringLiteral("成绩分析"));
+    auto *tabs = r.control<QTabWidget>(QStringLiteral("分析页"));
+    tabs->setCurrentIndex(2);
+    QCOMPARE(tabs->tabText(2), QStringLiteral("分数段"));
+    r.press(QStringLiteral("导出"));
+    FreePrintWindow *print = r.main.printHandOver().window();
+    QVERIFY(print);
+    QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("打印按钮")), Qt::LeftButton);
+    PreviewWindow *preview = print->previewDialog();
+    QVERIFY(preview);
+    const auto *pages = dynamic_cast<const PageSequence *>(&preview->source());
+    QVERIFY(pages);
+    const auto *chart = dynamic_cast<const BarChartPage *>(&pages->part(0));
+    QVERIFY(chart);
+
+    // The bars of the screen's chart, as tall as their counts, each with its
+    // count written just above it.
+    const std::vector<int> counts = r.barHeights();
+    const ChartDrawing &drawing = chart->drawing();
+    QCOMPARE(size_t(drawing.bars.size()), counts.size());
+    const auto tallest = std::max_element(counts.begin(), counts.end()) - counts.begin();
+    QVERIFY(counts[size_t(tallest)] > 0);
+    const double perCandidate = drawing.bars[int(tallest)].height() / counts[size_t(tallest)];
+    for (int i = 0; i < drawing.bars.size(); ++i) {
+        QCOMPARE(qRound(drawing.bars[i].height() / perCandidate), counts[size_t(i)]);
+        QCOMPARE(drawing.values[i].text, QString::number(counts[size_t(i)]));
+        QVERIFY(drawing.values[i].rect.bottom() <= drawing.bars[i].top());
+        QVERIFY(qAbs(drawing.values[i].rect.center().x() - drawing.bars[i].center().x()) < 1);
+    }
+    QVERIFY(drawing.bars[int(tallest)].top() >= drawing.plot.top());
+    // What is laid out is what is painted.
+    const QRectF paper = chart->pageLayout().fullRect(QPageLayout::Millimeter);
+    QImage page(qCeil(paper.width()), qCeil(paper.height()), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    painter.scale(0.1, 0.1);
+    chart->paintPage(painter, 0);
+    painter.end();
+    const QPointF middle = drawing.bars[int(tallest)].center() / 10;
+    QCOMPARE(page.pixelColor(middle.toPoint()), QColor(90, 130, 200));
+
+    // In the PDF: the chart first, then the table of the bands.
+    QCOMPARE(preview->source().pageCount(), 1 + print->reportShown()->pageCount());
+    const QString pdf = QDir(r.db.programDir()).filePath("分数段.pdf");
+    r.platform.setNextFileName(pdf);
+    preview->savePdfAction()->trigger();
+    if (const QByteArray keep = qgetenv("KAOSHI_KEEP_PDF"); !keep.isEmpty())
+        QFile::copy(pdf, QString::fromLocal8Bit(keep));
+    const QString first = pdfPageText(pdf, 1);
+    const QString second = pdfPageText(pdf, 2);
+    QVERIFY2(first.contains(QStringLiteral("分数段分布")), qPrintable(first));
+    QVERIFY(!second.contains(QStringLiteral("分数段分布")));
+    QVERIFY2(second.contains(QStringLiteral("人数")), qPrintable(second));
+    preview->close();
+}
+
 void ResultWindowsTest::markingKeepsScoresThatChangeTheTotals()
 {
     Results r;
@@ -302,6 +380,35 @@ void ResultWindowsTest::gradingShowsWhichScoresAreByHand()
     QCOMPARE(model->index(1, 9).data(Qt::ToolTipRole).toString(), QStringLiteral("阅卷给分"));
     QVERIFY(model->index(0, 9).data(Qt::ToolTipRole).isNull());
     QCOMPARE(model->index(2, 9).data().toString(), QStringLiteral("3.5"));
+
+    // The mark goes into print and the workbook as a column of its own,
+    // and the score stays a number there.
+    r.press(QStringLiteral("导出"));
+    FreePrintWindow *print = r.main.printHandOver().window();
+    QVERIFY(print);
+    QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("打印按钮")), Qt::LeftButton);
+    const ReportPages *report = print->reportShown();
+    QVERIFY(report);
+    const ReportDocument &document = report->document();
+    QCOMPARE(document.columnTitle(document.columnCount() - 1), QStringLiteral("阅卷"));
+    QCOMPARE(document.text(1, document.columnCount() - 1), QStringLiteral("阅卷"));
+    QCOMPARE(document.text(0, document.columnCount() - 1), QString());
+    r.main.printHandOver().close();
+    r.press(QStringLiteral("导出"));
+    QTest::mouseClick(r.main.printHandOver().window()->findChild<QPushButton *>(QStringLiteral("导出按钮")),
+                      Qt::LeftButton);
+    QCOMPARE(r.platform.openedFiles.size(), 1);
+    const QString workbook = r.platform.openedFiles.first();
+    const QMap<QString, QString> cells = worksheetCells(workbook);
+    const QSet<QString> numbers = numberCells(workbook);
+    // Columns 题号 … 总分, 阅卷 (A … J); row 1 the titles, row 3 the 问答 answer.
+    QCOMPARE(cells.value("I1"), QStringLiteral("总分"));
+    QCOMPARE(cells.value("J1"), QStringLiteral("阅卷"));
+    QCOMPARE(cells.value("I3"), QStringLiteral("1.5"));
+    QVERIFY(numbers.contains("I3"));
+    QCOMPARE(cells.value("J3"), QStringLiteral("阅卷"));
+    QVERIFY(!numbers.contains("J3"));
+    QVERIFY(cells.value("J2").isEmpty());
     // The totals use it, and K3 with nothing right is listed with 0.
     r.control<DropDownBox>(QStringLiteral("考号组合框"))->setEditText(QString());
     r.press(QStringLiteral("评分"));

@@ -499,7 +499,26 @@ void FreePrintWindowTest::reportPdfHasItsPages()
     QCOMPARE(error, QStringLiteral("已停止"));
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), before);
+    old.close();
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("成绩单.pdf")});
+    // A set of files is written as one: stopped in its second file, the
+    // first file's old version stays as well.
+    const QString second = dir.filePath(QStringLiteral("成绩单2.pdf"));
+    QVERIFY(writePdfs({{&pages, second}}, options.title, &error));
+    QFile secondFile(second);
+    QVERIFY(secondFile.open(QIODevice::ReadOnly));
+    const QByteArray secondBefore = secondFile.readAll();
+    secondFile.close();
+    QVERIFY(!writePdfs({{&pages, second}, {&pages, path}}, options.title, &error,
+                       [](int done, int total) { return done < total - 1; }));
+    QCOMPARE(error, QStringLiteral("已停止"));
+    QVERIFY(secondFile.open(QIODevice::ReadOnly));
+    QCOMPARE(secondFile.readAll(), secondBefore);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), before);
+    old.close();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("成绩单.pdf"), QStringLiteral("成绩单2.pdf")}));
     QVERIFY(!writePdf(pages, dir.filePath(QStringLiteral("无此文件夹/成绩单.pdf")), options.title, &error));
     QVERIFY(!error.isEmpty());
 }
