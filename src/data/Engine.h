@@ -99,6 +99,12 @@ public:
     // The declared type of integer, text and number columns.
     virtual QString integerType() const = 0;
     virtual QString textType() const = 0;
+    // An expression for the database's own clock: milliseconds since
+    // 1970-01-01 UTC, as an integer. Every seat of a room reads one clock.
+    virtual QString nowMillisecondsExpression() const = 0;
+    // What a make-table statement lists first so that the table has the row
+    // identity rowIdColumn() names ("" where every table has one anyway).
+    virtual QString rowIdDeclaration() const = 0;
 };
 
 } // namespace kaoshi

@@ -47,6 +47,11 @@ public:
     QString makeTableStatement(const QString &table, const QString &select) const override;
     QString integerType() const override { return QStringLiteral("INTEGER"); }
     QString textType() const override { return QStringLiteral("TEXT"); }
+    QString nowMillisecondsExpression() const override
+    {
+        return QStringLiteral("cast((julianday('now') - 2440587.5) * 86400000 as integer)");
+    }
+    QString rowIdDeclaration() const override { return QString(); }
 
 private:
     OpenFailure checkSchema();
