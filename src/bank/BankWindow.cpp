@@ -6,6 +6,7 @@
 #include "print/ExportFiles.h"
 #include "bank/QuestionEditorWindow.h"
 #include "data/KeyedRows.h"
+#include "data/KeysetRows.h"
 #include "data/TextRules.h"
 #include "import/ImportDialog.h"
 #include "ui/AppContext.h"
@@ -238,7 +239,21 @@ void BankWindow::listQuestions(const QString &searchText)
 {
     StatusProgress fallback;
     StatusProgress &progress = m_context.shell ? m_context.shell->statusProgress() : fallback;
-    // One integer per question is read now; the cells of a row when it comes into view.
+    const auto cellsOf = [](const Question &question) { return questionCells(question); };
+    const QString duplicateTip = QStringLiteral("题号重复：还有一道题用这个题号");
+    // The whole bank is read a window at a time through the 题号 index, and
+    // its numbers carried twice are found per window.
+    if (searchText.isEmpty()) {
+        if (std::shared_ptr<KeysetRows> bank = KeysetRows::make(m_context.store, m_type, cellsOf, kBankColumnCount)) {
+            progress.start(bank->size());
+            m_grid->setListing(std::move(bank));
+            m_grid->gridModel()->setMarked(0, {}, duplicateTip);
+            progress.finish();
+            return;
+        }
+    }
+    // A search (or a bank with rows lacking a 题号) reads one integer per
+    // matching question now; the cells of a row when it comes into view.
     const std::optional<std::vector<qint64>> listed = bank::listRowIds(m_context.store, m_type, searchText);
     m_listedSearch = searchText;
     if (!listed)
@@ -246,13 +261,10 @@ void BankWindow::listQuestions(const QString &searchText)
                                      m_context.store.errorString());
     const std::vector<qint64> ids = listed.value_or(std::vector<qint64>());
     progress.start(qint64(ids.size()));
-    m_grid->setListing(std::make_shared<KeyedRows>(
-        m_context.store, m_type, ids, [](const Question &question) { return questionCells(question); },
-        kBankColumnCount));
+    m_grid->setListing(std::make_shared<KeyedRows>(m_context.store, m_type, ids, cellsOf, kBankColumnCount));
     // Two questions with one number stand out, so that the teacher sees them.
     const QStringList duplicates = bank::duplicateNumbers(m_context.store, m_type).value_or(QStringList());
-    m_grid->gridModel()->setMarked(0, QSet<QString>(duplicates.cbegin(), duplicates.cend()),
-                                   QStringLiteral("题号重复：还有一道题用这个题号"));
+    m_grid->gridModel()->setMarked(0, QSet<QString>(duplicates.cbegin(), duplicates.cend()), duplicateTip);
     progress.finish();
 }
 

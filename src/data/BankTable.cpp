@@ -211,6 +211,52 @@ std::optional<std::vector<Question>> questionsById(DataStore &store, QuestionTyp
     return questions;
 }
 
+std::optional<NumberedCount> numberedCount(DataStore &store, QuestionType type)
+{
+    const QString table = tableName(type);
+    RowSet rows = store.query(QStringLiteral("select (select count(*) from ") + table +
+                              QStringLiteral(" where 题号 is not null), (select count(*) from ") + table +
+                              QStringLiteral(" where 题号 is null)"));
+    if (rows.failed() || rows.atEnd())
+        return std::nullopt;
+    return NumberedCount{rows.value(1).toInteger(), rows.value(2).toInteger()};
+}
+
+std::optional<std::vector<Question>> numberedRows(DataStore &store, QuestionType type,
+                                                  const std::optional<ListPosition> &from, bool backwards,
+                                                  qint64 offset, qint64 limit)
+{
+    const QString rowId = store.engine().rowIdColumn();
+    const QString order = backwards ? QStringLiteral(" order by 题号 desc, %1 desc").arg(rowId)
+                                    : QStringLiteral(" order by 题号, %1").arg(rowId);
+    const QString select = questionColumns(store) + bank::from(type);
+    RowSet rows;
+    if (!from) {
+        rows = store.query(select + QStringLiteral(" where 题号 is not null") + order + QStringLiteral(" limit ? offset ?"),
+                           {limit, offset});
+    } else {
+        // The index on 题号 holds the rowid too, so the range and the order come from it.
+        const QString after = backwards ? QStringLiteral(" where 题号<=?1 and (题号<?1 or %1<?2)").arg(rowId)
+                                        : QStringLiteral(" where 题号>=?1 and (题号>?1 or %1>?2)").arg(rowId);
+        rows = store.query(select + after + order + QStringLiteral(" limit ?3 offset ?4"),
+                           {from->number, from->rowId, limit, offset});
+    }
+    std::vector<Question> questions;
+    for (; !rows.atEnd(); rows.next())
+        questions.push_back(readQuestion(rows, type));
+    if (rows.failed())
+        return std::nullopt;
+    return questions;
+}
+
+std::optional<QStringList> duplicateNumbersBetween(DataStore &store, QuestionType type, const FieldValue &low,
+                                                   const FieldValue &high)
+{
+    return firstColumnTexts(store.query(QStringLiteral("select 题号") + bank::from(type) +
+                                            QStringLiteral(" where 题号 between ? and ? group by 题号 having count(*)>1"),
+                                        {low, high}));
+}
+
 std::optional<std::vector<RowKey>> listWrongQuestions(DataStore &store)
 {
     std::vector<RowKey> keys;
@@ -315,6 +361,79 @@ std::optional<QStringList> duplicateNumbers(DataStore &store, QuestionType type)
 std::optional<QStringList> questionTexts(DataStore &store, QuestionType type)
 {
     return firstColumnTexts(store.query(QStringLiteral("select 题目") + from(type)));
+}
+
+namespace {
+// The spaces trimSpaces takes off, for the engine's trim().
+const QString kTrimmed = QStringLiteral(" \u3000");
+constexpr qsizetype kTextsPerLookup = 500;
+} // namespace
+
+QuestionTextIndex::QuestionTextIndex(DataStore &store, QuestionType type)
+    : m_store(store), m_type(tableName(type)), m_table(QStringLiteral("导入对照") + m_type)
+{
+    // A plain table and an index that both engines make the same way; the
+    // names are left to the engine to find among its temporary tables.
+    Engine &engine = store.engine();
+    m_made = store.execute(QStringLiteral("drop table if exists ") + m_table) &&
+             store.execute(QStringLiteral("create temporary table %1 (题目 %2)").arg(m_table, engine.textType())) &&
+             store.execute(engine.equalityIndexStatement(m_table + QStringLiteral("题目"), m_table, QStringLiteral("题目")));
+}
+
+QuestionTextIndex::~QuestionTextIndex()
+{
+    if (m_made)
+        m_store.execute(QStringLiteral("drop table if exists ") + m_table);
+}
+
+std::optional<bool> QuestionTextIndex::fill(qint64 rows)
+{
+    if (!m_made)
+        return std::nullopt;
+    if (m_complete)
+        return true;
+    // The next stretch of rows by rowid, then its last rowid to go on from.
+    RowSet last = m_store.query(QStringLiteral("select max(rowid), count(*) from (select rowid from ") + m_type +
+                                    QStringLiteral(" where rowid>? order by rowid limit ?) as 一段"),
+                                {m_lastRowId, rows});
+    if (last.failed())
+        return std::nullopt;
+    const FieldValue upTo = last.value(1);
+    const bool lastStretch = last.value(2).toInteger() < rows;
+    last.close();
+    if (upTo.isNull()) {
+        m_complete = true;
+        return true;
+    }
+    if (!m_store.execute(QStringLiteral("insert into ") + m_table + QStringLiteral(" select trim(题目, ?) from ") +
+                             m_type + QStringLiteral(" where rowid>? and rowid<=? and 题目 is not null"),
+                         {kTrimmed, m_lastRowId, upTo}))
+        return std::nullopt;
+    m_lastRowId = upTo.toInteger();
+    m_complete = lastStretch;
+    return m_complete;
+}
+
+std::optional<QSet<QString>> QuestionTextIndex::present(const QStringList &texts)
+{
+    QSet<QString> found;
+    for (qsizetype from = 0; from < texts.size(); from += kTextsPerLookup) {
+        const qsizetype count = std::min(kTextsPerLookup, texts.size() - from);
+        Values values;
+        values.reserve(count);
+        for (qsizetype i = from; i < from + count; ++i)
+            values.append(texts[i]);
+        QString marks(count * 2 - 1, QLatin1Char('?'));
+        for (qsizetype i = 1; i < marks.size(); i += 2)
+            marks[i] = QLatin1Char(',');
+        const std::optional<QStringList> hits = firstColumnTexts(
+            m_store.query(QStringLiteral("select distinct 题目 from ") + m_table + QStringLiteral(" where 题目 in (") + marks + u')', values));
+        if (!hits)
+            return std::nullopt;
+        for (const QString &hit : *hits)
+            found.insert(hit);
+    }
+    return found;
 }
 
 QStringList chapters(DataStore &store)

@@ -6,6 +6,7 @@
 #include "data/DataStore.h"
 #include "data/Question.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -59,6 +60,28 @@ std::optional<std::vector<qint64>> listRowIds(DataStore &store, QuestionType typ
 std::optional<std::vector<Question>> questionsById(DataStore &store, QuestionType type,
                                                    std::span<const qint64> rowIds);
 
+// The bank in 题号 order read a window at a time through the 题号 index
+// (keyset): a position in the order is (题号, rowid).
+struct ListPosition {
+    FieldValue number; // 题号
+    qint64 rowId = 0;
+};
+// How many rows have a 题号, and how many have none.
+struct NumberedCount {
+    qint64 numbered = 0;
+    qint64 unnumbered = 0;
+};
+std::optional<NumberedCount> numberedCount(DataStore &store, QuestionType type);
+// Up to `limit` questions with a 题号, skipping `offset`: after `from` in
+// ascending order, or before it in descending order when `backwards`; from
+// the first (or last) row without `from`. Nothing when they cannot be read.
+std::optional<std::vector<Question>> numberedRows(DataStore &store, QuestionType type,
+                                                  const std::optional<ListPosition> &from, bool backwards,
+                                                  qint64 offset, qint64 limit);
+// The 题号 between low and high (both included) that more than one row carries.
+std::optional<QStringList> duplicateNumbersBetween(DataStore &store, QuestionType type, const FieldValue &low,
+                                                   const FieldValue &high);
+
 // The wrong questions of the four banks, bank by bank in 题号 order: practice
 // answer not empty and different from the standard answer.
 std::optional<std::vector<RowKey>> listWrongQuestions(DataStore &store);
@@ -86,6 +109,35 @@ std::optional<QStringList> duplicateNumbers(DataStore &store, QuestionType type)
 
 // The 题目 of every question of the bank; nothing when the bank cannot be read.
 std::optional<QStringList> questionTexts(DataStore &store, QuestionType type);
+
+// The trimmed 题目 of a bank, copied into a temporary table of the connection
+// (on disk, not in memory), so that an import tells the questions the bank
+// already holds through an index instead of holding every text. It is filled
+// a step at a time, so that a window stays responsive over a big bank, and
+// dropped with the object. One per bank and connection at a time.
+class QuestionTextIndex
+{
+public:
+    QuestionTextIndex(DataStore &store, QuestionType type);
+    ~QuestionTextIndex();
+    QuestionTextIndex(const QuestionTextIndex &) = delete;
+    QuestionTextIndex &operator=(const QuestionTextIndex &) = delete;
+
+    // Copies up to `rows` more questions; true once every question is in,
+    // nothing on failure (the store's last error says why).
+    std::optional<bool> fill(qint64 rows = 50000);
+    bool isComplete() const { return m_complete; }
+    // Those of the texts (trimmed) that the bank holds; nothing on failure.
+    std::optional<QSet<QString>> present(const QStringList &texts);
+
+private:
+    DataStore &m_store;
+    QString m_type;
+    QString m_table;
+    qint64 m_lastRowId = 0;
+    bool m_made = false;
+    bool m_complete = false;
+};
 
 // The distinct chapters of the four banks, in order.
 QStringList chapters(DataStore &store);

@@ -96,6 +96,9 @@ public:
     virtual QString rowIdColumn() const = 0;
     // The statement that makes table from the rows of select.
     virtual QString makeTableStatement(const QString &table, const QString &select) const = 0;
+    // The statement that makes an index for finding rows by an equal text
+    // of any length (the server's ordered indexes refuse long texts).
+    virtual QString equalityIndexStatement(const QString &index, const QString &table, const QString &column) const = 0;
     // The declared type of integer, text and number columns.
     virtual QString integerType() const = 0;
     virtual QString textType() const = 0;

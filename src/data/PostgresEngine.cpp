@@ -185,4 +185,10 @@ QString PostgresEngine::makeTableStatement(const QString &table, const QString &
     return QStringLiteral("create table %1 as %2").arg(table, select);
 }
 
+QString PostgresEngine::equalityIndexStatement(const QString &index, const QString &table, const QString &column) const
+{
+    // A hash index keeps only the hash, so a text of any length can be found.
+    return QStringLiteral("create index %1 on %2 using hash (%3)").arg(index, table, column);
+}
+
 } // namespace kaoshi

@@ -41,6 +41,7 @@ public:
     QStringList indexStatements() const override;
     QString rowIdColumn() const override { return QStringLiteral("rowid"); }
     QString makeTableStatement(const QString &table, const QString &select) const override;
+    QString equalityIndexStatement(const QString &index, const QString &table, const QString &column) const override;
     QString integerType() const override { return QStringLiteral("numeric"); }
     QString textType() const override { return QStringLiteral("text collate \"C\""); }
     QString nowMillisecondsExpression() const override

@@ -16,6 +16,8 @@ public:
     virtual QStringList cells(qint64 index) = 0;
     // The identity of the stored row behind row index; 0 when there is none.
     virtual qint64 rowId(qint64 index) const = 0;
+    // Row index stands out (its 题号 is carried by another row too).
+    virtual bool marked(qint64) const { return false; }
     virtual void remove(qint64 index) = 0;
     virtual void truncate(qint64 size) = 0;
     // Forgets cells read so far: the next read sees the stored rows as they are now.

@@ -407,6 +407,11 @@ QString SqliteEngine::makeTableStatement(const QString &table, const QString &se
     return QStringLiteral("create table %1 as %2").arg(table, select);
 }
 
+QString SqliteEngine::equalityIndexStatement(const QString &index, const QString &table, const QString &column) const
+{
+    return QStringLiteral("create index %1 on %2 (%3)").arg(index, table, column);
+}
+
 QString SqliteEngine::handScoreTableStatement()
 {
     return QStringLiteral("create table if not exists 阅卷 (考号 TEXT, 场次 TEXT, 题型 TEXT, 题号 INTEGER, "

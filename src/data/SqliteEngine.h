@@ -45,6 +45,7 @@ public:
     static QString handScoreTableStatement();
     QString rowIdColumn() const override { return QStringLiteral("rowid"); }
     QString makeTableStatement(const QString &table, const QString &select) const override;
+    QString equalityIndexStatement(const QString &index, const QString &table, const QString &column) const override;
     QString integerType() const override { return QStringLiteral("INTEGER"); }
     QString textType() const override { return QStringLiteral("TEXT"); }
     QString nowMillisecondsExpression() const override

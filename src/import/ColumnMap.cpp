@@ -93,8 +93,14 @@ bool TableQuestionSource::next(RawQuestion &question)
     QStringList cells;
     qint64 row = 0;
     while (m_reader->nextRow(cells, row)) {
-        if (isBlank(cells))
+        if (isBlank(cells)) {
+            // A sheet of blank rows can be long: stopping is asked for each.
+            if (readingStopped()) {
+                m_error = kStoppedReading;
+                return false;
+            }
             continue;
+        }
         qint64 length = 0;
         for (const QString &c : cells)
             length += c.size();

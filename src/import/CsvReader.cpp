@@ -32,7 +32,8 @@ CsvReader::Parse CsvReader::parseRecord(QStringList &cells, qsizetype &end, int 
                     quoted = false;
                 }
             } else {
-                if (c == kNewLine)
+                // A line break inside quotes is kept as written; a lone CR counts as one.
+                if (c == kNewLine || (c == kReturn && (i + 1 >= size || m_buffer[i + 1] != kNewLine)))
                     ++lineBreaks;
                 field += c;
             }
@@ -41,12 +42,13 @@ CsvReader::Parse CsvReader::parseRecord(QStringList &cells, qsizetype &end, int 
         } else if (c == m_separator) {
             cells << field;
             field.clear();
-        } else if (c == kNewLine) {
+        } else if (c == kNewLine || c == kReturn) {
+            // A line ends at LF, CR LF or a lone CR (as older Mac programs write).
+            if (c == kReturn && i + 1 >= size && !last)
+                return Parse::NeedMore; // its LF may begin the next piece
             ++lineBreaks;
-            if (field.endsWith(kReturn))
-                field.chop(1);
             cells << field;
-            end = i + 1;
+            end = c == kReturn && i + 1 < size && m_buffer[i + 1] == kNewLine ? i + 2 : i + 1;
             return Parse::Complete;
         } else {
             field += c;
@@ -54,8 +56,6 @@ CsvReader::Parse CsvReader::parseRecord(QStringList &cells, qsizetype &end, int 
     }
     if (!last)
         return Parse::NeedMore;
-    if (field.endsWith(kReturn))
-        field.chop(1);
     cells << field;
     end = size;
     return Parse::Complete;
@@ -70,7 +70,9 @@ bool CsvReader::nextRow(QStringList &cells, qint64 &row)
             return false;
         if (m_separator.isNull()) {
             // The separator follows the header line: tabs there mean tab-separated.
-            const qsizetype lineEnd = m_buffer.indexOf(kNewLine);
+            qsizetype lineEnd = m_buffer.indexOf(kNewLine);
+            if (const qsizetype cr = m_buffer.indexOf(kReturn); cr >= 0 && (lineEnd < 0 || cr < lineEnd))
+                lineEnd = cr;
             if (lineEnd < 0 && !m_in.atEnd()) {
                 if (m_buffer.size() > kMostRowBytes) {
                     m_error = QStringLiteral("第1行超过1 MB，文件无法读取");

@@ -2,6 +2,7 @@
 
 #include "ui/DialogPlacement.h"
 #include "data/QuestionType.h"
+#include "import/BackgroundReader.h"
 #include "import/ImportStore.h"
 #include "import/PreviewModel.h"
 #include "practice/QuestionLayout.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,9 +30,11 @@ namespace kaoshi {
 
 namespace {
 
-// Reading runs in slices between which the window keeps answering the user.
+// What was read is checked in slices between which the window keeps
+// answering the user; while nothing waits, the window looks again shortly.
 constexpr int kSliceMilliseconds = 40;
-constexpr int kSliceRows = 200;
+constexpr size_t kSliceRows = 1000;
+constexpr int kIdleMilliseconds = 10;
 
 } // namespace
 
@@ -124,8 +128,8 @@ ImportDialog::ImportDialog(AppContext &context, QuestionType type, QWidget *pare
     resize(1040, 680);
 
     m_reader = new QTimer(this);
-    m_reader->setInterval(0);
-    connect(m_reader, &QTimer::timeout, this, &ImportDialog::readSome);
+    m_reader->setInterval(kIdleMilliseconds);
+    connect(m_reader, &QTimer::timeout, this, [this] { isStoring() ? storeSome() : readSome(); });
     connect(m_choose, &QPushButton::clicked, this, &ImportDialog::chooseFile);
     connect(m_import, &QPushButton::clicked, this, &ImportDialog::importRows);
     connect(m_stop, &QPushButton::clicked, this, &ImportDialog::stopReading);
@@ -145,7 +149,13 @@ ImportDialog::ImportDialog(AppContext &context, QuestionType type, QWidget *pare
     updateButtons();
 }
 
-ImportDialog::~ImportDialog() = default;
+ImportDialog::~ImportDialog()
+{
+    // The thread stops before the rows it would hand over are gone.
+    m_reading.reset();
+    m_store.reset();
+    m_preview.reset();
+}
 
 ImportDialog::Result ImportDialog::run(AppContext &context, QuestionType type, QWidget *parent)
 {
@@ -165,7 +175,11 @@ QuestionType ImportDialog::bankType() const
     return typeAt(m_bank->currentIndex()).value_or(QuestionType::SingleChoice);
 }
 
-bool ImportDialog::isReading() const { return m_source != nullptr; }
+bool ImportDialog::isReading() const { return m_reading != nullptr && !m_store; }
+
+bool ImportDialog::isStoring() const { return m_store != nullptr; }
+
+const ImportPreview *ImportDialog::currentPreview() const { return m_preview ? &m_preview->preview() : nullptr; }
 
 void ImportDialog::chooseFile()
 {
@@ -178,12 +192,26 @@ void ImportDialog::chooseFile()
 
 void ImportDialog::preview(const QString &path)
 {
+    // A new file is compared with the banks as they are now.
     m_reader->stop();
-    m_source.reset();
+    m_reading.reset();
+    m_model->setPreview(nullptr);
+    m_preview.reset();
+    m_bankTexts.reset();
     m_path = path;
     m_file->setText(path);
-    QString error;
-    const QStringList sheets = worksheetNames(path, &error);
+    {
+        const QSignalBlocker blocker(m_sheet);
+        m_sheet->clear();
+    }
+    m_sheetLabel->hide();
+    m_sheet->hide();
+    // The worksheets are listed by the reading thread, with the first sheet's rows.
+    startReading(true);
+}
+
+void ImportDialog::showSheets(const QStringList &sheets)
+{
     {
         const QSignalBlocker blocker(m_sheet);
         m_sheet->clear();
@@ -192,35 +220,26 @@ void ImportDialog::preview(const QString &path)
     // The worksheet is asked for only when there is a choice.
     m_sheetLabel->setVisible(sheets.size() > 1);
     m_sheet->setVisible(sheets.size() > 1);
-    startReading();
 }
 
-void ImportDialog::startReading()
+void ImportDialog::startReading(bool listSheets)
 {
     m_reader->stop();
-    m_source.reset();
+    m_reading.reset();
     m_complete = false;
     m_model->setPreview(nullptr);
     m_question->clear();
-    // Rows already in the bank are told apart only when the bank can be read.
-    std::optional<QSet<QString>> existing = existingQuestionTexts(m_context.store, bankType());
-    m_preview = std::make_unique<ImportPreview>(bankType(), existing.value_or(QSet<QString>()));
-    // A heading of a document may put questions into the other banks.
-    m_preview->setOtherBanks([this](QuestionType type) { return existingQuestionTexts(m_context.store, type); });
+    // The banks' texts are compared through the database; each is copied
+    // for it a step at a time when the file's first row of it comes.
+    if (!m_bankTexts)
+        m_bankTexts = std::make_unique<BankTexts>(m_context.store);
     m_model->setLineTitle(QFileInfo(m_path).suffix().compare(QLatin1String("docx"), Qt::CaseInsensitive) == 0
                               ? QStringLiteral("段号")
                               : QStringLiteral("行号"));
-    m_model->setPreview(m_preview.get());
-    if (!existing) {
-        finishReading(QStringLiteral("无法读取") + typeCaption(bankType()) + QStringLiteral("题库：") + m_context.store.errorString());
-        return;
-    }
-    OpenedSource opened = openQuestionSource(m_path, qMax(0, m_sheet->currentIndex()));
-    if (!opened.source) {
-        finishReading(opened.error);
-        return;
-    }
-    m_source = std::move(opened.source);
+    m_preview = std::make_unique<ImportRun>(m_context.store, *m_bankTexts, bankType());
+    m_model->setPreview(&m_preview->preview());
+    m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), listSheets);
+    m_readEnd.reset();
     m_progress->setText(QStringLiteral("正在读取……"));
     m_reader->start();
     updateButtons();
@@ -228,35 +247,56 @@ void ImportDialog::startReading()
 
 void ImportDialog::readSome()
 {
-    if (!m_source)
+    if (!m_reading || !m_preview)
         return;
+    if (!passReadRows(*m_preview, QStringLiteral("正在读取"), &ImportDialog::finishReading))
+        return;
+    m_model->showNewRows();
+    showSummary();
+}
+
+bool ImportDialog::passReadRows(ImportRun &run, const QString &doing, void (ImportDialog::*finish)(const QString &))
+{
     QElapsedTimer slice;
     slice.start();
-    RawQuestion question;
-    do {
-        for (int i = 0; i < kSliceRows; ++i) {
-            if (!m_source->next(question)) {
-                finishReading(m_source->error());
-                return;
+    bool more = true;
+    while (more && slice.elapsed() < kSliceMilliseconds) {
+        // What was taken is worked through first (a bank's texts may be
+        // copied a step at a time on the way); then more is taken.
+        if (!run.waiting()) {
+            if (m_readEnd) {
+                (this->*finish)(*m_readEnd);
+                return false;
             }
-            m_preview->add(question);
+            BackgroundReader::Taken taken = m_reading->take(kSliceRows);
+            if (taken.sheets)
+                showSheets(*taken.sheets);
+            if (taken.finished)
+                m_readEnd = taken.error;
+            more = taken.finished || taken.questions.size() == kSliceRows;
+            m_readProgress = taken.progress;
+            run.add(std::move(taken.questions));
         }
-    } while (slice.elapsed() < kSliceMilliseconds);
-    m_model->showNewRows();
-    m_progress->setText(QStringLiteral("正在读取：已读%1行（%2%）")
-                            .arg(m_preview->rows().size())
-                            .arg(int(m_source->progress() * 100)));
-    showSummary();
+        if (!run.proceed()) {
+            (this->*finish)(run.failure());
+            return false;
+        }
+        more = more || run.waiting();
+        m_progress->setText(QStringLiteral("%1：已读%2行（%3%）").arg(doing).arg(run.preview().total()).arg(int(m_readProgress * 100)));
+    }
+    // Straight on while rows wait, else a short pause for the thread.
+    m_reader->setInterval(more ? 0 : kIdleMilliseconds);
+    return true;
 }
 
 void ImportDialog::finishReading(const QString &error)
 {
     m_reader->stop();
-    m_source.reset();
+    m_reading.reset();
     m_model->showNewRows();
     m_complete = error.isEmpty();
-    m_progress->setText(error.isEmpty() ? QStringLiteral("读取完毕：共%1行").arg(m_preview->rows().size())
-                                        : QStringLiteral("读取失败"));
+    const qint64 total = m_preview ? m_preview->preview().total() : 0;
+    m_progress->setText(error.isEmpty() ? QStringLiteral("读取完毕：共%1行").arg(total) : QStringLiteral("读取失败"));
     showSummary();
     if (!error.isEmpty()) {
         m_summary->setText(QStringLiteral("无法导入：") + error);
@@ -268,13 +308,18 @@ void ImportDialog::finishReading(const QString &error)
 
 void ImportDialog::stopReading()
 {
-    if (!m_source)
+    if (!m_reading)
         return;
+    if (isStoring()) {
+        finishStoring(QStringLiteral("已停止导入"));
+        return;
+    }
     m_reader->stop();
-    m_source.reset();
+    m_reading->stop();
+    m_reading.reset();
     m_model->showNewRows();
     m_complete = false;
-    m_progress->setText(QStringLiteral("已停止读取：已读%1行").arg(m_preview->rows().size()));
+    m_progress->setText(QStringLiteral("已停止读取：已读%1行").arg(m_preview->preview().total()));
     showSummary();
 }
 
@@ -284,13 +329,23 @@ void ImportDialog::showSummary()
         updateButtons();
         return;
     }
-    const int ready = m_preview->count(RowStatus::Ready);
-    const int duplicates = m_preview->count(RowStatus::Duplicate);
-    const int refused = m_preview->count(RowStatus::Refused);
+    const ImportPreview &preview = m_preview->preview();
+    const qint64 ready = preview.count(RowStatus::Ready);
+    const qint64 duplicates = preview.count(RowStatus::Duplicate);
+    const qint64 refused = preview.count(RowStatus::Refused);
     QString text = QStringLiteral("可导入%1行，题库中已有%2行，不导入%3行").arg(ready).arg(duplicates).arg(refused);
     if (duplicates > 0)
         text += m_duplicates->isChecked() ? QStringLiteral("（已有的也导入）") : QStringLiteral("（已有的跳过）");
-    if (!m_source && !m_complete)
+    if (!preview.keptEveryRow()) {
+        // A long file lists its first rows and the unusable ones after them.
+        text += QStringLiteral("；表中列出%1行").arg(preview.rows().size());
+        QStringList reasons;
+        for (const ImportPreview::Reason &reason : preview.reasons())
+            reasons << QStringLiteral("%1 %2行（第%3行起）").arg(reason.text).arg(reason.count).arg(reason.firstLine);
+        if (!reasons.isEmpty())
+            text += QStringLiteral("；不导入的原因：") + reasons.join(QStringLiteral("；"));
+    }
+    if (!m_reading && !m_complete)
         text += QStringLiteral("；文件没有读完，不能导入");
     m_summary->setText(text);
     updateButtons();
@@ -299,56 +354,102 @@ void ImportDialog::showSummary()
 void ImportDialog::showCurrentQuestion()
 {
     const int row = m_table->currentIndex().row();
-    if (!m_preview || row < 0 || size_t(row) >= m_preview->rows().size()) {
+    if (!m_preview || row < 0 || size_t(row) >= m_preview->preview().rows().size()) {
         m_question->clear();
         return;
     }
-    const PreviewRow &shown = m_preview->rows()[size_t(row)];
+    const PreviewRow &shown = m_preview->preview().rows()[size_t(row)];
     m_question->setPlainText(shownQuestionText(shown.values.text));
 }
 
 void ImportDialog::updateButtons()
 {
-    const bool reading = isReading();
-    const bool anything = m_preview && (m_preview->count(RowStatus::Ready) > 0 ||
-                                        (m_duplicates->isChecked() && m_preview->count(RowStatus::Duplicate) > 0));
+    const bool reading = m_reading != nullptr;
+    const ImportPreview *preview = currentPreview();
+    const bool anything = preview && (preview->count(RowStatus::Ready) > 0 ||
+                                      (m_duplicates->isChecked() && preview->count(RowStatus::Duplicate) > 0));
     m_import->setEnabled(!reading && m_complete && anything);
     m_stop->setEnabled(reading);
 }
 
+void ImportDialog::setChoicesEnabled(bool enabled)
+{
+    for (QWidget *choice : std::initializer_list<QWidget *>{m_bank, m_choose, m_sheet, m_duplicates})
+        choice->setEnabled(enabled);
+}
+
 void ImportDialog::importRows()
 {
-    if (isReading() || !m_complete || !m_preview)
+    if (m_reading || !m_complete || !m_preview)
         return;
-    const std::vector<ImportedQuestion> rows = m_preview->importBatch(m_duplicates->isChecked());
-    if (rows.empty()) {
+    const ImportPreview &previewed = m_preview->preview();
+    const qint64 chosen =
+        previewed.count(RowStatus::Ready) + (m_duplicates->isChecked() ? previewed.count(RowStatus::Duplicate) : 0);
+    if (chosen == 0) {
         m_context.messages().notice(QStringLiteral("没有可导入的题目"));
         return;
     }
-    m_progress->setText(QStringLiteral("正在导入……"));
-    m_progress->repaint();
-    const StoreOutcome outcome =
-        storeImportBatch(m_context.store, m_context.dataDir, m_path, rows, m_context.platform.clock.now());
-    if (!outcome.stored) {
-        m_progress->setText(QStringLiteral("导入失败"));
-        QStringList banks;
-        for (const ImportedQuestion &row : rows)
-            if (!banks.contains(typeCaption(row.type)))
-                banks << typeCaption(row.type);
-        m_context.messages().failure(QStringLiteral("导入失败，") + banks.join(u'、') + QStringLiteral("题库没有改变"),
-                                     outcome.reason);
+    // The file is read a second time and stored as it is read, in one unit.
+    m_store = std::make_unique<ImportRun>(m_context.store, *m_bankTexts, bankType());
+    m_storeFailure.clear();
+    const PictureTarget pictures{m_context.dataDir, m_path, m_context.platform.clock.now()};
+    if (!m_store->beginStore(m_duplicates->isChecked(), pictures)) {
+        m_storeFailure = m_store->failure();
+        m_store.reset();
+    } else {
+        m_reading = std::make_unique<BackgroundReader>(m_path, qMax(0, m_sheet->currentIndex()), false);
+        m_readEnd.reset();
+        m_progress->setText(QStringLiteral("正在导入……"));
+        setChoicesEnabled(false);
+        updateButtons();
+        m_reader->setInterval(kIdleMilliseconds);
+        m_reader->start();
+        QEventLoop loop;
+        m_storeLoop = &loop;
+        loop.exec();
+    }
+    setChoicesEnabled(true);
+    if (m_result.type) {
+        const qint64 skipped = previewed.total() - m_result.stored;
+        m_context.messages().notice(QStringLiteral("已导入%1题，跳过%2行").arg(m_result.stored).arg(skipped));
+        accept();
         return;
     }
-    const qint64 skipped = qint64(m_preview->rows().size()) - outcome.count;
-    m_context.messages().notice(QStringLiteral("已导入%1题，跳过%2行").arg(outcome.count).arg(skipped));
-    m_result = {bankType(), outcome.count};
-    accept();
+    m_progress->setText(QStringLiteral("导入失败"));
+    updateButtons();
+    QStringList banks;
+    for (const QuestionType type : previewed.banksToStore(m_duplicates->isChecked()))
+        banks << typeCaption(type);
+    m_context.messages().failure(QStringLiteral("导入失败，") + banks.join(u'、') + QStringLiteral("题库没有改变"),
+                                 m_storeFailure);
+}
+
+void ImportDialog::storeSome() { passReadRows(*m_store, QStringLiteral("正在导入"), &ImportDialog::finishStoring); }
+
+void ImportDialog::finishStoring(const QString &error)
+{
+    m_reader->stop();
+    m_reading.reset();
+    if (error.isEmpty()) {
+        const StoreOutcome outcome = m_store->finishStore(m_preview->preview());
+        if (outcome.stored)
+            m_result = {bankType(), outcome.count};
+        else
+            m_storeFailure = outcome.reason;
+    } else {
+        m_storeFailure = error;
+    }
+    m_store.reset(); // a unit that was not kept is rolled back here
+    if (m_storeLoop)
+        m_storeLoop->quit();
 }
 
 void ImportDialog::reject()
 {
+    if (isStoring())
+        finishStoring(QStringLiteral("已取消导入"));
     m_reader->stop();
-    m_source.reset();
+    m_reading.reset();
     QDialog::reject();
 }
 

@@ -6,6 +6,7 @@
 #include "import/ImportPreview.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <memory>
 
 class QCheckBox;
@@ -16,13 +17,16 @@ class QPushButton;
 class QStatusBar;
 class QTableView;
 class QTextEdit;
+class QEventLoop;
 class QTimer;
 
 namespace kaoshi {
 
 struct AppContext;
+class BackgroundReader;
+class BankTexts;
+class ImportRun;
 class PreviewModel;
-class QuestionSource;
 
 class ImportDialog final : public QDialog
 {
@@ -43,13 +47,17 @@ public:
     void chooseFile();
     // Previews a file (also after the bank or the worksheet changes).
     void preview(const QString &path);
-    // "停止": stops reading; the rows read so far stay shown but cannot be stored.
+    // "停止": stops reading; the rows read so far stay shown but cannot be
+    // stored. During "导入" it stops the store, and nothing is stored.
     void stopReading();
-    // "导入": stores the rows and closes the dialog, or says why nothing was stored.
+    // "导入": reads the file again and stores the rows in one unit of work,
+    // then closes the dialog, or says why nothing was stored. The dialog
+    // answers meanwhile.
     void importRows();
 
     bool isReading() const;
-    const ImportPreview *currentPreview() const { return m_preview.get(); }
+    bool isStoring() const;
+    const ImportPreview *currentPreview() const;
     Result result() const { return m_result; }
 
 protected:
@@ -58,9 +66,16 @@ protected:
 
 private:
     QuestionType bankType() const;
-    void startReading();
+    void startReading(bool listSheets = false);
     void readSome();
+    void storeSome();
+    // Hands what the reading thread has read to the run for a slice of time;
+    // false when reading ended (finish has then been called).
+    bool passReadRows(ImportRun &run, const QString &doing, void (ImportDialog::*finish)(const QString &));
+    void showSheets(const QStringList &sheets);
     void finishReading(const QString &error);
+    void finishStoring(const QString &error);
+    void setChoicesEnabled(bool enabled);
     void showSummary();
     void showCurrentQuestion();
     void updateButtons();
@@ -84,8 +99,16 @@ private:
     QTimer *m_reader;
 
     QString m_path;
-    std::unique_ptr<QuestionSource> m_source;
-    std::unique_ptr<ImportPreview> m_preview;
+    std::unique_ptr<BackgroundReader> m_reading;
+    std::unique_ptr<BankTexts> m_bankTexts;
+    // The reading thread's end (its error, "" at the end of the file) once
+    // it has said so, and how far it had read.
+    std::optional<QString> m_readEnd;
+    double m_readProgress = 0;
+    std::unique_ptr<ImportRun> m_preview;
+    std::unique_ptr<ImportRun> m_store;
+    QPointer<QEventLoop> m_storeLoop;
+    QString m_storeFailure;
     bool m_complete = false; // the whole file was read without a failure
     Result m_result;
 };

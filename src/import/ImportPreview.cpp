@@ -5,20 +5,17 @@
 
 namespace kaoshi {
 
-ImportPreview::ImportPreview(QuestionType type, QSet<QString> existingTexts) : m_type(type)
-{
-    m_existing[size_t(typeIndex(m_type))] = std::optional<QSet<QString>>(std::move(existingTexts));
-}
-
-const QSet<QString> *ImportPreview::existingTexts(QuestionType type)
-{
-    auto &slot = m_existing[size_t(typeIndex(type))];
-    if (!slot)
-        slot = m_readOther ? m_readOther(type) : std::nullopt;
-    return *slot ? &**slot : nullptr;
-}
-
 namespace {
+
+// Bytes that the file's encoding could not decode arrive as U+FFFD.
+bool holdsUndecodedBytes(const RawQuestion &q)
+{
+    const QChar replacement(0xFFFD);
+    for (const QString *part : {&q.text, &q.answer, &q.explanation, &q.score, &q.chapter})
+        if (part->contains(replacement))
+            return true;
+    return false;
+}
 
 // The first reason why a question's pictures cannot be taken, "" when they can.
 QString pictureProblem(const QList<RawPicture> &pictures)
@@ -29,29 +26,38 @@ QString pictureProblem(const QList<RawPicture> &pictures)
     return QString();
 }
 
+// The remarks on a usable row.
+QString usableNote(const QString &scoreText, const QList<RawPicture> &pictures)
+{
+    QStringList notes;
+    if (scoreText.isEmpty())
+        notes << QStringLiteral("分值为空，记为0");
+    if (pictures.size() > kMostPictures)
+        notes << QStringLiteral("有%1张图片，只导入前%2张").arg(pictures.size()).arg(kMostPictures);
+    else if (!pictures.isEmpty())
+        notes << QStringLiteral("%1张图片").arg(pictures.size());
+    return notes.join(QStringLiteral("；"));
+}
+
 } // namespace
 
-const PreviewRow &ImportPreview::add(const RawQuestion &question)
+PreviewRow checkQuestion(QuestionType chosen, const RawQuestion &question)
 {
     PreviewRow row;
     row.line = question.line;
     if (!question.unplaced.isEmpty()) {
         row.values.text = question.text;
-        row.status = RowStatus::Refused;
         row.note = question.unplaced;
-        ++m_counts[size_t(row.status)];
-        m_rows.push_back(std::move(row));
-        return m_rows.back();
+        return row;
     }
-    row.type = question.type.value_or(m_type);
+    const QuestionType type = question.type.value_or(chosen);
+    row.type = type;
     row.pictures = question.pictures.mid(0, kMostPictures);
-    const QString pictures = pictureProblem(question.pictures);
-    const QSet<QString> *existing = existingTexts(*row.type);
     row.values.text = trimSpaces(question.text);
     row.values.explanation = trimSpaces(question.explanation);
     row.values.chapter = trimSpaces(question.chapter);
 
-    const CheckedAnswer answer = normaliseAnswer(*row.type, question.answer, row.values.text);
+    const CheckedAnswer answer = normaliseAnswer(type, question.answer, row.values.text);
     row.values.answer = answer.refusal.isEmpty() ? answer.answer : trimSpaces(question.answer);
     const QString scoreText = trimSpaces(question.score);
     std::optional<double> score = 0.0;
@@ -60,60 +66,69 @@ const PreviewRow &ImportPreview::add(const RawQuestion &question)
     row.values.score = score.value_or(0);
     row.shownScore = score ? numberToText(*score) : scoreText;
 
-    if (row.values.text.isEmpty()) {
-        row.status = RowStatus::Refused;
+    const QString pictures = pictureProblem(question.pictures);
+    if (holdsUndecodedBytes(question))
+        row.note = QStringLiteral("这一行有无法识别的字节（文件的编码有误）");
+    else if (row.values.text.isEmpty())
         row.note = QStringLiteral("题目为空");
-    } else if (!answer.refusal.isEmpty()) {
-        row.status = RowStatus::Refused;
+    else if (!answer.refusal.isEmpty())
         row.note = answer.refusal;
-    } else if (!score) {
-        row.status = RowStatus::Refused;
+    else if (!score)
         row.note = QStringLiteral("分值“%1”不是不小于0的数").arg(scoreText);
-    } else if (!pictures.isEmpty()) {
-        row.status = RowStatus::Refused;
+    else if (!pictures.isEmpty())
         row.note = pictures;
-    } else if (!existing) {
-        row.status = RowStatus::Refused;
-        row.note = QStringLiteral("无法读取%1题库").arg(typeCaption(*row.type));
-    } else {
-        row.status = existing->contains(row.values.text) ? RowStatus::Duplicate : RowStatus::Ready;
-        QStringList notes;
-        if (scoreText.isEmpty())
-            notes << QStringLiteral("分值为空，记为0");
-        if (question.pictures.size() > kMostPictures)
-            notes << QStringLiteral("有%1张图片，只导入前%2张").arg(question.pictures.size()).arg(kMostPictures);
-        else if (!question.pictures.isEmpty())
-            notes << QStringLiteral("%1张图片").arg(question.pictures.size());
-        row.note = notes.join(QStringLiteral("；"));
+    else {
+        row.status = RowStatus::Ready;
+        row.note = usableNote(scoreText, question.pictures);
     }
+    return row;
+}
+
+void ImportPreview::add(PreviewRow row)
+{
+    ++m_total;
     ++m_counts[size_t(row.status)];
-    m_rows.push_back(std::move(row));
-    return m_rows.back();
+    if (row.status == RowStatus::Refused)
+        countReason(row);
+    else if (row.type)
+        ++m_usable[size_t(typeIndex(*row.type))][size_t(row.status)];
+    const bool first = m_rows.size() < kFirstRows && qint64(m_rows.size()) == m_total - 1;
+    const bool notable = row.status != RowStatus::Ready && m_rows.size() < kFirstRows + kMoreUnusable;
+    if (first || notable)
+        m_rows.push_back(std::move(row));
 }
 
-bool ImportPreview::isStored(const PreviewRow &row, bool includeDuplicates)
+qint64 ImportPreview::count(RowStatus status, QuestionType type) const
 {
-    return row.status == RowStatus::Ready || (includeDuplicates && row.status == RowStatus::Duplicate);
+    return status == RowStatus::Refused ? 0 : m_usable[size_t(typeIndex(type))][size_t(status)];
 }
 
-std::vector<QuestionValues> ImportPreview::questionsToStore(bool includeDuplicates) const
+QList<QuestionType> ImportPreview::banksToStore(bool includeDuplicates) const
 {
-    std::vector<QuestionValues> questions;
-    questions.reserve(size_t(count(RowStatus::Ready) + (includeDuplicates ? count(RowStatus::Duplicate) : 0)));
-    for (const PreviewRow &row : m_rows)
-        if (row.type == m_type && isStored(row, includeDuplicates))
-            questions.push_back(row.values);
-    return questions;
+    QList<QuestionType> banks;
+    for (const QuestionType type : allQuestionTypes())
+        if (count(RowStatus::Ready, type) > 0 || (includeDuplicates && count(RowStatus::Duplicate, type) > 0))
+            banks << type;
+    return banks;
 }
 
-std::vector<ImportedQuestion> ImportPreview::importBatch(bool includeDuplicates) const
+void ImportPreview::countReason(const PreviewRow &row)
 {
-    std::vector<ImportedQuestion> questions;
-    questions.reserve(size_t(count(RowStatus::Ready) + (includeDuplicates ? count(RowStatus::Duplicate) : 0)));
-    for (const PreviewRow &row : m_rows)
-        if (isStored(row, includeDuplicates))
-            questions.push_back({*row.type, row.values, row.pictures});
-    return questions;
+    for (Reason &reason : m_reasons) {
+        if (reason.text == row.note) {
+            ++reason.count;
+            return;
+        }
+    }
+    if (m_reasons.size() < kMostReasons) {
+        m_reasons.push_back({row.note, 1, row.line});
+        return;
+    }
+    // Beyond the reasons told apart, the rest are one.
+    static const QString other = QStringLiteral("其他原因");
+    if (m_reasons.back().text != other)
+        m_reasons.push_back({other, 0, row.line});
+    ++m_reasons.back().count;
 }
 
 QString ImportPreview::statusText(const PreviewRow &row)

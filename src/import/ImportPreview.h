@@ -1,12 +1,13 @@
 #pragma once
-// The rows of a file as they will be stored in one bank, each with its
-// status: ready, already in the bank, or refused with the reason.
+// The rows of a file as they will be stored, each with its bank and status:
+// ready, already in the bank, or refused with the reason. A file of any
+// length is counted whole, but only its first rows (and the unusable rows
+// after them, up to a limit) are kept for showing, so that the preview of
+// ten million rows takes the memory of a few thousand.
 #include "data/BankTable.h"
-#include "import/ImportStore.h"
 #include "import/QuestionSource.h"
 
-#include <QSet>
-#include <functional>
+#include <array>
 #include <vector>
 
 namespace kaoshi {
@@ -16,7 +17,7 @@ enum class RowStatus { Ready, Duplicate, Refused };
 struct PreviewRow {
     qint64 line = 0;
     QuestionValues values; // as stored: answer normalised, score a number
-    RowStatus status = RowStatus::Ready;
+    RowStatus status = RowStatus::Refused;
     QString note; // the refusal, or a remark on a usable row ("分值为空，记为0")
     QString shownScore; // the score as stored, or as written when it is refused
     std::optional<QuestionType> type; // the bank it goes into; nothing for a paragraph that is no question
@@ -26,41 +27,68 @@ struct PreviewRow {
 // A question keeps at most this many pictures, as the editor offers.
 inline constexpr int kMostPictures = 4;
 
+// Checks a question read from the file: Ready or Refused. It goes into the
+// bank a section heading of the file named, else into `chosen`. Whether the
+// bank already holds it is for the caller to ask the database.
+PreviewRow checkQuestion(QuestionType chosen, const RawQuestion &question);
+
 class ImportPreview
 {
 public:
-    // existingTexts: the trimmed 题目 of the questions already in the bank.
-    ImportPreview(QuestionType type, QSet<QString> existingTexts);
+    explicit ImportPreview(QuestionType type) : m_type(type) {}
 
+    // The bank chosen for rows that no heading places.
     QuestionType type() const { return m_type; }
-    // How the texts of another bank are read when a section heading of the
-    // file names it; nothing: that bank cannot be read, and its rows are refused.
-    using BankTexts = std::function<std::optional<QSet<QString>>(QuestionType type)>;
-    void setOtherBanks(BankTexts read) { m_readOther = std::move(read); }
-    // Checks a question read from the file and appends its row.
-    const PreviewRow &add(const RawQuestion &question);
+    // Counts a checked row, and keeps it when it is to be shown.
+    void add(PreviewRow row);
+    // The rows kept for showing, in the file's order.
     const std::vector<PreviewRow> &rows() const { return m_rows; }
-    int count(RowStatus status) const { return m_counts[size_t(status)]; }
+    // Every row of the file read so far.
+    qint64 total() const { return m_total; }
+    qint64 count(RowStatus status) const { return m_counts[size_t(status)]; }
+    // The usable rows (ready or already present) of one bank.
+    qint64 count(RowStatus status, QuestionType type) const;
+    bool keptEveryRow() const { return qint64(m_rows.size()) == m_total; }
+    // Two reads of a file that give the same counts.
+    bool sameCounts(const ImportPreview &other) const
+    {
+        return m_counts == other.m_counts && m_usable == other.m_usable;
+    }
+    // The banks that "导入" would store into, in processing order.
+    QList<QuestionType> banksToStore(bool includeDuplicates) const;
 
-    // What "导入" stores: the ready rows, and those already in the bank too
-    // when the user asks for them; questionsToStore gives those of the
-    // preview's own bank, importBatch those of every bank with their pictures.
-    std::vector<QuestionValues> questionsToStore(bool includeDuplicates) const;
-    std::vector<ImportedQuestion> importBatch(bool includeDuplicates) const;
+    // Why rows are refused: each reason once, in the order first met, with
+    // its count and first line.
+    struct Reason {
+        QString text;
+        qint64 count = 0;
+        qint64 firstLine = 0;
+    };
+    const std::vector<Reason> &reasons() const { return m_reasons; }
 
     // The status column: "可导入", "题库中已有" or "不导入：…", with a remark.
     static QString statusText(const PreviewRow &row);
+    // What "导入" stores: the ready rows, and those already in the bank too
+    // when the user asks for them.
+    static bool isStored(const PreviewRow &row, bool includeDuplicates)
+    {
+        return row.status == RowStatus::Ready || (includeDuplicates && row.status == RowStatus::Duplicate);
+    }
+
+    static constexpr size_t kFirstRows = 1000;     // rows shown from the start of the file
+    static constexpr size_t kMoreUnusable = 1000;  // refused or present rows shown after them
+    static constexpr size_t kMostReasons = 50;     // reasons told apart; the rest count as one
 
 private:
-    const QSet<QString> *existingTexts(QuestionType type);
-    static bool isStored(const PreviewRow &row, bool includeDuplicates);
+    void countReason(const PreviewRow &row);
 
     QuestionType m_type;
-    // Per bank: not read yet, or read (nothing when it could not be).
-    std::array<std::optional<std::optional<QSet<QString>>>, kQuestionTypeCount> m_existing;
-    BankTexts m_readOther;
     std::vector<PreviewRow> m_rows;
-    std::array<int, 3> m_counts{};
+    qint64 m_total = 0;
+    std::array<qint64, 3> m_counts{};
+    // Ready and present rows per bank.
+    std::array<std::array<qint64, 2>, kQuestionTypeCount> m_usable{};
+    std::vector<Reason> m_reasons;
 };
 
 } // namespace kaoshi

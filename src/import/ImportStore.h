@@ -1,21 +1,20 @@
 #pragma once
-// Reading what an import compares against, and storing the imported rows.
+// One pass over the questions of a file: the preview, which checks and
+// counts every row, or the store, which reads the file a second time, checks
+// every row again and stores the chosen ones in one unit of work. A file may
+// fill any of the four banks (a document's section headings name them); the
+// questions each bank already holds are told through the database.
 #include "data/BankTable.h"
-#include "import/QuestionSource.h"
+#include "import/ImportPreview.h"
 
 #include <QDateTime>
-
-#include <QSet>
-#include <optional>
+#include <array>
+#include <memory>
 #include <vector>
 
 namespace kaoshi {
 
 class DataStore;
-
-// The 题目 of every question in the bank, trimmed; nothing when the bank
-// cannot be read (the store's last error says why).
-std::optional<QSet<QString>> existingQuestionTexts(DataStore &store, QuestionType type);
 
 struct StoreOutcome {
     bool stored = false;
@@ -23,27 +22,80 @@ struct StoreOutcome {
     QString reason; // the engine's reason when nothing was stored
 };
 
-// Adds the questions to the bank in one unit of work, numbered after the
-// bank's highest 题号 in their order (bank::appendQuestions). Either all are
-// stored or none is.
-StoreOutcome storeImportedQuestions(DataStore &store, QuestionType type,
-                                    const std::vector<QuestionValues> &rows);
+// The texts of the banks an import compares against: each bank's copied into
+// the database when a row of it first comes (bank::QuestionTextIndex), and
+// kept for the next pass over the same file.
+class BankTexts
+{
+public:
+    explicit BankTexts(DataStore &store) : m_store(store) {}
+    bank::QuestionTextIndex &of(QuestionType type);
 
-// A question to store into its bank, with the pictures of the document it
-// came from.
-struct ImportedQuestion {
-    QuestionType type;
-    QuestionValues values;
-    QList<RawPicture> pictures;
+private:
+    DataStore &m_store;
+    std::array<std::unique_ptr<bank::QuestionTextIndex>, kQuestionTypeCount> m_banks;
 };
 
-// Stores questions of any of the four banks in one unit of work, each bank's
-// numbered after its highest 题号 in their order. Pictures are first copied
-// from the document (`documentPath`, a .docx) into the folder image under new
-// names made from `now`, and stored as 图片 rows of their question in the same
-// unit; when anything fails, every copied file is removed again and nothing
-// is stored.
-StoreOutcome storeImportBatch(DataStore &store, const QString &programDir, const QString &documentPath,
-                              const std::vector<ImportedQuestion> &questions, const QDateTime &now);
+// Where the pictures of a Word document are copied to when it is stored: the
+// folder image of programDir, under new names made from `now`.
+struct PictureTarget {
+    QString programDir;
+    QString documentPath;
+    QDateTime now;
+};
+
+class CopiedPictures;
+
+class ImportRun
+{
+public:
+    // chosen: the bank of rows that no heading places. texts outlives the run.
+    ImportRun(DataStore &store, BankTexts &texts, QuestionType chosen);
+    ~ImportRun();
+
+    // Makes this pass the store: the unit of work begins, and every ready
+    // row (and every row already in its bank when includeDuplicates) is
+    // stored, each bank's numbered after its highest 题号 in the file's order
+    // (bank::appendQuestions, a slice at a time, inside the one unit). A
+    // question's pictures are copied out of the document as it is stored and
+    // written as its 图片 rows in the same unit; every file copied is removed
+    // again unless the unit is kept.
+    bool beginStore(bool includeDuplicates, const PictureTarget &pictures = {});
+    bool isStoring() const { return m_unit != nullptr; }
+
+    // Questions read from the file, to be worked through by proceed().
+    void add(std::vector<RawQuestion> questions);
+    bool waiting() const { return m_next < m_queue.size(); }
+    // Works through what was added: true once all of it is done; false when
+    // it stopped after copying a step of a bank's texts (call again);
+    // nothing when the database failed (failure() says why).
+    std::optional<bool> proceed();
+    // add and proceed to the end.
+    bool take(std::vector<RawQuestion> questions);
+
+    const ImportPreview &preview() const { return m_preview; }
+    QString failure() const { return m_failure; }
+
+    // Ends the store: kept when the file read as it did in `previewed`;
+    // otherwise, or on any failure, nothing is stored.
+    StoreOutcome finishStore(const ImportPreview &previewed);
+
+private:
+    bool fail();
+    size_t comparableRows() const;
+    bool markPresent(size_t end);
+    bool storeChosen(size_t end);
+
+    DataStore &m_store;
+    BankTexts &m_texts;
+    ImportPreview m_preview;
+    std::vector<PreviewRow> m_queue;
+    size_t m_next = 0;
+    std::unique_ptr<Transaction> m_unit;
+    std::unique_ptr<CopiedPictures> m_copies;
+    bool m_includeDuplicates = false;
+    qint64 m_stored = 0;
+    QString m_failure;
+};
 
 } // namespace kaoshi

@@ -317,6 +317,12 @@ bool ConventionsReader::next(RawQuestion &question)
             return true;
         if (m_ended)
             return false;
+        // A long stretch of paragraphs that give no question (blank lines)
+        // is read here in one call: stopping is asked for each.
+        if (readingStopped()) {
+            m_error = kStoppedReading;
+            return false;
+        }
         SourceParagraph paragraph;
         if (m_source->nextParagraph(paragraph)) {
             take(paragraph);

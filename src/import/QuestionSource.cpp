@@ -50,6 +50,16 @@ OpenedSource openText(const QString &path, Made make)
 
 } // namespace
 
+namespace {
+thread_local const std::atomic<bool> *t_stop = nullptr;
+}
+
+StopWhen::StopWhen(const std::atomic<bool> &flag) { t_stop = &flag; }
+
+StopWhen::~StopWhen() { t_stop = nullptr; }
+
+bool readingStopped() { return t_stop && t_stop->load(std::memory_order_relaxed); }
+
 QStringList worksheetNames(const QString &path, QString *error)
 {
     QString ignored;

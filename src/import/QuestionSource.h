@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include "data/QuestionType.h"
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -66,6 +67,21 @@ public:
     virtual QString error() const = 0;
     virtual double progress() const = 0;
 };
+
+// Reading on a worker thread can be stopped: while a StopWhen lives on a
+// thread, the long loops of the readers on that thread (blank rows, a
+// workbook's texts and merges, the check of a text file's encoding) ask
+// readingStopped() and give up with kStoppedReading as their error.
+class StopWhen
+{
+public:
+    explicit StopWhen(const std::atomic<bool> &flag);
+    ~StopWhen();
+    StopWhen(const StopWhen &) = delete;
+    StopWhen &operator=(const StopWhen &) = delete;
+};
+bool readingStopped();
+inline const QString kStoppedReading = QStringLiteral("已停止读取");
 
 // The most a single row or question may hold, and the most that a workbook
 // may unpack to: larger ones are refused as damaged or hostile files.

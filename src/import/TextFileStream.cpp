@@ -8,16 +8,44 @@ namespace {
 
 constexpr qint64 kPiece = 1024 * 1024;
 
+bool startsUtf16(const QByteArray &head) { return head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF"); }
+
 bool looksBinary(const QByteArray &head)
 {
-    // Workbooks (ZIP or compound files) and anything with NUL bytes.
-    return isZipSignature(head) || isCompoundFileSignature(head) ||
-           head.contains('\0');
+    // Workbooks (ZIP or compound files) and anything with NUL bytes; UTF-16
+    // text holds NUL bytes, and is told by its byte order mark.
+    return isZipSignature(head) || isCompoundFileSignature(head) || (!startsUtf16(head) && head.contains('\0'));
 }
 
 } // namespace
 
 QString notTextMessage() { return QStringLiteral("文件不是文本文件（可能是工作簿或其他格式），无法按文本读取"); }
+
+void Utf8Tally::feed(const QByteArray &bytes)
+{
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (m_pending > 0) {
+            if ((b & 0xC0) == 0x80) {
+                if (--m_pending == 0)
+                    ++wellFormed;
+                continue;
+            }
+            ++malformed; // a character cut short
+            m_pending = 0;
+        }
+        if (b < 0x80)
+            continue;
+        if (b >= 0xC2 && b <= 0xDF)
+            m_pending = 1;
+        else if (b >= 0xE0 && b <= 0xEF)
+            m_pending = 2;
+        else if (b >= 0xF0 && b <= 0xF4)
+            m_pending = 3;
+        else
+            ++malformed;
+    }
+}
 
 bool TextFileStream::open(const QString &path, QString *error)
 {
@@ -35,18 +63,32 @@ bool TextFileStream::open(const QString &path, QString *error)
         *error = notTextMessage();
         return false;
     }
-    // The whole file is checked as UTF-8 first: a GB18030 file may well
-    // start with a long stretch of plain ASCII.
-    QStringDecoder check(QStringConverter::Utf8);
-    while (!m_file.atEnd()) {
-        const QByteArray piece = m_file.read(kPiece);
-        (void)QString(check.decode(piece));
-        if (check.hasError())
-            break;
+    return decideEncoding(error);
+}
+
+bool TextFileStream::decideEncoding(QString *error)
+{
+    const QByteArray head = m_file.peek(3);
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF")) {
+        m_encoding = head.startsWith("\xFF\xFE") ? Encoding::Utf16LE : Encoding::Utf16BE;
+        m_file.seek(2);
+        m_decoder = QStringDecoder(m_encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE
+                                                                   : QStringConverter::Utf16BE);
+        return true;
     }
-    m_gb18030 = check.hasError();
-    m_file.seek(0);
-    m_decoder = m_gb18030 ? QStringDecoder("GB18030") : QStringDecoder(QStringConverter::Utf8);
+    // The whole file is weighed: a GB18030 file may start with a long stretch
+    // of plain ASCII, and a UTF-8 file with one damaged byte is still UTF-8.
+    Utf8Tally tally;
+    while (!m_file.atEnd()) {
+        if (readingStopped()) {
+            *error = kStoppedReading;
+            return false;
+        }
+        tally.feed(m_file.read(kPiece));
+    }
+    m_encoding = tally.looksUtf8() ? Encoding::Utf8 : Encoding::Gb18030;
+    m_file.seek(head.startsWith("\xEF\xBB\xBF") ? 3 : 0);
+    m_decoder = m_encoding == Encoding::Utf8 ? QStringDecoder(QStringConverter::Utf8) : QStringDecoder("GB18030");
     if (!m_decoder.isValid()) {
         *error = QStringLiteral("文件不是UTF-8编码，而本机无法读取GB18030编码");
         return false;
@@ -58,13 +100,7 @@ bool TextFileStream::read(QString &text)
 {
     if (m_file.atEnd())
         return false;
-    QByteArray piece = m_file.read(kPiece);
-    if (m_first) {
-        m_first = false;
-        if (piece.startsWith("\xEF\xBB\xBF"))
-            piece.remove(0, 3);
-    }
-    text += m_decoder.decode(piece);
+    text += m_decoder.decode(m_file.read(kPiece));
     return true;
 }
 

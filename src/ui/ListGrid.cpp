@@ -89,7 +89,11 @@ void GridModel::setMarked(int column, QSet<QString> texts, const QString &tip)
 
 bool GridModel::isMarked(int row, int column) const
 {
-    return column == m_markedColumn && !m_markedTexts.isEmpty() && m_markedTexts.contains(text(row, column));
+    if (column != m_markedColumn)
+        return false;
+    if (isListed(row) && !m_changedListed.contains(row) && m_listing->marked(row - 1))
+        return true;
+    return !m_markedTexts.isEmpty() && m_markedTexts.contains(text(row, column));
 }
 
 qint64 GridModel::rowId(int row) const { return isListed(row) ? m_listing->rowId(row - 1) : 0; }

@@ -3,6 +3,7 @@
 #include "bank/EditedQuestion.h"
 #include "bank/QuestionBank.h"
 #include "data/DataStore.h"
+#include "data/KeysetRows.h"
 #include "ui/GridRows.h"
 
 #include <QDir>
@@ -158,6 +159,61 @@ TEST(DeleteQuestion, LastQuestionNeedsNoRenumbering)
     db.addQuestions(kSingle, 3);
     EXPECT_TRUE(deleteQuestion(db.store(), kSingle, rowIdOf(db.store(), kSingle, 3)));
     EXPECT_EQ(column(db.store(), "select 题号 from 单选 order by 题号"), (QStringList{"1", "2"}));
+}
+
+TEST(DeleteQuestion, ARefusedLaterStatementLeavesEverythingAsItWas)
+{
+    // The delete itself goes through; the renumbering of the questions, or of
+    // the pictures after them, is refused: the unit keeps nothing.
+    for (const char *refused : {"单选", "图片"}) {
+        TestDatabase db;
+        db.addQuestions(kSingle, 5);
+        db.addPicture(kSingle, 4, "four", "\\image\\4.png");
+        db.refuse(QString::fromUtf8(refused), QStringLiteral("update"));
+        EXPECT_FALSE(deleteQuestion(db.store(), kSingle, rowIdOf(db.store(), kSingle, 3))) << refused;
+        EXPECT_EQ(db.store().errorString(), QStringLiteral("拒绝写入"));
+        EXPECT_EQ(column(db.store(), "select 题号||题目 from 单选 order by 题号"),
+                  (QStringList{"1单选题1", "2单选题2", "3单选题3", "4单选题4", "5单选题5"}))
+            << refused;
+        EXPECT_EQ(db.text("select 题号 from 图片"), "4") << refused;
+    }
+}
+
+TEST(BankListing, AWholeBankReadsByKeysetInAnyOrderOfScrolling)
+{
+    // Numbers with gaps, one carried twice, rows stored out of order: the
+    // listing is the bank in (题号, rowid) order whichever rows are asked first.
+    TestDatabase db;
+    const int count = 2000;
+    Transaction unit(db.store());
+    for (int i = 0; i < count; ++i) {
+        const qint64 number = i % 2 ? i * 3 : count * 3 - i; // interleaved, gaps
+        db.addQuestion(kSingle, {number, QStringLiteral("题%1").arg(i)});
+    }
+    db.addQuestion(kSingle, {300, QStringLiteral("又一道300")});
+    ASSERT_TRUE(unit.commit());
+    const QStringList expected = column(db.store(), "select 题号||'|'||题目 from 单选 order by 题号, rowid");
+    std::shared_ptr<KeysetRows> rows = KeysetRows::make(
+        db.store(), kSingle, [](const Question &question) { return questionCells(question); }, kBankColumnCount);
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->size(), qint64(expected.size()));
+    const qint64 last = rows->size() - 1;
+    for (const qint64 index : {last, qint64(0), last / 2, last - 300, qint64(700), qint64(699), last / 2 - 257, last}) {
+        const QStringList cells = rows->cells(index);
+        EXPECT_EQ(cells[0] + u'|' + cells[1], expected[index]) << index;
+        EXPECT_EQ(rows->marked(index), cells[0] == u"300") << index;
+    }
+    // Scrolled up from the end, row by row.
+    QStringList all;
+    for (qint64 i = last; i >= 0; --i) {
+        const QStringList cells = rows->cells(i);
+        all << cells[0] + u'|' + cells[1];
+    }
+    std::reverse(all.begin(), all.end());
+    EXPECT_EQ(all, expected);
+    // A bank with rows lacking a 题号 is listed another way.
+    ASSERT_TRUE(db.store().execute("insert into 单选 (题目) values ('没有题号')"));
+    EXPECT_FALSE(KeysetRows::make(db.store(), kSingle, [](const Question &) { return QStringList(); }, 7));
 }
 
 TEST(SaveEditedQuestion, ReplacesTheQuestionAndItsPictures)

@@ -9,6 +9,7 @@
 #include "data/PaperTable.h"
 #include "data/PictureTable.h"
 #include "data/WorkTable.h"
+#include "import/ImportStore.h"
 
 #include <gtest/gtest.h>
 
@@ -241,4 +242,63 @@ TEST_P(BothEngines, HostileTextsComeBackWhole)
     EXPECT_EQ(back->score, FieldValue::real(0.1));
     EXPECT_EQ(back->chapter, cases[1]);
     EXPECT_EQ(db.count("单选"), 0); // nothing in a value ran as a statement
+}
+
+TEST_P(BothEngines, AnImportFindsTheBanksTextsThroughATemporaryTable)
+{
+    const QString longText(1024 * 1024, QChar(u'题'));
+    const std::vector<QuestionValues> held{{QStringLiteral("　甲？ "), "A", "", 1, ""},
+                                           {longText, "A", "", 1, ""},
+                                           {"it's ? 'quoted'", "A", "", 1, ""},
+                                           {"乙", "A", "", 1, ""}};
+    ASSERT_TRUE(bank::appendQuestions(store, QuestionType::SingleChoice, held));
+    ASSERT_TRUE(bank::appendQuestions(store, QuestionType::TrueFalse, kThree));
+    bank::QuestionTextIndex texts(store, QuestionType::SingleChoice);
+    // Copied a step at a time, then found by their trimmed text.
+    EXPECT_EQ(texts.fill(3), false);
+    EXPECT_EQ(texts.fill(3), true);
+    EXPECT_EQ(texts.present({"甲？", longText, longText + "x", "it's ? 'quoted'", "丙？A.Qt B.二", "乙 "}),
+              (QSet<QString>{"甲？", longText, "it's ? 'quoted'"}));
+    // Rows added since are not among them: the table is the bank as it was.
+    ASSERT_TRUE(bank::appendQuestions(store, QuestionType::SingleChoice, kThree));
+    EXPECT_EQ(texts.fill(), true);
+    EXPECT_EQ(texts.present({"乙？A.一B.二"}), QSet<QString>());
+}
+
+TEST_P(BothEngines, AnImportStoresEveryBankOfItsFileInOneUnitOrNothing)
+{
+    ASSERT_TRUE(bank::appendQuestions(store, QuestionType::TrueFalse, kThree));
+    const auto raw = [](const char *text, const char *answer, std::optional<QuestionType> type) {
+        RawQuestion q;
+        q.text = QString::fromUtf8(text);
+        q.answer = QString::fromUtf8(answer);
+        q.type = type;
+        return q;
+    };
+    const std::vector<RawQuestion> file{raw("新题A.一B.二", "B", std::nullopt),
+                                        raw("乙？A.一B.二 ", "对", QuestionType::TrueFalse),
+                                        raw("新的判断", "错", QuestionType::TrueFalse)};
+    const auto run = [&](bool refused) {
+        BankTexts texts(store);
+        ImportRun preview(store, texts, QuestionType::SingleChoice);
+        EXPECT_TRUE(preview.take(file)) << preview.failure().toStdString();
+        EXPECT_EQ(preview.preview().count(RowStatus::Duplicate), refused ? 2 : 1);
+        ImportRun storing(store, texts, QuestionType::SingleChoice);
+        EXPECT_TRUE(storing.beginStore(refused)); // the present ones too, the second time
+        EXPECT_EQ(storing.take(file), !refused) << storing.failure().toStdString();
+        return storing.finishStore(preview.preview());
+    };
+    const StoreOutcome stored = run(false);
+    EXPECT_TRUE(stored.stored) << stored.reason.toStdString();
+    EXPECT_EQ(stored.count, 2);
+    EXPECT_EQ(bank::questionByNumber(store, QuestionType::SingleChoice, 1)->text, "新题A.一B.二");
+    EXPECT_EQ(bank::questionByNumber(store, QuestionType::TrueFalse, 4)->answer, "×");
+    // The second bank refuses: the first keeps nothing either.
+    db.refuse("判断", "insert");
+    store.execute("delete from 单选");
+    const StoreOutcome refused = run(true);
+    EXPECT_FALSE(refused.stored);
+    EXPECT_EQ(refused.reason, "拒绝写入");
+    EXPECT_EQ(db.count("单选"), 0);
+    EXPECT_EQ(db.count("判断"), 4);
 }

@@ -4,6 +4,7 @@
 // the pictures stored with their questions.
 #include "DocxFiles.h"
 #include "ImportFiles.h"
+#include "ImportRuns.h"
 #include "TestDatabase.h"
 #include "data/Schema.h"
 #include "import/DocxReader.h"
@@ -146,9 +147,9 @@ TEST(ImportConventions, UnplacedParagraphsAreHandedOnWithTheirReason)
     EXPECT_EQ(shownAll(questions), (QStringList{"不属于:1:2025年期末考试", "|甲|A|||", "不属于:5:这一段不属于题目", "|乙|B|||"}));
     EXPECT_TRUE(questions[0].unplaced.contains(QStringLiteral("前面没有题号")));
     // In the preview they are refused rows with the paragraph and the reason.
-    ImportPreview preview(QuestionType::SingleChoice, {});
+    ImportPreview preview(QuestionType::SingleChoice);
     for (const RawQuestion &q : questions)
-        preview.add(q);
+        preview.add(checkQuestion(preview.type(), q));
     EXPECT_EQ(preview.count(RowStatus::Refused), 4); // the answers are not among options either
     EXPECT_EQ(preview.rows()[2].line, 5);
     EXPECT_EQ(preview.rows()[2].values.text, QStringLiteral("这一段不属于题目"));
@@ -164,10 +165,9 @@ TEST(ImportConventions, AnswersStoredInEachBanksForm)
     lines << "二、判断题";
     for (const char *answer : {"√", "×", "对", "错", "正确", "错误", "T", "F"})
         lines << "1. 判" << QStringLiteral("答案：") + QString::fromUtf8(answer);
-    ImportPreview preview(QuestionType::SingleChoice, {});
-    preview.setOtherBanks([](QuestionType) { return QSet<QString>(); });
+    ImportPreview preview(QuestionType::SingleChoice);
     for (const RawQuestion &q : readAll(files.writeText("q.txt", lines.join(u'\n'))))
-        preview.add(q);
+        preview.add(checkQuestion(preview.type(), q));
     QStringList stored;
     for (const PreviewRow &row : preview.rows())
         stored << typeCaption(*row.type) + row.values.answer;
@@ -242,9 +242,9 @@ TEST(ImportDocx, PicturesFollowTheirQuestion)
     EXPECT_EQ(questions[0].pictures[1].entry, "word/media/b.png");
     EXPECT_EQ(questions[0].pictures[1].extension, ".png");
 
-    ImportPreview preview(QuestionType::SingleChoice, {});
+    ImportPreview preview(QuestionType::SingleChoice);
     for (const RawQuestion &q : questions)
-        preview.add(q);
+        preview.add(checkQuestion(preview.type(), q));
     QStringList statuses;
     for (const PreviewRow &row : preview.rows())
         statuses << ImportPreview::statusText(row);
@@ -336,13 +336,12 @@ struct StoreFixture {
                    {"word/media/a.png", tinyPng()},
                    {"word/media/b.gif", QByteArray("GIF89a\x01\0\x01\0", 10)}});
     }
-    std::vector<ImportedQuestion> batch()
+    StoreOutcome store(const QDateTime &now, bool includeDuplicates = false,
+                       const std::function<void()> &betweenPasses = {})
     {
-        ImportPreview preview(QuestionType::FreeAnswer, {});
-        preview.setOtherBanks([](QuestionType) { return QSet<QString>(); });
-        for (const RawQuestion &q : readAll(document))
-            preview.add(q);
-        return preview.importBatch(false);
+        return importFile(db.store(), db.programDir(), document, QuestionType::FreeAnswer, now, includeDuplicates,
+                          betweenPasses)
+            .outcome;
     }
     QStringList imageFiles() const { return QDir(db.programDir() + QStringLiteral("/image")).entryList(QDir::Files); }
 };
@@ -354,7 +353,7 @@ TEST(ImportStoreDocx, PicturesAreCopiedAndStoredInTheSameUnit)
     StoreFixture f;
     f.db.addQuestions(QStringLiteral("判断"), 2);
     const QDateTime now(QDate(2026, 3, 5), QTime(9, 7, 2));
-    const StoreOutcome outcome = storeImportBatch(f.db.store(), f.db.programDir(), f.document, f.batch(), now);
+    const StoreOutcome outcome = f.store(now);
     ASSERT_TRUE(outcome.stored) << outcome.reason.toStdString();
     EXPECT_EQ(outcome.count, 2);
     EXPECT_EQ(f.db.count(QStringLiteral("单选")), 1);
@@ -366,8 +365,8 @@ TEST(ImportStoreDocx, PicturesAreCopiedAndStoredInTheSameUnit)
     QFile copied(f.db.programDir() + QStringLiteral("/image/20260305090702-3.png"));
     ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
     EXPECT_EQ(copied.readAll(), tinyPng());
-    // A second import finds the names taken and chooses others.
-    ASSERT_TRUE(storeImportBatch(f.db.store(), f.db.programDir(), f.document, f.batch(), now).stored);
+    // A second import (of questions now present) finds the names taken and chooses others.
+    ASSERT_TRUE(f.store(now, true).stored);
     EXPECT_EQ(f.imageFiles().size(), 6);
 }
 
@@ -379,7 +378,7 @@ TEST(ImportStoreDocx, RefusedStoreLeavesNoPictureBehind)
         StoreFixture f;
         f.db.refuse(QString::fromUtf8(table), QStringLiteral("insert"));
         const StoreOutcome outcome =
-            storeImportBatch(f.db.store(), f.db.programDir(), f.document, f.batch(), QDateTime::currentDateTime());
+            f.store(QDateTime::currentDateTime());
         EXPECT_FALSE(outcome.stored) << table;
         EXPECT_TRUE(outcome.reason.contains(QStringLiteral("拒绝写入"))) << outcome.reason.toStdString();
         EXPECT_EQ(f.db.count(QStringLiteral("单选")), 0) << table;
@@ -388,9 +387,7 @@ TEST(ImportStoreDocx, RefusedStoreLeavesNoPictureBehind)
     }
     // A document that went missing since the preview: nothing stored either.
     StoreFixture f;
-    const std::vector<ImportedQuestion> batch = f.batch();
-    QFile::remove(f.document);
-    const StoreOutcome outcome = storeImportBatch(f.db.store(), f.db.programDir(), f.document, batch, QDateTime::currentDateTime());
+    const StoreOutcome outcome = f.store(QDateTime::currentDateTime(), false, [&] { QFile::remove(f.document); });
     EXPECT_FALSE(outcome.stored);
     EXPECT_FALSE(outcome.reason.isEmpty());
     EXPECT_EQ(f.db.count(QStringLiteral("单选")), 0);

@@ -2,10 +2,10 @@
 // included.
 #include "DocxFiles.h"
 #include "ImportFiles.h"
+#include "ImportRuns.h"
 #include "TestDatabase.h"
 #include "bank/BankDocument.h"
 #include "data/BankTable.h"
-#include "import/ImportPreview.h"
 #include "import/ImportStore.h"
 
 #include <QDir>
@@ -57,15 +57,11 @@ QString writeBank(TestDatabase &db, const QString &bank, const QString &folder)
 bool importInto(TestDatabase &db, const QString &path)
 {
     // The bank comes from the document's heading, whatever the dialog's choice.
-    ImportPreview preview(QuestionType::FreeAnswer, {});
-    preview.setOtherBanks([](QuestionType) { return QSet<QString>(); });
-    QString error;
-    for (const RawQuestion &q : readAll(path, &error))
-        preview.add(q);
-    EXPECT_EQ(error, QString());
-    EXPECT_EQ(preview.count(RowStatus::Refused), 0);
-    return storeImportBatch(db.store(), db.programDir(), path, preview.importBatch(false), QDateTime::currentDateTime())
-        .stored;
+    const FileImport imported =
+        importFile(db.store(), db.programDir(), path, QuestionType::FreeAnswer, QDateTime::currentDateTime());
+    EXPECT_EQ(imported.outcome.reason, QString());
+    EXPECT_EQ(imported.preview.count(RowStatus::Refused), 0);
+    return imported.outcome.stored;
 }
 
 } // namespace

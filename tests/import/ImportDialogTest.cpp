@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -72,6 +73,7 @@ private slots:
     void refusedStoreSaysWhyAndKeepsTheDialog();
     void unreadableFileIsReportedAndNothingCanBeStored();
     void readingCanBeStopped();
+    void blankRowsNeitherFreezeTheDialogNorOutlastStop();
     void menuItemOpensTheDialogOnTheCurrentBank();
     void realQuestionsAreListedAndPractised();
     void documentFillsEveryBankFromItsHeadings();
@@ -261,6 +263,33 @@ void ImportDialogTest::readingCanBeStopped()
     QVERIFY(!dialog.isReading());
     QVERIFY(dialog.currentPreview()->rows().size() < 300000);
     QVERIFY(!DialogFixture::control<QPushButton>(&dialog, "导入按钮")->isEnabled());
+    QVERIFY(DialogFixture::control<QLabel>(&dialog, "摘要标签")->text().endsWith(QStringLiteral("文件没有读完，不能导入")));
+}
+
+void ImportDialogTest::blankRowsNeitherFreezeTheDialogNorOutlastStop()
+{
+    DialogFixture f;
+    // Tens of millions of blank lines, then a question: read far longer than a moment.
+    const QString path = f.files.writeBytes("blank.csv", "题目,答案\n" + QByteArray(40 * 1024 * 1024, '\n') + "最后A.是B.否,A\n");
+    ImportDialog dialog(f.context, QuestionType::SingleChoice);
+    dialog.show();
+    f.platform.setNextFileName(path);
+    QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "选择文件按钮"), Qt::LeftButton);
+    // The dialog keeps answering while the blank rows pass.
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer answered;
+        answered.start();
+        QTest::qWait(50);
+        QVERIFY2(answered.elapsed() < 250, qPrintable(QString::number(answered.elapsed())));
+    }
+    QVERIFY(dialog.isReading());
+    QElapsedTimer stopped;
+    stopped.start();
+    QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "停止按钮"), Qt::LeftButton);
+    QVERIFY(!dialog.isReading());
+    // Cancelling ends the reading thread at once.
+    QTest::mouseClick(DialogFixture::control<QPushButton>(&dialog, "取消按钮"), Qt::LeftButton);
+    QVERIFY2(stopped.elapsed() < 500, qPrintable(QString::number(stopped.elapsed())));
     QVERIFY(DialogFixture::control<QLabel>(&dialog, "摘要标签")->text().endsWith(QStringLiteral("文件没有读完，不能导入")));
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <ostream>
 #include <xlsxwriter.h>
+#include <zip.h>
 
 // Texts in failure output as text.
 inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
@@ -55,6 +56,32 @@ public:
         if (more)
             more(book, sheet);
         workbook_close(book);
+        return path(name);
+    }
+
+    // A workbook written part by part, for files no spreadsheet program
+    // would write: the sheet's XML and the shared texts' XML as given.
+    QString writeRawXlsx(const QString &name, const QByteArray &sheetXml, const QByteArray &sharedXml = {}) const
+    {
+        const QByteArray file = QFile::encodeName(path(name));
+        QFile::remove(path(name));
+        int error = 0;
+        zip_t *archive = zip_open(file.constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        QList<QPair<QByteArray, QByteArray>> parts{
+            {"xl/workbook.xml", "<workbook xmlns:r=\"urn:r\"><sheets><sheet name=\"表\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+            {"xl/_rels/workbook.xml.rels",
+             "<Relationships><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\" Type=\"x/worksheet\"/>"
+             "<Relationship Id=\"rId2\" Target=\"sharedStrings.xml\" Type=\"x/sharedStrings\"/></Relationships>"},
+            {"xl/worksheets/sheet1.xml", sheetXml}};
+        if (!sharedXml.isEmpty())
+            parts.append({"xl/sharedStrings.xml", sharedXml});
+        for (const auto &[entry, bytes] : parts) {
+            void *copy = malloc(size_t(bytes.size()));
+            memcpy(copy, bytes.constData(), size_t(bytes.size()));
+            zip_source_t *source = zip_source_buffer(archive, copy, zip_uint64_t(bytes.size()), 1);
+            zip_file_add(archive, entry.constData(), source, ZIP_FL_OVERWRITE);
+        }
+        zip_close(archive);
         return path(name);
     }
 

@@ -1,6 +1,7 @@
 // The readers: what each kind of file gives as questions, and the clear
 // refusal of files that cannot be read.
 #include "ImportFiles.h"
+#include "import/ImportPreview.h"
 #include "import/XlsxReader.h"
 
 #include <gtest/gtest.h>
@@ -270,4 +271,116 @@ TEST(ImportXlsx, CellReferences)
     EXPECT_EQ(row, 12);
     for (const char16_t *bad : {u"", u"12", u"A", u"A0", u"ZZZZ1"})
         EXPECT_FALSE(parseCellReference(bad, column, row));
+}
+
+TEST(ImportText, EncodingsAndLineEndsAreDecidedPerFile)
+{
+    ImportFiles files;
+    const QString text = QStringLiteral("题目,标准答案\n第一题A.是B.否,A\n第二题A.是B.否,B\n第三题A.是B.否,A\n");
+    // One damaged byte in a UTF-8 file marks its row; the others read as written.
+    QByteArray damaged = text.toUtf8();
+    damaged.insert(damaged.indexOf("第二题") + 3, '\xFF');
+    // The same for a byte that GB18030 cannot decode.
+    QStringEncoder gb("GB18030");
+    QByteArray gbDamaged = gb.encode(text);
+    gbDamaged.insert(gbDamaged.indexOf(QByteArray(gb.encode(QStringLiteral("第二题")))), '\xFF');
+    for (const QString &path : {files.writeBytes("damaged.csv", damaged), files.writeBytes("gb.csv", gbDamaged)}) {
+        QString error;
+        const QList<RawQuestion> questions = readAll(path, &error);
+        EXPECT_EQ(error, QString()) << path.toStdString();
+        ASSERT_EQ(questions.size(), 3) << path.toStdString();
+        EXPECT_EQ(questions[0].text, QStringLiteral("第一题A.是B.否"));
+        EXPECT_EQ(questions[2].text, QStringLiteral("第三题A.是B.否"));
+        EXPECT_EQ(checkQuestion(QuestionType::SingleChoice, questions[0]).status, RowStatus::Ready);
+        const PreviewRow marked = checkQuestion(QuestionType::SingleChoice, questions[1]);
+        EXPECT_EQ(marked.status, RowStatus::Refused);
+        EXPECT_EQ(marked.line, 3);
+        EXPECT_TRUE(marked.note.contains(QStringLiteral("无法识别的字节")));
+    }
+
+    // A spreadsheet's "Unicode text": UTF-16 with a byte order mark, tab-separated.
+    const QString unicode = QStringLiteral("题目\t标准答案\r\n第一题A.是B.否\tB\r\n");
+    QByteArray little("\xFF\xFE");
+    little.append(reinterpret_cast<const char *>(unicode.utf16()), unicode.size() * 2);
+    QByteArray big("\xFE\xFF");
+    for (const QChar c : unicode)
+        big.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    // Lines ended by CR alone, in a CSV file and in numbered text.
+    const QString crOnly = files.writeText("cr.csv", QStringLiteral("题目,标准答案\r第一题A.是B.否,B\r\r第二题A.是B.否,A\r"));
+    for (const QString &path : {files.writeBytes("le.csv", little), files.writeBytes("be.csv", big), crOnly}) {
+        QString error;
+        const QList<RawQuestion> questions = readAll(path, &error);
+        EXPECT_EQ(error, QString()) << path.toStdString();
+        ASSERT_GE(questions.size(), 1) << path.toStdString();
+        EXPECT_EQ(joined(questions[0]), QStringLiteral("第一题A.是B.否|B|||")) << path.toStdString();
+        EXPECT_EQ(questions[0].line, 2);
+    }
+    const QList<RawQuestion> cr = readAll(crOnly);
+    ASSERT_EQ(cr.size(), 2);
+    EXPECT_EQ(cr[1].line, 4);
+    const QList<RawQuestion> numbered =
+        readAll(files.writeText("cr.txt", QStringLiteral("1. 第一题\rA. 是\rB. 否\r答案：B\r\r2. 第二题\r答案：对\r")));
+    ASSERT_EQ(numbered.size(), 2);
+    EXPECT_EQ(joined(numbered[0]), QStringLiteral("第一题A.是B.否|B|||"));
+    EXPECT_EQ(numbered[1].line, 6);
+}
+
+TEST(ImportXlsx, HostileWorkbooksAreRefusedOrReadInBoundedWork)
+{
+    ImportFiles files;
+    const auto inlineCell = [](const char *reference, const QByteArray &text) {
+        return "<c r=\"" + QByteArray(reference) + "\" t=\"inlineStr\"><is><t>" + text + "</t></is></c>";
+    };
+    const QByteArray header = "<row r=\"1\">" + inlineCell("A1", "题目") + inlineCell("B1", "标准答案") +
+                              inlineCell("C1", "章节") + "</row>";
+    const auto sheet = [&](const QByteArray &rows, const QByteArray &after = {}) {
+        return "<worksheet><sheetData>" + header + rows + "</sheetData>" + after + "</worksheet>";
+    };
+    const QByteArray huge(3 * 1024 * 1024, 'x');
+
+    // Rows below the header naming the merged range's own tag in their text,
+    // then the real ranges: 章节 of row 2 covers row 3.
+    const QByteArray mergeText = "<row r=\"2\">" + inlineCell("A2", "提到&lt;mergeCell ref=&quot;A1:B9&quot;/&gt;的题A.是B.否") +
+                                 inlineCell("B2", "A") + inlineCell("C2", "第一章") + "</row>" + "<row r=\"3\">" +
+                                 inlineCell("A3", "第二题A.是B.否") + inlineCell("B3", "B") + "</row>";
+    // 20,000 rows, each with a merged range reaching the last column XFD.
+    QByteArray wideRows, wideMerges;
+    for (int r = 2; r <= 20001; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        wideRows += "<row r=\"" + n + "\">" + inlineCell("A" + n, "题" + n + "A.是B.否") + inlineCell("B" + n, "A") + "</row>";
+        wideMerges += "<mergeCell ref=\"C" + n + ":XFD" + n + "\"/>";
+    }
+    QByteArray deep = "<row r=\"2\">";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<x>";
+
+    const struct {
+        const char *name;
+        QByteArray sheetXml;
+        QByteArray sharedXml;
+        const char *message; // a part of the refusal; "" when the file reads
+        int questions;
+    } cases[] = {
+        // A shared text too long for any cell is refused as it is read, even when no cell uses it.
+        {"shared.xlsx", sheet("<row r=\"2\">" + inlineCell("A2", "题A.是B.否") + inlineCell("B2", "A") + "</row>"),
+         "<sst><si><t>" + huge + "</t></si></sst>", "超过1 MB", 0},
+        {"cell.xlsx", sheet("<row r=\"2\">" + inlineCell("A2", huge) + "</row>"), {}, "超过1 MB", 0},
+        {"deep.xlsx", sheet(deep), {}, "嵌套过深", 0},
+        {"mergetext.xlsx", sheet(mergeText, "<mergeCells count=\"1\"><mergeCell ref=\"C2:C3\"/></mergeCells>"), {}, "", 2},
+        {"merges.xlsx", sheet(wideRows, "<mergeCells>" + wideMerges + "</mergeCells>"), {}, "", 20000},
+    };
+    for (const auto &c : cases) {
+        const QString path = files.writeRawXlsx(QString::fromLatin1(c.name), c.sheetXml, c.sharedXml);
+        QString error;
+        const QList<RawQuestion> questions = readAll(path, &error);
+        if (*c.message == 0) {
+            EXPECT_EQ(error, QString()) << c.name;
+            EXPECT_EQ(questions.size(), c.questions) << c.name;
+        } else {
+            EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << c.name << ": " << error.toStdString();
+        }
+    }
+    const QList<RawQuestion> merged = readAll(files.path("mergetext.xlsx"));
+    ASSERT_EQ(merged.size(), 2);
+    EXPECT_EQ(merged[1].chapter, QStringLiteral("第一章"));
 }

@@ -16,7 +16,47 @@ using namespace kaoshi::test;
 
 namespace {
 const QString kOptions = QStringLiteral("题？A.一B.二C.三D.四");
+
+RawQuestion raw(const QString &text, const QString &answer, const QString &score = QStringLiteral("1"),
+                const QString &explanation = QString(), const QString &chapter = QString())
+{
+    RawQuestion q;
+    q.text = text;
+    q.answer = answer;
+    q.score = score;
+    q.explanation = explanation;
+    q.chapter = chapter;
+    return q;
 }
+
+// A preview of the questions and then their store, as the import dialog runs them.
+struct Imported {
+    ImportPreview preview{QuestionType::SingleChoice};
+    StoreOutcome outcome;
+};
+Imported previewAndStore(DataStore &store, QuestionType type, const std::vector<RawQuestion> &questions,
+                         bool includeDuplicates = false)
+{
+    BankTexts texts(store);
+    while (texts.of(type).fill(2) == false) {
+    }
+    ImportRun preview(store, texts, type);
+    EXPECT_TRUE(preview.take(questions));
+    ImportRun storing(store, texts, type);
+    Imported imported{preview.preview(), {}};
+    if (!storing.beginStore(includeDuplicates) || !storing.take(questions))
+        imported.outcome.reason = storing.failure();
+    else
+        imported.outcome = storing.finishStore(preview.preview());
+    return imported;
+}
+
+std::vector<RawQuestion> fileQuestions(const QString &path, QString *error = nullptr)
+{
+    const QList<RawQuestion> read = readAll(path, error);
+    return {read.cbegin(), read.cend()};
+}
+} // namespace
 
 TEST(ImportAnswers, EveryKindNormalisedOrRefused)
 {
@@ -68,32 +108,57 @@ TEST(ImportAnswers, Scores)
 
 TEST(ImportPreviewRows, StatusesAndWhatIsStored)
 {
-    ImportPreview preview(QuestionType::SingleChoice, {QStringLiteral("已有的题A.是B.否")});
-    const auto add = [&](const char *text, const char *answer, const char *score = "1") {
-        RawQuestion q;
-        q.text = QString::fromUtf8(text);
-        q.answer = QString::fromUtf8(answer);
-        q.score = QString::fromUtf8(score);
-        return preview.add(q);
-    };
-    EXPECT_EQ(ImportPreview::statusText(add("新题A.是B.否", "b")), QStringLiteral("可导入"));
-    EXPECT_EQ(ImportPreview::statusText(add("  已有的题A.是B.否　", "A")), QStringLiteral("题库中已有"));
-    EXPECT_EQ(ImportPreview::statusText(add("无分值A.是B.否", "A", "")), QStringLiteral("可导入（分值为空，记为0）"));
-    EXPECT_EQ(ImportPreview::statusText(add("坏分值A.是B.否", "A", "-2")),
-              QStringLiteral("不导入：分值“-2”不是不小于0的数"));
-    EXPECT_EQ(ImportPreview::statusText(add("选项外A.是B.否", "C")), QStringLiteral("不导入：答案C不在题目的选项中"));
-    EXPECT_EQ(ImportPreview::statusText(add("", "A")), QStringLiteral("不导入：题目为空"));
+    const std::vector<RawQuestion> questions{raw("新题A.是B.否", "b"),          raw("  已有的题A.是B.否　", "A"),
+                                             raw("无分值A.是B.否", "A", ""),     raw("坏分值A.是B.否", "A", "-2"),
+                                             raw("选项外A.是B.否", "C"),         raw("", "A"),
+                                             raw("坏字节\uFFFDA.是B.否", "A")};
+    for (const bool includeDuplicates : {false, true}) {
+        TestDatabase db;
+        db.addQuestion("单选", {1, "已有的题A.是B.否", "A"});
+        const Imported imported = previewAndStore(db.store(), QuestionType::SingleChoice, questions, includeDuplicates);
+        QStringList statuses;
+        for (const PreviewRow &row : imported.preview.rows())
+            statuses << ImportPreview::statusText(row);
+        EXPECT_EQ(statuses, (QStringList{"可导入", "题库中已有", "可导入（分值为空，记为0）",
+                                         "不导入：分值“-2”不是不小于0的数", "不导入：答案C不在题目的选项中",
+                                         "不导入：题目为空", "不导入：这一行有无法识别的字节（文件的编码有误）"}));
+        EXPECT_EQ(imported.preview.count(RowStatus::Ready), 2);
+        EXPECT_EQ(imported.preview.count(RowStatus::Duplicate), 1);
+        EXPECT_EQ(imported.preview.count(RowStatus::Refused), 4);
+        // What is stored: the ready rows, and the one already there when asked for.
+        ASSERT_TRUE(imported.outcome.stored);
+        EXPECT_EQ(imported.outcome.count, includeDuplicates ? 3 : 2);
+        EXPECT_EQ(db.text("select group_concat(题号||'='||题目||'|'||标准答案||'|'||分值, ';') from 单选 where 题号>1"),
+                  includeDuplicates ? QStringLiteral("2=新题A.是B.否|B|1;3=已有的题A.是B.否|A|1;4=无分值A.是B.否|A|0")
+                                    : QStringLiteral("2=新题A.是B.否|B|1;3=无分值A.是B.否|A|0"));
+    }
+}
 
-    EXPECT_EQ(preview.count(RowStatus::Ready), 2);
-    EXPECT_EQ(preview.count(RowStatus::Duplicate), 1);
-    EXPECT_EQ(preview.count(RowStatus::Refused), 3);
-    const std::vector<QuestionValues> ready = preview.questionsToStore(false);
-    ASSERT_EQ(ready.size(), 2u);
-    EXPECT_EQ(ready[0].answer, "B");
-    EXPECT_EQ(ready[1].score, 0.0);
-    const std::vector<QuestionValues> all = preview.questionsToStore(true);
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(all[1].text, QStringLiteral("已有的题A.是B.否"));
+TEST(ImportPreviewRows, ALongFileIsCountedWholeAndShownInPart)
+{
+    ImportPreview preview(QuestionType::SingleChoice);
+    const qint64 total = 150000;
+    for (qint64 line = 1; line <= total; ++line) {
+        RawQuestion q = raw(QStringLiteral("题%1A.是B.否").arg(line), line % 100 == 0 ? "C" : "A");
+        q.line = line;
+        if (line % 1000 == 0)
+            q.text.clear();
+        preview.add(checkQuestion(preview.type(), q));
+    }
+    EXPECT_EQ(preview.total(), total);
+    EXPECT_EQ(preview.count(RowStatus::Refused), total / 100);
+    EXPECT_FALSE(preview.keptEveryRow());
+    // The first rows, then only the refused ones, up to the limit.
+    ASSERT_EQ(preview.rows().size(), ImportPreview::kFirstRows + ImportPreview::kMoreUnusable);
+    EXPECT_EQ(preview.rows()[ImportPreview::kFirstRows - 1].line, qint64(ImportPreview::kFirstRows));
+    EXPECT_EQ(preview.rows()[ImportPreview::kFirstRows].line, qint64(ImportPreview::kFirstRows + 100));
+    // Each reason once, with its count and first line.
+    ASSERT_EQ(preview.reasons().size(), 2u);
+    EXPECT_EQ(preview.reasons()[0].text, QStringLiteral("答案C不在题目的选项中"));
+    EXPECT_EQ(preview.reasons()[0].count, total / 100 - total / 1000);
+    EXPECT_EQ(preview.reasons()[0].firstLine, 100);
+    EXPECT_EQ(preview.reasons()[1].text, QStringLiteral("题目为空"));
+    EXPECT_EQ(preview.reasons()[1].firstLine, 1000);
 }
 
 TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
@@ -101,23 +166,42 @@ TEST(ImportStoring, NumberedAfterTheHighestInOneUnit)
     TestDatabase db;
     db.addQuestion("多选", {1, "旧题A.甲B.乙", "AB"});
     db.addQuestion("多选", {5, "第五题A.甲B.乙", "A"});
-    EXPECT_EQ(existingQuestionTexts(db.store(), QuestionType::MultipleChoice),
-              (QSet<QString>{QStringLiteral("旧题A.甲B.乙"), QStringLiteral("第五题A.甲B.乙")}));
+    {
+        // The bank's texts are found through the database, a few rows at a time.
+        bank::QuestionTextIndex texts(db.store(), QuestionType::MultipleChoice);
+        EXPECT_EQ(texts.fill(1), false);
+        EXPECT_EQ(texts.fill(1), false);
+        EXPECT_EQ(texts.fill(1), true);
+        EXPECT_EQ(texts.present({"旧题A.甲B.乙", "新一A.甲B.乙", "第五题A.甲B.乙"}),
+                  (QSet<QString>{QStringLiteral("旧题A.甲B.乙"), QStringLiteral("第五题A.甲B.乙")}));
+    }
 
-    const std::vector<QuestionValues> rows{{"新一A.甲B.乙", "AB", "说明", 2.5, "章一"}, {"新二A.甲B.乙", "B", "", 0, ""}};
-    const StoreOutcome outcome = storeImportedQuestions(db.store(), QuestionType::MultipleChoice, rows);
+    const std::vector<RawQuestion> rows{raw("新一A.甲B.乙", "AB", "2.5", "说明", "章一"), raw("新二A.甲B.乙", "B", "0")};
+    const StoreOutcome outcome = previewAndStore(db.store(), QuestionType::MultipleChoice, rows).outcome;
     EXPECT_TRUE(outcome.stored);
     EXPECT_EQ(outcome.count, 2);
     EXPECT_EQ(db.text("select 题目||'|'||标准答案||'|'||解析||'|'||分值||'|'||章节 from 多选 where 题号=6"),
               QStringLiteral("新一A.甲B.乙|AB|说明|2.5|章一"));
     EXPECT_EQ(db.text("select 题目 from 多选 where 题号=7"), QStringLiteral("新二A.甲B.乙"));
 
-    // A database that refuses one of the rows keeps none of them.
-    ASSERT_TRUE(db.store().execute("create trigger refuse before insert on 多选 when new.题目='坏' "
+    // A database that refuses a later row keeps none of them.
+    ASSERT_TRUE(db.store().execute("create trigger refuse before insert on 多选 when new.题目='坏A.甲B.乙' "
                                    "begin select raise(abort,'拒绝写入'); end"));
-    const StoreOutcome refused = storeImportedQuestions(db.store(), QuestionType::MultipleChoice, {{"好", "A", "", 1, ""}, {"坏", "A", "", 1, ""}});
+    const StoreOutcome refused = previewAndStore(db.store(), QuestionType::MultipleChoice, {raw("好A.甲B.乙", "A"), raw("坏A.甲B.乙", "A")}).outcome;
     EXPECT_FALSE(refused.stored);
-    EXPECT_NE(refused.reason, QString());
+    EXPECT_EQ(refused.reason, QStringLiteral("拒绝写入"));
+    EXPECT_EQ(db.count("多选"), 4);
+
+    // A file that reads otherwise the second time (changed after its preview) stores nothing.
+    BankTexts again(db.store());
+    ImportRun previewed(db.store(), again, QuestionType::MultipleChoice);
+    ASSERT_TRUE(previewed.take({raw("甲A.甲B.乙", "A")}));
+    ImportRun storing(db.store(), again, QuestionType::MultipleChoice);
+    ASSERT_TRUE(storing.beginStore(false));
+    ASSERT_TRUE(storing.take({raw("甲A.甲B.乙", "A"), raw("乙A.甲B.乙", "A")}));
+    const StoreOutcome changed = storing.finishStore(previewed.preview());
+    EXPECT_FALSE(changed.stored);
+    EXPECT_TRUE(changed.reason.contains(QStringLiteral("文件在预览之后有了改动")));
     EXPECT_EQ(db.count("多选"), 4);
 }
 
@@ -125,7 +209,7 @@ TEST(ImportStoring, PastTheLargestNumberIsRefusedNotWrappedRound)
 {
     TestDatabase db;
     db.addQuestion("判断", {std::numeric_limits<qint64>::max(), "最后一题", "√"});
-    const StoreOutcome outcome = storeImportedQuestions(db.store(), QuestionType::TrueFalse, {{"新题", "×", "", 1, ""}});
+    const StoreOutcome outcome = previewAndStore(db.store(), QuestionType::TrueFalse, {raw("新题", "×")}).outcome;
     EXPECT_FALSE(outcome.stored);
     EXPECT_EQ(outcome.reason, QStringLiteral("题号已到最大值，不能再添加题目"));
     EXPECT_EQ(db.count("判断"), 1);
@@ -167,12 +251,9 @@ TEST(ImportStoring, ExportedBankListImportsBackUnchanged)
         ASSERT_TRUE(writeWorkbook(path, PrintTable(&exported), {0, 1, 2, 3, 4, 5}));
 
         TestDatabase target;
-        const QuestionType bank = questionTypeOf(type).value();
-        ImportPreview preview(bank, existingQuestionTexts(target.store(), bank).value());
-        for (const RawQuestion &q : readAll(path))
-            preview.add(q);
-        EXPECT_EQ(preview.count(RowStatus::Ready), int(stored.size())) << type.toStdString();
-        ASSERT_TRUE(storeImportedQuestions(target.store(), bank, preview.questionsToStore(false)).stored);
+        const Imported back = previewAndStore(target.store(), questionTypeOf(type).value(), fileQuestions(path));
+        EXPECT_EQ(back.preview.count(RowStatus::Ready), int(stored.size())) << type.toStdString();
+        ASSERT_TRUE(back.outcome.stored);
         QStringList imported;
         for (qint64 n = 1; n <= target.count(type); ++n)
             imported << target.text("select " + columns + " from " + type + " where 题号=" + QString::number(n));
@@ -187,15 +268,12 @@ TEST(ImportStoring, RealQuestionsImportCompletely)
     if (!QFile::exists(path))
         GTEST_SKIP() << "shared data missing";
     TestDatabase db;
-    ImportPreview preview(QuestionType::SingleChoice, existingQuestionTexts(db.store(), QuestionType::SingleChoice).value());
     QString error;
-    for (const RawQuestion &q : readAll(path, &error))
-        preview.add(q);
+    const Imported imported = previewAndStore(db.store(), QuestionType::SingleChoice, fileQuestions(path, &error), true);
     EXPECT_EQ(error, QString());
-    EXPECT_EQ(preview.count(RowStatus::Refused), 0);
-    const std::vector<QuestionValues> rows = preview.questionsToStore(true);
-    EXPECT_EQ(rows.size(), loadRealQuestions().size());
-    EXPECT_TRUE(storeImportedQuestions(db.store(), QuestionType::SingleChoice, rows).stored);
-    EXPECT_EQ(db.count("单选"), qint64(rows.size()));
-    EXPECT_EQ(db.text("select max(题号) from 单选"), QString::number(rows.size()));
+    EXPECT_EQ(imported.preview.count(RowStatus::Refused), 0);
+    EXPECT_EQ(imported.outcome.count, loadRealQuestions().size());
+    EXPECT_TRUE(imported.outcome.stored);
+    EXPECT_EQ(db.count("单选"), imported.outcome.count);
+    EXPECT_EQ(db.text("select max(题号) from 单选"), QString::number(imported.outcome.count));
 }
