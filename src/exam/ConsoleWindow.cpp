@@ -4,6 +4,7 @@
 #include "exam/RoomConsole.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
+#include "ui/DropDownBox.h"
 #include "ui/ListGrid.h"
 #include "ui/Shell.h"
 
@@ -64,8 +65,9 @@ ConsoleWindow::ConsoleWindow(AppContext &context, QWidget *host)
 
 void ConsoleWindow::buildControls()
 {
-    m_occasion = named(new QComboBox(this), QStringLiteral("场次选择框"), QStringLiteral("场次"));
-    m_occasion->setMinimumContentsLength(10);
+    m_occasion = named(new DropDownBox(this), QStringLiteral("场次选择框"), QStringLiteral("场次"));
+    m_occasion->setEditable(false); // the occasions that have seats, to pick from
+    m_occasion->setMinimumContentsLength(12);
     auto *occasionLabel = named(new QLabel(QStringLiteral("场次"), this), QStringLiteral("场次标签"), QStringLiteral("场次"));
     occasionLabel->setBuddy(m_occasion);
     m_refresh = button(QStringLiteral("刷新按钮"), QStringLiteral("刷新"), this);
@@ -91,6 +93,8 @@ void ConsoleWindow::buildControls()
     m_timer->setInterval(kRefreshMilliseconds);
     connect(m_timer, &QTimer::timeout, this, &ConsoleWindow::refresh);
     connect(m_refresh, &QPushButton::clicked, this, &ConsoleWindow::refresh);
+    // Occasions that began since the window opened are offered as the list opens.
+    connect(m_occasion, &DropDownBox::listAboutToOpen, this, &ConsoleWindow::fillOccasions);
     connect(m_occasion, &QComboBox::activated, this, [this] {
         refresh();
         showLog();
@@ -129,7 +133,7 @@ QWidget *ConsoleWindow::buildSeatPage()
 QWidget *ConsoleWindow::buildLogPage()
 {
     auto *page = named(new QWidget(this), QStringLiteral("日志页"), QStringLiteral("日志"));
-    m_log = readOnlyGrid(QStringLiteral("日志表格"), QStringLiteral("日志"), QStringList{QString()} + roomLogTitles(), {0, 150, 110, 90, 80, 110, 200},
+    m_log = readOnlyGrid(QStringLiteral("日志表格"), QStringLiteral("日志"), QStringList{QString()} + roomLogTitles(), {0, 150, 110, 90, 130, 110, 200},
                          page);
     m_export = button(QStringLiteral("导出日志按钮"), QStringLiteral("导出"), page);
     auto *actions = new QHBoxLayout;
@@ -161,8 +165,11 @@ void ConsoleWindow::fillOccasions()
         m_context.messages().failure(QStringLiteral("考场的场次未能读出"), m_context.store.lastError().message);
         return;
     }
+    const QString chosen = m_occasion->currentText();
     m_occasion->clear();
     m_occasion->addItems(*occasions);
+    if (occasions->contains(chosen))
+        m_occasion->setCurrentText(chosen);
 }
 
 void ConsoleWindow::refresh()

@@ -10,7 +10,6 @@
 
 #include <vector>
 
-class QComboBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -18,6 +17,7 @@ class QTimer;
 
 namespace kaoshi {
 
+class DropDownBox;
 class ListGrid;
 
 class ConsoleWindow final : public TaskWindow
@@ -60,7 +60,7 @@ private:
     // Ends an action: its failure is told, or the room is read again.
     bool finish(bool done, const QString &notDone);
 
-    QComboBox *m_occasion = nullptr;
+    DropDownBox *m_occasion = nullptr;
     QLabel *m_summary = nullptr;
     QTabWidget *m_pages = nullptr;
     ListGrid *m_seats = nullptr;
