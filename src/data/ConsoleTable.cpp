@@ -19,7 +19,7 @@ QString answerCounts(const QString &answers)
 
 QString seatStatement(DataStore &store)
 {
-    return QStringLiteral("select s.考号, s.姓名, s.座位, s.开始, s.截止, s.心跳, s.状态, s.收卷请求, s.消息, "
+    return QStringLiteral("select s.考号, s.场次, s.姓名, s.座位, s.开始, s.截止, s.心跳, s.状态, s.收卷请求, s.消息, "
                           "coalesce(p.已答, g.已答, 0), coalesce(p.总数, g.总数, 0), %1 from 考场座位 s "
                           "left join %2 p on p.考号 = s.考号 left join %3 g on g.考号 = s.考号 "
                           "where s.场次 = ? order by s.考号")
@@ -34,20 +34,10 @@ RoomListing readConsoleRoom(DataStore &store, const QString &occasion)
     RoomListing listing;
     RowSet rows = store.query(seatStatement(store), {occasion, occasion, occasion});
     for (; !rows.atEnd(); rows.next()) {
-        RoomSeat seat;
-        seat.number = rows.value(1).toText();
-        seat.occasion = occasion;
-        seat.name = rows.value(2).toText();
-        seat.seat = rows.value(3).toText();
-        seat.start = rows.value(4).toInteger();
-        seat.deadline = rows.value(5).toInteger();
-        seat.heartbeat = rows.value(6).toInteger();
-        seat.state = rows.value(7).toText();
-        seat.collectRequested = rows.value(8).toInteger() != 0;
-        seat.message = rows.value(9).toText();
-        seat.answered = int(rows.value(10).toInteger());
-        seat.total = int(rows.value(11).toInteger());
-        listing.now = rows.value(12).toInteger();
+        RoomSeat seat = seatOf(rows);
+        seat.answered = int(rows.value(11).toInteger());
+        seat.total = int(rows.value(12).toInteger());
+        listing.now = rows.value(13).toInteger();
         listing.seats.push_back(std::move(seat));
     }
     listing.failed = rows.failed();

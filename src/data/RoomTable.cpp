@@ -11,6 +11,8 @@ namespace {
 const QString kSeatColumns =
     QStringLiteral("考号,场次,姓名,座位,开始,截止,心跳,状态,收卷请求,消息");
 
+} // namespace
+
 RoomSeat seatOf(const RowSet &row)
 {
     RoomSeat seat;
@@ -26,6 +28,8 @@ RoomSeat seatOf(const RowSet &row)
     seat.message = row.value(10).toText();
     return seat;
 }
+
+namespace {
 
 QString orderText(const QList<int> &order)
 {

@@ -81,6 +81,9 @@ struct RoomListing {
     bool failed = false;
 };
 RoomListing readRoom(DataStore &store, const QString &occasion);
+// The seat in columns 1 … 10 of a row: 考号, 场次, 姓名, 座位, 开始, 截止, 心跳, 状态,
+// 收卷请求, 消息 (the counts are left to the caller).
+RoomSeat seatOf(const RowSet &row);
 // One candidate's row; nothing when there is none or it could not be read
 // (failed tells which).
 struct SeatLookup {
