@@ -28,30 +28,13 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-void fillPictures(TestDatabase &db, int count)
-{
-    QDir(db.programDir()).mkpath(QStringLiteral("image"));
-    QByteArray bytes(4096, '\0');
-    for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 31);
-    Transaction unit(db.store());
-    for (int i = 1; i <= count; ++i) {
-        const QString name = QStringLiteral("\\image\\2026121%1.png").arg(i);
-        QFile file(QDir(db.programDir()).filePath(QStringLiteral("image/2026121%1.png").arg(i)));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        db.addPicture(QuestionType::SingleChoice, i * 10, QStringLiteral("图%1").arg(i), name);
-    }
-    unit.commit();
-}
-
 } // namespace
 
 int main()
 {
     TestDatabase source;
     fillBank(source.store(), QStringLiteral("单选"), 100000);
-    fillPictures(source, 10000);
+    fillPictureFiles(source, 10000);
     std::printf("source: %lld questions, %lld pictures of 4 KB\n", qlonglong(source.count("单选")),
                 qlonglong(source.count("图片")));
 

@@ -1,5 +1,7 @@
 #include "BenchData.h"
 
+#include <QDir>
+
 #include "support/TestDatabase.h"
 
 #include <QFile>
@@ -29,6 +31,23 @@ void fillBank(DataStore &store, const QString &type, int count, const QString &p
                           const SourceQuestion &q = questions[i % questions.size()];
                           return Values{i + 1, q.text, q.answer, QString(), 1.0, q.chapter, practiceAnswer};
                       });
+    unit.commit();
+}
+
+void fillPictureFiles(test::TestDatabase &db, int count)
+{
+    QDir(db.programDir()).mkpath(QStringLiteral("image"));
+    QByteArray bytes(4096, '\0');
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 31);
+    Transaction unit(db.store());
+    for (int i = 1; i <= count; ++i) {
+        QFile file(QDir(db.programDir()).filePath(QStringLiteral("image/2026121%1.png").arg(i)));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        db.addPicture(QuestionType::SingleChoice, i * 10, QStringLiteral("图%1").arg(i),
+                      QStringLiteral("\\image\\2026121%1.png").arg(i));
+    }
     unit.commit();
 }
 

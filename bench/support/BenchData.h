@@ -8,6 +8,10 @@
 #include <QStringList>
 #include <cstdio>
 
+namespace kaoshi::test {
+class TestDatabase;
+}
+
 namespace kaoshi::bench {
 
 struct SourceQuestion {
@@ -22,6 +26,10 @@ QList<SourceQuestion> realQuestions();
 // Appends questions 1 … count to a bank in one unit; practice answers are
 // set to `practiceAnswer` (empty: unanswered).
 void fillBank(DataStore &store, const QString &type, int count, const QString &practiceAnswer = QString());
+
+// Picture rows for 单选 10, 20, … (count of them) with a picture file of
+// 4 KB each in the folder image of the database's program directory.
+void fillPictureFiles(test::TestDatabase &db, int count);
 
 // Prints "name: 12.3 ms" and returns the milliseconds.
 double report(const char *name, const QElapsedTimer &timer);

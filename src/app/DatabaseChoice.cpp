@@ -4,6 +4,7 @@
 #include "print/IniFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace kaoshi {
 
@@ -21,7 +22,9 @@ const QString kService = QStringLiteral("服务");
 
 QString settingsPath(const QString &programDir) { return QDir(programDir).filePath(kDatabaseSettingsFile); }
 
-QString failureText(ServerFailure failure, const ServerSettings &settings, const QString &reason)
+} // namespace
+
+QString serverFailureText(ServerFailure failure, const ServerSettings &settings, const QString &reason)
 {
     const QString where = settings.describe();
     switch (failure) {
@@ -39,8 +42,6 @@ QString failureText(ServerFailure failure, const ServerSettings &settings, const
     default: return QStringLiteral("不能使用 %1：%2").arg(where, reason);
     }
 }
-
-} // namespace
 
 DatabaseChoice readDatabaseChoice(const QString &programDir)
 {
@@ -71,10 +72,27 @@ ConnectionReport testConnection(const ServerSettings &settings)
 {
     ServerConnection connection;
     if (!connection.open(settings, ServerConnection::WhenEmpty::LeaveEmpty))
-        return {false, failureText(connection.failure(), settings, connection.lastError().message)};
+        return {false, serverFailureText(connection.failure(), settings, connection.lastError().message)};
     if (connection.wasEmpty())
         return {true, QStringLiteral("连接成功：数据库“%1”是空的，第一次使用时建好考试系统的表").arg(settings.database)};
     return {true, QStringLiteral("连接成功：%1 是考试系统的数据库").arg(settings.describe())};
+}
+
+DatabaseInUse databaseInUse(const QString &filePath, const QString &serverLocation, bool fileForThisRun)
+{
+    if (!serverLocation.isEmpty())
+        return {QStringLiteral("服务器：") + serverLocation, QStringLiteral("服务器：") + serverLocation};
+    const QString native = QDir::toNativeSeparators(filePath);
+    const QFileInfo file(filePath);
+    const QString folder = file.dir().dirName();
+    // The folder and the name say which copy of the program folder this is.
+    const QString tail = QDir::toNativeSeparators(folder.isEmpty() ? file.fileName() : folder + u'/' + file.fileName());
+    const QString shortName = native.size() > tail.size() + 1 ? QStringLiteral("…") + QDir::separator() + tail : native;
+    const QString kind = fileForThisRun ? QStringLiteral("本机文件（仅本次）：") : QStringLiteral("本机文件：");
+    QString full = kind + native;
+    if (fileForThisRun)
+        full += QStringLiteral("（连接不上数据库设置中的服务器，本次运行使用本机文件）");
+    return {kind + shortName, full};
 }
 
 } // namespace kaoshi

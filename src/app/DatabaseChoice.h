@@ -4,6 +4,7 @@
 // directory says, so that the seats of a room share one copied program
 // folder. A password is never written there: it comes from libpq's password
 // or service file, or is typed at start.
+#include "data/ServerConnection.h"
 #include "data/ServerSettings.h"
 
 #include <QString>
@@ -31,5 +32,17 @@ struct ConnectionReport {
     QString text;
 };
 ConnectionReport testConnection(const ServerSettings &settings);
+// What does not work with that server, for 测试连接 and the start-up message.
+QString serverFailureText(ServerFailure failure, const ServerSettings &settings, const QString &reason);
+
+// The status bar's name of the database in use: shown names the file by its
+// folder and name only ("本机文件：…/数据/考试修改.mdb"), full by its whole path.
+struct DatabaseInUse {
+    QString shown;
+    QString full;
+};
+// serverLocation empty: the file at filePath; fileForThisRun: the server of
+// 数据库.ini could not be reached and this run uses the file.
+DatabaseInUse databaseInUse(const QString &filePath, const QString &serverLocation, bool fileForThisRun);
 
 } // namespace kaoshi

@@ -29,7 +29,13 @@ QLineEdit *addField(QFormLayout *form, const QString &caption, const QString &co
 } // namespace
 
 DatabaseSettingsDialog::DatabaseSettingsDialog(AppContext &context, QWidget *parent)
-    : QDialog(parent), m_context(context)
+    : DatabaseSettingsDialog(context.dataDir, context.messages(), When::Running, parent)
+{
+}
+
+DatabaseSettingsDialog::DatabaseSettingsDialog(const QString &dataDir, MessageBoxes &messages, When when,
+                                               QWidget *parent)
+    : QDialog(parent), m_dataDir(dataDir), m_messages(messages), m_when(when)
 {
     nameControl(this, QStringLiteral("数据库设置"), QStringLiteral("数据库设置"));
     setWindowTitle(QStringLiteral("数据库设置"));
@@ -72,7 +78,7 @@ DatabaseSettingsDialog::DatabaseSettingsDialog(AppContext &context, QWidget *par
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(test, &QPushButton::clicked, this, &DatabaseSettingsDialog::testConnection);
     connect(m_server, &QRadioButton::toggled, this, &DatabaseSettingsDialog::updateEnabled);
-    showChoice(readDatabaseChoice(m_context.dataDir));
+    showChoice(readDatabaseChoice(m_dataDir));
 }
 
 void DatabaseSettingsDialog::showChoice(const DatabaseChoice &choice)
@@ -117,12 +123,12 @@ void DatabaseSettingsDialog::testConnection()
 void DatabaseSettingsDialog::accept()
 {
     QString error;
-    if (!writeDatabaseChoice(m_context.dataDir, choice(), &error)) {
-        m_context.messages().notify({QStringLiteral("数据库设置没有保存：") + error, QStringLiteral("失败"),
-                                     Message::Icon::Warning});
+    if (!writeDatabaseChoice(m_dataDir, choice(), &error)) {
+        m_messages.notify({QStringLiteral("数据库设置没有保存：") + error, QStringLiteral("失败"), Message::Icon::Warning});
         return;
     }
-    m_context.messages().notice(QStringLiteral("数据库设置已保存，重新启动考试系统后使用。"));
+    if (m_when == When::Running)
+        m_messages.notice(QStringLiteral("数据库设置已保存，重新启动考试系统后使用。"));
     QDialog::accept();
 }
 

@@ -13,12 +13,17 @@ namespace kaoshi {
 
 struct AppContext;
 struct DatabaseChoice;
+class MessageBoxes;
 
 class DatabaseSettingsDialog : public QDialog
 {
     Q_OBJECT
 public:
     DatabaseSettingsDialog(AppContext &context, QWidget *parent = nullptr);
+    // Before the main window exists: at start, when the server of 数据库.ini
+    // cannot be used. The settings saved are used at once.
+    enum class When { Running, AtStart };
+    DatabaseSettingsDialog(const QString &dataDir, MessageBoxes &messages, When when, QWidget *parent = nullptr);
 
     DatabaseChoice choice() const;
     // 测试连接: the result is shown in 连接结果标签.
@@ -30,7 +35,9 @@ private:
     void showChoice(const DatabaseChoice &choice);
     void updateEnabled();
 
-    AppContext &m_context;
+    QString m_dataDir;
+    MessageBoxes &m_messages;
+    When m_when;
     QRadioButton *m_file = nullptr;
     QRadioButton *m_server = nullptr;
     QLineEdit *m_host = nullptr;

@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/DatabaseChoice.h"
+#include "app/DatabaseCopyTask.h"
 #include "app/DatabaseSettingsDialog.h"
 #include "app/AboutDialog.h"
 #include "app/Geometry.h"
@@ -15,6 +17,7 @@
 #include "ui/TaskWindow.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QKeyEvent>
 #include <QAccessible>
 #include <QLabel>
@@ -27,6 +30,7 @@ namespace kaoshi {
 namespace {
 
 constexpr int kStatusWidths[] = {300, 150, 100, 197};
+constexpr int kDatabasePanelWidth = 300;
 // The part that shows a paper's time left.
 constexpr int kQuietStatusPart = 2;
 
@@ -63,6 +67,7 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent)
     if (QScreen *screen = this->screen())
         applyScreenSize(screen->geometry().size());
     m_context.reopenStore();
+    showDatabaseInUse();
     setCaption(QStringLiteral("考试系统"));
 }
 
@@ -134,6 +139,13 @@ void MainWindow::buildStatusBar()
     bar->setSizeGripEnabled(false);
     // Compact, so that a task window of the main height - 70 fits above it.
     bar->setFixedHeight(23);
+    // The database in use comes first; the parts the tasks write follow it.
+    m_databasePanel = new QLabel(bar);
+    m_databasePanel->setObjectName(QStringLiteral("状态条1数据库栏"));
+    m_databasePanel->setFixedWidth(kDatabasePanelWidth);
+    m_databasePanel->setFrameShape(QFrame::StyledPanel);
+    m_databasePanel->setFrameShadow(QFrame::Sunken);
+    bar->addWidget(m_databasePanel);
     for (int i = 0; i < 4; ++i) {
         auto *part = new QLabel(bar);
         nameControl(part, QStringLiteral("状态条1第%1栏").arg(i + 1));
@@ -146,6 +158,16 @@ void MainWindow::buildStatusBar()
     // A label with a name of its own changes its text without an event; it
     // is still read by what it shows.
     m_statusParts[kQuietStatusPart - 1]->setAccessibleName(QStringLiteral("剩余时间"));
+}
+
+void MainWindow::showDatabaseInUse()
+{
+    const DatabaseInUse inUse = databaseInUse(QDir(m_context.dataDir).filePath(kDatabaseFileName),
+                                              m_context.serverLocation, m_context.fileForThisRun);
+    m_databasePanel->setText(inUse.shown);
+    m_databasePanel->setAccessibleName(inUse.shown);
+    m_databasePanel->setToolTip(inUse.full);
+    m_databasePanel->setAccessibleDescription(inUse.full);
 }
 
 void MainWindow::announceStatus(int part)
@@ -211,6 +233,15 @@ void MainWindow::runTask(const TaskEntry &entry)
     }
     case TaskKind::About:
         showAbout();
+        break;
+    case TaskKind::CopyToServer:
+    case TaskKind::CopyToFile:
+        // A list shown would no longer show what the server holds.
+        closeCurrentTaskWindow();
+        if (entry.kind == TaskKind::CopyToServer)
+            DatabaseCopyTask(m_context, this).copyToServer();
+        else
+            DatabaseCopyTask(m_context, this).copyToFile();
         break;
     case TaskKind::ImportQuestions:
         // Into the bank shown, whose list then shows the new questions.

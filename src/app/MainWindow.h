@@ -39,6 +39,8 @@ public:
     QWidget *currentTaskWindow() const;
     NavigationBar *navigationBar() const { return m_navigation; }
     QString statusText(int part) const;
+    // The first panel of the status bar: the database in use.
+    QLabel *databasePanel() const { return m_databasePanel; }
     // Replaces the window factory (tests open stand-in windows).
     void setTaskFactory(TaskFactory factory) { m_factory = std::move(factory); }
 
@@ -72,6 +74,7 @@ private:
     void buildMenus();
     void buildNavigation();
     void buildStatusBar();
+    void showDatabaseInUse();
     void onGroupOpened(int group);
     void runTask(const TaskEntry &entry);
     void runPaperCommand(TaskKind kind);
@@ -86,6 +89,7 @@ private:
     TaskFactory m_factory;
     QWidget *m_host = nullptr;
     NavigationBar *m_navigation = nullptr;
+    QLabel *m_databasePanel = nullptr;
     QList<QLabel *> m_statusParts;
     StatusProgress m_progress;
     QPointer<QWidget> m_current;

@@ -45,6 +45,8 @@ const QList<TaskEntry> &taskEntries()
         {kAdmin, QStringLiteral("清空数据库"), TaskKind::ClearDatabase, {}, true, true, false},
         {kAdmin, QStringLiteral("配置"), TaskKind::ExamConfig, {}, true, false},
         {kAdmin, QStringLiteral("数据库设置…"), TaskKind::DatabaseSettings, {}, true, false},
+        {kAdmin, QStringLiteral("复制到服务器"), TaskKind::CopyToServer, {}, true, false},
+        {kAdmin, QStringLiteral("复制到文件"), TaskKind::CopyToFile, {}, true, false},
         {kAdmin, QStringLiteral("关于"), TaskKind::About, {}, true, false},
     };
     return entries;
@@ -109,6 +111,8 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
     case TaskKind::ImportQuestions:
     case TaskKind::DatabaseSettings:
     case TaskKind::About:
+    case TaskKind::CopyToServer:
+    case TaskKind::CopyToFile:
         break;
     }
     return nullptr;

@@ -32,6 +32,8 @@ enum class TaskKind {
     PrintPaper,      // 打印试卷: papers, answer sheets and keys for a paper exam
     DatabaseSettings, // 数据库.ini: the local file or a server
     About,         // 关于: version and where the data lives, over whatever is shown
+    CopyToServer,  // 复制到服务器: the local file's data into the server
+    CopyToFile,    // 复制到文件: the server's data into a new file
 };
 
 // One entry of the menus and the navigation bar.

@@ -3,6 +3,7 @@
 #include "app/DataFolder.h"
 #include "app/DatabaseChoice.h"
 #include "app/MainWindow.h"
+#include "app/StartUpDialogs.h"
 #include "data/DataStore.h"
 #include "data/PostgresEngine.h"
 #include "ui/AppContext.h"
@@ -29,14 +30,20 @@ int main(int argc, char *argv[])
         QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!data.problem.isEmpty())
         platform.failure(QStringLiteral("数据文件夹没有准备好"), data.problem);
-    // 数据库.ini beside the other settings may choose a server for the room.
-    const kaoshi::DatabaseChoice choice = kaoshi::readDatabaseChoice(data.path);
-    const bool onServer = choice.kind == kaoshi::DatabaseChoice::Kind::Server;
-    kaoshi::DataStore store = onServer ? kaoshi::DataStore(std::make_unique<kaoshi::PostgresEngine>(choice.server))
-                                       : kaoshi::DataStore();
+    // 数据库.ini beside the other settings may choose a server for the room;
+    // one that cannot be used leaves the choice to the user.
+    kaoshi::DialogStartUpQuestions questions(data.path, platform);
+    const kaoshi::StartUpChoice start = kaoshi::chooseDatabaseAtStart(data.path, questions);
+    const kaoshi::ServerSettings &server = start.choice.server;
+    const bool onServer = start.choice.kind == kaoshi::DatabaseChoice::Kind::Server;
+    kaoshi::DataStore store =
+        onServer ? kaoshi::DataStore(std::make_unique<kaoshi::PostgresEngine>(server)) : kaoshi::DataStore();
     kaoshi::AppContext context{data.path, store, platform.platform()};
-    if (onServer)
-        context.serverLocation = choice.server.describe();
+    if (onServer) {
+        context.serverLocation = server.describe();
+        context.serverPassword = server.password;
+    }
+    context.fileForThisRun = start.fileForThisRun;
 
     kaoshi::MainWindow window(context);
     window.show();

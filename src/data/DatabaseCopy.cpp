@@ -60,8 +60,8 @@ QString insertStatement(const server::TableColumns &table, int rows)
 class Copier
 {
 public:
-    Copier(const CopySide &from, const CopySide &to, const CopyProgress &progress)
-        : m_from(from), m_to(to), m_progress(progress)
+    Copier(const CopySide &from, const CopySide &to, const CopyProgress &progress, const CopyStop &stop)
+        : m_from(from), m_to(to), m_progress(progress), m_stop(stop)
     {
     }
 
@@ -76,12 +76,20 @@ private:
     bool copyPictureFiles();
     bool copyFilesToServer();
     bool copyServerToFiles();
+    bool writePictureFile(const QString &path, const QString &location, const QByteArray &bytes);
     bool compareCounts();
-    void advance(qint64 by)
+    // false when the user stopped the copy.
+    bool advance(qint64 by)
     {
         m_done += by;
         if (m_progress)
             m_progress(m_done, m_total);
+        if (m_stop && m_stop()) {
+            m_result.outcome = CopyResult::Outcome::Stopped;
+            m_result.error = {1, QStringLiteral("复制已停止")};
+            return false;
+        }
+        return true;
     }
     bool failOn(DataStore &store, const QString &what)
     {
@@ -93,6 +101,7 @@ private:
     const CopySide &m_from;
     const CopySide &m_to;
     const CopyProgress &m_progress;
+    const CopyStop &m_stop;
     QList<server::TableColumns> m_tables = copiedTables();
     QStringList m_sourcePictures; // locations of the picture files to copy
     qint64 m_total = 0;
@@ -231,15 +240,14 @@ bool Copier::writeRows(const server::TableColumns &table, const Values &values, 
 {
     if (!m_to.store.execute(insertStatement(table, rows), values))
         return failOn(m_to.store, QStringLiteral("没能写入表 %1").arg(table.table));
-    advance(rows);
-    return true;
+    return advance(rows);
 }
 
 bool Copier::copyPictureFiles()
 {
     if (m_from.keepsPictureFiles() == m_to.keepsPictureFiles()) {
-        advance(m_result.counts.constLast().source); // the same kind on both sides: nothing to move
-        return true;
+        // The same kind on both sides: nothing to move.
+        return advance(m_result.counts.constLast().source);
     }
     return m_to.keepsPictureFiles() ? copyFilesToServer() : copyServerToFiles();
 }
@@ -256,7 +264,8 @@ bool Copier::copyFilesToServer()
                                 {location, FieldValue::blob(file.readAll())}))
             return failOn(m_to.store, QStringLiteral("没能写入图片文件 %1").arg(location));
         ++m_picturesCopied;
-        advance(1);
+        if (!advance(1))
+            return false;
     }
     return true;
 }
@@ -276,20 +285,36 @@ bool Copier::copyServerToFiles()
                 m_result.missingPictures << after; // a location outside the folder image is never written
                 continue;
             }
-            QDir().mkpath(QFileInfo(path).absolutePath());
-            QSaveFile file(path);
-            if (!file.open(QIODevice::WriteOnly) || file.write(rows.value(2).toBytes()) < 0 || !file.commit()) {
-                m_result.error = {1, QStringLiteral("没能写出图片文件 %1：%2").arg(after, file.errorString())};
+            if (!writePictureFile(path, after, rows.value(2).toBytes()))
                 return false;
-            }
             ++m_picturesCopied;
-            advance(1);
+            if (!advance(1))
+                return false;
         }
         if (rows.failed())
             return failOn(m_from.store, QStringLiteral("没能读出图片文件"));
         if (read < kPictureBatch)
             return true;
     }
+}
+
+bool Copier::writePictureFile(const QString &path, const QString &location, const QByteArray &bytes)
+{
+    // A file already there is never replaced: the same bytes count as copied.
+    if (QFileInfo(path).exists()) {
+        QFile existing(path);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes)
+            return true;
+        m_result.error = {1, QStringLiteral("图片文件 %1 已经存在，内容不同").arg(location)};
+        return false;
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit()) {
+        m_result.error = {1, QStringLiteral("没能写出图片文件 %1：%2").arg(location, file.errorString())};
+        return false;
+    }
+    return true;
 }
 
 bool Copier::compareCounts()
@@ -318,9 +343,18 @@ bool Copier::compareCounts()
 
 } // namespace
 
-CopyResult copyDatabase(const CopySide &from, const CopySide &to, bool replace, const CopyProgress &progress)
+CopyResult copyDatabase(const CopySide &from, const CopySide &to, bool replace, const CopyProgress &progress,
+                        const CopyStop &stop)
 {
-    return Copier(from, to, progress).run(replace);
+    return Copier(from, to, progress, stop).run(replace);
+}
+
+QString copyCountsText(const CopyResult &result)
+{
+    QStringList lines;
+    for (const CopyCount &count : result.counts)
+        lines << QStringLiteral("%1：%2 → %3").arg(count.table).arg(count.source).arg(count.target);
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace kaoshi

@@ -30,7 +30,7 @@ struct CopyCount {
 };
 
 struct CopyResult {
-    enum class Outcome { Done, TargetHoldsData, Failed };
+    enum class Outcome { Done, TargetHoldsData, Stopped, Failed };
     Outcome outcome = Outcome::Failed;
     DataError error;           // why it failed
     QList<CopyCount> counts;   // per table, and the picture files
@@ -39,9 +39,17 @@ struct CopyResult {
 
 // done and total count rows and picture files.
 using CopyProgress = std::function<void(qint64 done, qint64 total)>;
+// Asked after every step; true stops the copy, and nothing of it is kept.
+using CopyStop = std::function<bool()>;
 
 // Copies from into to. A target that already holds questions, pictures or
-// answers is refused unless replace is set; then they are replaced.
-CopyResult copyDatabase(const CopySide &from, const CopySide &to, bool replace, const CopyProgress &progress = {});
+// answers is refused unless replace is set; then they are replaced. A picture
+// file the target folder already holds is kept when its bytes are the same,
+// and refuses the copy when they differ.
+CopyResult copyDatabase(const CopySide &from, const CopySide &to, bool replace, const CopyProgress &progress = {},
+                        const CopyStop &stop = {});
+
+// The counts of both sides, one line per table: "单选：100 → 100".
+QString copyCountsText(const CopyResult &result);
 
 } // namespace kaoshi

@@ -131,6 +131,7 @@ bool ServerConnection::open(const ServerSettings &settings, WhenEmpty whenEmpty)
     m_settings = settings;
     m_failure = ServerFailure::None;
     m_lastError = {};
+    m_neededPassword = false;
     if (!connect()) {
         classifyConnectFailure();
         close();
@@ -170,6 +171,7 @@ void ServerConnection::classifyConnectFailure()
     ServerFailure failure = ServerFailure::Other;
     if (m_connection && PQconnectionNeedsPassword(m_connection)) {
         failure = ServerFailure::Authentication;
+        m_neededPassword = true;
     } else {
         switch (PQping(m_settings.connectionText().constData())) {
         case PQPING_NO_RESPONSE:

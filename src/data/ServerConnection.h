@@ -85,6 +85,9 @@ public:
     void close();
     bool isOpen() const { return m_connection != nullptr; }
     ServerFailure failure() const { return m_failure; }
+    // The server asked for a password and none was given (typed, or found in
+    // libpq's password or service file).
+    bool neededPassword() const { return m_neededPassword; }
     DataError lastError() const { return m_lastError; }
     // Keeps a reason found outside the server, or the one a unit was given up for.
     void restoreError(const DataError &error) { m_lastError = error; }
@@ -146,6 +149,7 @@ private:
     // The connection went while a unit was open: it stays failed until rolled back.
     bool m_unitLost = false;
     bool m_wasEmpty = false;
+    bool m_neededPassword = false;
     QHash<QString, Prepared> m_prepared;
     QStringList m_preparedOrder; // the oldest first, forgotten first
     int m_preparedCount = 0;

@@ -49,6 +49,11 @@ struct AppContext {
     QString toldProblem;
     // The server chosen in 数据库.ini, as "user@host:port/database"; empty for the file.
     QString serverLocation;
+    // The password typed at start, kept in memory for the run only.
+    QString serverPassword;
+    // 数据库.ini chose a server that could not be reached, and the user chose
+    // the file for this run.
+    bool fileForThisRun = false;
 };
 
 } // namespace kaoshi

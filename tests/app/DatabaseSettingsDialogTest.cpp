@@ -6,12 +6,14 @@
 
 #include "app/DatabaseChoice.h"
 #include "app/DatabaseSettingsDialog.h"
+#include "app/StartUpDialogs.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace kaoshi;
@@ -91,6 +93,48 @@ private slots:
         QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("确定按钮")), Qt::LeftButton);
         QCOMPARE(state.platform.lastMessage().caption, QStringLiteral("失败"));
         QVERIFY(dialog.isVisible());
+    }
+
+    // The start's windows: each button named as it reads and answering as
+    // pressed (Esc: the local file); the password typed unseen; at start a
+    // saved choice is used at once, without "restart" advice.
+    void theStartUpWindowsAnswerAsPressed()
+    {
+        const struct {
+            const char *button;
+            AfterServerFailure choice;
+        } cases[] = {{"重试按钮", AfterServerFailure::Retry},
+                     {"更改设置按钮", AfterServerFailure::ChangeSettings},
+                     {"使用本机文件按钮", AfterServerFailure::UseLocalFile},
+                     {nullptr, AfterServerFailure::UseLocalFile}};
+        for (const auto &c : cases) {
+            ServerFailureBox box(QStringLiteral("连接不上服务器 kaoshi@考场:5432/kaoshi：原因"));
+            QTimer::singleShot(0, [&] {
+                if (!c.button) {
+                    QTest::keyClick(&box, Qt::Key_Escape);
+                    return;
+                }
+                auto *button = box.findChild<QPushButton *>(QString::fromUtf8(c.button));
+                QVERIFY(button);
+                QCOMPARE(button->accessibleName(), button->text());
+                button->click();
+            });
+            box.exec();
+            QCOMPARE(box.choice(), c.choice);
+        }
+        ServerSettings server;
+        server.host = QStringLiteral("考场");
+        PasswordDialog password(server, QString());
+        auto *edit = password.findChild<QLineEdit *>(QStringLiteral("密码编辑框"));
+        QVERIFY(edit && !edit->accessibleName().isEmpty());
+        QCOMPARE(edit->echoMode(), QLineEdit::Password);
+
+        ProgramState state;
+        DatabaseSettingsDialog atStart(state.context.dataDir, state.platform, DatabaseSettingsDialog::When::AtStart);
+        atStart.show();
+        QTest::mouseClick(atStart.findChild<QPushButton *>(QStringLiteral("确定按钮")), Qt::LeftButton);
+        QCOMPARE(atStart.result(), int(QDialog::Accepted));
+        QVERIFY(state.platform.messages.isEmpty());
     }
 };
 

@@ -43,6 +43,8 @@ public:
     QString programDir() const { return m_dir.path(); }
     QString path() const;
     DataStore &store() { return m_store; }
+    // Where a database on the test server is, to sign in to it again.
+    ServerSettings serverSettings() const { return m_server ? m_server->settings() : ServerSettings(); }
 
     void addQuestion(const QString &type, const QuestionRow &row);
     void addQuestion(QuestionType type, const QuestionRow &row) { addQuestion(tableName(type), row); }

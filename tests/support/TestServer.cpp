@@ -51,7 +51,12 @@ void TestServer::dropConnections() const
 
 QString TestServer::maintenance(const QString &database, const QString &sql)
 {
-    PGconn *connection = PQconnectdb(fromEnvironment(database).connectionText().constData());
+    return runStatement(fromEnvironment(database), sql);
+}
+
+QString runStatement(const ServerSettings &settings, const QString &sql)
+{
+    PGconn *connection = PQconnectdb(settings.connectionText().constData());
     QString error;
     if (PQstatus(connection) != CONNECTION_OK) {
         error = QString::fromUtf8(PQerrorMessage(connection));

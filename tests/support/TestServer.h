@@ -8,6 +8,9 @@
 
 namespace kaoshi::test {
 
+// Runs sql signed in with settings; the server's error, "" on success.
+QString runStatement(const ServerSettings &settings, const QString &sql);
+
 class TestServer
 {
 public:

@@ -1,0 +1,138 @@
+// A database server that stops in the middle of a hand-in, as a crash or a
+// power cut stops it (pg_ctl stop -m immediate, on a cluster of the test's
+// own): the hand-in says 失败 with the reason and reports nothing done; once
+// the server runs again the database holds the paper as it was before the
+// hand-in, and the same window hands it in.
+#include "OwnServer.h"
+#include "PracticeDriving.h"
+
+#include "app/MainWindow.h"
+#include "data/ConfigTable.h"
+#include "data/PostgresEngine.h"
+#include "exam/CandidateDialog.h"
+#include "exam/ExamPaperWindow.h"
+#include "ui/AppContext.h"
+#include "ui/DropDownBox.h"
+#include "ui/ScriptedPlatform.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <atomic>
+#include <thread>
+
+using namespace kaoshi;
+using namespace kaoshi::test;
+
+namespace {
+
+qint64 countOn(const ServerSettings &settings, const QString &sql)
+{
+    DataStore store(std::make_unique<PostgresEngine>(settings));
+    if (!store.open(settings.describe()))
+        return -1;
+    return store.query(sql).value(1).toInteger();
+}
+
+} // namespace
+
+class ServerStopTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void aServerStoppedDuringAHandInLosesNothingAndServesAgain()
+    {
+        OwnServer own;
+        QVERIFY2(own.isReady(), qPrintable(own.reason()));
+        QCOMPARE(own.admin(QStringLiteral("create database kaoshi encoding 'UTF8' template template0")), QString());
+        const ServerSettings settings = own.settings(QStringLiteral("kaoshi"));
+
+        QTemporaryDir dir;
+        ScriptedPlatform platform;
+        DataStore store(std::make_unique<PostgresEngine>(settings));
+        AppContext context{dir.path(), store, platform.platform()};
+        context.serverLocation = settings.describe();
+        QVERIFY2(store.open(context.serverLocation), qPrintable(store.errorString()));
+        for (int n = 1; n <= 4; ++n)
+            QVERIFY(store.execute(QStringLiteral("insert into 单选 (题号, 题目, 标准答案, 分值) values (?, ?, 'A', 1)"),
+                                  {n, QStringLiteral("单选题%1").arg(n)}));
+        ExamSettings exam;
+        exam.draws = {2, 0, 0, 0};
+        QVERIFY(storeExamSettings(store, exam));
+
+        MainWindow main(context);
+        main.show();
+        QTimer::singleShot(0, [] {
+            auto *dialog = qobject_cast<CandidateDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(QStringLiteral("A01"));
+            dialog->findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(QStringLiteral("一"));
+            dialog->findChild<QLineEdit *>(QStringLiteral("姓名编辑框"))->setText(QStringLiteral("张三"));
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("开始考试按钮")), Qt::LeftButton);
+            if (QApplication::activeModalWidget() == dialog)
+                dialog->close();
+        });
+        main.runMenuItem(QStringLiteral("模拟组卷"));
+        auto *paper = qobject_cast<ExamPaperWindow *>(main.currentTaskWindow());
+        QVERIFY2(paper, qPrintable(platform.lastMessage().text));
+        click(paper, QStringLiteral("A单选框"));
+        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 答卷 where 考生答案='A'")), 1);
+
+        // The hand-in's first row waits in the server; the server stops then.
+        QCOMPARE(own.admin(QStringLiteral("create function 慢() returns trigger language plpgsql as "
+                                          "$$ begin perform pg_sleep(60); return new; end $$"),
+                           QStringLiteral("kaoshi")),
+                 QString());
+        QCOMPARE(own.admin(QStringLiteral("create trigger 慢 before insert on 评分 for each row execute function 慢()"),
+                           QStringLiteral("kaoshi")),
+                 QString());
+        std::atomic<bool> halted = false;
+        std::thread stopper([&] {
+            for (int i = 0; i < 400 && !halted; ++i) {
+                const QString waiting = own.admin(QStringLiteral(
+                    "do $$ begin if not exists (select 1 from pg_stat_activity where wait_event = 'PgSleep') "
+                    "then raise exception 'not yet'; end if; end $$"));
+                if (waiting.isEmpty())
+                    halted = own.halt();
+                else
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+        platform.clear();
+        platform.setNextAnswer(true);
+        for (QAction *a : main.findChildren<QAction *>())
+            if (a->text() == QStringLiteral("交卷"))
+                a->trigger();
+        stopper.join();
+        QVERIFY(halted);
+        const Message failed = platform.lastMessage();
+        QCOMPARE(failed.caption, QStringLiteral("失败"));
+        QVERIFY2(failed.text.startsWith(QStringLiteral("试卷没有交上,答案都还在,请再交卷\n与服务器的连接断开了")),
+                 qPrintable(failed.text));
+        for (const Message &shown : platform.messages)
+            QVERIFY2(!shown.text.contains(QStringLiteral("交卷完毕")), qPrintable(shown.text));
+        QVERIFY(paper->isVisible());
+
+        // Started again: nothing of the hand-in was kept, the paper is whole.
+        QVERIFY(own.resume());
+        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 评分")), 0);
+        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 答卷")), 2);
+        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 答卷 where 考生答案='A'")), 1);
+        QCOMPARE(own.admin(QStringLiteral("drop trigger 慢 on 评分"), QStringLiteral("kaoshi")), QString());
+
+        // The window works on: the same paper is handed in.
+        platform.setNextAnswer(true);
+        for (QAction *a : main.findChildren<QAction *>())
+            if (a->text() == QStringLiteral("交卷"))
+                a->trigger();
+        QCOMPARE(platform.lastMessage().text, QStringLiteral("交卷完毕,共 2 题,已答 1 题"));
+        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 评分 where 考号='A01'")), 2);
+        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 答卷")), 0);
+    }
+};
+
+QTEST_MAIN(ServerStopTest)
+#include "ServerStopTest.moc"
