@@ -2,6 +2,7 @@
 
 #include "bank/BankWindow.h"
 #include "exam/CandidateDialog.h"
+#include "exam/ConsoleWindow.h"
 #include "exam/ExamConfigDialog.h"
 #include "exam/ExamPaperWindow.h"
 #include "exam/PrintPaperDialog.h"
@@ -30,6 +31,7 @@ const QList<TaskEntry> &taskEntries()
         {kExam, QStringLiteral("打印试卷"), TaskKind::PrintPaper, {}, true, false},
         {kExam, QStringLiteral("阅卷"), TaskKind::Marking},
         {kExam, QStringLiteral("成绩分析"), TaskKind::Analysis},
+        {kExam, QStringLiteral("监考"), TaskKind::Console},
         {kPractice, QStringLiteral("顺序练习"), TaskKind::SequentialPractice},
         {kPractice, QStringLiteral("随机练习"), TaskKind::RandomPractice},
         {kBank, QStringLiteral("单选题库"), TaskKind::Bank, QuestionType::SingleChoice},
@@ -90,6 +92,8 @@ QWidget *createTaskWindow(TaskKind kind, const TaskRequest &request, AppContext 
         return new AnalysisWindow(context, host);
     case TaskKind::Marking:
         return new MarkingWindow(context, host);
+    case TaskKind::Console:
+        return new ConsoleWindow(context, host);
     case TaskKind::ExamConfig:
         // A dialog of its own, owned by the main window, not placed beside
         // the navigation bar.

@@ -18,6 +18,7 @@ enum class TaskKind {
     Grading,
     Analysis, // 成绩分析
     Marking,  // 阅卷 of free answers
+    Console,  // 监考: the seats of a room on one occasion
     SequentialPractice,
     RandomPractice,
     ChapterPractice,

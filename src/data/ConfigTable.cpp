@@ -53,4 +53,55 @@ bool storeExamSettings(DataStore &store, const ExamSettings &settings)
     return unit.commit();
 }
 
+namespace {
+
+const QString kShuffleQuestions = QStringLiteral("打乱题序");
+const QString kShuffleOptions = QStringLiteral("打乱选项");
+
+bool ensureSettingKeys(DataStore &store)
+{
+    return store.execute(QStringLiteral("create table if not exists 配置项 (名称 %1, 值 %2)")
+                             .arg(store.engine().textType(), store.engine().integerType())) &&
+           store.execute(QStringLiteral("create unique index if not exists 配置项_名称 on 配置项 (名称)"));
+}
+
+bool storeSettingKey(DataStore &store, const QString &key, bool on)
+{
+    return store.execute(QStringLiteral("delete from 配置项 where 名称=?"), {key}) &&
+           store.execute(QStringLiteral("insert into 配置项 (名称, 值) values (?, ?)"), {key, qint64(on ? 1 : 0)});
+}
+
+} // namespace
+
+std::optional<PaperShuffle> readPaperShuffle(DataStore &store)
+{
+    PaperShuffle shuffle;
+    RowSet rows = store.query(QStringLiteral("select 名称, 值 from 配置项"));
+    if (rows.failed()) {
+        // A file from before the table: the defaults. One that has the table
+        // but cannot read it decides nothing.
+        Transaction unit(store);
+        const bool made = unit.isOpen() && ensureSettingKeys(store) && unit.commit();
+        return made ? std::optional<PaperShuffle>(shuffle) : std::nullopt;
+    }
+    for (; !rows.atEnd(); rows.next()) {
+        const QString key = rows.value(1).toText();
+        const bool on = rows.value(2).toInteger() != 0;
+        if (key == kShuffleQuestions)
+            shuffle.questions = on;
+        else if (key == kShuffleOptions)
+            shuffle.options = on;
+    }
+    if (rows.failed())
+        return std::nullopt;
+    return shuffle;
+}
+
+bool storePaperShuffle(DataStore &store, const PaperShuffle &shuffle)
+{
+    Transaction unit(store);
+    return unit.isOpen() && ensureSettingKeys(store) && storeSettingKey(store, kShuffleQuestions, shuffle.questions) &&
+           storeSettingKey(store, kShuffleOptions, shuffle.options) && unit.commit();
+}
+
 } // namespace kaoshi

@@ -36,4 +36,17 @@ std::optional<ExamSettings> readExamSettings(DataStore &store);
 // One unit: false (and the engine's reason in the store) when it failed.
 bool storeExamSettings(DataStore &store, const ExamSettings &settings);
 
+// How a candidate's paper is shuffled, kept in table 配置项 (名称, 值) beside
+// 配置, so that files made before it keep their 配置 unchanged; a missing
+// table or key reads as the default.
+struct PaperShuffle {
+    bool questions = true; // 打乱题序: each bank's questions in an order of their own per candidate
+    bool options = false;  // 打乱选项: the options of 单选/多选 questions that split cleanly
+    bool operator==(const PaperShuffle &) const = default;
+};
+// nothing when the table exists but cannot be read.
+std::optional<PaperShuffle> readPaperShuffle(DataStore &store);
+// Makes 配置项 when missing; one unit.
+bool storePaperShuffle(DataStore &store, const PaperShuffle &shuffle);
+
 } // namespace kaoshi

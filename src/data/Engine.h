@@ -109,6 +109,12 @@ public:
     // join the banks (a server hashes them once) rather than look each
     // answer's question up in a bank's index (cheaper per row in a file).
     virtual bool joinsAnswersToBanks() const { return false; }
+    // An expression for the database's own clock: milliseconds since
+    // 1970-01-01 UTC, as an integer. Every seat of a room reads one clock.
+    virtual QString nowMillisecondsExpression() const = 0;
+    // What a make-table statement lists first so that the table has the row
+    // identity rowIdColumn() names ("" where every table has one anyway).
+    virtual QString rowIdDeclaration() const = 0;
 };
 
 } // namespace kaoshi

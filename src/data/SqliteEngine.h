@@ -48,6 +48,11 @@ public:
     QString equalityIndexStatement(const QString &index, const QString &table, const QString &column) const override;
     QString integerType() const override { return QStringLiteral("INTEGER"); }
     QString textType() const override { return QStringLiteral("TEXT"); }
+    QString nowMillisecondsExpression() const override
+    {
+        return QStringLiteral("cast((julianday('now') - 2440587.5) * 86400000 as integer)");
+    }
+    QString rowIdDeclaration() const override { return QString(); }
 
 private:
     OpenFailure checkSchema();

@@ -1,0 +1,433 @@
+#include "data/RoomTable.h"
+
+#include "data/DataStore.h"
+
+#include <QStringList>
+
+namespace kaoshi {
+
+namespace {
+
+const QString kSeatColumns =
+    QStringLiteral("考号,场次,姓名,座位,开始,截止,心跳,状态,收卷请求,消息");
+
+} // namespace
+
+RoomSeat seatOf(const RowSet &row)
+{
+    RoomSeat seat;
+    seat.number = row.value(1).toText();
+    seat.occasion = row.value(2).toText();
+    seat.name = row.value(3).toText();
+    seat.seat = row.value(4).toText();
+    seat.start = row.value(5).toInteger();
+    seat.deadline = row.value(6).toInteger();
+    seat.heartbeat = row.value(7).toInteger();
+    seat.state = row.value(8).toText();
+    seat.collectRequested = row.value(9).toInteger() != 0;
+    seat.message = row.value(10).toText();
+    return seat;
+}
+
+namespace {
+
+QString orderText(const QList<int> &order)
+{
+    QStringList parts;
+    for (int i : order)
+        parts << QString::number(i);
+    return parts.join(u',');
+}
+
+QList<int> orderOf(const QString &text)
+{
+    QList<int> order;
+    if (text.isEmpty())
+        return order;
+    for (const QString &part : text.split(u',')) {
+        bool ok = false;
+        const int value = part.toInt(&ok);
+        if (!ok)
+            return {};
+        order << value;
+    }
+    return order;
+}
+
+// Counts of the questions and answers per 考号 of a 场次, from a table with
+// 考号, 场次 and 考生答案.
+bool addCounts(DataStore &store, const QString &table, const QString &occasion, std::vector<RoomSeat> &seats,
+               bool onlyMissing)
+{
+    RowSet rows = store.query(QStringLiteral("select 考号, count(*), sum(case when 考生答案 <> '' then 1 else 0 end) "
+                                             "from %1 where 场次=? group by 考号")
+                                  .arg(table),
+                              {occasion});
+    for (; !rows.atEnd(); rows.next()) {
+        const QString number = rows.value(1).toText();
+        for (RoomSeat &seat : seats)
+            if (seat.number == number && (!onlyMissing || seat.total == 0)) {
+                seat.total = int(rows.value(2).toInteger());
+                seat.answered = int(rows.value(3).toInteger());
+            }
+    }
+    return !rows.failed();
+}
+
+SeatClaim failedClaim() { return {}; }
+
+SeatClaim claimWith(ClaimOutcome outcome, DataStore &store, const PaperOwner &owner, qint64 now)
+{
+    SeatClaim claim;
+    const SeatLookup found = findSeat(store, owner.number, owner.occasion);
+    if (found.failed || !found.seat)
+        return failedClaim();
+    claim.outcome = outcome;
+    claim.seat = *found.seat;
+    claim.now = now;
+    return claim;
+}
+
+// A new sitting on a row that holds a handed-in paper whose answers are gone
+// from 评分 (the teacher cleared them so that the candidate sits again).
+bool restartSitting(DataStore &store, const PaperOwner &owner, const QString &seat, qint64 now, qint64 deadline)
+{
+    return store.execute(QStringLiteral("update 考场座位 set 姓名=?, 座位=?, 开始=?, 截止=?, 心跳=?, 状态=?, 收卷请求=0, "
+                                        "消息='' where 考号=? and 场次=? and 状态=?"),
+                         {owner.name, seat, now, deadline, now, kSeatAnswering, owner.number, owner.occasion,
+                          kSeatHandedIn}) &&
+           store.changes() == 1;
+}
+
+} // namespace
+
+bool ensureRoomTables(DataStore &store)
+{
+    const QString text = store.engine().textType();
+    const QString integer = store.engine().integerType();
+    const QString rowId = store.engine().rowIdDeclaration();
+    Transaction unit(store);
+    return unit.isOpen() &&
+           store.execute(QStringLiteral("create table if not exists 考场座位 (考号 %1, 场次 %1, 姓名 %1, 座位 %1, "
+                                        "开始 %2, 截止 %2, 心跳 %2, 状态 %1, 收卷请求 %2, 消息 %1)")
+                             .arg(text, integer)) &&
+           store.execute(QStringLiteral("create unique index if not exists 考场座位_考号_场次 on 考场座位 (考号, 场次)")) &&
+           store.execute(QStringLiteral("create index if not exists 考场座位_场次 on 考场座位 (场次)")) &&
+           store.execute(QStringLiteral("create table if not exists 考场日志 (%3时间 %2, 座位 %1, 考号 %1, 场次 %1, "
+                                        "操作者 %1, 事件 %1)")
+                             .arg(text, integer, rowId)) &&
+           store.execute(QStringLiteral("create index if not exists 考场日志_场次 on 考场日志 (场次)")) &&
+           store.execute(QStringLiteral("create table if not exists 答卷顺序 (考号 %1, 场次 %1, 序号 %2, 选项顺序 %1)")
+                             .arg(text, integer)) &&
+           store.execute(
+               QStringLiteral("create unique index if not exists 答卷顺序_考号_场次_序号 on 答卷顺序 (考号, 场次, 序号)")) &&
+           unit.commit();
+}
+
+std::optional<qint64> serverNow(DataStore &store)
+{
+    RowSet row = store.query(QStringLiteral("select ") + store.engine().nowMillisecondsExpression());
+    if (row.failed() || row.atEnd())
+        return std::nullopt;
+    return row.value(1).toInteger();
+}
+
+bool logRoomEvent(DataStore &store, const RoomEvent &event)
+{
+    return store.execute(QStringLiteral("insert into 考场日志 (时间,座位,考号,场次,操作者,事件) values (%1,?,?,?,?,?)")
+                             .arg(store.engine().nowMillisecondsExpression()),
+                         {event.seat, event.number, event.occasion, event.who, event.what});
+}
+
+bool seatIsSilent(const RoomSeat &seat, qint64 now, qint64 silentAfterMs)
+{
+    return seat.state == kSeatAnswering && now - seat.heartbeat >= silentAfterMs;
+}
+
+qint64 seatSecondsLeft(const RoomSeat &seat, qint64 now)
+{
+    if (seat.deadline < 0)
+        return -1;
+    const qint64 left = seat.deadline - now;
+    return left <= 0 ? 0 : (left + 999) / 1000;
+}
+
+RoomListing readRoom(DataStore &store, const QString &occasion)
+{
+    RoomListing listing;
+    const std::optional<qint64> now = serverNow(store);
+    RowSet rows = store.query(QStringLiteral("select %1 from 考场座位 where 场次=? order by 考号").arg(kSeatColumns),
+                              {occasion});
+    for (; !rows.atEnd(); rows.next())
+        listing.seats.push_back(seatOf(rows));
+    listing.failed = !now || rows.failed() || !addCounts(store, QStringLiteral("答卷"), occasion, listing.seats, false) ||
+                     !addCounts(store, QStringLiteral("评分"), occasion, listing.seats, true);
+    listing.now = now.value_or(0);
+    return listing;
+}
+
+SeatLookup findSeat(DataStore &store, const QString &number, const QString &occasion)
+{
+    SeatLookup lookup;
+    RowSet row = store.query(QStringLiteral("select %1 from 考场座位 where 考号=? and 场次=?").arg(kSeatColumns),
+                             {number, occasion});
+    if (row.failed())
+        lookup.failed = true;
+    else if (!row.atEnd())
+        lookup.seat = seatOf(row);
+    return lookup;
+}
+
+std::optional<std::vector<RoomLogEntry>> readRoomLog(DataStore &store, const QString &occasion)
+{
+    const QString order = store.engine().rowIdColumn();
+    RowSet rows = occasion.isEmpty()
+                      ? store.query(QStringLiteral("select 时间,座位,考号,场次,操作者,事件 from 考场日志 order by %1").arg(order))
+                      : store.query(QStringLiteral("select 时间,座位,考号,场次,操作者,事件 from 考场日志 where 场次=? "
+                                                   "order by %1")
+                                        .arg(order),
+                                    {occasion});
+    std::vector<RoomLogEntry> entries;
+    for (; !rows.atEnd(); rows.next())
+        entries.push_back({rows.value(1).toInteger(), rows.value(2).toText(), rows.value(3).toText(),
+                           rows.value(4).toText(), rows.value(5).toText(), rows.value(6).toText()});
+    if (rows.failed())
+        return std::nullopt;
+    return entries;
+}
+
+SeatClaim claimSeat(DataStore &store, const PaperOwner &owner, const QString &seat, qint64 limitSeconds,
+                    qint64 silentAfterMs)
+{
+    Transaction unit(store);
+    if (!unit.isOpen())
+        return failedClaim();
+    const QString now = store.engine().nowMillisecondsExpression();
+    // The insert is the claim, and the first statement of the unit: the
+    // unique index lets one seat make the row; every other waits for it and
+    // then finds the row there.
+    if (!store.execute(QStringLiteral("insert into 考场座位 (%1) values (?,?,?,?,%2,case when ? < 0 then -1 else %2 + ? end,"
+                                      "%2,?,0,'') on conflict (考号, 场次) do nothing")
+                           .arg(kSeatColumns, now),
+                       {owner.number, owner.occasion, owner.name, seat, limitSeconds, limitSeconds * 1000,
+                        kSeatAnswering}))
+        return failedClaim();
+    ClaimOutcome outcome = ClaimOutcome::Claimed;
+    QString event = QStringLiteral("登录");
+    if (store.changes() == 0) {
+        const SeatLookup found = findSeat(store, owner.number, owner.occasion);
+        const std::optional<qint64> time = serverNow(store);
+        if (found.failed || !found.seat || !time)
+            return failedClaim();
+        const RoomSeat &held = *found.seat;
+        if (held.state == kSeatHandedIn) {
+            const std::optional<qint64> graded = answerCount(store, owner.number, owner.occasion);
+            if (!graded)
+                return failedClaim();
+            if (*graded > 0)
+                return {ClaimOutcome::HandedIn, held, *time};
+            const qint64 deadline = limitSeconds < 0 ? -1 : *time + limitSeconds * 1000;
+            if (!restartSitting(store, owner, seat, *time, deadline))
+                return failedClaim();
+        } else if (held.seat == seat || held.seat.isEmpty()) {
+            // The same seat again (the program was restarted), or a seat the
+            // invigilator released: the paper goes on here.
+            if (!store.execute(QStringLiteral("update 考场座位 set 座位=?, 心跳=? where 考号=? and 场次=? and 座位=?"),
+                               {seat, *time, owner.number, owner.occasion, held.seat}))
+                return failedClaim();
+            if (store.changes() != 1)
+                return claimWith(ClaimOutcome::Busy, store, owner, *time);
+            outcome = ClaimOutcome::Resumed;
+            event = QStringLiteral("继续登录");
+        } else {
+            return {seatIsSilent(held, *time, silentAfterMs) ? ClaimOutcome::Silent : ClaimOutcome::Busy, held, *time};
+        }
+    }
+    if (!logRoomEvent(store, {seat, owner.number, owner.occasion, owner.number, event}))
+        return failedClaim();
+    const SeatLookup claimed = findSeat(store, owner.number, owner.occasion);
+    if (claimed.failed || !claimed.seat || !unit.commit())
+        return failedClaim();
+    return {outcome, *claimed.seat, claimed.seat->heartbeat};
+}
+
+SeatClaim takeOverSeat(DataStore &store, const PaperOwner &owner, const QString &seat, const QString &silentSeat,
+                       qint64 silentAfterMs)
+{
+    Transaction unit(store);
+    if (!unit.isOpen())
+        return failedClaim();
+    const QString now = store.engine().nowMillisecondsExpression();
+    // Only while the other seat is still silent: a seat that came back keeps
+    // its paper, and of two seats taking over at once one moves it.
+    if (!store.execute(QStringLiteral("update 考场座位 set 座位=?, 心跳=%1 where 考号=? and 场次=? and 座位=? and "
+                                      "心跳 <= %1 - ? and 状态=?")
+                           .arg(now),
+                       {seat, owner.number, owner.occasion, silentSeat, silentAfterMs, kSeatAnswering}))
+        return failedClaim();
+    if (store.changes() != 1) {
+        const std::optional<qint64> time = serverNow(store);
+        return time ? claimWith(ClaimOutcome::Busy, store, owner, *time) : failedClaim();
+    }
+    if (!logRoomEvent(store, {seat, owner.number, owner.occasion, owner.number,
+                              QStringLiteral("接管（原座位 %1）").arg(silentSeat)}))
+        return failedClaim();
+    const SeatLookup claimed = findSeat(store, owner.number, owner.occasion);
+    if (claimed.failed || !claimed.seat || !unit.commit())
+        return failedClaim();
+    return {ClaimOutcome::TakenOver, *claimed.seat, claimed.seat->heartbeat};
+}
+
+Heartbeat beat(DataStore &store, const PaperOwner &owner, const QString &seat)
+{
+    Heartbeat reply;
+    const std::optional<qint64> now = serverNow(store);
+    if (!now)
+        return reply;
+    if (!store.execute(QStringLiteral("update 考场座位 set 心跳=? where 考号=? and 场次=? and 座位=? and 状态=?"),
+                       {*now, owner.number, owner.occasion, seat, kSeatAnswering}))
+        return reply;
+    const SeatLookup found = findSeat(store, owner.number, owner.occasion);
+    if (found.failed)
+        return reply;
+    reply.now = *now;
+    if (!found.seat) {
+        reply.outcome = BeatOutcome::Released;
+        return reply;
+    }
+    reply.seat = *found.seat;
+    if (reply.seat.state == kSeatHandedIn)
+        reply.outcome = BeatOutcome::HandedIn;
+    else if (reply.seat.seat.isEmpty())
+        reply.outcome = BeatOutcome::Released;
+    else if (reply.seat.seat != seat)
+        reply.outcome = BeatOutcome::Moved;
+    else
+        reply.outcome = BeatOutcome::Sitting;
+    return reply;
+}
+
+HandInOutcome handInSeatPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items,
+                              const QString &seat, const QString &who, const QString &why)
+{
+    Transaction unit(store);
+    if (!unit.isOpen())
+        return HandInOutcome::Failed;
+    const HandInOutcome outcome = handInPaper(store, owner, items);
+    if (outcome != HandInOutcome::HandedIn)
+        return outcome;
+    const bool done =
+        store.execute(QStringLiteral("delete from 答卷顺序 where 考号=? and 场次=?"), {owner.number, owner.occasion}) &&
+        store.execute(QStringLiteral("update 考场座位 set 状态=?, 收卷请求=0 where 考号=? and 场次=?"),
+                      {kSeatHandedIn, owner.number, owner.occasion}) &&
+        logRoomEvent(store, {seat, owner.number, owner.occasion, who, why.isEmpty() ? QStringLiteral("交卷") : why}) &&
+        unit.commit();
+    return done ? HandInOutcome::HandedIn : HandInOutcome::Failed;
+}
+
+HandInOutcome handInKeptPaper(DataStore &store, const PaperOwner &owner, const QString &who, const QString &why)
+{
+    const PaperLookup kept = findKeptPaper(store, owner.number, owner.occasion);
+    if (kept.failed)
+        return HandInOutcome::Failed;
+    if (!kept.paper)
+        return HandInOutcome::NotKept;
+    const SeatLookup seat = findSeat(store, owner.number, owner.occasion);
+    if (seat.failed)
+        return HandInOutcome::Failed;
+    PaperOwner named = owner;
+    if (seat.seat && named.name.isEmpty())
+        named.name = seat.seat->name;
+    return handInSeatPaper(store, named, kept.paper->items, seat.seat ? seat.seat->seat : QString(), who, why);
+}
+
+std::optional<int> handInPastDeadline(DataStore &store, const QString &occasion, const QString &who)
+{
+    const RoomListing room = readRoom(store, occasion);
+    if (room.failed)
+        return std::nullopt;
+    int handedIn = 0;
+    for (const RoomSeat &seat : room.seats) {
+        if (seat.state != kSeatAnswering || seat.deadline < 0 || seat.deadline > room.now)
+            continue;
+        const HandInOutcome outcome = handInKeptPaper(store, {seat.number, seat.occasion, seat.name}, who,
+                                                      QStringLiteral("考试时间到，交卷"));
+        if (outcome == HandInOutcome::Failed)
+            return std::nullopt;
+        handedIn += outcome == HandInOutcome::HandedIn ? 1 : 0;
+    }
+    return handedIn;
+}
+
+namespace {
+
+// Changes one answering candidate's row and logs it, as one unit.
+bool actOnSeat(DataStore &store, const PaperOwner &owner, const QString &assignments, Values values,
+               const QString &who, const QString &what)
+{
+    Transaction unit(store);
+    if (!unit.isOpen())
+        return false;
+    values << owner.number << owner.occasion << kSeatAnswering;
+    if (!store.execute(QStringLiteral("update 考场座位 set %1 where 考号=? and 场次=? and 状态=?").arg(assignments), values))
+        return false;
+    if (store.changes() != 1) {
+        store.noteFailure(QStringLiteral("考生 %1 不在答题中").arg(owner.number));
+        return false;
+    }
+    const SeatLookup seat = findSeat(store, owner.number, owner.occasion);
+    return !seat.failed && seat.seat &&
+           logRoomEvent(store, {seat.seat->seat, owner.number, owner.occasion, who, what}) && unit.commit();
+}
+
+} // namespace
+
+bool setSeatDeadline(DataStore &store, const PaperOwner &owner, qint64 deadline)
+{
+    return store.execute(QStringLiteral("update 考场座位 set 截止=? where 考号=? and 场次=? and 状态=?"),
+                         {deadline, owner.number, owner.occasion, kSeatAnswering});
+}
+
+bool extendSeatTime(DataStore &store, const PaperOwner &owner, qint64 minutes, const QString &who)
+{
+    // A paper without a time limit keeps none.
+    return actOnSeat(store, owner, QStringLiteral("截止 = case when 截止 < 0 then 截止 else 截止 + ? end"),
+                     {minutes * 60'000}, who, QStringLiteral("延长时间 %1 分钟").arg(minutes));
+}
+
+bool requestCollect(DataStore &store, const PaperOwner &owner, const QString &message, const QString &who)
+{
+    return actOnSeat(store, owner, QStringLiteral("收卷请求=1, 消息=?"), {message}, who, QStringLiteral("收卷"));
+}
+
+bool releaseSeat(DataStore &store, const PaperOwner &owner, const QString &who)
+{
+    return actOnSeat(store, owner, QStringLiteral("座位=''"), {}, who, QStringLiteral("允许重新登录"));
+}
+
+bool keepOptionOrders(DataStore &store, const PaperOwner &owner, const std::vector<QList<int>> &orders)
+{
+    std::vector<Values> rows;
+    for (size_t i = 0; i < orders.size(); ++i)
+        if (!orders[i].isEmpty())
+            rows.push_back({owner.number, owner.occasion, qint64(i), orderText(orders[i])});
+    return rows.empty() || store.executeEach(QStringLiteral("insert into 答卷顺序 (考号,场次,序号,选项顺序) values (?,?,?,?)"),
+                                             rows);
+}
+
+std::optional<std::vector<QList<int>>> readOptionOrders(DataStore &store, const PaperOwner &owner, int positions)
+{
+    std::vector<QList<int>> orders(size_t(qMax(positions, 0)));
+    RowSet rows = store.query(QStringLiteral("select 序号, 选项顺序 from 答卷顺序 where 考号=? and 场次=?"),
+                              {owner.number, owner.occasion});
+    for (; !rows.atEnd(); rows.next()) {
+        const qint64 position = rows.value(1).toInteger();
+        if (position >= 0 && position < positions)
+            orders[size_t(position)] = orderOf(rows.value(2).toText());
+    }
+    if (rows.failed())
+        return std::nullopt;
+    return orders;
+}
+
+} // namespace kaoshi
