@@ -21,6 +21,7 @@
 #include "data/BankTable.h"
 #include "data/Transaction.h"
 #include "import/ImportDialog.h"
+#include "PreviewTiming.h"
 #include "support/ProgramState.h"
 #include "support/TestDatabase.h"
 #include "ui/AppContext.h"
@@ -114,16 +115,9 @@ ImportFigures importDocument(const QString &path)
     for (int run = 0; run < kRuns; ++run) {
         test::ProgramState program;
         ImportDialog dialog(program.context, QuestionType::FreeAnswer);
-        dialog.show();
-        QApplication::processEvents();
+        previews.push_back(bench::previewUntilRead(dialog, path));
         QElapsedTimer timer;
         timer.start();
-        dialog.preview(path);
-        while (dialog.isReading())
-            QApplication::processEvents();
-        QApplication::processEvents();
-        previews.push_back(milliseconds(timer));
-        timer.restart();
         dialog.importRows();
         stores.push_back(milliseconds(timer));
         figures.stored = program.db.count(kSingle);

@@ -17,6 +17,7 @@
 #include "BenchData.h"
 #include "import/ImportFiles.h"
 #include "import/ImportDialog.h"
+#include "PreviewTiming.h"
 #include "support/TestDatabase.h"
 #include "ui/AppContext.h"
 #include "ui/ScriptedPlatform.h"
@@ -100,19 +101,12 @@ int runChild(const QString &path, bool store)
 {
     Program program;
     ImportDialog dialog(program.context, QuestionType::SingleChoice);
-    dialog.show();
-    QApplication::processEvents();
-    QElapsedTimer timer;
-    timer.start();
-    dialog.preview(path);
-    while (dialog.isReading())
-        QApplication::processEvents();
-    QApplication::processEvents();
-    const double previewMs = double(timer.nsecsElapsed()) / 1e6;
+    const double previewMs = bench::previewUntilRead(dialog, path);
     const qint64 rows = dialog.currentPreview()->total();
     double storeMs = 0;
     if (store && dialog.currentPreview()->count(RowStatus::Ready) > 0) {
-        timer.restart();
+        QElapsedTimer timer;
+        timer.start();
         dialog.importRows();
         storeMs = double(timer.nsecsElapsed()) / 1e6;
     }

@@ -1,0 +1,25 @@
+#pragma once
+// Times an import dialog's preview of a file the way a user waits for it:
+// from the request until the reading thread is done and the rows are shown.
+#include "import/ImportDialog.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QString>
+
+namespace kaoshi::bench {
+
+inline double previewUntilRead(ImportDialog &dialog, const QString &path)
+{
+    dialog.show();
+    QApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    dialog.preview(path);
+    while (dialog.isReading())
+        QApplication::processEvents();
+    QApplication::processEvents();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace kaoshi::bench
