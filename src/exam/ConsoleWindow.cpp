@@ -177,13 +177,33 @@ void ConsoleWindow::refresh()
     RoomListing reading = readConsoleRoom(m_context.store, m_occasion->currentText());
     if (reading.failed) {
         // Told in the summary line, not by a message every few seconds.
-        const QString text = QStringLiteral("刷新失败：") + m_context.store.lastError().message;
-        m_summary->setText(text);
-        m_summary->setAccessibleName(text);
+        showSummary(QStringLiteral("刷新失败：") + m_context.store.lastError().message);
         return;
+    }
+    // Papers past their time whose seat did not hand them in are handed in
+    // here; the room is read again to show them so.
+    const OverdueHandIn overdue = handInOverduePapers(m_context.store, reading, m_invigilator);
+    if (overdue.handedIn > 0) {
+        RoomListing again = readConsoleRoom(m_context.store, m_occasion->currentText());
+        if (!again.failed)
+            reading = std::move(again);
+        if (m_pages->currentIndex() == 1)
+            showLog();
     }
     m_reading = std::move(reading);
     showSeats();
+    // A hand-in that did not happen is tried again at the next refresh; until
+    // then the summary line names it.
+    QString summary = roomSummary(m_reading.seats, m_reading.now);
+    if (!overdue.notHandedIn.isEmpty())
+        summary += QStringLiteral("    已过截止时间的试卷没有交上（下次刷新再交）：") + overdue.notHandedIn.join(QStringLiteral("；"));
+    showSummary(summary);
+}
+
+void ConsoleWindow::showSummary(const QString &text)
+{
+    m_summary->setText(text);
+    m_summary->setAccessibleName(text);
 }
 
 void ConsoleWindow::showSeats()
@@ -214,10 +234,6 @@ void ConsoleWindow::showSeats()
                              m_seats->model()->index(row - 1, m_seats->columnCount() - 1));
     }
     m_seats->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-
-    const QString summary = roomSummary(m_reading.seats, m_reading.now);
-    m_summary->setText(summary);
-    m_summary->setAccessibleName(summary);
 }
 
 std::vector<RoomSeat> ConsoleWindow::chosenSeats() const

@@ -28,8 +28,9 @@ public:
 
     static constexpr int kRefreshMilliseconds = 5000;
 
-    // Reads the seats of the chosen occasion again; the rows stay as they
-    // were when the reading fails.
+    // Reads the seats of the chosen occasion again and hands in the papers
+    // past their time that no seat handed in; the rows stay as they were
+    // when the reading fails.
     void refresh();
     // The actions on the selected seats, or on every seat when none is
     // selected. false when nothing was changed.
@@ -51,6 +52,7 @@ private:
     QWidget *buildLogPage();
     void fillOccasions();
     void showSeats();
+    void showSummary(const QString &text);
     // The seats the next action is for, and how the question names them.
     // Handed-in seats are left out of every action.
     std::vector<RoomSeat> chosenSeats() const;

@@ -109,6 +109,25 @@ bool extendTimes(DataStore &store, const std::vector<RoomSeat> &seats, int minut
                      [&](const RoomSeat &seat) { return extendSeatTime(store, ownerOf(seat), minutes, who); });
 }
 
+namespace {
+
+// Why a paper was not handed in from what was kept.
+QString refusal(DataStore &store, HandInOutcome outcome, const RoomSeat &seat)
+{
+    switch (outcome) {
+    case HandInOutcome::NotKept:
+        return QStringLiteral("考生 %1 没有保存的试卷").arg(seat.number);
+    case HandInOutcome::AlreadyGraded:
+        return QStringLiteral("考生 %1 本场次已有评分记录").arg(seat.number);
+    case HandInOutcome::HandedIn:
+    case HandInOutcome::Failed:
+        break;
+    }
+    return store.lastError().message;
+}
+
+} // namespace
+
 bool collectPapers(DataStore &store, const std::vector<RoomSeat> &seats, qint64 now, const QString &message,
                    const QString &who)
 {
@@ -117,20 +136,36 @@ bool collectPapers(DataStore &store, const std::vector<RoomSeat> &seats, qint64 
             return requestCollect(store, ownerOf(seat), message, who);
         const QString why = seatState(seat, now) == SeatState::Lost ? QStringLiteral("收卷（座位失去联系，由监考交卷）")
                                                                    : QStringLiteral("收卷（时间已到，由监考交卷）");
-        switch (handInKeptPaper(store, ownerOf(seat), who, why)) {
-        case HandInOutcome::HandedIn:
+        const HandInOutcome outcome = handInKeptPaper(store, ownerOf(seat), who, why);
+        if (outcome == HandInOutcome::HandedIn)
             return true;
-        case HandInOutcome::NotKept:
-            store.noteFailure(QStringLiteral("考生 %1 没有保存的试卷").arg(seat.number));
-            return false;
-        case HandInOutcome::AlreadyGraded:
-            store.noteFailure(QStringLiteral("考生 %1 本场次已有评分记录").arg(seat.number));
-            return false;
-        case HandInOutcome::Failed:
-            break;
-        }
+        if (outcome != HandInOutcome::Failed)
+            store.noteFailure(refusal(store, outcome, seat));
         return false;
     });
+}
+
+bool paperIsOverdue(const RoomSeat &seat, qint64 now)
+{
+    return seat.state == kSeatAnswering && seat.deadline >= 0 && now - seat.deadline >= kOverdueGraceMs;
+}
+
+OverdueHandIn handInOverduePapers(DataStore &store, const RoomListing &room, const QString &who)
+{
+    OverdueHandIn result;
+    for (const RoomSeat &seat : room.seats) {
+        if (!paperIsOverdue(seat, room.now))
+            continue;
+        const HandInOutcome outcome =
+            handInKeptPaper(store, ownerOf(seat), who, QStringLiteral("收卷（已过截止时间，由监考交卷）"));
+        // Nothing kept: the seat or another console handed the paper in since
+        // the room was read, or the seat never drew one.
+        if (outcome == HandInOutcome::HandedIn || outcome == HandInOutcome::NotKept)
+            result.handedIn += outcome == HandInOutcome::HandedIn ? 1 : 0;
+        else
+            result.notHandedIn << QStringLiteral("考生%1（%2）：%3").arg(seat.number, seat.name, refusal(store, outcome, seat));
+    }
+    return result;
 }
 
 bool releaseSeats(DataStore &store, const std::vector<RoomSeat> &seats, const QString &who)

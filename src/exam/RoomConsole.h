@@ -35,6 +35,23 @@ QString roomSummary(const std::vector<RoomSeat> &seats, qint64 now);
 // its paper in from what was kept.
 bool consoleHandsIn(const RoomSeat &seat, qint64 now);
 
+// A paper whose deadline lies this far behind the database's clock is handed
+// in by the console on its own: a seat that still answers hands itself in at
+// its deadline and wins, a seat that was switched off or lost its connection
+// cannot.
+inline constexpr qint64 kOverdueGraceMs = 10'000;
+bool paperIsOverdue(const RoomSeat &seat, qint64 now);
+
+// Hands in, from what was kept, every overdue paper of a reading of the room,
+// each in one unit of work with its log line. A paper handed in meanwhile by
+// its seat or by another console is left alone. A hand-in that did not happen
+// is named in notHandedIn ("考生A03（王五）：reason") and tried again next time.
+struct OverdueHandIn {
+    int handedIn = 0;
+    QStringList notHandedIn;
+};
+OverdueHandIn handInOverduePapers(DataStore &store, const RoomListing &room, const QString &who);
+
 // The actions on seats that are answering. who: the invigilator as the log
 // names them. A seat that cannot be changed (handed in meanwhile, refused by
 // the database) leaves every seat as it was, with the reason in the store's

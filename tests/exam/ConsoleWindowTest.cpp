@@ -8,7 +8,9 @@
 #include "app/MainWindow.h"
 #include "data/AnswerTable.h"
 #include "data/RoomTable.h"
+#include "data/ConsoleTable.h"
 #include "exam/ConsoleWindow.h"
+#include "exam/RoomConsole.h"
 #include "ui/ListGrid.h"
 
 #include <QAccessible>
@@ -23,6 +25,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <thread>
 
 using namespace kaoshi;
 using namespace kaoshi::test;
@@ -150,7 +153,20 @@ struct Room : ProgramState {
         return QStringList{e.seat, e.number, e.who, e.what}.join(u'|');
     }
     qint64 logLines() { return db.count(QStringLiteral("考场日志")); }
+    // Moves a candidate's deadline to the database's now plus fromNowMs.
+    void setDeadline(const QString &candidate, qint64 fromNowMs)
+    {
+        QVERIFY(db.store().execute(QStringLiteral("update 考场座位 set 截止=? where 考号=?"),
+                                   {serverNow(db.store()).value() + fromNowMs, candidate}));
+    }
+    qint64 rowsOf(const QString &table, const QString &candidate)
+    {
+        return number(QStringLiteral("select count(*) from %1 where 考号='%2'").arg(table, candidate));
+    }
+    QString summary() const { return control<QLabel>(QStringLiteral("考场概况标签"))->text(); }
 };
+
+const QString kOverdueHandIn = QStringLiteral("收卷（已过截止时间，由监考交卷）");
 
 void addEngines()
 {
@@ -178,6 +194,10 @@ private slots:
     void refusedActionsSayFailedAndChangeNothing_data() { addEngines(); }
     void refusedActionsSayFailedAndChangeNothing();
     void refreshesEveryFiveSecondsKeepingTheChoice();
+    void refreshHandsInOverduePapersOnce_data() { addEngines(); }
+    void refreshHandsInOverduePapersOnce();
+    void twoConsolesHandEachPaperInOnce_data() { addEngines(); }
+    void twoConsolesHandEachPaperInOnce();
     void keyboardAndScreenReaderReachEveryAction();
     void logIsListedAndExportedThroughThePrintWindow();
 };
@@ -332,6 +352,93 @@ void ConsoleWindowTest::refreshesEveryFiveSecondsKeepingTheChoice()
     QVERIFY(r.control<QLabel>(QStringLiteral("考场概况标签"))->text().startsWith(QStringLiteral("刷新失败：")));
     QCOMPARE(r.seats->rowCount(), 4);
     QVERIFY(r.platform.messages.isEmpty());
+}
+
+void ConsoleWindowTest::refreshHandsInOverduePapersOnce()
+{
+    ROOM_ON_ENGINE
+    // The silent seat's time ran out 20 s ago; the answering seat's a moment
+    // ago, so that seat hands in itself.
+    r.setDeadline(kSilent, -20'000);
+    r.setDeadline(kAnswering, -1'000);
+    const qint64 lines = r.logLines();
+
+    // The answers refuse: the paper stays kept, the summary says so, no dialog.
+    r.db.refuse(QStringLiteral("评分"), QStringLiteral("insert"));
+    r.press(QStringLiteral("刷新按钮"));
+    QVERIFY2(r.summary().contains(QStringLiteral("已过截止时间的试卷没有交上（下次刷新再交）：考生A03（王五）：")) &&
+                 r.summary().contains(QStringLiteral("拒绝写入")),
+             qPrintable(r.summary()));
+    QCOMPARE(r.control<QLabel>(QStringLiteral("考场概况标签"))->accessibleName(), r.summary());
+    QVERIFY(r.platform.messages.isEmpty());
+    QCOMPARE(r.rowsOf(QStringLiteral("答卷"), kSilent), 3);
+    QCOMPARE(r.rowsOf(QStringLiteral("答卷计时"), kSilent), 1);
+    QCOMPARE(r.rowsOf(QStringLiteral("评分"), kSilent), 0);
+    QCOMPARE(r.db.text("select 状态 from 考场座位 where 考号='A03'"), kSeatAnswering);
+    QCOMPARE(r.logLines(), lines);
+    QCOMPARE(r.cell(kSilent, State), QStringLiteral("失去联系"));
+
+    // Next refresh, with the refusal gone: handed in from what was kept.
+    r.db.store().execute(r.db.engine() == TestEngine::Server ? QStringLiteral("drop trigger refuse_评分_insert on 评分")
+                                                              : QStringLiteral("drop trigger refuse_评分_insert"));
+    r.press(QStringLiteral("刷新按钮"));
+    QVERIFY2(!r.summary().contains(QStringLiteral("没有交上")), qPrintable(r.summary()));
+    QCOMPARE(r.rowsOf(QStringLiteral("评分"), kSilent), 3);
+    QCOMPARE(r.number("select count(*) from 评分 where 考号='A03' and 考生答案='C'"), 1);
+    QCOMPARE(r.rowsOf(QStringLiteral("答卷"), kSilent), 0);
+    QCOMPARE(r.rowsOf(QStringLiteral("答卷计时"), kSilent), 0);
+    QCOMPARE(r.db.text("select 状态 from 考场座位 where 考号='A03'"), kSeatHandedIn);
+    QCOMPARE(r.lastLog(), QStringList({"seat-3", "A03", invigilator(), kOverdueHandIn}).join(u'|'));
+    QCOMPARE(r.cell(kSilent, State), QStringLiteral("已交卷"));
+    QCOMPARE(r.cell(kSilent, Progress), QStringLiteral("1/3"));
+    // The seat that still answers is left to hand in itself.
+    QCOMPARE(r.rowsOf(QStringLiteral("答卷"), kAnswering), 3);
+    QCOMPARE(r.rowsOf(QStringLiteral("评分"), kAnswering), 0);
+
+    // Once is enough.
+    r.press(QStringLiteral("刷新按钮"));
+    QCOMPARE(r.rowsOf(QStringLiteral("评分"), kSilent), 3);
+    QCOMPARE(r.logLines(), lines + 1);
+    QVERIFY(r.platform.messages.isEmpty());
+}
+
+void ConsoleWindowTest::twoConsolesHandEachPaperInOnce()
+{
+    ROOM_ON_ENGINE
+    // Twenty more silent papers, all past their time, read by two consoles
+    // before either hands one in.
+    QStringList overdue{kSilent};
+    for (int i = 10; i < 30; ++i) {
+        const PaperOwner owner{QStringLiteral("C%1").arg(i), kOccasion, QStringLiteral("考生%1").arg(i)};
+        r.addSeat(owner, QStringLiteral("seat-%1").arg(i), r.now - 60'000, kSeatAnswering);
+        r.keep(owner, {QStringLiteral("A"), QString(), QStringLiteral("B")});
+        overdue << owner.number;
+    }
+    QVERIFY(r.db.store().execute(QStringLiteral("update 考场座位 set 截止=? where 场次=? and 考号 <> ?"),
+                                 {r.now - 60'000, kOccasion, kAnswering}));
+    std::unique_ptr<DataStore> other = r.db.anotherStore();
+    QVERIFY(other->isOpen());
+    const RoomListing first = readConsoleRoom(r.db.store(), kOccasion);
+    const RoomListing second = readConsoleRoom(*other, kOccasion);
+    QVERIFY(!first.failed && !second.failed);
+    OverdueHandIn byFirst, bySecond;
+    std::thread racing([&] { bySecond = handInOverduePapers(*other, second, QStringLiteral("监考（二）")); });
+    byFirst = handInOverduePapers(r.db.store(), first, invigilator());
+    racing.join();
+
+    QVERIFY2(byFirst.notHandedIn.isEmpty(), qPrintable(byFirst.notHandedIn.join(u'\n')));
+    QVERIFY2(bySecond.notHandedIn.isEmpty(), qPrintable(bySecond.notHandedIn.join(u'\n')));
+    QCOMPARE(byFirst.handedIn + bySecond.handedIn, int(overdue.size()));
+    for (const QString &candidate : overdue) {
+        QCOMPARE(r.rowsOf(QStringLiteral("评分"), candidate), 3);
+        QCOMPARE(r.rowsOf(QStringLiteral("答卷"), candidate), 0);
+        QCOMPARE(r.number(QStringLiteral("select count(*) from 考场日志 where 考号='%1' and 事件='%2'")
+                              .arg(candidate, kOverdueHandIn)),
+                 1);
+    }
+    QCOMPARE(r.rowsOf(QStringLiteral("评分"), kAnswering), 0);
+    r.press(QStringLiteral("刷新按钮"));
+    QVERIFY2(r.summary().startsWith(QStringLiteral("共23人：答题中1，已交卷22，失去联系0")), qPrintable(r.summary()));
 }
 
 void ConsoleWindowTest::keyboardAndScreenReaderReachEveryAction()

@@ -28,22 +28,29 @@ TEST(RoomConsole, StateTimeLeftAndWhoHandsIn)
         SeatState state;
         QString left;
         bool consoleHandsIn;
+        bool overdue; // handed in by a refresh
     } cases[] = {
-        {seatAt(3'000, 1'800'000), SeatState::Answering, "30:00", false},
-        {seatAt(15'000, 64'200), SeatState::Answering, "1:05", false},
-        // Silent for more than 15 s: lost, and 收卷 hands its paper in.
-        {seatAt(15'001, 65'000), SeatState::Lost, "1:05", true},
-        {seatAt(3'000, (3 * 3600 + 61) * 1000), SeatState::Answering, "3:01:01", false},
-        {seatAt(3'000, -1), SeatState::Answering, "不限时", false},
-        // Past its deadline: the seat may still beat, but the time is up.
-        {seatAt(3'000, -10'000), SeatState::Answering, "0:00", true},
-        {seatAt(600'000, -10'000, kSeatHandedIn), SeatState::HandedIn, "", false},
+        {seatAt(3'000, 1'800'000), SeatState::Answering, "30:00", false, false},
+        {seatAt(15'000, 64'200), SeatState::Answering, "1:05", false, false},
+        // Silent for more than 15 s: lost, and 收卷 hands its paper in; within
+        // its time nothing else does.
+        {seatAt(15'001, 65'000), SeatState::Lost, "1:05", true, false},
+        {seatAt(3'000, (3 * 3600 + 61) * 1000), SeatState::Answering, "3:01:01", false, false},
+        {seatAt(3'000, -1), SeatState::Answering, "不限时", false, false},
+        {seatAt(600'000, -1), SeatState::Lost, "不限时", true, false},
+        // Just past its deadline: a seat that answers hands itself in first.
+        {seatAt(3'000, -9'999), SeatState::Answering, "0:00", true, false},
+        // Past its deadline by the grace: handed in whether the seat beats or not.
+        {seatAt(3'000, -10'000), SeatState::Answering, "0:00", true, true},
+        {seatAt(600'000, -600'000), SeatState::Lost, "0:00", true, true},
+        {seatAt(600'000, -10'000, kSeatHandedIn), SeatState::HandedIn, "", false, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.left.toStdString());
         EXPECT_EQ(seatState(c.seat, kNow), c.state);
         EXPECT_EQ(timeLeftText(c.seat, kNow), c.left);
         EXPECT_EQ(consoleHandsIn(c.seat, kNow), c.consoleHandsIn);
+        EXPECT_EQ(paperIsOverdue(c.seat, kNow), c.overdue);
     }
 }
 
