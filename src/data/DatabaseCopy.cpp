@@ -22,7 +22,8 @@ constexpr int kPictureBatch = 20;
 const QString kPictureFiles = QStringLiteral("图片文件");
 
 // The tables a copy moves and their columns (the row identity apart: the
-// order of the rows is kept, their identities are the target's own).
+// order of the rows is kept, their identities are the target's own): the
+// banks, 图片, 评分, 配置 and the hand scores of 阅卷.
 QList<server::TableColumns> copiedTables()
 {
     QList<server::TableColumns> tables;
@@ -30,11 +31,20 @@ QList<server::TableColumns> copiedTables()
         if (!questionTypeOf(table.table) && table.table != QStringLiteral("图片") &&
             table.table != QStringLiteral("评分") && table.table != QStringLiteral("配置"))
             continue;
-        server::TableColumns copied{table.table, table.columns};
-        copied.columns.removeAll(QStringLiteral("rowid"));
-        tables.append(copied);
+        tables.append(table);
     }
+    tables += server::addedTables();
+    for (server::TableColumns &table : tables)
+        table.columns.removeAll(QStringLiteral("rowid"));
     return tables;
+}
+
+std::optional<bool> hasTable(DataStore &store, const QString &table)
+{
+    RowSet rows = store.query(store.engine().tableCountStatement(), {table});
+    if (rows.failed() || rows.atEnd())
+        return std::nullopt;
+    return rows.value(1).toInteger() > 0;
 }
 
 std::optional<qint64> rowCount(DataStore &store, const QString &table)
@@ -68,6 +78,8 @@ public:
     CopyResult run(bool replace);
 
 private:
+    bool findAddedTables();
+    static bool lacks(const QStringList &tables, const QString &table) { return tables.contains(table); }
     bool countSource();
     bool targetHoldsData(bool &holds);
     bool emptyTarget();
@@ -103,6 +115,9 @@ private:
     const CopyProgress &m_progress;
     const CopyStop &m_stop;
     QList<server::TableColumns> m_tables = copiedTables();
+    // Tables that databases of earlier versions lack, where they are missing.
+    QStringList m_sourceLacks;
+    QStringList m_targetLacks;
     QStringList m_sourcePictures; // locations of the picture files to copy
     qint64 m_total = 0;
     qint64 m_done = 0;
@@ -112,7 +127,7 @@ private:
 
 CopyResult Copier::run(bool replace)
 {
-    if (!countSource())
+    if (!findAddedTables() || !countSource())
         return m_result;
     Transaction unit(m_to.store);
     if (!unit.isOpen()) {
@@ -141,12 +156,35 @@ CopyResult Copier::run(bool replace)
     return m_result;
 }
 
+// A table of hand scores may be missing on a side of an earlier version that
+// could not be given one (a read-only file or user): a source without it has
+// none of its rows, and a target without it takes a copy only when there are
+// none to take.
+bool Copier::findAddedTables()
+{
+    for (const server::TableColumns &table : server::addedTables()) {
+        for (auto [side, lacking] : {std::pair{&m_from, &m_sourceLacks}, std::pair{&m_to, &m_targetLacks}}) {
+            const std::optional<bool> has = hasTable(side->store, table.table);
+            if (!has)
+                return failOn(side->store, QStringLiteral("没能读出表 %1").arg(table.table));
+            if (!*has)
+                *lacking << table.table;
+        }
+    }
+    return true;
+}
+
 bool Copier::countSource()
 {
     for (const server::TableColumns &table : m_tables) {
-        const std::optional<qint64> count = rowCount(m_from.store, table.table);
+        const std::optional<qint64> count =
+            lacks(m_sourceLacks, table.table) ? std::optional<qint64>(0) : rowCount(m_from.store, table.table);
         if (!count)
             return failOn(m_from.store, QStringLiteral("没能读出表 %1").arg(table.table));
+        if (*count > 0 && lacks(m_targetLacks, table.table)) {
+            m_result.error = {1, QStringLiteral("目标数据库没有表 %1，存不下它的 %2 行").arg(table.table).arg(*count)};
+            return false;
+        }
         m_result.counts.append({table.table, *count, 0});
         m_total += *count;
     }
@@ -195,7 +233,8 @@ bool Copier::emptyTarget()
 {
     QStringList tables;
     for (const server::TableColumns &table : m_tables)
-        tables << table.table;
+        if (!lacks(m_targetLacks, table.table))
+            tables << table.table;
     if (m_to.keepsPictureFiles())
         tables << kPictureFiles;
     for (const QString &table : tables)
@@ -206,6 +245,8 @@ bool Copier::emptyTarget()
 
 bool Copier::copyTable(const server::TableColumns &table)
 {
+    if (lacks(m_sourceLacks, table.table) || lacks(m_targetLacks, table.table))
+        return true; // no rows to copy (see countSource)
     const QString select = QStringLiteral("select rowid, %1 from %2 where rowid > ? order by rowid limit %3")
                                .arg(table.columns.join(QLatin1Char(',')), table.table)
                                .arg(kReadBatch);
@@ -325,7 +366,9 @@ bool Copier::compareCounts()
             if (m_from.keepsPictureFiles() && !m_to.keepsPictureFiles())
                 count.source -= m_result.missingPictures.size();
         } else {
-            const std::optional<qint64> target = rowCount(m_to.store, count.table);
+            const std::optional<qint64> target = lacks(m_targetLacks, count.table)
+                                                     ? std::optional<qint64>(0)
+                                                     : rowCount(m_to.store, count.table);
             if (!target)
                 return failOn(m_to.store, QStringLiteral("没能读出表 %1").arg(count.table));
             count.target = *target;

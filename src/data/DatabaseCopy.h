@@ -1,8 +1,8 @@
 #pragma once
 // Moving a room's data between a database file and a database server: the
-// four banks, the picture rows and their files, 配置 and 评分, copied as one
-// unit of work on the receiving side, row for row in the order the source
-// keeps them. The counts of both sides are compared before the unit is
+// four banks, the picture rows and their files, 配置, 评分 and the hand scores
+// of 阅卷, copied as one unit of work on the receiving side, row for row in
+// the order the source keeps them. The counts of both sides are compared before the unit is
 // committed; when they differ nothing is kept.
 #include "data/DataError.h"
 #include "data/DataStore.h"

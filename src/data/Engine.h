@@ -115,6 +115,9 @@ public:
     // What a make-table statement lists first so that the table has the row
     // identity rowIdColumn() names ("" where every table has one anyway).
     virtual QString rowIdDeclaration() const = 0;
+    // A statement with one ? for a table name that gives the number of
+    // tables of that name in the database (0 or 1).
+    virtual QString tableCountStatement() const = 0;
 };
 
 } // namespace kaoshi

@@ -109,7 +109,7 @@ QuestionSums readQuestionSums(const RowSet &rows)
 
 bool hasHandScoreTable(DataStore &store)
 {
-    return !store.query(QStringLiteral("select 1 from 阅卷 where 0")).failed();
+    return !store.query(QStringLiteral("select 1 from 阅卷 where 1=0")).failed();
 }
 
 QString answerScoreExpression(bool withHandScores)

@@ -196,11 +196,12 @@ void ServerConnection::classifyConnectFailure()
 
 bool ServerConnection::ensureSchema(WhenEmpty whenEmpty)
 {
-    auto readShape = [this](server::Shape &shape, DataError &why) {
+    QMap<QString, QStringList> tables;
+    auto readShape = [this, &tables](server::Shape &shape, DataError &why) {
         const std::optional<ServerRows> rows = run(server::kShapeQuery);
         if (!rows)
             return false;
-        QMap<QString, QStringList> tables;
+        tables.clear();
         for (int r = 0; r < rows->rowCount(); ++r)
             tables[rows->value(r, 0).toText()] << rows->value(r, 1).toText();
         shape = server::judgeShape(tables, why);
@@ -235,13 +236,30 @@ bool ServerConnection::ensureSchema(WhenEmpty whenEmpty)
         }
     }
     switch (shape) {
-    case server::Shape::Ours: return true;
+    case server::Shape::Ours: ensureAddedTables(tables.keys()); return true;
     case server::Shape::NotOurs: fail(ServerFailure::NotOurs, why.message); return false;
     case server::Shape::MissingTable: fail(ServerFailure::MissingTable, why.message); return false;
     case server::Shape::MissingColumn:
     case server::Shape::Empty: fail(ServerFailure::MissingColumn, why.message); return false;
     }
     return false;
+}
+
+void ServerConnection::ensureAddedTables(const QStringList &present)
+{
+    if (server::addedTableStatements(present).isEmpty())
+        return;
+    // Made by one seat at a time, as the schema is. A user who may not make
+    // them uses the database as it is, without what they hold.
+    inUnit([this] {
+        if (!execute(QStringLiteral("select pg_advisory_xact_lock(?)"), {kSchemaLock}))
+            return false;
+        for (const QString &statement : server::addedTableStatements({}))
+            if (!execute(statement))
+                return false;
+        return true;
+    });
+    m_lastError = {};
 }
 
 void ServerConnection::ensureIndexes()

@@ -119,6 +119,8 @@ private:
     bool connect();
     void classifyConnectFailure();
     bool ensureSchema(WhenEmpty whenEmpty);
+    // Makes the tables a database of an earlier version lacks.
+    void ensureAddedTables(const QStringList &present);
     void ensureIndexes();
     bool ensureConnected();
     // The unit open when the connection went is over: nothing of it is kept.

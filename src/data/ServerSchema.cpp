@@ -61,14 +61,34 @@ const QList<TableDefinition> &definitions()
     return tables;
 }
 
-QString createStatement(const TableDefinition &table)
+// Tables that servers made by earlier versions lack: made when missing on
+// opening, so that such a database stays ours. 阅卷 holds the scores a
+// marker gave, one per answer.
+const QList<TableDefinition> &addedDefinitions()
+{
+    static const QList<TableDefinition> tables{
+        {QStringLiteral("阅卷"),
+         {{QStringLiteral("考号"), false}, {QStringLiteral("场次"), false}, {QStringLiteral("题型"), false},
+          {QStringLiteral("题号"), true}, {QStringLiteral("得分"), true}, {QStringLiteral("阅卷时间"), false}}}};
+    return tables;
+}
+
+TableColumns columnsOf(const TableDefinition &table)
+{
+    QStringList names{QStringLiteral("rowid")};
+    for (const Column &column : table.columns)
+        names << column.name;
+    return {table.table, names};
+}
+
+QString createStatement(const TableDefinition &table, const QString &create = QStringLiteral("create table"))
 {
     QStringList columns;
     if (table.rowId)
         columns << kRowId;
     for (const Column &column : table.columns)
         columns << column.name + (column.number ? kNumber : kText);
-    return QStringLiteral("create table %1 (%2)").arg(table.table, columns.join(QStringLiteral(", ")));
+    return QStringLiteral("%1 %2 (%3)").arg(create, table.table, columns.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -77,16 +97,32 @@ const QList<TableColumns> &requiredTables()
 {
     static const QList<TableColumns> tables = [] {
         QList<TableColumns> list;
-        for (const TableDefinition &table : definitions()) {
-            QStringList names{QStringLiteral("rowid")};
-            for (const Column &column : table.columns)
-                names << column.name;
-            list.append({table.table, names});
-        }
+        for (const TableDefinition &table : definitions())
+            list.append(columnsOf(table));
         list.append({QStringLiteral("图片文件"), {QStringLiteral("文件名"), QStringLiteral("内容")}});
         return list;
     }();
     return tables;
+}
+
+const QList<TableColumns> &addedTables()
+{
+    static const QList<TableColumns> tables = [] {
+        QList<TableColumns> list;
+        for (const TableDefinition &table : addedDefinitions())
+            list.append(columnsOf(table));
+        return list;
+    }();
+    return tables;
+}
+
+QStringList addedTableStatements(const QStringList &present)
+{
+    QStringList statements;
+    for (const TableDefinition &table : addedDefinitions())
+        if (!present.contains(table.table))
+            statements << createStatement(table, QStringLiteral("create table if not exists"));
+    return statements;
 }
 
 QStringList schemaStatements()
@@ -94,6 +130,7 @@ QStringList schemaStatements()
     QStringList statements;
     for (const TableDefinition &table : definitions())
         statements << createStatement(table);
+    statements << addedTableStatements({});
     // Grading rebuilds 临时 from 评分 and the banks; it starts empty.
     statements << QStringLiteral("create table 临时 (考号%1, 场次%1, 姓名%1, 题号%2, 题型%1, 考生答案%1, "
                                  "标准答案%1, 分值%2)")
@@ -121,6 +158,9 @@ QList<IndexStatement> indexStatements()
     add(QStringLiteral("评分_答题"), QStringLiteral("评分"), QStringLiteral("考号, 场次, 题型, 题号"));
     add(QStringLiteral("评分_题目"), QStringLiteral("评分"), QStringLiteral("题型, 题号, 考生答案, 考号, 场次"));
     add(QStringLiteral("答卷_考号_场次"), QStringLiteral("答卷"), QStringLiteral("考号, 场次, 序号"));
+    // One hand score per answer; a new score replaces the old one through it.
+    indexes.append({QStringLiteral("阅卷_考号_场次"),
+                    QStringLiteral("create unique index if not exists 阅卷_考号_场次 on 阅卷 (考号, 场次, 题型, 题号)")});
     return indexes;
 }
 

@@ -18,6 +18,12 @@ struct TableColumns {
 };
 const QList<TableColumns> &requiredTables();
 
+// Tables made when a database of ours lacks them (a server made by an
+// earlier version); never required of a database.
+const QList<TableColumns> &addedTables();
+// The statements that make those of them not among the present tables.
+QStringList addedTableStatements(const QStringList &present);
+
 // The statements that make an empty database ours, run as one unit.
 QStringList schemaStatements();
 

@@ -53,6 +53,10 @@ public:
         return QStringLiteral("cast((julianday('now') - 2440587.5) * 86400000 as integer)");
     }
     QString rowIdDeclaration() const override { return QString(); }
+    QString tableCountStatement() const override
+    {
+        return QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ?");
+    }
 
 private:
     OpenFailure checkSchema();

@@ -1,6 +1,6 @@
 // The windows that write, on a database file and on a database server alike:
 // the status bar naming the database, practice, the exam paper from sign-in
-// to hand-in, grading totals and the question editor. Each writes once and
+// to hand-in, grading totals, hand marking and the question editor. Each writes once and
 // then meets a database that refuses the write: 失败 with the engine's reason,
 // nothing stored, the window where it was.
 #include "AnswerRows.h"
@@ -14,10 +14,13 @@
 #include "exam/CandidateDialog.h"
 #include "exam/ExamPaperWindow.h"
 #include "grading/GradingWindow.h"
+#include "grading/MarkingWindow.h"
 #include "ui/DropDownBox.h"
 #include "ui/ListGrid.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -229,6 +232,57 @@ private slots:
         QCOMPARE(r.platform.messages, (QList<Message>{{QStringLiteral("答案未能删除\n拒绝写入"), QStringLiteral("失败"),
                                                        Message::Icon::Warning}}));
         QCOMPARE(r.db.count("评分"), 4);
+    }
+
+    void markingKeepsAScoreOrSaysWhyNot_data() { engines_data(); }
+    void markingKeepsAScoreOrSaysWhyNot()
+    {
+        QFETCH(TestEngine, engine);
+        Run r(engine);
+        READY(r);
+        r.db.addQuestion(QuestionType::SingleChoice, {1, QStringLiteral("单选题"), QStringLiteral("A"), {}, 2});
+        r.db.addQuestion(QuestionType::FreeAnswer, {1, QStringLiteral("简述光合作用"), QStringLiteral("光能"), {}, 4});
+        QVERIFY(addAnswers(r.db.store(), {{"A01", "一", "张三", 1, "单选", "A"},
+                                          {"A01", "一", "张三", 1, "问答", "植物吸收阳光"},
+                                          {"B02", "一", "李四", 1, "问答", "光能"}}));
+        r.start();
+        r.main->runMenuItem(QStringLiteral("阅卷"));
+        auto *marking = qobject_cast<MarkingWindow *>(r.main->currentTaskWindow());
+        QVERIFY(marking);
+        QCOMPARE(control<QComboBox>(marking, QStringLiteral("场次选择框"))->currentText(), QStringLiteral("一"));
+        QCOMPARE(marking->answerCount(), 2);
+        QCOMPARE(control<QTextEdit>(marking, QStringLiteral("考生答案框"))->toPlainText(), QStringLiteral("植物吸收阳光"));
+        auto *score = control<QDoubleSpinBox>(marking, QStringLiteral("得分框"));
+        QCOMPARE(score->maximum(), 4.0);
+        score->setValue(2.5);
+        click(marking, QStringLiteral("给分按钮"));
+        QVERIFY(r.platform.messages.isEmpty());
+        QCOMPARE(marking->position(), 1);
+        QCOMPARE(r.stored(QStringLiteral("select 得分 from 阅卷 where 考号='A01'")), QStringLiteral("2.5"));
+
+        // The next score meets a database that refuses it: said, kept typed.
+        r.db.refuse(QStringLiteral("阅卷"), QStringLiteral("insert"));
+        score->setValue(3);
+        click(marking, QStringLiteral("给分按钮"));
+        QCOMPARE(r.platform.messages, (QList<Message>{{QStringLiteral("得分未能保存\n拒绝写入"), QStringLiteral("失败"),
+                                                       Message::Icon::Warning}}));
+        QCOMPARE(score->value(), 3.0);
+        QCOMPARE(marking->position(), 1);
+        QCOMPARE(r.db.count("阅卷"), 1);
+
+        // The grading window counts the hand score and marks it.
+        r.main->runMenuItem(QStringLiteral("评分"));
+        auto *grading = qobject_cast<GradingWindow *>(r.main->currentTaskWindow());
+        QVERIFY(grading);
+        control<DropDownBox>(grading, QStringLiteral("考号组合框"))->setEditText(QStringLiteral("A01"));
+        control<DropDownBox>(grading, QStringLiteral("场次组合框"))->setEditText(QStringLiteral("一"));
+        press(grading, QStringLiteral("评分"));
+        QAbstractItemModel *model = control<ListGrid>(grading, QStringLiteral("高级表格1"))->model();
+        // Rows: 单选 (compared), 问答 (by hand), 总分.
+        QCOMPARE(model->index(1, 9).data().toString(), QStringLiteral("2.5"));
+        QCOMPARE(model->index(1, 9).data(Qt::ToolTipRole).toString(), QStringLiteral("阅卷给分"));
+        QVERIFY(model->index(0, 9).data(Qt::ToolTipRole).isNull());
+        QCOMPARE(model->index(2, 9).data().toString(), QStringLiteral("4.5"));
     }
 
     void theEditorStoresOrSaysWhyNot_data() { engines_data(); }

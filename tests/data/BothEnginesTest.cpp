@@ -8,6 +8,7 @@
 #include "data/RowSource.h"
 #include "data/BankTable.h"
 #include "data/ConfigTable.h"
+#include "data/HandScoreTable.h"
 #include "data/PaperTable.h"
 #include "data/PictureTable.h"
 #include "data/WorkTable.h"
@@ -293,6 +294,72 @@ TEST_P(BothEngines, TheResultsAnalysisAddsUpOnTheDatabase)
     EXPECT_EQ(result.questions[2].answered, 1);
     // The totals it keeps for the connection are gone: a second analysis reads the same.
     EXPECT_EQ(analyseResults(store, "一", {}).summary.candidates, 5);
+}
+
+TEST_P(BothEngines, HandScoresCountInTotalsDetailsAndTheAnalysis)
+{
+    db.addQuestion(QuestionType::SingleChoice, {1, "单选题", "A", {}, 2});
+    db.addQuestion(QuestionType::FreeAnswer, {1, "简述光合作用", "光能", {}, 4});
+    db.addQuestion(QuestionType::FreeAnswer, {2, "第二问", "B", {}, 2});
+    const QuestionType single = QuestionType::SingleChoice, free = QuestionType::FreeAnswer;
+    ASSERT_TRUE(insertAnswers(store, {{"K1", "一", "甲", 1, single, "A"}, {"K1", "一", "甲", 1, free, "光能"},
+                                      {"K1", "一", "甲", 2, free, "x"}, {"K2", "一", "乙", 1, single, "B"},
+                                      {"K2", "一", "乙", 1, free, "植物"}, {"K2", "一", "乙", 2, free, "B"},
+                                      {"K3", "一", "丙", 1, free, "不知道"}, {"K1", "二", "甲", 1, free, "光能"}}));
+    auto answers = freeAnswers(store, "一");
+    ASSERT_TRUE(answers) << store.errorString().toStdString();
+    QStringList listed;
+    for (const FreeAnswer &a : *answers)
+        listed << a.number + QString::number(a.questionNumber) + (a.score ? "已阅" : "未阅");
+    EXPECT_EQ(listed, (QStringList{"K11未阅", "K12未阅", "K21未阅", "K22未阅", "K31未阅"}));
+    EXPECT_EQ((*answers)[2].standardAnswer, "光能");
+    EXPECT_EQ((*answers)[2].fullMark, 4);
+
+    // One statement per score; a second score of the same answer replaces the first.
+    const QDateTime at(QDate(2026, 12, 2), QTime(10, 0));
+    ASSERT_TRUE(storeHandScore(store, (*answers)[2], 2.5, at)) << store.errorString().toStdString();
+    ASSERT_TRUE(storeHandScore(store, (*answers)[2], 3.5, at.addSecs(60))) << store.errorString().toStdString();
+    ASSERT_TRUE(storeHandScore(store, (*answers)[0], 1, at));
+    ASSERT_TRUE(storeHandScore(store, (*answers)[4], 0, at));
+    EXPECT_EQ(db.count("阅卷"), 3);
+    EXPECT_EQ(db.text("select 阅卷时间 from 阅卷 where 考号='K2'"), "2026-12-02 10:01:00");
+    answers = freeAnswers(store, "一");
+    ASSERT_TRUE(answers);
+    EXPECT_EQ((*answers)[2].score, 3.5);
+    EXPECT_FALSE((*answers)[1].score);
+
+    // A hand score counts in place of the comparison, for its own occasion only.
+    const TotalsResult totals = gradeTotals(store, {}, {});
+    ASSERT_TRUE(totals.failure.isEmpty()) << totals.reason.toStdString();
+    QStringList sums;
+    for (const TotalsRow &row : totals.rows)
+        sums << row.number + row.occasion + "=" + QString::number(row.total);
+    EXPECT_EQ(sums, (QStringList{"K1一=3", "K1二=4", "K2一=5.5", "K3一=0"}));
+    const auto details = readAnswerDetails(store, "K2", "一");
+    ASSERT_TRUE(details);
+    ASSERT_EQ(details->size(), 3u);
+    EXPECT_FALSE((*details)[0].handScore);
+    EXPECT_EQ((*details)[1].handScore, 3.5);
+
+    // The analysis of 一: totals 5.5, 3, 0; the top group K2, the bottom group K3.
+    const ResultAnalysis result = analyseResults(store, "一", {});
+    ASSERT_TRUE(result.failure.isEmpty()) << result.reason.toStdString();
+    EXPECT_DOUBLE_EQ(*result.summary.mean, 8.5 / 3);
+    EXPECT_DOUBLE_EQ(*result.summary.highest, 5.5);
+    ASSERT_EQ(result.questions.size(), 3u);
+    const QuestionAnalysis &marked = result.questions[1];
+    EXPECT_EQ(marked.type, "问答");
+    EXPECT_EQ(marked.answered, 3);
+    EXPECT_DOUBLE_EQ(*marked.facility, 4.5 / 3 / 4);
+    EXPECT_DOUBLE_EQ(*marked.discrimination, 3.5 / 4);
+    EXPECT_DOUBLE_EQ(*result.questions[2].facility, 0.5); // compared: K2 right, K1 wrong
+    EXPECT_FALSE(result.reliability.rightOrWrong);
+
+    // A refused score keeps the one stored.
+    db.refuse("阅卷", "update");
+    EXPECT_FALSE(storeHandScore(store, (*answers)[2], 4, at));
+    EXPECT_EQ(store.errorString(), "拒绝写入");
+    EXPECT_EQ(db.text("select 得分 from 阅卷 where 考号='K2'"), "3.5");
 }
 
 TEST_P(BothEngines, APaperIsKeptAnsweredAndHandedInAsOneUnit)

@@ -1,6 +1,6 @@
 // Copying a room's data between databases: every row of the banks, the
-// pictures and their files, 配置 and 评分 arrives as it was and in its order;
-// a target with data is refused unless replacing is asked for.
+// pictures and their files, 配置, 评分 and 阅卷 arrives as it was and in its
+// order; a target with data is refused unless replacing is asked for.
 #include "TestDatabase.h"
 
 #include "data/DatabaseCopy.h"
@@ -42,6 +42,7 @@ void expectSameRows(DataStore &a, DataStore &b)
         {"图片", {"题型", "题号", "摘要", "图片"}},
         {"评分", {"考号", "场次", "姓名", "题号", "题型", "考生答案"}},
         {"配置", {"单选抽题", "多选抽题", "判断抽题", "问答抽题", "计时"}},
+        {"阅卷", {"考号", "场次", "题型", "题号", "得分", "阅卷时间"}},
     };
     for (const auto &[table, columns] : others)
         EXPECT_EQ(tableRows(a, table, columns), tableRows(b, table, columns)) << table.toStdString();
@@ -60,6 +61,10 @@ void fillHostile(TestDatabase &db)
                           {FieldValue::integer(9223372036854775807LL), QString(1024 * 1024, QChar(u'长')), 5}));
     ASSERT_TRUE(s.execute("insert into 判断 (题号, 题目, 练习答案) values (1, 'It''s ?', NULL)"));
     ASSERT_TRUE(s.execute("insert into 评分 (考号, 场次, 姓名, 题号, 题型, 考生答案) values ('001', '一', '张三', 1, '单选', 'A')"));
+    ASSERT_TRUE(s.execute("insert into 评分 (考号, 场次, 姓名, 题号, 题型, 考生答案) values ('001', '一', '张三', 1, '问答', '答')"));
+    ASSERT_TRUE(s.execute("insert into 阅卷 (考号, 场次, 题型, 题号, 得分, 阅卷时间) values (?, ?, ?, ?, ?, ?)",
+                          {"001", "一", "问答", 1, FieldValue::real(2.5), "2026-12-02 10:00:00"}));
+    ASSERT_TRUE(s.execute("insert into 阅卷 (考号, 场次, 题型, 题号, 得分, 阅卷时间) values ('002', '一', '问答', 3, 4, '')"));
     ASSERT_TRUE(s.execute("update 配置 set 单选抽题=5, 计时=90"));
     db.addPicture(QStringLiteral("单选"), 1, QStringLiteral("图一"), QStringLiteral("\\image\\a.png"));
     db.addPicture(QStringLiteral("单选"), 1, QStringLiteral("图二"), QStringLiteral("\\image\\missing.png"));
@@ -152,4 +157,43 @@ TEST(DatabaseCopy, A题号ThatIsNoNumberIsRefusedByTheServerAndNothingIsCopied)
     EXPECT_EQ(result.error.state, "22P02"); // invalid_text_representation, in the server's words
     EXPECT_TRUE(result.error.message.contains("单选")) << result.error.message.toStdString();
     EXPECT_EQ(server.count("单选"), 0);
+}
+
+TEST(DatabaseCopy, ASideWithoutTheTableOfHandScoresCopiesWhatItCan)
+{
+    // A source of an earlier version without 阅卷 replaces the hand scores
+    // the target held: they belonged to the answers replaced.
+    TestDatabase server(kaoshi::test::TestEngine::Server);
+    ASSERT_TRUE(server.isReady()) << server.reason().toStdString();
+    const CopySide onServer{server.store(), QString()};
+    {
+        TestDatabase marked;
+        fillHostile(marked);
+        ASSERT_EQ(copyDatabase({marked.store(), marked.programDir()}, onServer, false).outcome,
+                  CopyResult::Outcome::Done);
+        EXPECT_EQ(server.count("阅卷"), 2);
+    }
+    TestDatabase old;
+    old.addQuestions(QuestionType::FreeAnswer, 2);
+    ASSERT_TRUE(old.store().execute("drop table 阅卷"));
+    const CopyResult replaced = copyDatabase({old.store(), old.programDir()}, onServer, true);
+    ASSERT_EQ(replaced.outcome, CopyResult::Outcome::Done) << replaced.error.message.toStdString();
+    EXPECT_EQ(server.count("阅卷"), 0);
+    EXPECT_EQ(server.count("问答"), 2);
+    EXPECT_TRUE(copyCountsText(replaced).split(u'\n').contains("阅卷：0 → 0")) << copyCountsText(replaced).toStdString();
+
+    // A target without it takes no hand scores: the copy is refused whole.
+    TestDatabase source;
+    fillHostile(source);
+    TestDatabase target;
+    ASSERT_TRUE(target.store().execute("drop table 阅卷"));
+    const CopyResult refused = copyDatabase({source.store(), source.programDir()}, {target.store(), target.programDir()}, false);
+    EXPECT_EQ(refused.outcome, CopyResult::Outcome::Failed);
+    EXPECT_EQ(refused.error.message, "目标数据库没有表 阅卷，存不下它的 2 行");
+    EXPECT_EQ(target.count("单选"), 0);
+    // Without hand scores to take, it copies.
+    ASSERT_TRUE(source.store().execute("delete from 阅卷"));
+    const CopyResult copied = copyDatabase({source.store(), source.programDir()}, {target.store(), target.programDir()}, false);
+    EXPECT_EQ(copied.outcome, CopyResult::Outcome::Done) << copied.error.message.toStdString();
+    EXPECT_EQ(target.count("单选"), 250);
 }

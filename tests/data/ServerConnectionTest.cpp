@@ -86,6 +86,27 @@ TEST_F(ServerConnectionTest, ADatabaseOfAnotherShapeIsRefusedAndNeverAltered)
     }
 }
 
+TEST_F(ServerConnectionTest, ADatabaseOfAnEarlierVersionGainsTheTableOfHandScores)
+{
+    ASSERT_TRUE(openEngine(engine));
+    ASSERT_TRUE(engine.execute("insert into 评分 (考号, 场次, 题号, 题型) values ('001', '一', 1, '问答')"));
+    engine.close();
+    ASSERT_EQ(server.admin("drop table 阅卷"), QString());
+    ASSERT_TRUE(openEngine(engine)) << engine.lastError().message.toStdString();
+    EXPECT_EQ(single("select count(*) from 评分").toInteger(), 1); // nothing else changed
+    for (const server::TableColumns &table : server::addedTables()) {
+        const auto rows = engine.run(QStringLiteral("select * from %1").arg(table.table));
+        ASSERT_TRUE(rows) << table.table.toStdString();
+        EXPECT_EQ(rows->columnNames(), table.columns);
+    }
+    // One score per answer: the unique index takes the upsert.
+    const QString upsert = QStringLiteral("insert into 阅卷 (考号, 场次, 题型, 题号, 得分) values ('001', '一', '问答', 1, ?) "
+                                          "on conflict (考号, 场次, 题型, 题号) do update set 得分 = excluded.得分");
+    ASSERT_TRUE(engine.execute(upsert, {FieldValue::real(1.5)}));
+    ASSERT_TRUE(engine.execute(upsert, {3})) << engine.lastError().message.toStdString();
+    EXPECT_EQ(single("select count(*) || ' ' || max(得分) from 阅卷").toText(), "1 3");
+}
+
 TEST_F(ServerConnectionTest, EveryValueAFileHoldsComesBackAsItWas)
 {
     ASSERT_TRUE(openEngine(engine));
