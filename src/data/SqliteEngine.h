@@ -53,6 +53,7 @@ public:
         return QStringLiteral("cast((julianday('now') - 2440587.5) * 86400000 as integer)");
     }
     QString rowIdDeclaration() const override { return QString(); }
+    std::unique_ptr<Engine> openReader() const override;
 
 private:
     OpenFailure checkSchema();
