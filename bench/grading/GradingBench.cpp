@@ -15,9 +15,10 @@
 //   server; without one this part is left out). The server has no table of
 //   hand scores, so there every answer is scored by comparison.
 //
-// - totals: "评分" of the grading window with both filters empty (the one
-//   grouped statement, reading the totals, filling the grid), against the
-//   sqlite3 tool (psql on the server) running the same statement on the same
+// - totals: "评分" of the grading window with both filters empty (on a file
+//   the grouped statement in two ranges of 考号 on two connections and
+//   threads at once, reading the totals, filling the grid), against the
+//   sqlite3 tool (psql on the server) running the whole statement on the same
 //   database, output discarded. Tool and program run alternately, 5 times
 //   each, after one warm-up run of each; the medians are printed.
 // - analysis: "分析" of the results analysis over every occasion (the

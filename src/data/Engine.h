@@ -109,6 +109,12 @@ public:
     // join the banks (a server hashes them once) rather than look each
     // answer's question up in a bank's index (cheaper per row in a file).
     virtual bool joinsAnswersToBanks() const { return false; }
+    // A second connection to the same database that only reads, so that one
+    // long read can be shared out between two threads. Nothing where it
+    // could see other rows than this connection does (a unit of work is
+    // open, or the file keeps a write-ahead log whose readers may start on
+    // different commits), or where the engine gives none.
+    virtual std::unique_ptr<Engine> openReader() const { return nullptr; }
     // An expression for the database's own clock: milliseconds since
     // 1970-01-01 UTC, as an integer. Every seat of a room reads one clock.
     virtual QString nowMillisecondsExpression() const = 0;

@@ -3,7 +3,9 @@
 #include "data/QuestionType.h"
 
 #include <QStringList>
+#include <iterator>
 #include <limits>
+#include <thread>
 
 namespace kaoshi {
 
@@ -143,19 +145,12 @@ QString bankOrderExpression(const QString &typeColumn)
     return order + QStringLiteral(" else %1 end").arg(rank + 1);
 }
 
-Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin)
+namespace {
+
+// The totals statement over the answers that meet every condition of where.
+Statement totalsWhere(const QStringList &where, const Values &values, bool withHandScores, bool byJoin)
 {
     const AnswerScoring scoring = answerScoring(byJoin, withHandScores);
-    QStringList where;
-    Values values;
-    if (!number.isEmpty()) {
-        where << QStringLiteral("评分.考号=?");
-        values << number;
-    }
-    if (!occasion.isEmpty()) {
-        where << QStringLiteral("评分.场次=?");
-        values << occasion;
-    }
     return {QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,评分.姓名 as 姓名,coalesce(sum(") + scoring.score +
                 QStringLiteral("),0) as 总分 from 评分") + scoring.joins +
                 (where.isEmpty() ? QString() : QStringLiteral(" where ") + where.join(QStringLiteral(" and "))) +
@@ -163,11 +158,170 @@ Statement totalsStatement(const QString &number, const QString &occasion, bool w
             values};
 }
 
+struct Filters {
+    QStringList where;
+    Values values;
+};
+
+Filters totalsFilters(const QString &number, const QString &occasion)
+{
+    Filters filters;
+    if (!number.isEmpty()) {
+        filters.where << QStringLiteral("评分.考号=?");
+        filters.values << number;
+    }
+    if (!occasion.isEmpty()) {
+        filters.where << QStringLiteral("评分.场次=?");
+        filters.values << occasion;
+    }
+    return filters;
+}
+
+// The totals of the candidates whose 考号 is before `secondFrom` (or
+// missing), or from it on: ordered like the whole, so the two ranges read
+// one after the other are the whole.
+Statement totalsRange(const QString &number, const QString &occasion, bool withHandScores, bool secondRange,
+                      const FieldValue &secondFrom)
+{
+    Filters filters = totalsFilters(number, occasion);
+    filters.where << (secondRange ? QStringLiteral("评分.考号>=?") : QStringLiteral("(评分.考号 is null or 评分.考号<?)"));
+    filters.values << secondFrom;
+    return totalsWhere(filters.where, filters.values, withHandScores, false);
+}
+
+CandidateTotals readTotalRows(DataStore &store, const Statement &statement)
+{
+    CandidateTotals totals;
+    RowSet rows = store.query(statement.sql, statement.values);
+    for (; !rows.atEnd(); rows.next())
+        totals.rows.push_back({rows.value(1).toText(), rows.value(2).toText(), rows.value(3).toText(),
+                               rows.value(4).toNumber()});
+    if (rows.failed())
+        totals = {{}, rows.error()};
+    return totals;
+}
+
+// A 考号 near the middle of the answers: the middle one of a few answers
+// taken at even steps of the row identity. Any 考号 gives the same totals;
+// one near the middle gives the two threads about equal shares.
+FieldValue middleNumber(DataStore &store)
+{
+    constexpr int kSamples = 63;
+    const QString id = store.engine().rowIdColumn();
+    RowSet samples = store.query(
+        QStringLiteral("with recursive 点(i) as (select 0 union all select i+1 from 点 where i<?-1), "
+                       "界(低,高) as (select min(%1),max(%1) from 评分) "
+                       "select (select 考号 from 评分 where %1>=低+(高-低)*i/? order by %1 limit 1) as 考号 "
+                       "from 点 cross join 界 where 低 is not null")
+            .arg(id),
+        {kSamples, kSamples});
+    std::vector<FieldValue> numbers;
+    for (; !samples.atEnd(); samples.next())
+        if (const FieldValue number = samples.value(1); !number.isNull())
+            numbers.push_back(number);
+    if (samples.failed() || numbers.empty())
+        return FieldValue();
+    // The database orders them, as its ranges will.
+    QStringList placeholders;
+    Values values;
+    for (const FieldValue &number : numbers) {
+        placeholders << QStringLiteral("select ? as k");
+        values << number;
+    }
+    values << qint64(numbers.size() / 2);
+    RowSet middle = store.query(QStringLiteral("select k from (") + placeholders.join(QStringLiteral(" union all ")) +
+                                    QStringLiteral(") as 样 order by k limit 1 offset ?"),
+                                values);
+    return middle.failed() || middle.atEnd() ? FieldValue() : middle.value(1);
+}
+
+// Starts a read on the store: from then on it sees one state of the file
+// until the unit ends, and holds its read lock, so that no change can be
+// committed before a second connection has started its own read too.
+bool startRead(DataStore &store)
+{
+    if (!store.engine().begin())
+        return false;
+    RowSet first = store.query(QStringLiteral("select 1 from 评分 limit 1"));
+    if (first.failed()) {
+        store.engine().rollback();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin)
+{
+    const Filters filters = totalsFilters(number, occasion);
+    return totalsWhere(filters.where, filters.values, withHandScores, byJoin);
+}
+
 RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion)
 {
     const Statement statement =
         totalsStatement(number, occasion, hasHandScoreTable(store), store.engine().joinsAnswersToBanks());
     return store.query(statement.sql, statement.values);
+}
+
+namespace {
+
+// The two ranges read at once, the first on the store, the second on reader;
+// either failure is the result's.
+CandidateTotals readBothRanges(DataStore &store, std::unique_ptr<Engine> reader, const QString &number,
+                               const QString &occasion, const FieldValue &secondFrom)
+{
+    const bool withHandScores = hasHandScoreTable(store);
+    DataStore second(std::move(reader));
+    if (!startRead(store))
+        return {{}, store.lastError()};
+    if (!startRead(second)) {
+        store.engine().commit();
+        return {{}, second.lastError()};
+    }
+    CandidateTotals later;
+    std::thread thread([&] {
+        later = readTotalRows(second, totalsRange(number, occasion, withHandScores, true, secondFrom));
+        second.engine().commit();
+    });
+    CandidateTotals totals = readTotalRows(store, totalsRange(number, occasion, withHandScores, false, secondFrom));
+    thread.join();
+    store.engine().commit();
+    if (totals.error.isError())
+        return totals;
+    if (later.error.isError())
+        return {{}, later.error};
+    totals.rows.insert(totals.rows.end(), std::make_move_iterator(later.rows.begin()),
+                       std::make_move_iterator(later.rows.end()));
+    return totals;
+}
+
+CandidateTotals readOneStatement(DataStore &store, const QString &number, const QString &occasion)
+{
+    return readTotalRows(store, totalsStatement(number, occasion, hasHandScoreTable(store),
+                                                store.engine().joinsAnswersToBanks()));
+}
+
+} // namespace
+
+CandidateTotals readCandidateTotalsSplitAt(DataStore &store, const QString &number, const QString &occasion,
+                                           const FieldValue &secondFrom)
+{
+    std::unique_ptr<Engine> reader = secondFrom.isNull() ? nullptr : store.engine().openReader();
+    if (!reader)
+        return readOneStatement(store, number, occasion);
+    return readBothRanges(store, std::move(reader), number, occasion, secondFrom);
+}
+
+CandidateTotals readCandidateTotals(DataStore &store, const QString &number, const QString &occasion)
+{
+    // One candidate's rows are few: one statement reads them.
+    std::unique_ptr<Engine> reader = number.isEmpty() ? store.engine().openReader() : nullptr;
+    const FieldValue secondFrom = reader ? middleNumber(store) : FieldValue();
+    if (secondFrom.isNull())
+        return readOneStatement(store, number, occasion);
+    return readBothRanges(store, std::move(reader), number, occasion, secondFrom);
 }
 
 namespace {

@@ -45,6 +45,27 @@ QString bankOrderExpression(const QString &typeColumn);
 Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin = false);
 RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion);
 
+// The rows of queryTotals, read to their end; error set (and no rows) when
+// they could not all be read. Where the engine gives a second reading
+// connection, the candidates are read in two ranges of 考号 at once, each on
+// its own connection and thread, both on one state of the database, and the
+// ranges joined in order: the same rows in the same order as one statement.
+struct CandidateTotalRow {
+    QString number;   // 考号
+    QString occasion; // 场次
+    QString name;     // 姓名
+    double total = 0; // 总分
+};
+struct CandidateTotals {
+    std::vector<CandidateTotalRow> rows;
+    DataError error;
+};
+CandidateTotals readCandidateTotals(DataStore &store, const QString &number, const QString &occasion);
+// The same with the second range starting at the 考号 `secondFrom` (rows
+// without a 考号 belong to the first range).
+CandidateTotals readCandidateTotalsSplitAt(DataStore &store, const QString &number, const QString &occasion,
+                                           const FieldValue &secondFrom);
+
 // Per candidate (考号, 场次) of the occasion ("" = every occasion), by 考号
 // and 场次: the total and the sum of the 分值 of the questions answered.
 struct CandidateScore {

@@ -19,6 +19,7 @@ struct Connection {
     int depth = 0; // units of work open
     DataError lastError;
     bool readOnly = false;
+    int busyTimeoutMs = 0;
     ~Connection() { sqlite3_close_v2(db); }
 
     QString message(int code) const
@@ -260,6 +261,7 @@ OpenFailure SqliteEngine::open(const QString &path, int busyTimeoutMs)
         return OpenFailure::Other;
     }
     sqlite3_busy_timeout(connection->db, busyTimeoutMs);
+    connection->busyTimeoutMs = busyTimeoutMs;
     sqlite3_extended_result_codes(connection->db, 0);
     // Pages stay cached while no one changes the file: grading and its
     // analysis read every answer of the index again on each click, and a
@@ -292,6 +294,44 @@ OpenFailure SqliteEngine::open(const QString &path, int busyTimeoutMs)
         runAll(QStringList{handScoreTableStatement()} + indexStatements());
     m_connection->lastError = {};
     return OpenFailure::None;
+}
+
+namespace {
+
+bool keepsWriteAheadLog(sqlite3 *db)
+{
+    sqlite3_stmt *statement = nullptr;
+    bool wal = true; // when it cannot be told, as if it did
+    if (sqlite3_prepare_v2(db, "pragma journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        const auto *mode = reinterpret_cast<const char *>(sqlite3_column_text(statement, 0));
+        wal = !mode || sqlite3_stricmp(mode, "wal") == 0;
+    }
+    sqlite3_finalize(statement);
+    return wal;
+}
+
+} // namespace
+
+std::unique_ptr<Engine> SqliteEngine::openReader() const
+{
+    if (!m_connection || m_connection->depth > 0 || !sqlite3_get_autocommit(m_connection->db) ||
+        keepsWriteAheadLog(m_connection->db))
+        return nullptr;
+    const char *file = sqlite3_db_filename(m_connection->db, "main");
+    if (!file || !*file)
+        return nullptr; // a database in memory has no second connection
+    auto connection = std::make_shared<Connection>();
+    if (sqlite3_open_v2(file, &connection->db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        return nullptr;
+    connection->readOnly = true;
+    connection->busyTimeoutMs = m_connection->busyTimeoutMs;
+    sqlite3_busy_timeout(connection->db, connection->busyTimeoutMs);
+    sqlite3_extended_result_codes(connection->db, 0);
+    sqlite3_exec(connection->db, "pragma cache_size=-65536", nullptr, nullptr, nullptr);
+    auto reader = std::make_unique<SqliteEngine>();
+    reader->m_connection = std::move(connection);
+    return reader;
 }
 
 // Reads the tables and their columns; checks that every table and column of

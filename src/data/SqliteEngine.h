@@ -57,6 +57,7 @@ public:
     {
         return QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ?");
     }
+    std::unique_ptr<Engine> openReader() const override;
 
 private:
     OpenFailure checkSchema();

@@ -16,15 +16,15 @@ bool isRightAnswer(const QString &answer, const QString &standardAnswer) { retur
 TotalsResult gradeTotals(DataStore &store, const QString &number, const QString &occasion)
 {
     TotalsResult result;
-    RowSet rows = queryTotals(store, number, occasion);
-    for (; !rows.atEnd(); rows.next())
-        result.rows.push_back({rows.value(1).toText(), rows.value(2).toText(), rows.value(3).toText(),
-                               rows.value(4).toNumber()});
-    if (rows.failed()) {
-        result.rows.clear();
+    CandidateTotals totals = readCandidateTotals(store, number, occasion);
+    if (totals.error.isError()) {
         result.failure = QStringLiteral("总分未能读出");
-        result.reason = rows.error().message;
+        result.reason = totals.error.message;
+        return result;
     }
+    result.rows.reserve(totals.rows.size());
+    for (CandidateTotalRow &row : totals.rows)
+        result.rows.push_back({std::move(row.number), std::move(row.occasion), std::move(row.name), row.total});
     return result;
 }
 
