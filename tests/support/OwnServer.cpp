@@ -7,7 +7,7 @@
 
 namespace kaoshi::test {
 
-OwnServer::OwnServer()
+OwnServer::OwnServer(int maxConnections) : m_maxConnections(maxConnections)
 {
     QString output;
     if (!script(QStringLiteral("start"), &output)) {
@@ -40,6 +40,9 @@ bool OwnServer::script(const QString &command, QString *output) const
     // A crash must not lose what the server committed.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("KAOSHI_TEST_SERVER_DURABLE"), QStringLiteral("1"));
+    // Also when the server starts again after a halt.
+    if (m_maxConnections > 0)
+        environment.insert(QStringLiteral("KAOSHI_TEST_SERVER_MAX_CONNECTIONS"), QString::number(m_maxConnections));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KAOSHI_TEST_SERVER_SCRIPT), {command, m_state.path()});
     const bool done = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&

@@ -13,7 +13,9 @@ namespace kaoshi::test {
 class OwnServer
 {
 public:
-    OwnServer();
+    // maxConnections: how many connections the server takes; 0 for the
+    // test server's usual number.
+    explicit OwnServer(int maxConnections = 0);
     ~OwnServer();
     OwnServer(const OwnServer &) = delete;
     OwnServer &operator=(const OwnServer &) = delete;
@@ -34,6 +36,7 @@ public:
 
 private:
     bool script(const QString &command, QString *output = nullptr) const;
+    int m_maxConnections = 0;
     QTemporaryDir m_state;
     QString m_folder;
     int m_port = 0;
