@@ -365,6 +365,11 @@ TEST_F(RoomLoadTest, FiftySeatsThroughSwitchOffsCollectsAndARestart)
     }
     std::printf("%zu seats handed in at once: the last hand-in committed %.0f ms after the first began\n", rest.size(),
                 millisecondsBetween(handInOpened, lastHandIn));
+    int answeringRetries = 0;
+    for (const auto &seat : seats)
+        answeringRetries += seat->retries();
+    std::printf("keeps, heartbeats and hand-ins tried again after the restart: %d\n", answeringRetries);
+    EXPECT_GT(answeringRetries, 0) << "the restart came while the seats answered";
     for (const auto &seat : seats)
         EXPECT_TRUE(seat->failure().isEmpty()) << seat->failure().toStdString();
     for (const auto &seat : secondSeats)
