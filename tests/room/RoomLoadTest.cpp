@@ -368,7 +368,7 @@ TEST_F(RoomLoadTest, FiftySeatsThroughSwitchOffsCollectsAndARestart)
     int answeringRetries = 0;
     for (const auto &seat : seats)
         answeringRetries += seat->retries();
-    std::printf("keeps, heartbeats and hand-ins tried again after the restart: %d\n", answeringRetries);
+    std::printf("keeps and sign-ins of the first seats tried again (the restart): %d\n", answeringRetries);
     EXPECT_GT(answeringRetries, 0) << "the restart came while the seats answered";
     for (const auto &seat : seats)
         EXPECT_TRUE(seat->failure().isEmpty()) << seat->failure().toStdString();
