@@ -1,5 +1,7 @@
 #include "data/PaperTable.h"
 
+#include <optional>
+
 namespace kaoshi {
 
 namespace {
@@ -90,6 +92,23 @@ bool keepPaperAnswer(DataStore &store, const PaperOwner &owner, int position, co
     return store.execute(QStringLiteral("update 答卷 set 考生答案=? where 考号=? and 场次=? and 序号=?"),
                          {answer, owner.number, owner.occasion, position}) &&
            store.changes() == 1;
+}
+
+AnswersOutcome keepPaperAnswers(DataStore &store, const PaperOwner &owner,
+                                const std::vector<std::pair<int, QString>> &answers)
+{
+    // One answer is one statement, a unit already.
+    std::optional<Transaction> unit;
+    if (answers.size() > 1 && !unit.emplace(store).isOpen())
+        return AnswersOutcome::Failed;
+    for (const auto &[position, answer] : answers) {
+        if (!store.execute(QStringLiteral("update 答卷 set 考生答案=? where 考号=? and 场次=? and 序号=?"),
+                           {answer, owner.number, owner.occasion, position}))
+            return AnswersOutcome::Failed;
+        if (store.changes() != 1)
+            return AnswersOutcome::NotKept;
+    }
+    return !unit || unit->commit() ? AnswersOutcome::Kept : AnswersOutcome::Failed;
 }
 
 bool keepSecondsLeft(DataStore &store, const PaperOwner &owner, qint64 secondsLeft)

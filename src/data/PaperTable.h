@@ -53,6 +53,12 @@ enum class KeepOutcome { Kept, Taken, Failed };
 KeepOutcome keepNewPaper(DataStore &store, const PaperOwner &owner, const KeptPaper &paper);
 // Keeps the answer at a position (0-based, in the paper's order).
 bool keepPaperAnswer(DataStore &store, const PaperOwner &owner, int position, const QString &answer);
+// Keeps answers at positions in the order given, as one unit (a seat sends
+// what it kept while the server was gone). NotKept: the paper is kept no
+// more, or has no such position; nothing was changed then.
+enum class AnswersOutcome { Kept, NotKept, Failed };
+AnswersOutcome keepPaperAnswers(DataStore &store, const PaperOwner &owner,
+                                const std::vector<std::pair<int, QString>> &answers);
 bool keepSecondsLeft(DataStore &store, const PaperOwner &owner, qint64 secondsLeft);
 
 // Hands the paper in: one 评分 row per item and the removal of the kept

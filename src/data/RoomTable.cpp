@@ -327,6 +327,15 @@ HandInOutcome handInSeatPaper(DataStore &store, const PaperOwner &owner, const s
 
 HandInOutcome handInKeptPaper(DataStore &store, const PaperOwner &owner, const QString &who, const QString &why)
 {
+    // The paper is read inside the unit that hands it in, after its rows are
+    // locked: an answer a seat keeps at the same moment is either in what is
+    // read or waits and then finds the paper handed in, never left out.
+    Transaction unit(store);
+    if (!unit.isOpen())
+        return HandInOutcome::Failed;
+    if (!store.execute(QStringLiteral("update 答卷 set 考生答案=考生答案 where 考号=? and 场次=?"),
+                       {owner.number, owner.occasion}))
+        return HandInOutcome::Failed;
     const PaperLookup kept = findKeptPaper(store, owner.number, owner.occasion);
     if (kept.failed)
         return HandInOutcome::Failed;
@@ -338,7 +347,12 @@ HandInOutcome handInKeptPaper(DataStore &store, const PaperOwner &owner, const Q
     PaperOwner named = owner;
     if (seat.seat && named.name.isEmpty())
         named.name = seat.seat->name;
-    return handInSeatPaper(store, named, kept.paper->items, seat.seat ? seat.seat->seat : QString(), who, why);
+    // handInSeatPaper's unit nests in this one; both commit or neither.
+    const HandInOutcome outcome =
+        handInSeatPaper(store, named, kept.paper->items, seat.seat ? seat.seat->seat : QString(), who, why);
+    if (outcome != HandInOutcome::HandedIn)
+        return outcome;
+    return unit.commit() ? HandInOutcome::HandedIn : HandInOutcome::Failed;
 }
 
 std::optional<int> handInPastDeadline(DataStore &store, const QString &occasion, const QString &who)

@@ -290,6 +290,11 @@ bool ServerConnection::isConnectionLoss(const DataError &error)
     return error.state.startsWith(QLatin1String("08")) || error.state.startsWith(QLatin1String("57P"));
 }
 
+bool ServerConnection::answers(const ServerSettings &settings)
+{
+    return PQping(settings.connectionText().constData()) == PQPING_OK;
+}
+
 bool ServerConnection::failLostUnit()
 {
     m_lastError = {kServerError, QStringLiteral("与服务器的连接断开了，这一组修改没有保存"), kStateLost};

@@ -114,6 +114,9 @@ public:
 
     static bool isRetryable(const DataError &error);
     static bool isConnectionLoss(const DataError &error);
+    // Whether a server answers at the settings' host and port (it need not
+    // let anyone in); waits no longer than the settings' connect timeout.
+    static bool answers(const ServerSettings &settings);
 
 private:
     bool connect();

@@ -34,6 +34,12 @@ QByteArray ServerSettings::connectionText() const
         parts << keyValue("password", password);
     if (lockTimeoutMs > 0)
         parts << keyValue("options", QStringLiteral("-c lock_timeout=%1").arg(lockTimeoutMs));
+    // A server that went away (a pulled cable, a crashed computer) is noticed
+    // within seconds: an idle connection is probed, and sent data that is not
+    // acknowledged ends the connection instead of waiting for minutes.
+    parts << keyValue("keepalives", QStringLiteral("1")) << keyValue("keepalives_idle", QStringLiteral("5"))
+          << keyValue("keepalives_interval", QStringLiteral("2")) << keyValue("keepalives_count", QStringLiteral("3"))
+          << keyValue("tcp_user_timeout", QString::number(kDeadPeerMs));
     parts << keyValue("connect_timeout", QString::number(connectTimeoutSeconds))
           << keyValue("client_encoding", QStringLiteral("UTF8"))
           << keyValue("application_name", QStringLiteral("kaoshi"));

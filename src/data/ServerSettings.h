@@ -8,6 +8,10 @@
 namespace kaoshi {
 
 struct ServerSettings {
+    // How long data sent to the server may stay unacknowledged before the
+    // connection counts as lost.
+    static constexpr int kDeadPeerMs = 10'000;
+
     QString host;          // name or address; a folder for a unix socket
     int port = 0;          // 0: the server's default
     QString database;

@@ -1,0 +1,310 @@
+#include "room/SeatSession.h"
+
+#include "data/DataStore.h"
+#include "data/ServerReach.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kaoshi {
+
+namespace {
+
+QString busyText(const QString &seat) { return QStringLiteral("该考生正在%1考试").arg(seat); }
+
+const QString kDeadlineEvent = QStringLiteral("考试时间到，交卷");
+
+} // namespace
+
+SeatSession::SeatSession(DataStore &store, const PaperOwner &owner, const QString &seat, const QString &dataDir,
+                         SeatClock clock)
+    : m_store(store), m_owner(owner), m_seatName(seat), m_journal(dataDir, owner), m_clock(std::move(clock)),
+      m_probe(reachProbe(store))
+{
+}
+
+SeatSession::~SeatSession() = default;
+
+SeatSession::SignInResult SeatSession::signIn(qint64 limitSeconds)
+{
+    // Two copies of the program on one computer share the seat's name: the
+    // journal's lock tells them apart.
+    if (!m_lock) {
+        QDir().mkpath(QFileInfo(m_journal.path()).path());
+        m_lock = std::make_unique<QLockFile>(m_journal.path() + QStringLiteral(".lock"));
+        m_lock->setStaleLockTime(0);
+        if (!m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError) {
+            m_lock.reset();
+            return {SignIn::Busy, busyText(m_seatName), m_seatName};
+        }
+    }
+    if (!ensureTables()) {
+        noteFailure();
+        return {SignIn::Failed, {}, {}};
+    }
+    const qint64 before = m_clock();
+    const SeatClaim claim = claimSeat(m_store, m_owner, m_seatName, limitSeconds);
+    return afterClaim(claim, before, m_clock());
+}
+
+bool SeatSession::ensureTables()
+{
+    // The first seats of a room make the tables at the same moment; the
+    // server lets one make each and refuses the others, which find them
+    // there when they try again.
+    for (int attempt = 0; attempt < 3; ++attempt)
+        if (ensurePaperTables(m_store) && ensureRoomTables(m_store))
+            return true;
+    return false;
+}
+
+SeatSession::SignInResult SeatSession::takeOver()
+{
+    if (m_silentSeat.isEmpty())
+        return {SignIn::Failed, {}, {}};
+    const qint64 before = m_clock();
+    const SeatClaim claim = takeOverSeat(m_store, m_owner, m_seatName, m_silentSeat);
+    return afterClaim(claim, before, m_clock());
+}
+
+SeatSession::SignInResult SeatSession::afterClaim(const SeatClaim &claim, qint64 before, qint64 after)
+{
+    switch (claim.outcome) {
+    case ClaimOutcome::Failed:
+        noteFailure();
+        return {SignIn::Failed, {}, {}};
+    case ClaimOutcome::Busy:
+        return {SignIn::Busy, busyText(claim.seat.seat), claim.seat.seat};
+    case ClaimOutcome::Silent:
+        m_silentSeat = claim.seat.seat;
+        return {SignIn::OfferTakeOver,
+                QStringLiteral("该考生在%1的考试已失去联系。要在本机接着考吗?").arg(claim.seat.seat), claim.seat.seat};
+    case ClaimOutcome::HandedIn:
+        return {SignIn::HandedIn, QStringLiteral("该考生本场次的试卷已经交过"), {}};
+    case ClaimOutcome::Claimed:
+    case ClaimOutcome::Resumed:
+    case ClaimOutcome::TakenOver:
+        break;
+    }
+    m_seat = claim.seat;
+    m_online = true;
+    measure(claim.now, before, after);
+    if (m_seat.deadline >= 0 && m_seat.deadline <= claim.now)
+        return handInPastDeadline();
+    return {SignIn::Sitting, {}, {}};
+}
+
+SeatSession::SignInResult SeatSession::handInPastDeadline()
+{
+    // What this seat kept before it went off goes in first.
+    if (resendJournal() != Resend::Sent)
+        return {SignIn::Failed, {}, {}};
+    const HandInOutcome outcome = handInKeptPaper(m_store, m_owner, kSystemOperator, kDeadlineEvent);
+    if (outcome == HandInOutcome::Failed) {
+        noteFailure();
+        return {SignIn::Failed, {}, {}};
+    }
+    m_journal.clear();
+    m_handInQueued = false;
+    m_seat.state = kSeatHandedIn;
+    return {SignIn::HandedIn, QStringLiteral("考试时间已过:试卷已按保存的答案交卷"), {}};
+}
+
+void SeatSession::measure(qint64 serverTime, qint64 before, qint64 after)
+{
+    // The reply came somewhere between the two readings of the seat's clock.
+    m_offset = serverTime - (before + after) / 2;
+}
+
+void SeatSession::noteFailure()
+{
+    const DataError error = m_store.lastError();
+    m_error = error.message;
+    if (isServerGone(m_store, error))
+        m_online = false;
+}
+
+PaperLookup SeatSession::findPaper()
+{
+    if (resendJournal() != Resend::Sent)
+        return {std::nullopt, true};
+    PaperLookup lookup = findKeptPaper(m_store, m_owner.number, m_owner.occasion);
+    if (lookup.failed)
+        noteFailure();
+    else if (lookup.paper)
+        m_items = lookup.paper->items;
+    return lookup;
+}
+
+KeepOutcome SeatSession::keepPaper(const KeptPaper &paper)
+{
+    const KeepOutcome outcome = keepNewPaper(m_store, m_owner, paper);
+    if (outcome == KeepOutcome::Kept)
+        m_items = paper.items;
+    else if (outcome == KeepOutcome::Failed)
+        noteFailure();
+    return outcome;
+}
+
+SeatSession::Keep SeatSession::keepAnswer(int position, const QString &answer)
+{
+    if (position < 0 || size_t(position) >= m_items.size()) {
+        m_error = QStringLiteral("试卷上没有第 %1 题").arg(position + 1);
+        return Keep::OutOfRange;
+    }
+    m_items[size_t(position)].answer = answer;
+    const bool journalled = m_journal.append(position, answer);
+    if (!journalled)
+        m_error = m_journal.error();
+    if (!m_online)
+        return journalled ? Keep::Offline : Keep::NotSaved;
+    switch (keepPaperAnswers(m_store, m_owner, {{position, answer}})) {
+    case AnswersOutcome::Kept:
+        // Everything the journal held is in the database now.
+        if (journalled && !m_backlog && !m_handInQueued)
+            m_journal.clear();
+        return Keep::Kept;
+    case AnswersOutcome::NotKept:
+        m_error = QStringLiteral("这份试卷已不在数据库中");
+        m_backlog = journalled;
+        return Keep::PaperGone;
+    case AnswersOutcome::Failed:
+        break;
+    }
+    noteFailure();
+    if (!m_online)
+        return journalled ? Keep::Offline : Keep::NotSaved;
+    m_backlog = m_backlog || journalled;
+    return Keep::Refused;
+}
+
+SeatSession::Resend SeatSession::resendJournal()
+{
+    const JournalContents contents = m_journal.read();
+    if (contents.failed) {
+        m_error = QStringLiteral("无法读取本机保存的答案:%1").arg(m_journal.path());
+        return Resend::Failed;
+    }
+    if (contents.handIn) {
+        m_handInQueued = true;
+        m_queuedWhy = *contents.handIn;
+    }
+    std::vector<std::pair<int, QString>> answers;
+    for (const JournalAnswer &entry : contents.answers)
+        if (m_items.empty() || size_t(entry.position) < m_items.size())
+            answers.emplace_back(entry.position, entry.answer);
+    if (!answers.empty()) {
+        switch (keepPaperAnswers(m_store, m_owner, answers)) {
+        case AnswersOutcome::Failed:
+            noteFailure();
+            return m_online ? Resend::Failed : Resend::Offline;
+        case AnswersOutcome::NotKept:
+            // The paper was handed in meanwhile. Unless a hand-in of this
+            // seat did it (then the answers went with it), what the journal
+            // held is kept aside, never deleted.
+            if (!m_handInQueued) {
+                m_journal.setAside();
+                m_backlog = false;
+                return Resend::Sent;
+            }
+            break;
+        case AnswersOutcome::Kept:
+            break;
+        }
+    }
+    m_backlog = false;
+    if (!m_handInQueued)
+        m_journal.clear();
+    return Resend::Sent;
+}
+
+SeatSession::HandIn SeatSession::handIn(const QString &why)
+{
+    if (!m_online) {
+        if (!m_journal.queueHandIn(why)) {
+            m_error = m_journal.error();
+            return HandIn::Failed;
+        }
+        m_handInQueued = true;
+        m_queuedWhy = why;
+        return HandIn::Queued;
+    }
+    return sendHandIn(why);
+}
+
+SeatSession::HandIn SeatSession::sendHandIn(const QString &why)
+{
+    const HandInOutcome outcome = handInSeatPaper(m_store, m_owner, m_items, m_seatName, m_owner.number, why);
+    if (outcome == HandInOutcome::Failed) {
+        noteFailure();
+        if (m_online)
+            return HandIn::Failed;
+        // Its commit may have happened before the reply was lost.
+        m_handInSent = true;
+        if (m_handInQueued)
+            return HandIn::Queued;
+        return handIn(why);
+    }
+    if (outcome != HandInOutcome::HandedIn && !m_handInQueued && !m_handInSent) {
+        m_refusal = outcome;
+        return HandIn::Refused;
+    }
+    // Handed in now, or by an earlier try of this seat whose reply was lost.
+    m_journal.clear();
+    m_handInQueued = false;
+    m_backlog = false;
+    m_seat.state = kSeatHandedIn;
+    return HandIn::HandedIn;
+}
+
+SeatSession::Beat SeatSession::heartbeat()
+{
+    if (!m_online)
+        return m_probe && m_probe() ? reconnect() : Beat::Offline;
+    if (m_backlog && resendJournal() == Resend::Offline)
+        return Beat::Offline;
+    return beatOnline();
+}
+
+SeatSession::Beat SeatSession::reconnect()
+{
+    m_online = true;
+    switch (resendJournal()) {
+    case Resend::Offline: return Beat::Offline;
+    case Resend::Failed: return Beat::Failed;
+    case Resend::Sent: break;
+    }
+    if (m_handInQueued) {
+        switch (sendHandIn(m_queuedWhy)) {
+        case HandIn::HandedIn: return Beat::HandedIn;
+        case HandIn::Queued: return Beat::Offline;
+        case HandIn::Refused:
+        case HandIn::Failed: return Beat::Failed;
+        }
+    }
+    return beatOnline();
+}
+
+SeatSession::Beat SeatSession::beatOnline()
+{
+    const qint64 before = m_clock();
+    const Heartbeat reply = beat(m_store, m_owner, m_seatName);
+    const qint64 after = m_clock();
+    if (reply.outcome == BeatOutcome::Failed) {
+        noteFailure();
+        return m_online ? Beat::Failed : Beat::Offline;
+    }
+    measure(reply.now, before, after);
+    if (reply.outcome == BeatOutcome::Released) {
+        m_seat.seat.clear();
+        return Beat::Released;
+    }
+    m_seat = reply.seat;
+    switch (reply.outcome) {
+    case BeatOutcome::Moved: return Beat::Moved;
+    case BeatOutcome::HandedIn: return Beat::HandedIn;
+    default: return m_seat.collectRequested ? Beat::Collect : Beat::Sitting;
+    }
+}
+
+} // namespace kaoshi

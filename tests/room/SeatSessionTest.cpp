@@ -1,0 +1,404 @@
+// A candidate's sitting at a seat on both engines: one seat per candidate,
+// the take-over of a silent seat, the server's clock against a wrong seat
+// clock, a deadline that passes while the seat is off, what the invigilator
+// asks through the heartbeat, refused writes; and, on a server of the test's
+// own that stops and starts again, answers and a hand-in that wait in the
+// journal and arrive exactly once.
+#include "OwnServer.h"
+#include "TestDatabase.h"
+
+#include "data/PostgresEngine.h"
+#include "data/RoomTable.h"
+#include "room/SeatSession.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <atomic>
+#include <barrier>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace kaoshi;
+using kaoshi::test::OwnServer;
+using kaoshi::test::TestDatabase;
+using kaoshi::test::TestEngine;
+
+namespace {
+
+const PaperOwner kOwner{QStringLiteral("A01"), QStringLiteral("一"), QStringLiteral("张三")};
+constexpr qint64 kTwoHours = 2 * 3600 * 1000;
+
+KeptPaper threeQuestions(qint64 secondsLeft = 600)
+{
+    return {{{QuestionType::SingleChoice, 1, {}}, {QuestionType::SingleChoice, 2, {}},
+             {QuestionType::FreeAnswer, 3, {}}},
+            secondsLeft};
+}
+
+// One computer of the room: its own data folder, connection and clock.
+struct Seat {
+    Seat(std::unique_ptr<DataStore> own, const QString &name, qint64 skew = 0)
+        : store(std::move(own)),
+          session(*store, kOwner, name, dir.path(), [skew] { return QDateTime::currentMSecsSinceEpoch() + skew; })
+    {
+    }
+    // Signs in and keeps a fresh paper (or finds the one kept).
+    void sit(qint64 limitSeconds = 600)
+    {
+        const SeatSession::SignInResult result = session.signIn(limitSeconds);
+        ASSERT_EQ(result.outcome, SeatSession::SignIn::Sitting) << result.message.toStdString()
+                                                                 << session.error().toStdString();
+        const PaperLookup found = session.findPaper();
+        ASSERT_FALSE(found.failed);
+        if (!found.paper)
+            ASSERT_EQ(session.keepPaper(threeQuestions(limitSeconds)), KeepOutcome::Kept);
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<DataStore> store;
+    SeatSession session;
+};
+
+class SeatOnBothEngines : public ::testing::TestWithParam<TestEngine>
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(db.isReady()) << db.reason().toStdString(); }
+    std::unique_ptr<Seat> seat(const QString &name, qint64 skew = 0)
+    {
+        return std::make_unique<Seat>(db.anotherStore(), name, skew);
+    }
+    // The texts of a column joined with commas, in order.
+    QString joined(const QString &column, const QString &table, const QString &order)
+    {
+        const QString list = db.engine() == TestEngine::Server
+                                 ? QStringLiteral("string_agg(%1, ',' order by %3) from %2")
+                                 : QStringLiteral("group_concat(%1, ',') from (select * from %2 order by %3)");
+        return db.text(QStringLiteral("select ") + list.arg(column, table, order));
+    }
+    QString kept() { return joined(QStringLiteral("考生答案"), QStringLiteral("答卷"), QStringLiteral("序号")); }
+    QString graded()
+    {
+        return joined(QStringLiteral("cast(题号 as integer) || '=' || 考生答案"), QStringLiteral("评分"),
+                      QStringLiteral("题号"));
+    }
+    void setSeat(const QString &assignments)
+    {
+        ASSERT_TRUE(db.store().execute(QStringLiteral("update 考场座位 set %1").arg(assignments)))
+            << db.store().errorString().toStdString();
+    }
+
+    TestDatabase db{GetParam()};
+};
+
+std::string engineName(const ::testing::TestParamInfo<TestEngine> &info)
+{
+    return info.param == TestEngine::File ? "File" : "Server";
+}
+
+TEST_P(SeatOnBothEngines, twoSeatsSigningInOneCandidateAtOnceLetExactlyOneSit)
+{
+    for (int round = 0; round < 5; ++round) {
+        const QString occasion = QString::number(round);
+        auto first = seat(QStringLiteral("机房1-01"));
+        auto second = seat(QStringLiteral("机房1-02"));
+        std::barrier start(2);
+        SeatSession::SignInResult results[2];
+        QString errors[2];
+        const auto signIn = [&](Seat &s, int i) {
+            SeatSession session(*s.store, {kOwner.number, occasion, kOwner.name}, s.session.seatName(), s.dir.path(),
+                                [] { return QDateTime::currentMSecsSinceEpoch(); });
+            start.arrive_and_wait();
+            results[i] = session.signIn(600);
+            errors[i] = session.error();
+        };
+        std::thread one(signIn, std::ref(*first), 0);
+        std::thread two(signIn, std::ref(*second), 1);
+        one.join();
+        two.join();
+        const int winner = results[0].outcome == SeatSession::SignIn::Sitting ? 0 : 1;
+        const SeatSession::SignInResult &loser = results[1 - winner];
+        EXPECT_EQ(results[winner].outcome, SeatSession::SignIn::Sitting);
+        ASSERT_EQ(loser.outcome, SeatSession::SignIn::Busy) << loser.message.toStdString()
+                                                             << errors[1 - winner].toStdString();
+        const QString winnerSeat = winner == 0 ? QStringLiteral("机房1-01") : QStringLiteral("机房1-02");
+        EXPECT_EQ(loser.message, QStringLiteral("该考生正在%1考试").arg(winnerSeat));
+        EXPECT_EQ(db.text(QStringLiteral("select 座位 from 考场座位 where 场次='%1'").arg(occasion)), winnerSeat);
+    }
+}
+
+TEST_P(SeatOnBothEngines, aSilentSeatIsTakenOverWithEveryAnswerAndTheTimeLeft)
+{
+    auto first = seat(QStringLiteral("seat-1"));
+    first->sit();
+    ASSERT_EQ(first->session.keepAnswer(0, QStringLiteral("B")), SeatSession::Keep::Kept);
+    ASSERT_EQ(first->session.keepAnswer(2, QStringLiteral("写了一段")), SeatSession::Keep::Kept);
+    const qint64 leftThere = first->session.secondsLeft();
+
+    // While the first seat beats, a second one is refused.
+    auto second = seat(QStringLiteral("seat-2"));
+    SeatSession::SignInResult result = second->session.signIn(600);
+    EXPECT_EQ(result.outcome, SeatSession::SignIn::Busy);
+    EXPECT_EQ(result.message, QStringLiteral("该考生正在seat-1考试"));
+
+    // Its heartbeat stops for a minute.
+    setSeat(QStringLiteral("心跳 = 心跳 - 61000"));
+    result = second->session.signIn(600);
+    ASSERT_EQ(result.outcome, SeatSession::SignIn::OfferTakeOver);
+    EXPECT_EQ(result.otherSeat, QStringLiteral("seat-1"));
+    EXPECT_TRUE(result.message.contains(QStringLiteral("seat-1")));
+    result = second->session.takeOver();
+    ASSERT_EQ(result.outcome, SeatSession::SignIn::Sitting) << second->session.error().toStdString();
+    const PaperLookup found = second->session.findPaper();
+    ASSERT_TRUE(found.paper);
+    EXPECT_EQ(found.paper->items[0].answer, QStringLiteral("B"));
+    EXPECT_EQ(found.paper->items[2].answer, QStringLiteral("写了一段"));
+    EXPECT_NEAR(double(second->session.secondsLeft()), double(leftThere), 2);
+    ASSERT_EQ(second->session.keepAnswer(1, QStringLiteral("C")), SeatSession::Keep::Kept);
+
+    // The first seat comes back and learns where its paper went.
+    EXPECT_EQ(first->session.heartbeat(), SeatSession::Beat::Moved);
+    EXPECT_EQ(first->session.seat().seat, QStringLiteral("seat-2"));
+    ASSERT_EQ(second->session.handIn(QStringLiteral("交卷")), SeatSession::HandIn::HandedIn);
+    EXPECT_EQ(graded(), QStringLiteral("1=B,2=C,3=写了一段"));
+    const std::optional<std::vector<RoomLogEntry>> log = readRoomLog(db.store(), kOwner.occasion);
+    ASSERT_TRUE(log);
+    QStringList events;
+    for (const RoomLogEntry &e : *log)
+        events << e.seat + QLatin1Char(':') + e.what;
+    EXPECT_EQ(events.join(u';'), QStringLiteral("seat-1:登录;seat-2:接管（原座位 seat-1）;seat-2:交卷"));
+}
+
+TEST_P(SeatOnBothEngines, aSeatClockTwoHoursWrongShowsTheServersTime)
+{
+    for (const qint64 skew : {-kTwoHours, kTwoHours}) {
+        auto wrong = seat(QStringLiteral("wrong"), skew);
+        const PaperOwner owner{kOwner.number, QString::number(skew), kOwner.name};
+        SeatSession session(*wrong->store, owner, QStringLiteral("wrong"), wrong->dir.path(),
+                            [skew] { return QDateTime::currentMSecsSinceEpoch() + skew; });
+        ASSERT_EQ(session.signIn(30 * 60).outcome, SeatSession::SignIn::Sitting);
+        EXPECT_NEAR(double(session.secondsLeft()), 30 * 60, 2);
+        EXPECT_NEAR(double(session.offset()), double(-skew), 5'000);
+        ASSERT_EQ(session.heartbeat(), SeatSession::Beat::Sitting);
+        EXPECT_NEAR(double(session.secondsLeft()), 30 * 60, 2);
+        // The invigilator's extension reaches the seat with the next heartbeat.
+        ASSERT_TRUE(extendSeatTime(db.store(), owner, 5, QStringLiteral("监考")));
+        ASSERT_EQ(session.heartbeat(), SeatSession::Beat::Sitting);
+        EXPECT_NEAR(double(session.secondsLeft()), 35 * 60, 2);
+    }
+}
+
+TEST_P(SeatOnBothEngines, aDeadlinePassedWhileTheSeatWasOffHandsInAtTheNextSignIn)
+{
+    QTemporaryDir computer; // the seat's data folder, kept across its runs
+    std::unique_ptr<DataStore> connection = db.anotherStore();
+    const auto sessionHere = [&] {
+        return std::make_unique<SeatSession>(*connection, kOwner, QStringLiteral("seat-1"), computer.path(),
+                                             [] { return QDateTime::currentMSecsSinceEpoch(); });
+    };
+    {
+        auto first = sessionHere();
+        ASSERT_EQ(first->signIn(600).outcome, SeatSession::SignIn::Sitting);
+        ASSERT_FALSE(first->findPaper().failed);
+        ASSERT_EQ(first->keepPaper(threeQuestions()), KeepOutcome::Kept);
+        ASSERT_EQ(first->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+        // The last answer reached only the journal before the power went.
+        ASSERT_TRUE(first->journal().append(1, QStringLiteral("D")));
+    }
+    setSeat(QStringLiteral("截止 = 开始 + 1"));
+    auto back = sessionHere();
+    const SeatSession::SignInResult result = back->signIn(600);
+    EXPECT_EQ(result.outcome, SeatSession::SignIn::HandedIn);
+    EXPECT_EQ(result.message, QStringLiteral("考试时间已过:试卷已按保存的答案交卷"));
+    EXPECT_EQ(graded(), QStringLiteral("1=A,2=D,3="));
+    EXPECT_EQ(db.count(QStringLiteral("答卷")), 0);
+    EXPECT_TRUE(back->journal().read().isEmpty());
+    EXPECT_EQ(db.text("select 操作者 || ':' || 事件 from 考场日志 order by rowid desc limit 1"),
+              QStringLiteral("系统:考试时间到，交卷"));
+    // Signing in again anywhere says it is handed in.
+    auto later = seat(QStringLiteral("seat-3"));
+    EXPECT_EQ(later->session.signIn(600).outcome, SeatSession::SignIn::HandedIn);
+}
+
+TEST_P(SeatOnBothEngines, theHeartbeatBringsTheInvigilatorsActions)
+{
+    auto here = seat(QStringLiteral("seat-1"));
+    here->sit();
+    EXPECT_EQ(here->session.heartbeat(), SeatSession::Beat::Sitting);
+    ASSERT_TRUE(requestCollect(db.store(), kOwner, QStringLiteral("请停笔，交卷"), QStringLiteral("监考")));
+    EXPECT_EQ(here->session.heartbeat(), SeatSession::Beat::Collect);
+    EXPECT_EQ(here->session.message(), QStringLiteral("请停笔，交卷"));
+    ASSERT_TRUE(releaseSeat(db.store(), kOwner, QStringLiteral("监考")));
+    EXPECT_EQ(here->session.heartbeat(), SeatSession::Beat::Released);
+    // Signed in again here, then handed in from the console.
+    here->sit();
+    ASSERT_EQ(handInKeptPaper(db.store(), kOwner, QStringLiteral("监考"), QStringLiteral("收卷")),
+              HandInOutcome::HandedIn);
+    EXPECT_EQ(here->session.heartbeat(), SeatSession::Beat::HandedIn);
+    EXPECT_EQ(here->session.keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::PaperGone);
+    // Its own hand-in is refused then: nothing is graded twice.
+    EXPECT_EQ(here->session.handIn(QStringLiteral("交卷")), SeatSession::HandIn::Refused);
+    EXPECT_EQ(here->session.refusal(), HandInOutcome::NotKept);
+    EXPECT_EQ(db.count(QStringLiteral("评分")), 3);
+}
+
+TEST_P(SeatOnBothEngines, positionsOffThePaperAreRefused)
+{
+    auto here = seat(QStringLiteral("seat-1"));
+    here->sit();
+    for (const int position : {-1, 3, 1 << 30})
+        EXPECT_EQ(here->session.keepAnswer(position, QStringLiteral("A")), SeatSession::Keep::OutOfRange) << position;
+    EXPECT_TRUE(here->session.journal().read().isEmpty());
+    EXPECT_EQ(kept(), QStringLiteral(",,"));
+    // A journal line for a position that is not on the paper is not sent either.
+    ASSERT_TRUE(here->session.journal().append(7, QStringLiteral("X")));
+    ASSERT_TRUE(here->session.journal().append(1, QStringLiteral("B")));
+    EXPECT_EQ(here->session.findPaper().paper->items[1].answer, QStringLiteral("B"));
+    EXPECT_TRUE(here->session.journal().read().isEmpty());
+}
+
+TEST_P(SeatOnBothEngines, refusedWritesAreSaidWithTheReasonAndNothingIsLost)
+{
+    auto here = seat(QStringLiteral("seat-1"));
+    here->sit();
+    db.refuse(QStringLiteral("答卷"), QStringLiteral("update"));
+    EXPECT_EQ(here->session.keepAnswer(0, QStringLiteral("C")), SeatSession::Keep::Refused);
+    EXPECT_TRUE(here->session.error().contains(QStringLiteral("拒绝写入"))) << here->session.error().toStdString();
+    EXPECT_TRUE(here->session.isOnline());
+    EXPECT_EQ(here->session.journal().read().answers, (std::vector<JournalAnswer>{{0, QStringLiteral("C")}}));
+
+    db.refuse(QStringLiteral("评分"), QStringLiteral("insert"));
+    EXPECT_EQ(here->session.handIn(QStringLiteral("交卷")), SeatSession::HandIn::Failed);
+    EXPECT_TRUE(here->session.error().contains(QStringLiteral("拒绝写入")));
+    EXPECT_EQ(db.count(QStringLiteral("评分")), 0);
+    EXPECT_EQ(db.count(QStringLiteral("答卷")), 3);
+    EXPECT_FALSE(here->session.journal().read().isEmpty());
+
+    db.refuse(QStringLiteral("考场座位"), QStringLiteral("update"));
+    EXPECT_EQ(here->session.heartbeat(), SeatSession::Beat::Failed);
+    EXPECT_TRUE(here->session.isOnline());
+}
+
+TEST_P(SeatOnBothEngines, aKeptPaperHandedInInsideAnotherUnitGoesBackWithIt)
+{
+    auto here = seat(QStringLiteral("seat-1"));
+    here->sit();
+    ASSERT_EQ(here->session.keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+    {
+        Transaction outer(db.store());
+        ASSERT_TRUE(outer.isOpen());
+        ASSERT_EQ(handInKeptPaper(db.store(), kOwner, QStringLiteral("监考"), QStringLiteral("收卷")),
+                  HandInOutcome::HandedIn);
+    } // not committed
+    EXPECT_EQ(db.count(QStringLiteral("评分")), 0);
+    EXPECT_EQ(kept(), QStringLiteral("A,,"));
+    EXPECT_EQ(here->session.heartbeat(), SeatSession::Beat::Sitting);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SeatOnBothEngines, ::testing::Values(TestEngine::File, TestEngine::Server),
+                         engineName);
+
+// A room's server of the test's own, which stops and starts again.
+class SeatOffline : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(own.isReady()) << own.reason().toStdString();
+        ASSERT_EQ(own.admin(QStringLiteral("create database kaoshi encoding 'UTF8' template template0")), QString());
+        settings = own.overNetwork(QStringLiteral("kaoshi"), QStringLiteral("kaoshi"));
+        store = std::make_unique<DataStore>(std::make_unique<PostgresEngine>(settings));
+        ASSERT_TRUE(store->open(settings.describe())) << store->errorString().toStdString();
+        check = std::make_unique<DataStore>(std::make_unique<PostgresEngine>(settings));
+        session = std::make_unique<SeatSession>(*store, kOwner, QStringLiteral("seat-1"), dir.path(),
+                                                [] { return QDateTime::currentMSecsSinceEpoch(); });
+        ASSERT_EQ(session->signIn(3600).outcome, SeatSession::SignIn::Sitting);
+        ASSERT_FALSE(session->findPaper().failed);
+        ASSERT_EQ(session->keepPaper(threeQuestions(3600)), KeepOutcome::Kept);
+    }
+    QString text(const QString &sql)
+    {
+        if (!check->isOpen())
+            check->open(settings.describe());
+        RowSet row = check->query(sql);
+        return row.failed() || row.atEnd() ? QStringLiteral("<%1>").arg(check->errorString()) : row.value(1).toText();
+    }
+    QString kept() { return text("select string_agg(考生答案, ',' order by 序号) from 答卷"); }
+    // The server is gone for seconds while the seat goes on.
+    void outage(const std::function<void()> &meanwhile, int seconds = 10)
+    {
+        check->close();
+        ASSERT_TRUE(own.halt());
+        const qint64 end = QDateTime::currentMSecsSinceEpoch() + seconds * 1000;
+        meanwhile();
+        while (QDateTime::currentMSecsSinceEpoch() < end) {
+            EXPECT_EQ(session->heartbeat(), SeatSession::Beat::Offline);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+        ASSERT_TRUE(own.resume());
+    }
+
+    OwnServer own;
+    QTemporaryDir dir;
+    ServerSettings settings;
+    std::unique_ptr<DataStore> store;
+    std::unique_ptr<DataStore> check;
+    std::unique_ptr<SeatSession> session;
+};
+
+TEST_F(SeatOffline, answersGivenDuringAnOutageArriveOnceInOrderAndTheJournalEmpties)
+{
+    ASSERT_EQ(session->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+    EXPECT_TRUE(session->journal().read().isEmpty());
+    outage([&] {
+        EXPECT_EQ(session->keepAnswer(1, QStringLiteral("B")), SeatSession::Keep::Offline);
+        EXPECT_FALSE(session->isOnline());
+        EXPECT_EQ(session->keepAnswer(2, QStringLiteral("第一稿")), SeatSession::Keep::Offline);
+        EXPECT_EQ(session->keepAnswer(1, QStringLiteral("D")), SeatSession::Keep::Offline);
+        EXPECT_EQ(session->keepAnswer(2, QStringLiteral("定稿\n两行")), SeatSession::Keep::Offline);
+        EXPECT_EQ(session->journal().read().answers.size(), 4u);
+        // The countdown goes on from the offset measured before.
+        EXPECT_NEAR(double(session->secondsLeft()), 3600, 3);
+    });
+    EXPECT_EQ(session->heartbeat(), SeatSession::Beat::Sitting);
+    EXPECT_TRUE(session->isOnline());
+    EXPECT_EQ(kept(), QStringLiteral("A,D,定稿\n两行"));
+    EXPECT_TRUE(session->journal().read().isEmpty());
+    ASSERT_EQ(session->handIn(QStringLiteral("交卷")), SeatSession::HandIn::HandedIn);
+    EXPECT_EQ(text("select count(*) from 评分"), QStringLiteral("3"));
+    EXPECT_EQ(text("select string_agg(考生答案, ',' order by 题号) from 评分"), QStringLiteral("A,D,定稿\n两行"));
+}
+
+TEST_F(SeatOffline, aHandInQueuedOfflineIsSentOnceOnReconnect)
+{
+    ASSERT_EQ(session->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+    outage(
+        [&] {
+            EXPECT_EQ(session->keepAnswer(1, QStringLiteral("C")), SeatSession::Keep::Offline);
+            EXPECT_EQ(session->handIn(QStringLiteral("交卷")), SeatSession::HandIn::Queued);
+            EXPECT_TRUE(session->handInQueued());
+            EXPECT_EQ(session->journal().read().handIn, QStringLiteral("交卷"));
+        },
+        3);
+    EXPECT_EQ(session->heartbeat(), SeatSession::Beat::HandedIn);
+    EXPECT_FALSE(session->handInQueued());
+    EXPECT_TRUE(session->journal().read().isEmpty());
+    EXPECT_EQ(text("select string_agg(考生答案, ',' order by 题号) from 评分"), QStringLiteral("A,C,"));
+    EXPECT_EQ(text("select count(*) from 答卷"), QStringLiteral("0"));
+    EXPECT_EQ(text("select 状态 from 考场座位"), kSeatHandedIn);
+}
+
+TEST_F(SeatOffline, aHandInWhoseCommitWentThroughIsNotCountedTwice)
+{
+    ASSERT_EQ(session->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+    const std::vector<PaperItem> items = session->items();
+    outage([&] { EXPECT_EQ(session->handIn(QStringLiteral("交卷")), SeatSession::HandIn::Queued); }, 2);
+    // The hand-in had reached the server before the reply was lost: the
+    // paper is in 评分 already when the seat sends it again.
+    ASSERT_TRUE(check->open(settings.describe()));
+    ASSERT_EQ(handInSeatPaper(*check, kOwner, items, QStringLiteral("seat-1"), kOwner.number, QStringLiteral("交卷")),
+              HandInOutcome::HandedIn);
+    EXPECT_EQ(session->heartbeat(), SeatSession::Beat::HandedIn);
+    EXPECT_EQ(text("select count(*) from 评分"), QStringLiteral("3"));
+    EXPECT_TRUE(session->journal().read().isEmpty());
+}
+
+} // namespace
