@@ -3,6 +3,8 @@
 #include "data/PostgresEngine.h"
 #include "exam/ExamPaper.h"
 
+#include <QDateTime>
+
 namespace kaoshi::test {
 
 qint64 steadyNow()
@@ -67,15 +69,17 @@ void SimulatedSeat::run()
     DataStore store(std::make_unique<PostgresEngine>(m_room.settings));
     if (!connect(store))
         return;
+    SeatSession session(store, m_plan.candidate, m_plan.seat, m_dataDir.path(),
+                        [] { return QDateTime::currentMSecsSinceEpoch(); });
     m_phase = Phase::Ready;
     while (!m_room.start.wait(std::chrono::milliseconds(100)))
         if (stopping()) {
             m_phase = Phase::Stopped;
             return;
         }
-    if (!signIn(store))
+    if (!signIn(store, session))
         return;
-    answerAll(store);
+    answerAll(session);
 }
 
 bool SimulatedSeat::connect(DataStore &store)
@@ -90,39 +94,39 @@ bool SimulatedSeat::connect(DataStore &store)
     return true;
 }
 
-// Claims the candidate's paper here, or takes it over from a silent seat;
-// tried again while the database cannot be reached and while another seat
-// still beats.
-bool SimulatedSeat::signIn(DataStore &store)
+// Signs the candidate in here, taking the paper over from a silent seat;
+// tried again while the database cannot be reached (the session itself
+// does not) and while another seat still beats.
+bool SimulatedSeat::signIn(DataStore &store, SeatSession &session)
 {
     while (!stopping()) {
         ++m_claimAttempts;
-        SeatClaim claim = claimSeat(store, m_plan.candidate, m_plan.seat, m_plan.limitSeconds, m_plan.silentAfterMs);
-        if (claim.outcome == ClaimOutcome::Silent)
-            claim = takeOverSeat(store, m_plan.candidate, m_plan.seat, claim.seat.seat, m_plan.silentAfterMs);
-        switch (claim.outcome) {
-        case ClaimOutcome::Claimed:
-        case ClaimOutcome::Resumed:
-        case ClaimOutcome::TakenOver:
-            // A claim repeated after its reply was lost finds the paper here.
-            if (m_claimOutcome == ClaimOutcome::Failed || claim.outcome != ClaimOutcome::Resumed)
-                m_claimOutcome = claim.outcome;
+        SeatSession::SignInResult result = session.signIn(m_plan.limitSeconds);
+        bool tookOver = false;
+        if (result.outcome == SeatSession::SignIn::OfferTakeOver) {
+            result = session.takeOver();
+            tookOver = true;
+        }
+        switch (result.outcome) {
+        case SeatSession::SignIn::Sitting:
+            if (m_claimOutcome == ClaimOutcome::Failed)
+                m_claimOutcome = tookOver ? ClaimOutcome::TakenOver : ClaimOutcome::Claimed;
             if (m_claimedAt == 0)
                 m_claimedAt = steadyNow();
-            if (takePaper(store)) {
+            if (takePaper(store, session)) {
                 m_readyAt = steadyNow();
                 m_phase = Phase::SignedIn;
                 return true;
             }
             ++m_retries;
             break;
-        case ClaimOutcome::HandedIn:
-            fail(QStringLiteral("the paper was handed in before the sign-in"));
+        case SeatSession::SignIn::HandedIn:
+            fail(QStringLiteral("the paper was handed in before the sign-in: ") + result.message);
             return false;
-        case ClaimOutcome::Busy:
+        case SeatSession::SignIn::Busy:
             break;
-        case ClaimOutcome::Silent:
-        case ClaimOutcome::Failed:
+        case SeatSession::SignIn::OfferTakeOver:
+        case SeatSession::SignIn::Failed:
             ++m_retries;
             break;
         }
@@ -133,26 +137,25 @@ bool SimulatedSeat::signIn(DataStore &store)
 }
 
 // The kept paper of the candidate, or a paper drawn and kept now.
-bool SimulatedSeat::takePaper(DataStore &store)
+bool SimulatedSeat::takePaper(DataStore &store, SeatSession &session)
 {
     for (int tries = 0; tries < 2; ++tries) {
-        const PaperLookup found = findKeptPaper(store, m_plan.candidate.number, m_plan.candidate.occasion);
+        const PaperLookup found = session.findPaper();
         if (found.failed)
             return false;
         if (found.paper) {
-            m_paper = found.paper->items;
+            m_paper = session.items();
             m_paperAtSignIn = m_paper;
             return true;
         }
         PaperDraw draw = drawPaper(store, m_room.draws, m_generator);
         if (draw.failed)
             return false;
-        KeptPaper paper{draw.paper.items(), m_plan.limitSeconds};
-        const KeepOutcome kept = keepNewPaper(store, m_plan.candidate, paper);
+        const KeepOutcome kept = session.keepPaper({draw.paper.items(), m_plan.limitSeconds});
         if (kept == KeepOutcome::Failed)
             return false;
         if (kept == KeepOutcome::Kept) {
-            m_paper = paper.items;
+            m_paper = session.items();
             m_paperAtSignIn = m_paper;
             return true;
         }
@@ -161,58 +164,67 @@ bool SimulatedSeat::takePaper(DataStore &store)
     return false;
 }
 
-void SimulatedSeat::answer(int position)
+// Gives an answer at a position; false when the paper has left the seat.
+bool SimulatedSeat::answer(SeatSession &session, int position)
 {
-    m_paper[size_t(position)].answer = randomAnswer(m_paper[size_t(position)].type);
-    m_given[position] = m_paper[size_t(position)].answer;
-    m_pending.push_back(position);
+    const QString given = randomAnswer(m_paper[size_t(position)].type);
+    const SeatSession::Keep outcome = session.keepAnswer(position, given);
+    switch (outcome) {
+    case SeatSession::Keep::Kept:
+        m_kept[position] = given;
+        break;
+    case SeatSession::Keep::Offline:
+    case SeatSession::Keep::Refused:
+        ++m_retries; // in the journal: the session sends it later
+        break;
+    case SeatSession::Keep::PaperGone:
+        m_ending = Ending::HandedInElsewhere;
+        m_phase = Phase::HandedIn;
+        return false;
+    case SeatSession::Keep::NotSaved:
+    case SeatSession::Keep::OutOfRange:
+        fail(QStringLiteral("answer not saved: ") + session.error());
+        return false;
+    }
+    m_paper[size_t(position)].answer = given;
+    m_given[position] = given;
+    return true;
 }
 
-void SimulatedSeat::answerAll(DataStore &store)
+bool SimulatedSeat::allSent(SeatSession &session)
+{
+    const JournalContents journal = session.journal().read();
+    return session.isOnline() && !journal.failed && journal.answers.empty();
+}
+
+void SimulatedSeat::answerAll(SeatSession &session)
 {
     m_lastBeat = std::chrono::steady_clock::now();
     for (int position = 0; position < int(m_paper.size()); ++position) {
         if (!m_paper[size_t(position)].answer.isEmpty())
             continue; // answered before a take-over
-        if (!waitAndBeat(store, randomPause()))
+        if (!waitAndBeat(session, randomPause()) || !answer(session, position))
             return;
-        answer(position);
         ++m_answersGiven;
         // Now and then the candidate goes back and changes an answer.
-        if (position > 0 && m_generator.bounded(10) == 0)
-            answer(int(m_generator.bounded(quint32(position))));
-        sendPending(store);
+        if (position > 0 && m_generator.bounded(10) == 0 &&
+            !answer(session, int(m_generator.bounded(quint32(position)))))
+            return;
     }
-    while (!sendPending(store))
-        if (!waitAndBeat(store, m_plan.retryAfterMs))
+    // The session sends what its journal holds with the heartbeat.
+    while (!allSent(session))
+        if (!waitAndBeat(session, m_plan.retryAfterMs))
             return;
     m_phase = Phase::Answered;
     while (!m_room.handIn.wait(std::chrono::milliseconds(0)))
-        if (!waitAndBeat(store, 20))
+        if (!waitAndBeat(session, 20))
             return;
-    handIn(store, QStringLiteral("交卷"), Ending::HandedInHere);
-}
-
-// Sends the answers not yet kept, in the order given; false while some are
-// left (the database cannot be reached).
-bool SimulatedSeat::sendPending(DataStore &store)
-{
-    while (!m_pending.empty()) {
-        const int position = m_pending.front();
-        const QString &answer = m_paper[size_t(position)].answer;
-        if (!keepPaperAnswer(store, m_plan.candidate, position, answer)) {
-            ++m_retries;
-            return false;
-        }
-        m_kept[position] = answer;
-        m_pending.erase(m_pending.begin());
-    }
-    return true;
+    handIn(session, QStringLiteral("交卷"), Ending::HandedInHere);
 }
 
 // Waits, beating the heartbeat on time; false when the seat is to stop (it
 // was killed, or its paper has left it).
-bool SimulatedSeat::waitAndBeat(DataStore &store, int milliseconds)
+bool SimulatedSeat::waitAndBeat(SeatSession &session, int milliseconds)
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;) {
@@ -223,7 +235,7 @@ bool SimulatedSeat::waitAndBeat(DataStore &store, int milliseconds)
         const auto now = std::chrono::steady_clock::now();
         if (now - m_lastBeat >= std::chrono::milliseconds(m_plan.beatEveryMs)) {
             m_lastBeat = now;
-            if (!actOnBeat(store))
+            if (!actOnBeat(session))
                 return false;
         }
         if (now >= until)
@@ -234,50 +246,59 @@ bool SimulatedSeat::waitAndBeat(DataStore &store, int milliseconds)
 }
 
 // One heartbeat and what it tells; false when the paper has left the seat.
-bool SimulatedSeat::actOnBeat(DataStore &store)
+bool SimulatedSeat::actOnBeat(SeatSession &session)
 {
-    const Heartbeat reply = beat(store, m_plan.candidate, m_plan.seat);
-    switch (reply.outcome) {
-    case BeatOutcome::Failed:
-        return true; // not reached: the seat goes on
-    case BeatOutcome::HandedIn:
+    switch (session.heartbeat()) {
+    case SeatSession::Beat::Sitting:
+    case SeatSession::Beat::Offline:
+    case SeatSession::Beat::Failed:
+        return true; // the seat goes on
+    case SeatSession::Beat::Collect:
+        handIn(session, QStringLiteral("交卷（监考收卷）"), Ending::CollectedHere);
+        return false;
+    case SeatSession::Beat::HandedIn:
         m_ending = Ending::HandedInElsewhere;
         m_phase = Phase::HandedIn;
         return false;
-    case BeatOutcome::Moved:
-    case BeatOutcome::Released:
+    case SeatSession::Beat::Moved:
+    case SeatSession::Beat::Released:
         m_ending = Ending::Moved;
         m_phase = Phase::Stopped;
         return false;
-    case BeatOutcome::Sitting:
-        break;
     }
-    if (!reply.seat.collectRequested)
-        return true;
-    handIn(store, QStringLiteral("交卷（监考收卷）"), Ending::CollectedHere);
-    return false;
+    return true;
 }
 
-// Hands the paper in as the seat holds it, tried again until the database
-// takes it or says it is handed in already.
-bool SimulatedSeat::handIn(DataStore &store, const QString &why, Ending ending)
+// Hands the paper in as the seat holds it: at once, or queued while the
+// server is gone and sent by the heartbeat; a failure is tried again.
+bool SimulatedSeat::handIn(SeatSession &session, const QString &why, Ending ending)
 {
     while (!m_room.abandon) {
-        const HandInOutcome outcome =
-            handInSeatPaper(store, m_plan.candidate, m_paper, m_plan.seat, m_plan.candidate.number, why);
-        if (outcome == HandInOutcome::HandedIn || outcome == HandInOutcome::NotKept) {
+        switch (session.handIn(why)) {
+        case SeatSession::HandIn::HandedIn:
             m_handedInAt = steadyNow();
-            m_ending = outcome == HandInOutcome::HandedIn ? ending : Ending::HandedInElsewhere;
-            m_pending.clear();
+            m_ending = ending;
             m_phase = Phase::HandedIn;
             return true;
-        }
-        if (outcome == HandInOutcome::AlreadyGraded) {
-            fail(QStringLiteral("already graded at the hand-in"));
+        case SeatSession::HandIn::Queued:
+            while (!m_room.abandon)
+                if (session.heartbeat() == SeatSession::Beat::HandedIn) {
+                    m_handedInAt = steadyNow();
+                    m_ending = ending;
+                    m_phase = Phase::HandedIn;
+                    return true;
+                } else {
+                    pause(m_plan.retryAfterMs);
+                }
+            break;
+        case SeatSession::HandIn::Refused:
+            fail(QStringLiteral("the hand-in was refused: ") + session.error());
             return false;
+        case SeatSession::HandIn::Failed:
+            ++m_retries;
+            pause(m_plan.retryAfterMs);
+            break;
         }
-        ++m_retries;
-        pause(m_plan.retryAfterMs);
     }
     m_phase = Phase::Stopped;
     return false;

@@ -1,15 +1,16 @@
 #pragma once
 // One seat of a simulated computer room: a connection of its own to the
-// room's database and a thread of its own, sitting one candidate's paper as
-// a seat of the program does. It signs in when the room's start gate opens
-// (taking over a silent seat's paper when another seat holds it), draws or
-// resumes the paper, answers every question with random pauses (now and then
-// changing an earlier answer), beats its heartbeat, hands in when the
-// invigilator asks, and otherwise when the room's hand-in gate opens. While
-// the server cannot be reached it goes on answering, keeps what it could not
-// send in order and sends it again, and retries a sign-in or hand-in until it
-// is done. kill() stops it between two steps, as a seat switched off stops:
-// nothing more is sent, nothing is handed in.
+// room's database, a data folder (its journal) and a thread of its own,
+// sitting one candidate's paper through a SeatSession as a seat of the
+// program does. It signs in when the room's start gate opens (taking over a
+// silent seat's paper when another seat holds it), draws or resumes the
+// paper, answers every question with random pauses (now and then changing an
+// earlier answer), beats its heartbeat, hands in when the invigilator asks,
+// and otherwise when the room's hand-in gate opens. While the server cannot
+// be reached it goes on answering into its journal, which the session sends
+// on reconnect; a sign-in that fails is tried again. kill() stops it between
+// two steps, as a seat switched off stops: nothing more is sent, nothing is
+// handed in.
 //
 // What it gave is recorded, to be compared with what the database holds.
 #include "Gate.h"
@@ -18,9 +19,11 @@
 #include "data/PaperTable.h"
 #include "data/RoomTable.h"
 #include "data/ServerSettings.h"
+#include "room/SeatSession.h"
 
 #include <QRandomGenerator>
 #include <QString>
+#include <QTemporaryDir>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -43,8 +46,6 @@ struct SeatPlan {
     QString seat; // 座位
     PaperOwner candidate;
     qint64 limitSeconds = 3600;
-    // A seat silent this long may be taken over here.
-    qint64 silentAfterMs = kSilentSeatMs;
     int pauseMinMs = 50;
     int pauseMaxMs = 250;
     int beatEveryMs = 300;
@@ -73,7 +74,8 @@ public:
     Phase phase() const { return m_phase; }
     int answersGiven() const { return m_answersGiven; }
     int claimAttempts() const { return m_claimAttempts; }
-    // Claims, keeps and hand-ins that failed and were tried again.
+    // Sign-ins, paper reads and hand-ins that failed and were tried again,
+    // and answers that went into the journal only (the server was gone).
     int retries() const { return m_retries; }
     // steady_clock nanoseconds: the claim committed, the paper ready, the hand-in committed.
     qint64 claimedAt() const { return m_claimedAt; }
@@ -88,22 +90,24 @@ public:
     // and as the seat held it last.
     const std::vector<PaperItem> &paperAtSignIn() const { return m_paperAtSignIn; }
     const std::vector<PaperItem> &paper() const { return m_paper; }
-    // Position → the last answer given there, and the last one the database
-    // confirmed keeping.
+    // Position → the last answer given there (journalled), and the last one
+    // the database confirmed keeping at once.
     const std::map<int, QString> &given() const { return m_given; }
     const std::map<int, QString> &kept() const { return m_kept; }
 
 private:
     void run();
     bool connect(DataStore &store);
-    bool signIn(DataStore &store);
-    bool takePaper(DataStore &store);
-    void answerAll(DataStore &store);
-    void answer(int position);
-    bool sendPending(DataStore &store);
-    bool waitAndBeat(DataStore &store, int milliseconds);
-    bool actOnBeat(DataStore &store);
-    bool handIn(DataStore &store, const QString &why, Ending ending);
+    bool signIn(DataStore &store, SeatSession &session);
+    // The paper is drawn from the banks of the seat's store.
+    bool takePaper(DataStore &store, SeatSession &session);
+    void answerAll(SeatSession &session);
+    bool answer(SeatSession &session, int position);
+    bool waitAndBeat(SeatSession &session, int milliseconds);
+    bool actOnBeat(SeatSession &session);
+    bool handIn(SeatSession &session, const QString &why, Ending ending);
+    // Every answer given is in the database (none waits in the journal).
+    static bool allSent(SeatSession &session);
     bool stopping() const { return m_killed || m_room.abandon; }
     void pause(int milliseconds) const;
     int randomPause();
@@ -112,6 +116,7 @@ private:
 
     SimulatedRoom &m_room;
     SeatPlan m_plan;
+    QTemporaryDir m_dataDir;
     std::thread m_thread;
     std::atomic<bool> m_killed = false;
     std::atomic<Phase> m_phase = Phase::Connecting;
@@ -131,7 +136,6 @@ private:
     std::vector<PaperItem> m_paper;
     std::map<int, QString> m_given;
     std::map<int, QString> m_kept;
-    std::vector<int> m_pending; // positions whose answer the database has not confirmed, in order
 };
 
 // steady_clock nanoseconds now.
