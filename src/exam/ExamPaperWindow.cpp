@@ -11,9 +11,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QPointer>
 #include <QRandomGenerator>
+#include <QSysInfo>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QThread>
+#include <atomic>
 
 namespace kaoshi {
 
@@ -25,8 +29,24 @@ const QStringList kOverviewTitles{QString(), QStringLiteral("题型"), QStringLi
 const int kOverviewWidths[] = {0, 50, 60, 560};
 // The time left is kept at least this often (seconds).
 constexpr qint64 kKeepTimeEvery = 10;
-// The status-bar part that says the time left could not be kept.
+// The status-bar part that says the time left could not be kept, or that
+// the server is gone.
 constexpr int kTimeNotePart = 4;
+// How often the seat tells the server it is there.
+constexpr int kHeartbeatMs = 5000;
+const QString kOfflineNote = QStringLiteral("网络中断，答案已保存在本机");
+const QString kQueuedNote = QStringLiteral("网络中断，交卷已记在本机");
+const QString kQueuedMessage = QStringLiteral("网络中断：交卷已记在本机，连上服务器后自动交上，请不要关机");
+
+// The log's words for a hand-in, from the prefix the candidate is shown.
+QString handInEvent(const QString &why)
+{
+    if (why.isEmpty())
+        return QStringLiteral("交卷");
+    if (why.startsWith(QStringLiteral("考试时间到")))
+        return QStringLiteral("考试时间到，交卷");
+    return why.chopped(1);
+}
 
 // The positions (1-based) of a bank's part still without an answer.
 QString positionsText(const std::vector<int> &indexes)
@@ -91,7 +111,11 @@ ExamPaperWindow::ExamPaperWindow(AppContext &context, PracticeSession &session, 
 
     m_seconds.setInterval(1000);
     connect(&m_seconds, &QTimer::timeout, this, &ExamPaperWindow::tick);
+    m_heartbeat.setInterval(kHeartbeatMs);
+    connect(&m_heartbeat, &QTimer::timeout, this, &ExamPaperWindow::heartbeat);
 }
+
+QString ExamPaperWindow::seatName() { return QSysInfo::machineHostName(); }
 
 ExamPaperWindow::~ExamPaperWindow() = default;
 
@@ -112,13 +136,17 @@ bool ExamPaperWindow::startTask()
     if (Shell *shell = m_context.shell)
         shell->lockForPaper(true);
     m_locked = true;
-    // The time runs from here, once the candidate has read what was drawn.
+    // The time runs to the paper's deadline on the server's clock.
+    m_keptSeconds = m_seat->secondsLeft();
     if (m_keptSeconds >= 0) {
-        m_countdown.start(m_keptSeconds, m_context.platform.clock.millisecondsSinceStart());
         showTimeLeft(m_keptSeconds);
         m_seconds.start();
     }
+    m_heartbeat.start();
     m_pane.showAnswerPage();
+    // A hand-in this seat kept while the server was gone goes in now.
+    if (m_seat->handInQueued())
+        submit(QStringLiteral("上次记在本机的交卷:"));
     return true;
 }
 
@@ -134,7 +162,14 @@ bool ExamPaperWindow::openPaper()
         messages.failure(QStringLiteral("无法保存答卷,考试没有开始"), store.errorString());
         return false;
     }
-    const PaperLookup kept = findKeptPaper(store, m_owner.number, m_owner.occasion);
+    const std::optional<ExamSettings> config = readExamSettings(store);
+    if (!config) {
+        messages.failure(QStringLiteral("无法读取配置,考试没有开始"), store.errorString());
+        return false;
+    }
+    if (!signInSeat(*config))
+        return false;
+    const PaperLookup kept = m_seat->findPaper();
     if (kept.failed) {
         messages.failure(QStringLiteral("无法读取未交的答卷,考试没有开始"), store.errorString());
         return false;
@@ -142,16 +177,10 @@ bool ExamPaperWindow::openPaper()
     if (kept.paper) {
         // The paper left without hand-in goes on, with its answers and time.
         m_paper = ExamPaper(kept.paper->items);
-        m_keptSeconds = kept.paper->secondsLeft;
         messages.notice(QStringLiteral("继续未交的试卷:共 %1 题,已答 %2 题").arg(m_paper.total()).arg(m_paper.answered()));
         return true;
     }
 
-    const std::optional<ExamSettings> config = readExamSettings(store);
-    if (!config) {
-        messages.failure(QStringLiteral("无法读取配置,考试没有开始"), store.errorString());
-        return false;
-    }
     PaperDraw draw = drawPaper(store, config->draws, *m_generator);
     if (draw.failed) {
         messages.failure(QStringLiteral("无法读取题库,考试没有开始"), store.errorString());
@@ -164,7 +193,7 @@ bool ExamPaperWindow::openPaper()
     // A paper without a time limit keeps -1 as its time left.
     const qint64 limit = timeLimitSeconds(*config);
     const qint64 secondsLeft = limit > 0 ? limit : -1;
-    switch (keepNewPaper(store, m_owner, {draw.paper.items(), secondsLeft})) {
+    switch (m_seat->keepPaper({draw.paper.items(), secondsLeft})) {
     case KeepOutcome::Kept:
         break;
     case KeepOutcome::Taken:
@@ -177,9 +206,46 @@ bool ExamPaperWindow::openPaper()
     }
     const QString report = drawReport(draw);
     m_paper = std::move(draw.paper);
-    m_keptSeconds = secondsLeft;
     messages.notice(report);
     return true;
+}
+
+bool ExamPaperWindow::signInSeat(const ExamSettings &config)
+{
+    MessageBoxes &messages = m_context.messages();
+    Clock &clock = m_context.platform.clock;
+    m_seat = std::make_unique<SeatSession>(m_context.store, m_owner, seatName(), m_context.dataDir,
+                                           [&clock] { return clock.millisecondsSinceStart(); });
+    const qint64 limit = timeLimitSeconds(config);
+    SeatSession::SignInResult result = m_seat->signIn(limit > 0 ? limit : -1);
+    if (result.outcome == SeatSession::SignIn::OfferTakeOver) {
+        if (!askTakeOver(result))
+            return false;
+        result = m_seat->takeOver();
+    }
+    switch (result.outcome) {
+    case SeatSession::SignIn::Sitting:
+        return true;
+    case SeatSession::SignIn::Busy:
+        messages.failure(result.message, QStringLiteral("这里没有开始考试"));
+        return false;
+    case SeatSession::SignIn::HandedIn:
+        messages.notice(result.message);
+        return false;
+    case SeatSession::SignIn::OfferTakeOver:
+    case SeatSession::SignIn::Failed:
+        break;
+    }
+    messages.failure(QStringLiteral("无法登录考场,考试没有开始"), m_seat->error());
+    return false;
+}
+
+bool ExamPaperWindow::askTakeOver(const SeatSession::SignInResult &offered)
+{
+    return m_context.messages().confirm({offered.message + QStringLiteral("\n%1 已有一分钟没有联系。在本机接着考,%1 就不能再交这份试卷。")
+                                                                .arg(offered.otherSeat),
+                                         QStringLiteral("注意"), Message::Icon::Question,
+                                         QStringLiteral("在本机接着考")});
 }
 
 void ExamPaperWindow::runToolbarButton(const QString &caption)
@@ -237,11 +303,110 @@ bool ExamPaperWindow::keepAnswer(const QString &answer)
     // database did not keep it.
     m_paper.setAnswer(type, index, answer);
     fillOverview();
-    if (!keepPaperAnswer(m_context.store, m_owner, m_paper.position(type, index), answer)) {
-        m_context.messages().failure(QStringLiteral("答案没有保存"), m_context.store.errorString());
+    return keepOnSeat(m_paper.position(type, index), answer);
+}
+
+bool ExamPaperWindow::keepOnSeat(int position, const QString &answer)
+{
+    if (m_ended)
         return false;
+    const SeatSession::Keep kept = m_seat->keepAnswer(position, answer);
+    showSeatNote();
+    switch (kept) {
+    case SeatSession::Keep::Kept:
+    case SeatSession::Keep::Offline:
+        return true;
+    case SeatSession::Keep::PaperGone:
+        // Handed in or moved elsewhere: the heartbeat says which.
+        heartbeat();
+        return false;
+    case SeatSession::Keep::Refused:
+    case SeatSession::Keep::NotSaved:
+    case SeatSession::Keep::OutOfRange:
+        break;
     }
-    return true;
+    m_context.messages().failure(QStringLiteral("答案没有保存"), m_seat->error());
+    return false;
+}
+
+void ExamPaperWindow::heartbeat()
+{
+    if (!m_seat || m_ended)
+        return;
+    // While the server is gone no statement runs here: a check in the
+    // background finds out when it is back.
+    if (!m_seat->isOnline()) {
+        probeInBackground();
+        return;
+    }
+    reactToBeat(m_seat->heartbeat());
+}
+
+void ExamPaperWindow::probeInBackground()
+{
+    if (m_probing)
+        return;
+    m_probing = true;
+    auto answered = std::make_shared<std::atomic<bool>>(false);
+    QThread *thread = QThread::create([probe = m_seat->probe(), answered] { *answered = probe && probe(); });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    connect(thread, &QThread::finished, this, [this, answered] {
+        m_probing = false;
+        if (*answered && m_seat && !m_ended)
+            reactToBeat(m_seat->reconnect());
+    });
+    thread->start();
+}
+
+void ExamPaperWindow::reactToBeat(SeatSession::Beat beat)
+{
+    showSeatNote();
+    switch (beat) {
+    case SeatSession::Beat::Sitting:
+    case SeatSession::Beat::Offline:
+    case SeatSession::Beat::Failed:
+        return;
+    case SeatSession::Beat::Collect:
+        keepShownAnswer();
+        submit(QStringLiteral("收卷:"), m_seat->message());
+        return;
+    case SeatSession::Beat::HandedIn:
+        if (!m_queuedWhy.isNull())
+            finishHandIn(m_queuedWhy, m_queuedNote);
+        else
+            endSitting(QStringLiteral("这份试卷已在另一处交卷,本机的考试结束"));
+        return;
+    case SeatSession::Beat::Released:
+        endSitting(QStringLiteral("监考已允许该考生在其他座位登录,本机的考试结束,答案都已保存"));
+        return;
+    case SeatSession::Beat::Moved:
+        endSitting(QStringLiteral("该考生已在%1接着考试,本机的考试结束,答案都已保存").arg(m_seat->seat().seat));
+        return;
+    }
+}
+
+void ExamPaperWindow::endSitting(const QString &why)
+{
+    m_ended = true;
+    m_seconds.stop();
+    m_heartbeat.stop();
+    close();
+    m_context.messages().notice(why);
+}
+
+void ExamPaperWindow::showSeatNote()
+{
+    Shell *shell = m_context.shell;
+    if (!shell || !m_locked)
+        return;
+    QString note;
+    if (!m_queuedWhy.isNull())
+        note = kQueuedNote;
+    else if (m_seat && !m_seat->isOnline())
+        note = kOfflineNote;
+    else if (!m_timeKept)
+        note = QStringLiteral("剩余时间没有保存，正在重试");
+    shell->setStatusText(kTimeNotePart, note);
 }
 
 void ExamPaperWindow::handIn()
@@ -263,19 +428,19 @@ void ExamPaperWindow::collect()
 
 void ExamPaperWindow::tick()
 {
-    if (!m_countdown.isRunning())
+    if (!m_seconds.isActive() || !m_seat)
         return;
-    const qint64 left = m_countdown.secondsLeft(m_context.platform.clock.millisecondsSinceStart());
+    const qint64 left = m_seat->secondsLeft();
     showTimeLeft(left);
     if (left == 0) {
         m_seconds.stop();
-        m_countdown.stop();
         keepShownAnswer();
         submit(QStringLiteral("考试时间到:"));
         return;
     }
-    // Kept now and then, so that a resumed paper has nearly the time it had.
-    if (m_keptSeconds - left >= kKeepTimeEvery)
+    // Kept now and then, beside the deadline on the server; not while the
+    // server is gone.
+    if (m_seat->isOnline() && m_keptSeconds - left >= kKeepTimeEvery)
         keepTimeLeft(left);
 }
 
@@ -289,28 +454,51 @@ void ExamPaperWindow::keepTimeLeft(qint64 secondsLeft)
     if (kept == m_timeKept)
         return;
     m_timeKept = kept;
-    if (Shell *shell = m_context.shell)
-        shell->setStatusText(kTimeNotePart, kept ? QString() : QStringLiteral("剩余时间没有保存，正在重试"));
+    showSeatNote();
 }
 
-bool ExamPaperWindow::submit(const QString &why)
+bool ExamPaperWindow::submit(const QString &why, const QString &note)
 {
-    const HandInOutcome outcome = handInPaper(m_context.store, m_owner, m_paper.items());
-    if (outcome == HandInOutcome::Failed) {
-        m_context.messages().failure(QStringLiteral("试卷没有交上,答案都还在,请再交卷"), m_context.store.errorString());
+    if (m_ended || !m_queuedWhy.isNull())
         return false;
-    }
-    if (outcome != HandInOutcome::HandedIn) {
-        m_context.messages().failure(QStringLiteral("试卷没有交上"), handInRefusal(outcome));
+    switch (m_seat->handIn(handInEvent(why))) {
+    case SeatSession::HandIn::HandedIn:
+        finishHandIn(why, note);
+        return true;
+    case SeatSession::HandIn::Queued:
+        m_queuedWhy = why;
+        m_queuedNote = note;
+        waitForQueuedHandIn();
+        return true;
+    case SeatSession::HandIn::Refused:
+        m_context.messages().failure(QStringLiteral("试卷没有交上"), handInRefusal(m_seat->refusal()));
         return false;
+    case SeatSession::HandIn::Failed:
+        break;
     }
+    m_context.messages().failure(QStringLiteral("试卷没有交上,答案都还在,请再交卷"), m_seat->error());
+    return false;
+}
+
+void ExamPaperWindow::waitForQueuedHandIn()
+{
+    // Nothing more is answered; the seat stays on until the server has it.
     m_seconds.stop();
-    m_countdown.stop();
+    m_pane.view().answerTabs->setEnabled(false);
+    showSeatNote();
+    m_context.messages().notice(kQueuedMessage);
+}
+
+void ExamPaperWindow::finishHandIn(const QString &why, const QString &note)
+{
+    m_ended = true;
+    m_seconds.stop();
+    m_heartbeat.stop();
     const int total = m_paper.total();
     const int answered = m_paper.answered();
     close();
-    m_context.messages().notice(why + QStringLiteral("交卷完毕,共 %1 题,已答 %2 题").arg(total).arg(answered));
-    return true;
+    const QString done = why + QStringLiteral("交卷完毕,共 %1 题,已答 %2 题").arg(total).arg(answered);
+    m_context.messages().notice(note.isEmpty() ? done : note + QStringLiteral("\n") + done);
 }
 
 void ExamPaperWindow::showTimeLeft(qint64 seconds)
@@ -370,15 +558,16 @@ void ExamPaperWindow::keyPressEvent(QKeyEvent *event)
 void ExamPaperWindow::closeEvent(QCloseEvent *event)
 {
     // Ended without hand-in (the program closes): what is typed is kept too.
-    keepShownAnswer();
+    if (!m_ended)
+        keepShownAnswer();
     m_seconds.stop();
+    m_heartbeat.stop();
     if (m_locked) {
         m_locked = false;
         if (Shell *shell = m_context.shell) {
             shell->lockForPaper(false);
             shell->setStatusText(2, QString());
-            if (!m_timeKept)
-                shell->setStatusText(kTimeNotePart, QString());
+            shell->setStatusText(kTimeNotePart, QString());
         }
     }
     TaskWindow::closeEvent(event);

@@ -8,9 +8,11 @@
 #include "exam/ExamPaper.h"
 #include "practice/PracticeSession.h"
 #include "practice/QuestionPane.h"
+#include "room/SeatSession.h"
 #include "ui/TaskWindow.h"
 
 #include <QTimer>
+#include <memory>
 
 class QRandomGenerator;
 
@@ -37,6 +39,14 @@ public:
     void collect();
     // One second of the countdown; at 0 the paper is handed in.
     void tick();
+    // Tells the server that the seat is there and acts on its answer (every
+    // 5 s); while the server is gone, asks in the background whether it is
+    // back and then sends what the seat kept.
+    void heartbeat();
+    // The seat's sitting (after startTask).
+    const SeatSession *seatSession() const { return m_seat.get(); }
+    // The seat's name in the room.
+    static QString seatName();
     // 保存: keeps the answer shown and moves to the next question.
     void saveAnswer();
     void goNext() { m_pane.goNext(); }
@@ -53,6 +63,10 @@ protected:
 
 private:
     bool openPaper();
+    // Signs the candidate in at this seat (one seat per candidate; a silent
+    // seat taken over after a question); false when the paper does not open.
+    bool signInSeat(const ExamSettings &config);
+    bool askTakeOver(const SeatSession::SignInResult &offered);
     void runToolbarButton(const QString &caption);
     void chooseFont();
     // The shown answer changed: a choice is kept at once, typed text when
@@ -64,7 +78,18 @@ private:
     // Keeps what the controls of the question shown hold.
     bool keepShownAnswer();
     // Hands in; false when the database refused (the paper stays open).
-    bool submit(const QString &why);
+    // note: the invigilator's message, shown with the result.
+    bool submit(const QString &why, const QString &note = QString());
+    void finishHandIn(const QString &why, const QString &note);
+    void waitForQueuedHandIn();
+    // Keeps an answer on the seat (journal, then database).
+    bool keepOnSeat(int position, const QString &answer);
+    void reactToBeat(SeatSession::Beat beat);
+    // The paper is no longer this seat's: ends it without a hand-in here.
+    void endSitting(const QString &why);
+    void probeInBackground();
+    // The status-bar note: a queued hand-in, the server gone, the time left not kept.
+    void showSeatNote();
     void showTimeLeft(qint64 seconds);
     void keepTimeLeft(qint64 secondsLeft);
     void fillOverview();
@@ -75,7 +100,12 @@ private:
     QRandomGenerator *m_generator;
     PaperOwner m_owner;
     ExamPaper m_paper;
-    Countdown m_countdown;
+    std::unique_ptr<SeatSession> m_seat;
+    QTimer m_heartbeat;
+    bool m_probing = false;
+    bool m_ended = false;        // handed in or moved away: nothing more is kept here
+    QString m_queuedWhy;         // a hand-in waits for the server
+    QString m_queuedNote;
     qint64 m_keptSeconds = -1; // the time left as last kept; -1: no time limit
     QTimer m_seconds;
     QTimer m_typing;           // keeps a typed answer when typing pauses
