@@ -6,6 +6,7 @@
 // text when typing pauses), counts the time down and hands the paper in to 评分.
 #include "data/PaperTable.h"
 #include "exam/ExamPaper.h"
+#include "exam/PaperOrder.h"
 #include "practice/PracticeSession.h"
 #include "practice/QuestionPane.h"
 #include "ui/TaskWindow.h"
@@ -53,14 +54,25 @@ protected:
 
 private:
     bool openPaper();
+    // The option orders of a resumed paper, read back; false (said) when
+    // they could not be read.
+    bool readOrder();
+    // The option orders of a fresh draw (none unless 打乱选项); false when a
+    // bank could not be read.
+    bool drawOrder(const ExamPaper &paper, bool shuffleOptions);
+    // Keeps the drawn paper with its option orders, in one unit.
+    KeepOutcome keepDrawnPaper(const KeptPaper &paper);
+    // The kept 序号 of the question shown; -1 for none.
+    int shownPosition() const;
     void runToolbarButton(const QString &caption);
     void chooseFont();
     // The shown answer changed: a choice is kept at once, typed text when
     // typing pauses.
     void answerChanged(const QString &answer);
-    // Keeps answer for the question shown, when it changed; false when the
-    // database did not take it (the answer is still handed in).
-    bool keepAnswer(const QString &answer);
+    // Keeps an answer given in the letters shown for the question shown, in
+    // the question's own letters, when it changed; false when the database
+    // did not take it (the answer is still handed in).
+    bool keepAnswer(const QString &shownAnswer);
     // Keeps what the controls of the question shown hold.
     bool keepShownAnswer();
     // Hands in; false when the database refused (the paper stays open).
@@ -75,6 +87,7 @@ private:
     QRandomGenerator *m_generator;
     PaperOwner m_owner;
     ExamPaper m_paper;
+    PaperOrder m_order; // the order of each position's options
     Countdown m_countdown;
     qint64 m_keptSeconds = -1; // the time left as last kept; -1: no time limit
     QTimer m_seconds;
