@@ -218,6 +218,8 @@ void ExamDialogsTest::configShufflesShowTheDefaultsAndAreStoredWithTheCounts()
     // Shown as stored when opened again.
     dialog = p.openConfig();
     std::tie(questions, options) = boxes(dialog);
+    if (const QByteArray folder = qgetenv("KAOSHI_SHOT_DIR"); !folder.isEmpty())
+        dialog->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/config-dialog.png"));
     QVERIFY(!questions->isChecked());
     QVERIFY(options->isChecked());
 

@@ -610,6 +610,8 @@ void ExamPaperWindowTest::shuffledOptionsAreChosenAsShownAndKeptInTheQuestionsOw
     click(w, shownLetterOf(w, "丙") + "选择框");
     click(w, shownLetterOf(w, "甲") + "选择框");
     QCOMPARE(p.kept().section(u';', 7, 7), QStringLiteral("多选%1=AC").arg(multiple[0]));
+    if (const QByteArray folder = qgetenv("KAOSHI_SHOT_DIR"); !folder.isEmpty())
+        p.main->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/shuffled-paper.png"));
     // 判断 shows its text as written.
     showAnswerPage(w, 2);
     QCOMPARE(question(w), QStringLiteral("判断题%1\n\nA.甲\nB.乙\nC.丙").arg(w->paper().part(QuestionType::TrueFalse)[0]));
