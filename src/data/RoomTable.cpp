@@ -444,4 +444,19 @@ std::optional<std::vector<QList<int>>> readOptionOrders(DataStore &store, const 
     return orders;
 }
 
+KeepOutcome keepNewPaperWithOrders(DataStore &store, const PaperOwner &owner, const KeptPaper &paper,
+                                   const std::vector<QList<int>> &orders)
+{
+    Transaction unit(store);
+    if (!unit.isOpen())
+        return KeepOutcome::Failed;
+    const KeepOutcome kept = keepNewPaper(store, owner, paper);
+    if (kept != KeepOutcome::Kept)
+        return kept;
+    const bool done =
+        store.execute(QStringLiteral("delete from 答卷顺序 where 考号=? and 场次=?"), {owner.number, owner.occasion}) &&
+        keepOptionOrders(store, owner, orders) && unit.commit();
+    return done ? KeepOutcome::Kept : KeepOutcome::Failed;
+}
+
 } // namespace kaoshi

@@ -169,5 +169,10 @@ bool releaseSeat(DataStore &store, const PaperOwner &owner, const QString &who);
 // order); an empty order for a position shows its options as written.
 bool keepOptionOrders(DataStore &store, const PaperOwner &owner, const std::vector<QList<int>> &orders);
 std::optional<std::vector<QList<int>>> readOptionOrders(DataStore &store, const PaperOwner &owner, int positions);
+// Keeps a freshly drawn paper with its option orders as one unit (see
+// keepNewPaper): a paper is never kept without them. Orders left by an
+// earlier paper of the same candidate are replaced.
+KeepOutcome keepNewPaperWithOrders(DataStore &store, const PaperOwner &owner, const KeptPaper &paper,
+                                   const std::vector<QList<int>> &orders);
 
 } // namespace kaoshi

@@ -1,12 +1,15 @@
 #include "exam/ExamConfigDialog.h"
 
 #include "data/ConfigTable.h"
+#include "data/DataStore.h"
+#include "data/Transaction.h"
 #include "exam/ConfigText.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/DialogPlacement.h"
 #include "ui/Shell.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,13 +19,32 @@
 namespace kaoshi {
 
 namespace {
-constexpr QSize kDialogSize(315, 264);
+constexpr QSize kDialogSize(315, 299);
 constexpr int kLabelLeft = 24;
 constexpr int kBoxLeft = 100;
 constexpr QSize kBoxSize(180, 24);
 constexpr int kFirstRow = 20;
 constexpr int kRowStep = 35;
-const QRect kOkButton(127, 197, 54, 32);
+// The two shuffles share the row below the boxes.
+constexpr int kShuffleTop = kFirstRow + ExamSettings::kFields * kRowStep;
+const QRect kShuffleQuestionsBox(kLabelLeft, kShuffleTop, 120, 24);
+const QRect kShuffleOptionsBox(kBoxLeft + 60, kShuffleTop, 120, 24);
+const QRect kOkButton(127, 232, 54, 32);
+
+// The counts and the shuffles are kept together or not at all; the unit is
+// over before anything is said.
+bool storeConfigAndShuffle(DataStore &store, const ExamSettings &settings, const PaperShuffle &shuffle)
+{
+    Transaction unit(store);
+    return unit.isOpen() && storeExamSettings(store, settings) && storePaperShuffle(store, shuffle) && unit.commit();
+}
+
+QCheckBox *shuffleBox(const QString &caption, const QRect &place, QWidget *dialog)
+{
+    auto *box = named(new QCheckBox(caption, dialog), caption + QStringLiteral("选择框"), caption);
+    box->setGeometry(place);
+    return box;
+}
 } // namespace
 
 ExamConfigDialog::ExamConfigDialog(AppContext &context, QWidget *owner)
@@ -46,6 +68,9 @@ ExamConfigDialog::ExamConfigDialog(AppContext &context, QWidget *owner)
         label->setBuddy(box);
         m_boxes[size_t(i)] = box;
     }
+    m_shuffleQuestions = shuffleBox(QStringLiteral("打乱题序"), kShuffleQuestionsBox, this);
+    m_shuffleOptions = shuffleBox(QStringLiteral("打乱选项"), kShuffleOptionsBox, this);
+    showShuffle(PaperShuffle());
     m_ok = named(new QPushButton(QStringLiteral("确定"), this), QStringLiteral("确定按钮"), QStringLiteral("确定"));
     m_ok->setGeometry(kOkButton);
     m_ok->setAutoDefault(false);
@@ -75,6 +100,8 @@ void ExamConfigDialog::start()
         for (int i = 0; i < ExamSettings::kFields; ++i)
             m_boxes[size_t(i)]->setText(QString::number(fields[size_t(i)]));
     }
+    if (const std::optional<PaperShuffle> shuffle = readPaperShuffle(m_context.store))
+        showShuffle(*shuffle);
 }
 
 bool ExamConfigDialog::eventFilter(QObject *watched, QEvent *event)
@@ -93,11 +120,19 @@ void ExamConfigDialog::storeConfig()
     for (int i = 0; i < ExamSettings::kFields; ++i)
         fields[size_t(i)] = configValueOfText(m_boxes[size_t(i)]->text());
     m_context.reopenStore();
-    if (!storeExamSettings(m_context.store, ExamSettings::fromFields(fields))) {
-        m_context.messages().failure(QStringLiteral("配置未能保存"), m_context.store.lastError().message);
+    const PaperShuffle shuffle{m_shuffleQuestions->isChecked(), m_shuffleOptions->isChecked()};
+    DataStore &store = m_context.store;
+    if (!storeConfigAndShuffle(store, ExamSettings::fromFields(fields), shuffle)) {
+        m_context.messages().failure(QStringLiteral("配置未能保存"), store.lastError().message);
         return;
     }
     close();
+}
+
+void ExamConfigDialog::showShuffle(const PaperShuffle &shuffle)
+{
+    m_shuffleQuestions->setChecked(shuffle.questions);
+    m_shuffleOptions->setChecked(shuffle.options);
 }
 
 } // namespace kaoshi

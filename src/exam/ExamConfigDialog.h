@@ -1,12 +1,14 @@
 #pragma once
-// "配置": how many questions of each kind a mock paper draws and the exam
-// time setting, the one row of table 配置. It is the current task window while
+// "配置": how many questions of each kind a mock paper draws, the exam time
+// setting (the one row of table 配置) and how each candidate's paper is
+// shuffled (打乱题序, 打乱选项). It is the current task window while
 // open, but keeps its own place centred on the screen.
 #include "data/ConfigTable.h"
 
 #include <QDialog>
 #include <array>
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -20,7 +22,7 @@ class ExamConfigDialog final : public QDialog
 public:
     ExamConfigDialog(AppContext &context, QWidget *owner);
 
-    // 确定: stores the five boxes and closes; a store that fails is reported
+    // 确定: stores the five boxes and the two shuffles and closes; a store that fails is reported
     // and the dialog stays open.
     void storeConfig();
 
@@ -30,9 +32,12 @@ protected:
 
 private:
     void start();
+    void showShuffle(const PaperShuffle &shuffle);
 
     AppContext &m_context;
     std::array<QLineEdit *, ExamSettings::kFields> m_boxes{};
+    QCheckBox *m_shuffleQuestions;
+    QCheckBox *m_shuffleOptions;
     QPushButton *m_ok;
     bool m_started = false;
 };

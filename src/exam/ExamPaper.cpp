@@ -83,7 +83,7 @@ qint64 timeLimitSeconds(const ExamSettings &settings)
     return std::clamp<qint64>(settings.minutes, 0, kMostMinutes) * 60;
 }
 
-PaperDraw drawPaper(DataStore &store, const DrawCounts &counts, QRandomGenerator &generator)
+PaperDraw drawPaper(DataStore &store, const DrawCounts &counts, QRandomGenerator &generator, bool shuffleQuestions)
 {
     PaperDraw draw;
     draw.wanted = counts;
@@ -96,7 +96,10 @@ PaperDraw drawPaper(DataStore &store, const DrawCounts &counts, QRandomGenerator
             draw.failed = true;
             return draw;
         }
-        draw.paper.setPart(type, drawDistinct(std::move(*pool), count, generator));
+        std::vector<qint64> drawn = drawDistinct(std::move(*pool), count, generator);
+        if (!shuffleQuestions)
+            std::sort(drawn.begin(), drawn.end());
+        draw.paper.setPart(type, std::move(drawn));
     }
     return draw;
 }

@@ -62,8 +62,9 @@ struct PaperDraw {
     DrawCounts wanted{}; // the counts asked for, in processing order
     bool failed = false; // a bank could not be read
 };
-// Draws from the four banks as the counts of 配置 ask.
-PaperDraw drawPaper(DataStore &store, const DrawCounts &counts, QRandomGenerator &generator);
+// Draws from the four banks as the counts of 配置 ask; each bank's part in
+// the order drawn when shuffled (打乱题序), else in 题号 order.
+PaperDraw drawPaper(DataStore &store, const DrawCounts &counts, QRandomGenerator &generator, bool shuffleQuestions);
 
 // What the candidate is told about a draw: how many questions of each bank,
 // and which banks had fewer than asked for.

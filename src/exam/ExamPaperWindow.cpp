@@ -1,6 +1,8 @@
 #include "exam/ExamPaperWindow.h"
 
 #include "data/AnswerEncoding.h"
+#include "data/ConfigTable.h"
+#include "data/RoomTable.h"
 #include "ui/AppContext.h"
 #include "ui/Controls.h"
 #include "ui/ListGrid.h"
@@ -98,10 +100,13 @@ ExamPaperWindow::ExamPaperWindow(AppContext &context, PracticeSession &session, 
     view.placeOnPage(m_overview, 8, 32, 682, 130);
     connect(m_overview, &ListGrid::rowDoubleClicked, this, [this](int row) { jumpToOverviewRow(row); });
 
-    // The paper's own answer is shown; the practice answer of the bank row never is.
-    m_pane.setAnswerSource([this](const Question &, int index) {
-        return index < 0 ? QString() : m_paper.answer(m_pane.loadedType(), index);
+    // The paper's own answer is shown, in the letters shown; the practice
+    // answer of the bank row never is.
+    m_pane.setAnswerSource([this](const Question &question, int index) {
+        return index < 0 ? QString()
+                         : m_order.shownAnswer(shownPosition(), question, m_paper.answer(m_pane.loadedType(), index));
     });
+    m_pane.setTextSource([this](const Question &question, int) { return m_order.shownText(shownPosition(), question); });
     connect(&m_pane, &QuestionPane::answerChanged, this, &ExamPaperWindow::answerChanged);
     connect(&m_pane, &QuestionPane::aboutToLeave, this, [this] { keepShownAnswer(); });
     connect(&m_pane, &QuestionPane::toolbarButton, this, &ExamPaperWindow::runToolbarButton);
@@ -177,12 +182,19 @@ bool ExamPaperWindow::openPaper()
     if (kept.paper) {
         // The paper left without hand-in goes on, with its answers and time.
         m_paper = ExamPaper(kept.paper->items);
+        if (!readOrder())
+            return false;
         messages.notice(QStringLiteral("继续未交的试卷:共 %1 题,已答 %2 题").arg(m_paper.total()).arg(m_paper.answered()));
         return true;
     }
 
-    PaperDraw draw = drawPaper(store, config->draws, *m_generator);
-    if (draw.failed) {
+    const std::optional<PaperShuffle> shuffle = readPaperShuffle(store);
+    if (!shuffle) {
+        messages.failure(QStringLiteral("无法读取配置,考试没有开始"), store.errorString());
+        return false;
+    }
+    PaperDraw draw = drawPaper(store, config->draws, *m_generator, shuffle->questions);
+    if (draw.failed || !drawOrder(draw.paper, shuffle->options)) {
         messages.failure(QStringLiteral("无法读取题库,考试没有开始"), store.errorString());
         return false;
     }
@@ -193,7 +205,7 @@ bool ExamPaperWindow::openPaper()
     // A paper without a time limit keeps -1 as its time left.
     const qint64 limit = timeLimitSeconds(*config);
     const qint64 secondsLeft = limit > 0 ? limit : -1;
-    switch (m_seat->keepPaper({draw.paper.items(), secondsLeft})) {
+    switch (m_seat->keepPaper({draw.paper.items(), secondsLeft}, m_order.orders())) {
     case KeepOutcome::Kept:
         break;
     case KeepOutcome::Taken:
@@ -248,6 +260,34 @@ bool ExamPaperWindow::askTakeOver(const SeatSession::SignInResult &offered)
                                          QStringLiteral("在本机接着考")});
 }
 
+bool ExamPaperWindow::readOrder()
+{
+    DataStore &store = m_context.store;
+    const auto orders = ensureRoomTables(store) ? readOptionOrders(store, m_owner, m_paper.total()) : std::nullopt;
+    if (!orders) {
+        m_context.messages().failure(QStringLiteral("无法读取选项顺序,考试没有开始"), store.errorString());
+        return false;
+    }
+    m_order = PaperOrder(*orders);
+    return true;
+}
+
+bool ExamPaperWindow::drawOrder(const ExamPaper &paper, bool shuffleOptions)
+{
+    m_order = PaperOrder();
+    if (!shuffleOptions)
+        return true;
+    PaperOrderDraw draw = drawOptionOrders(m_context.store, paper, *m_generator);
+    m_order = std::move(draw.order);
+    return !draw.failed;
+}
+
+int ExamPaperWindow::shownPosition() const
+{
+    const int index = m_pane.loadedIndex();
+    return index < 0 ? -1 : m_paper.position(m_pane.loadedType(), index);
+}
+
 void ExamPaperWindow::runToolbarButton(const QString &caption)
 {
     if (caption == QStringLiteral("字体"))
@@ -293,10 +333,11 @@ bool ExamPaperWindow::keepShownAnswer()
     return keepAnswer(m_pane.shownAnswer());
 }
 
-bool ExamPaperWindow::keepAnswer(const QString &answer)
+bool ExamPaperWindow::keepAnswer(const QString &shownAnswer)
 {
     const QuestionType type = m_pane.loadedType();
     const int index = m_pane.loadedIndex();
+    const QString answer = m_order.ownAnswer(shownPosition(), m_pane.loadedQuestion(), shownAnswer);
     if (index < 0 || m_paper.answer(type, index) == answer)
         return true;
     // Held in the paper at once, so that a hand-in carries it even when the

@@ -6,6 +6,7 @@
 // text when typing pauses), counts the time down and hands the paper in to 评分.
 #include "data/PaperTable.h"
 #include "exam/ExamPaper.h"
+#include "exam/PaperOrder.h"
 #include "practice/PracticeSession.h"
 #include "practice/QuestionPane.h"
 #include "room/SeatSession.h"
@@ -67,14 +68,23 @@ private:
     // seat taken over after a question); false when the paper does not open.
     bool signInSeat(const ExamSettings &config);
     bool askTakeOver(const SeatSession::SignInResult &offered);
+    // The option orders of a resumed paper, read back; false (said) when
+    // they could not be read.
+    bool readOrder();
+    // The option orders of a fresh draw (none unless 打乱选项); false when a
+    // bank could not be read.
+    bool drawOrder(const ExamPaper &paper, bool shuffleOptions);
+    // The kept 序号 of the question shown; -1 for none.
+    int shownPosition() const;
     void runToolbarButton(const QString &caption);
     void chooseFont();
     // The shown answer changed: a choice is kept at once, typed text when
     // typing pauses.
     void answerChanged(const QString &answer);
-    // Keeps answer for the question shown, when it changed; false when the
-    // database did not take it (the answer is still handed in).
-    bool keepAnswer(const QString &answer);
+    // Keeps an answer given in the letters shown for the question shown, in
+    // the question's own letters, when it changed; false when the database
+    // did not take it (the answer is still handed in).
+    bool keepAnswer(const QString &shownAnswer);
     // Keeps what the controls of the question shown hold.
     bool keepShownAnswer();
     // Hands in; false when the database refused (the paper stays open).
@@ -106,6 +116,7 @@ private:
     bool m_ended = false;        // handed in or moved away: nothing more is kept here
     QString m_queuedWhy;         // a hand-in waits for the server
     QString m_queuedNote;
+    PaperOrder m_order; // the order of each position's options
     qint64 m_keptSeconds = -1; // the time left as last kept; -1: no time limit
     QTimer m_seconds;
     QTimer m_typing;           // keeps a typed answer when typing pauses

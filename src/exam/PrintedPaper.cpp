@@ -6,6 +6,7 @@
 #include "data/PictureTable.h"
 #include "data/TextRules.h"
 #include "exam/ExamPaper.h"
+#include "exam/OptionOrder.h"
 #include "practice/QuestionLayout.h"
 
 #include <QRandomGenerator>
@@ -15,8 +16,6 @@
 namespace kaoshi {
 
 namespace {
-
-const QString kAnswerLetters = QStringLiteral("ABCDEFG");
 
 // A small generator whose sequence is fixed by its seed alone (SplitMix64),
 // so a stored seed gives the same variant on any machine and any Qt.
@@ -45,19 +44,6 @@ public:
 private:
     quint64 m_state;
 };
-
-// The printed letter of an original option under the order.
-QChar printedLetter(const QList<int> &order, int option)
-{
-    const qsizetype at = order.indexOf(option);
-    return at < 0 ? QChar() : QChar(u'A' + int(at));
-}
-
-QString sortedLetters(QString letters)
-{
-    std::sort(letters.begin(), letters.end());
-    return letters;
-}
 
 // One file per stored picture inside the folder image; "" for one that the
 // server does not hold, which the paper prints as a picture that could not
@@ -95,21 +81,9 @@ qint64 variantSeed(qint64 runSeed, int index)
     return qint64(order.next() >> 1);
 }
 
-bool hasOptions(QuestionType type)
-{
-    return type == QuestionType::SingleChoice || type == QuestionType::MultipleChoice;
-}
-
 bool optionsMayMove(const PaperQuestion &question)
 {
-    if (!hasOptions(question.type))
-        return false;
-    const QuestionParts parts = splitQuestionText(question.text);
-    if (!parts.clean || parts.options.size() > kAnswerLetters.size())
-        return false;
-    const QString letters = kAnswerLetters.left(parts.options.size());
-    const QString answer = trimSpaces(question.answer);
-    return !answer.isEmpty() && std::all_of(answer.begin(), answer.end(), [&](QChar c) { return letters.contains(c); });
+    return optionsMayMove(question.type, question.text, question.answer);
 }
 
 PrintedVariant makeVariant(const PaperQuestions &questions, int index, qint64 seed, bool shuffleQuestions,
@@ -149,30 +123,17 @@ PresentedQuestion presentQuestion(const PaperQuestion &question, const PrintedIt
     const QuestionParts parts = splitQuestionText(question.text);
     shown.stem = parts.stem;
     shown.options = parts.options;
-    if (item.optionOrder.isEmpty() || item.optionOrder.size() != parts.options.size())
+    if (!orderFits(item.optionOrder, int(parts.options.size())))
         return shown;
-    for (int i = 0; i < item.optionOrder.size(); ++i) {
-        const int original = item.optionOrder[i];
-        shown.options[i] = QChar(u'A' + i) + parts.options[original].mid(1);
-    }
-    QString mapped;
-    for (const QChar letter : shown.answer)
-        mapped += printedLetter(item.optionOrder, letter.unicode() - u'A');
-    shown.answer = sortedLetters(mapped);
+    shown.options = optionsInOrder(parts.options, item.optionOrder);
+    shown.answer = shownLettersOf(item.optionOrder, shown.answer);
     return shown;
 }
 
 QString bankAnswerOf(const PrintedItem &item, const QString &printedAnswer)
 {
-    if (!hasOptions(item.type) || item.optionOrder.isEmpty())
-        return printedAnswer;
-    QString original;
-    for (const QChar letter : printedAnswer) {
-        const int at = letter.unicode() - u'A';
-        // A letter the paper did not print stays as typed, and counts wrong.
-        original += at >= 0 && at < item.optionOrder.size() ? QChar(u'A' + item.optionOrder[at]) : letter;
-    }
-    return sortedLetters(original);
+    // A letter the paper did not print stays as typed, and counts wrong.
+    return hasOptions(item.type) ? ownLettersOf(item.optionOrder, printedAnswer) : printedAnswer;
 }
 
 const PaperQuestion *findQuestion(const PaperQuestions &questions, const PrintedItem &item)

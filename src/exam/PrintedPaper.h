@@ -4,6 +4,7 @@
 // order, and each variant's key. The pages themselves are laid out in
 // print/PaperLayout.
 #include "data/PrintedPaperTable.h"
+#include "exam/OptionOrder.h"
 
 #include <QString>
 #include <QStringList>
@@ -98,9 +99,6 @@ const PaperQuestion *findQuestion(const PaperQuestions &questions, const Printed
 
 // "一、单项选择题（每题2分，共20分）"; with mixed scores "（共5题，共12分）".
 QString sectionHeading(int ordinal, QuestionType type, const std::vector<double> &scores);
-
-// 单选 and 多选 questions have options to choose from.
-bool hasOptions(QuestionType type);
 
 // Lines left for a 问答 answer: more for more points.
 int answerLineCount(double score);

@@ -104,7 +104,8 @@ void QuestionPane::load()
     m_question = (number ? bank::questionByNumber(m_context.store, m_loadedType, *number) : std::nullopt)
                      .value_or(Question{m_loadedType});
     const QString &emptyNote = m_emptyNotes[at(m_loadedType)];
-    m_view.questionText->setPlainText(emptyNote.isEmpty() ? shownQuestionText(m_question.text) : emptyNote);
+    const QString text = m_textSource ? m_textSource(m_question, m_loadedIndex) : shownQuestionText(m_question.text);
+    m_view.questionText->setPlainText(emptyNote.isEmpty() ? text : emptyNote);
     m_view.answers.show(m_loadedType, m_answerSource ? m_answerSource(m_question, m_loadedIndex)
                                                      : m_question.practiceAnswer);
     m_pictures.open(m_loadedType, m_loadedNumber);

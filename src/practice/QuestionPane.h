@@ -83,6 +83,10 @@ public:
     // its 练习答案.
     using AnswerSource = std::function<QString(const Question &question, int index)>;
     void setAnswerSource(AnswerSource source) { m_answerSource = std::move(source); }
+    // Where the text shown for a loaded question comes from; by default its
+    // 题目 laid out (shownQuestionText).
+    using TextSource = std::function<QString(const Question &question, int index)>;
+    void setTextSource(TextSource source) { m_textSource = std::move(source); }
 
     // "第 3 / 20 题": where the question shown stands in its bank or paper;
     // "" when none is shown. The status bar shows it while the window is open.
@@ -132,6 +136,7 @@ private:
     QString m_loadedNumber;
     Question m_question;
     AnswerSource m_answerSource;
+    TextSource m_textSource;
     QString m_shownAnswer; // as last told
     bool m_loading = false;
 };

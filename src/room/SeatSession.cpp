@@ -136,9 +136,11 @@ PaperLookup SeatSession::findPaper()
     return lookup;
 }
 
-KeepOutcome SeatSession::keepPaper(const KeptPaper &paper)
+KeepOutcome SeatSession::keepPaper(const KeptPaper &paper, const std::vector<QList<int>> &optionOrders)
 {
-    const KeepOutcome outcome = keepNewPaper(m_store, m_owner, paper);
+    // Through 答卷顺序 even without orders, so that orders an earlier paper of
+    // this candidate left there are never read back for this one.
+    const KeepOutcome outcome = keepNewPaperWithOrders(m_store, m_owner, paper, optionOrders);
     if (outcome == KeepOutcome::Kept)
         m_items = paper.items;
     else if (outcome == KeepOutcome::Failed)

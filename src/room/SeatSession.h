@@ -57,9 +57,10 @@ public:
 
     // The paper after a sign-in: the one kept (what the journal of this seat
     // still held sent first), else nothing and the caller draws one and
-    // keeps it with keepPaper.
+    // keeps it with keepPaper, with the order of each position's options
+    // (none for a position shown as written) in the same unit.
     PaperLookup findPaper();
-    KeepOutcome keepPaper(const KeptPaper &paper);
+    KeepOutcome keepPaper(const KeptPaper &paper, const std::vector<QList<int>> &optionOrders = {});
     const std::vector<PaperItem> &items() const { return m_items; }
 
     enum class Keep {

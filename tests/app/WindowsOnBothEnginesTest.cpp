@@ -315,6 +315,50 @@ private slots:
         QCOMPARE(control<QTextEdit>(refused.get(), QStringLiteral("题目超级编辑框"))->toPlainText(), QStringLiteral("再改一次"));
         QCOMPARE(r.stored(QStringLiteral("select 题目 from 单选 where 题号=2")), QStringLiteral("改过的题"));
     }
+
+    // A paper per candidate: options shown in an order of their own, kept
+    // with the paper, shown again on resume, graded in the question's own
+    // letters; orders the database refuses keep no paper at all.
+    void aShuffledPaperResumesInItsOrderAndIsGradedInOwnLetters_data() { engines_data(); }
+    void aShuffledPaperResumesInItsOrderAndIsGradedInOwnLetters()
+    {
+        QFETCH(TestEngine, engine);
+        Run r(engine);
+        READY(r);
+        for (int n = 1; n <= 3; ++n)
+            r.db.addQuestion(QuestionType::SingleChoice,
+                             {n, QStringLiteral("单选%1？A.甲B.乙C.丙D.丁").arg(n), QStringLiteral("B")});
+        ExamSettings settings;
+        settings.draws = {3, 0, 0, 0};
+        QVERIFY(storeExamSettings(r.db.store(), settings));
+        QVERIFY(storePaperShuffle(r.db.store(), {true, true}));
+        r.start();
+
+        ExamPaperWindow *paper = r.signIn(QStringLiteral("A01"));
+        QVERIFY(paper);
+        const qint64 number = paper->paper().part(QuestionType::SingleChoice)[0];
+        const QString shown = question(paper);
+        click(paper, shownLetterOf(paper, QStringLiteral("乙")) + QStringLiteral("单选框"));
+        QCOMPARE(r.stored(QStringLiteral("select 考生答案 from 答卷 where 序号=0")), QStringLiteral("B"));
+        QCOMPARE(r.stored(QStringLiteral("select count(*) from 答卷顺序")), QStringLiteral("3"));
+        r.main.reset();
+        r.start();
+        paper = r.signIn(QStringLiteral("A01"));
+        QVERIFY(paper);
+        QCOMPARE(question(paper), shown);
+        QVERIFY(control<QAbstractButton>(paper, shownLetterOf(paper, QStringLiteral("乙")) + QStringLiteral("单选框"))->isChecked());
+        r.platform.setNextAnswer(true);
+        r.menu(QStringLiteral("交卷"));
+        QCOMPARE(r.stored(QStringLiteral("select 考生答案 from 评分 where 题号=%1").arg(number)), QStringLiteral("B"));
+
+        r.db.refuse(QStringLiteral("答卷顺序"), QStringLiteral("insert"));
+        r.platform.clear();
+        QVERIFY(!r.signIn(QStringLiteral("A02")));
+        QCOMPARE(r.platform.lastMessage(), (Message{QStringLiteral("无法保存试卷,考试没有开始\n拒绝写入"),
+                                                    QStringLiteral("失败"), Message::Icon::Warning}));
+        QCOMPARE(r.stored(QStringLiteral("select count(*) from 答卷 where 考号='A02'")), QStringLiteral("0"));
+        QCOMPARE(r.stored(QStringLiteral("select count(*) from 答卷计时 where 考号='A02'")), QStringLiteral("0"));
+    }
 };
 
 QTEST_MAIN(WindowsOnBothEnginesTest)

@@ -16,6 +16,7 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -85,6 +86,7 @@ private slots:
     void configBoxesTakeDigitsAndMinusAndRewriteOnLeaving();
     void configFailureKeepsTheDialogOpen();
     void configIsTheCurrentTaskWindowUntilAnotherTask();
+    void configShufflesShowTheDefaultsAndAreStoredWithTheCounts();
     void signInChecksTheFieldsInOrder();
     void signInRefusesAnOccasionHandedInAndAcceptsANewOne();
     void signInLooksUpAsTypedAndKeepsNoSpaces();
@@ -100,7 +102,7 @@ void ExamDialogsTest::configShowsTheStoredRowAndStoresTheBoxes()
     ExamConfigDialog *dialog = p.openConfig();
     QVERIFY(dialog);
     QCOMPARE(dialog->windowTitle(), QStringLiteral("配置"));
-    QCOMPARE(dialog->size(), QSize(315, 264));
+    QCOMPARE(dialog->size(), QSize(315, 299));
     QStringList shown;
     for (int i = 0; i < 5; ++i)
         shown << p.box(dialog, i)->text();
@@ -109,7 +111,7 @@ void ExamDialogsTest::configShowsTheStoredRowAndStoresTheBoxes()
     QCOMPARE(p.box(dialog, 0)->geometry(), QRect(100, 20, 180, 24));
     QCOMPARE(p.box(dialog, 4)->geometry(), QRect(100, 160, 180, 24));
     auto *ok = dialog->findChild<QPushButton *>(QStringLiteral("确定按钮"));
-    QCOMPARE(ok->geometry(), QRect(127, 197, 54, 32));
+    QCOMPARE(ok->geometry(), QRect(127, 232, 54, 32));
     verifyAccessibleNames(dialog);
 
     // "确定" without changes stores the same values.
@@ -187,6 +189,50 @@ void ExamDialogsTest::configIsTheCurrentTaskWindowUntilAnotherTask()
     p.main.runMenuItem(QStringLiteral("多选题库"));
     QVERIFY(guard.isNull() || !guard->isVisible());
     QVERIFY(p.main.currentTaskWindow() != nullptr);
+}
+
+void ExamDialogsTest::configShufflesShowTheDefaultsAndAreStoredWithTheCounts()
+{
+    Program p;
+    QVERIFY(storeExamSettings(p.db.store(), {1, 2, 3, 4, 5}));
+    p.db.store().execute(QStringLiteral("drop table if exists 配置项"));
+    const auto boxes = [](QWidget *dialog) {
+        return std::pair{dialog->findChild<QCheckBox *>(QStringLiteral("打乱题序选择框")),
+                         dialog->findChild<QCheckBox *>(QStringLiteral("打乱选项选择框"))};
+    };
+    // A file from before the shuffles: questions shuffled, options as written.
+    ExamConfigDialog *dialog = p.openConfig();
+    auto [questions, options] = boxes(dialog);
+    QVERIFY(questions && options);
+    QCOMPARE(questions->text(), QStringLiteral("打乱题序"));
+    QCOMPARE(options->text(), QStringLiteral("打乱选项"));
+    QVERIFY(questions->isChecked());
+    QVERIFY(!options->isChecked());
+    QCOMPARE(questions->geometry().top(), 195);
+    verifyAccessibleNames(dialog);
+    QTest::mouseClick(questions, Qt::LeftButton, {}, QPoint(8, 12)); // on the tick
+    QTest::mouseClick(options, Qt::LeftButton, {}, QPoint(8, 12)); // on the tick
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("确定按钮")), Qt::LeftButton);
+    QCOMPARE(readPaperShuffle(p.db.store()), (PaperShuffle{false, true}));
+
+    // Shown as stored when opened again.
+    dialog = p.openConfig();
+    std::tie(questions, options) = boxes(dialog);
+    if (const QByteArray folder = qgetenv("KAOSHI_SHOT_DIR"); !folder.isEmpty())
+        dialog->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/config-dialog.png"));
+    QVERIFY(!questions->isChecked());
+    QVERIFY(options->isChecked());
+
+    // A shuffle refused: the counts typed are not stored either, the dialog stays.
+    QVERIFY(refuseWrites(p.db.store(), QStringLiteral("配置项"), QStringLiteral("insert")));
+    typeAndLeave(p.box(dialog, 0), "9");
+    QTest::mouseClick(questions, Qt::LeftButton, {}, QPoint(8, 12)); // on the tick
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("确定按钮")), Qt::LeftButton);
+    QCOMPARE(p.platform.lastMessage().caption, kFailure.caption);
+    QVERIFY(p.platform.lastMessage().text.contains(QStringLiteral("拒绝写入")));
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(readExamSettings(p.db.store()), (ExamSettings{1, 2, 3, 4, 5}));
+    QCOMPARE(readPaperShuffle(p.db.store()), (PaperShuffle{false, true}));
 }
 
 // ---------------------------------------------------------------- sign-in

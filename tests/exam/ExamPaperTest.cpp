@@ -57,7 +57,7 @@ TEST(PaperDraw, DrawsEachBankAsConfiguredAndSaysWhatFellShort)
     db.addQuestions(QStringLiteral("多选"), 2);
     db.addQuestions(QStringLiteral("问答"), 3);
     QRandomGenerator generator(3);
-    const PaperDraw draw = drawPaper(db.store(), {3, 5, 4, -1}, generator);
+    const PaperDraw draw = drawPaper(db.store(), {3, 5, 4, -1}, generator, true);
     ASSERT_FALSE(draw.failed);
     EXPECT_EQ(draw.paper.partSize(QuestionType::SingleChoice), 3);
     EXPECT_EQ(draw.paper.partSize(QuestionType::MultipleChoice), 2);
@@ -73,7 +73,7 @@ TEST(PaperDraw, DrawsEachBankAsConfiguredAndSaysWhatFellShort)
 
     // A bank that cannot be read fails the draw rather than giving a short paper.
     db.store().execute(QStringLiteral("drop table 多选"));
-    EXPECT_TRUE(drawPaper(db.store(), {1, 1, 0, 0}, generator).failed);
+    EXPECT_TRUE(drawPaper(db.store(), {1, 1, 0, 0}, generator, true).failed);
 }
 
 TEST(ExamPaper, KeepsPartsInTheBankOrderAndCountsPositionsAcrossThem)

@@ -9,10 +9,12 @@
 #include "app/MainWindow.h"
 #include "app/NavigationBar.h"
 #include "data/ConfigTable.h"
+#include "data/RoomTable.h"
 #include "exam/CandidateDialog.h"
 #include "exam/ExamPaperWindow.h"
 #include "grading/GradingWindow.h"
 #include "practice/PracticeSession.h"
+#include "practice/QuestionLayout.h"
 #include "ui/DropDownBox.h"
 #include "ui/ListGrid.h"
 #include "ui/ScriptedPlatform.h"
@@ -136,6 +138,9 @@ private slots:
     void screenReaderActionsKeysAndCodeAreKeptOnTheQuestion();
     void aTimeLeftNotKeptIsSaidAndTriedAgain();
     void theCountdownIsAnnouncedAtTenFiveAndOneMinutesOnly();
+    void shuffledOptionsAreChosenAsShownAndKeptInTheQuestionsOwnLetters();
+    void unshuffledQuestionsComeInTiHaoOrder();
+    void aPaperWhoseOptionOrdersAreRefusedIsNotKept();
 };
 
 void ExamPaperWindowTest::aFullPaperFromSignInToGrading()
@@ -537,6 +542,160 @@ void ExamPaperWindowTest::aSecondCopyOfTheProgramNeitherDrawsNorHandsInTwice()
     QVERIFY2(p.platform.lastMessage().text.startsWith(QStringLiteral("试卷没有交上\n这份试卷已不在数据库中")),
              qPrintable(p.platform.lastMessage().text));
     QCOMPARE(p.db.count("评分"), 2); // graded once
+}
+
+
+void ExamPaperWindowTest::shuffledOptionsAreChosenAsShownAndKeptInTheQuestionsOwnLetters()
+{
+    Program p;
+    // A 单选 whose options do not split cleanly is never moved.
+    const QString unclear = QStringLiteral("单选题7问A.1B.维生素C.C.钙");
+    p.db.addQuestion(QStringLiteral("单选"), {7, unclear, QStringLiteral("A"), {}, 2});
+    p.configure({7, 3, 1, 0, 0});
+    QVERIFY(storePaperShuffle(p.db.store(), {true, true}));
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    p.main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
+    const std::vector<qint64> single = w->paper().part(QuestionType::SingleChoice);
+    const std::vector<qint64> multiple = w->paper().part(QuestionType::MultipleChoice);
+
+    // Each choice question shows 甲, 乙 and 丙 relettered A, B, C in an order
+    // of its own; the texts shown are what a resumed paper must show again.
+    QStringList shown;
+    bool anyMoved = false;
+    for (const auto &[type, part] : {std::pair{QStringLiteral("单选"), single}, std::pair{QStringLiteral("多选"), multiple}}) {
+        showAnswerPage(w, type == QStringLiteral("单选") ? 0 : 1);
+        for (size_t i = 0; i < part.size(); ++i) {
+            box(w, type)->setText(QString::number(i + 1));
+            w->pane().load();
+            const QString text = question(w);
+            shown << text;
+            if (part[i] == 7) {
+                QCOMPARE(text, shownQuestionText(unclear));
+                continue;
+            }
+            QStringList lines = text.split(u'\n');
+            QCOMPARE(lines.mid(0, 2), QStringList({QStringLiteral("%1题%2").arg(type).arg(part[i]), QString()}));
+            QCOMPARE(QStringList({lines[2].left(2), lines[3].left(2), lines[4].left(2)}), QStringList({"A.", "B.", "C."}));
+            QStringList bodies{lines[2].mid(2), lines[3].mid(2), lines[4].mid(2)};
+            anyMoved = anyMoved || bodies != QStringList({"甲", "乙", "丙"});
+            bodies.sort();
+            QCOMPARE(bodies, QStringList({"丙", "乙", "甲"}));
+        }
+    }
+    QVERIFY(anyMoved);
+    const int unclearPosition = int(std::find(single.begin(), single.end(), 7) - single.begin());
+    QCOMPARE(p.db.text(QStringLiteral("select count(*) from 答卷顺序 where 序号=%1").arg(unclearPosition)), QStringLiteral("0"));
+    QCOMPARE(p.db.count("答卷顺序"), 9);
+
+    // The mouse, a key and a screen reader choose shown letters; the paper
+    // keeps the question's own.
+    const int first = single[0] == 7 ? 1 : 0, second = single[2] == 7 ? 3 : 2;
+    showAnswerPage(w, 0);
+    box(w, "单选")->setText(QString::number(first + 1));
+    w->pane().load();
+    click(w, shownLetterOf(w, "乙") + "单选框");
+    QCOMPARE(p.kept().section(u';', first, first), QStringLiteral("单选%1=B").arg(single[first]));
+    auto *text = control<QTextEdit>(w, "题目超级编辑框");
+    text->setFocus();
+    QTRY_VERIFY(text->hasFocus());
+    QTest::keyClick(text, Qt::Key(Qt::Key_A + (shownLetterOf(w, "丙")[0].unicode() - u'A')));
+    QCOMPARE(p.kept().section(u';', first, first), QStringLiteral("单选%1=C").arg(single[first]));
+    box(w, "单选")->setText(QString::number(second + 1));
+    w->pane().load();
+    QAccessibleInterface *radio =
+        QAccessible::queryAccessibleInterface(control<QAbstractButton>(w, shownLetterOf(w, "甲") + "单选框"));
+    QVERIFY(radio && radio->actionInterface());
+    radio->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(p.kept().section(u';', second, second), QStringLiteral("单选%1=A").arg(single[second]));
+    showAnswerPage(w, 1);
+    box(w, "多选")->setText("1");
+    w->pane().load();
+    click(w, shownLetterOf(w, "丙") + "选择框");
+    click(w, shownLetterOf(w, "甲") + "选择框");
+    QCOMPARE(p.kept().section(u';', 7, 7), QStringLiteral("多选%1=AC").arg(multiple[0]));
+    if (const QByteArray folder = qgetenv("KAOSHI_SHOT_DIR"); !folder.isEmpty())
+        p.main->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/shuffled-paper.png"));
+    // 判断 shows its text as written.
+    showAnswerPage(w, 2);
+    QCOMPARE(question(w), QStringLiteral("判断题%1\n\nA.甲\nB.乙\nC.丙").arg(w->paper().part(QuestionType::TrueFalse)[0]));
+
+    // Resumed in a new run: the same order, the choices still chosen.
+    p.main.reset();
+    p.platform.clear();
+    p.start();
+    w = p.signIn();
+    QVERIFY(w);
+    QCOMPARE(w->paper().part(QuestionType::SingleChoice), single);
+    QStringList again;
+    for (const auto &[type, count] : {std::pair{QStringLiteral("单选"), single.size()}, std::pair{QStringLiteral("多选"), multiple.size()}}) {
+        showAnswerPage(w, type == QStringLiteral("单选") ? 0 : 1);
+        for (size_t i = 0; i < count; ++i) {
+            box(w, type)->setText(QString::number(i + 1));
+            w->pane().load();
+            again << question(w);
+        }
+    }
+    QCOMPARE(again, shown);
+    showAnswerPage(w, 0);
+    box(w, "单选")->setText(QString::number(first + 1));
+    w->pane().load();
+    QVERIFY(control<QAbstractButton>(w, shownLetterOf(w, "丙") + "单选框")->isChecked());
+    showAnswerPage(w, 1);
+    box(w, "多选")->setText("1");
+    w->pane().load();
+    for (const auto &[body, chosen] : {std::pair{"甲", true}, std::pair{"乙", false}, std::pair{"丙", true}})
+        QCOMPARE(control<QAbstractButton>(w, shownLetterOf(w, body) + "选择框")->isChecked(), chosen);
+
+    // Handed in and graded in the question's own letters: 单选 A and 多选 AC are right.
+    p.menuAction("收卷")->trigger();
+    QCOMPARE(p.db.text(QStringLiteral("select 考生答案 from 评分 where 题型='单选' and 题号=%1").arg(single[first])), QStringLiteral("C"));
+    QCOMPARE(p.db.text(QStringLiteral("select 考生答案 from 评分 where 题型='单选' and 题号=%1").arg(single[second])), QStringLiteral("A"));
+    QCOMPARE(p.db.text(QStringLiteral("select 考生答案 from 评分 where 题型='多选' and 题号=%1").arg(multiple[0])), QStringLiteral("AC"));
+    QCOMPARE(p.db.text("select count(*) from 评分 e join 单选 q on q.题号=e.题号 where e.题型='单选' and e.考生答案=q.标准答案"), QStringLiteral("1"));
+    QCOMPARE(p.db.text("select count(*) from 评分 e join 多选 q on q.题号=e.题号 where e.题型='多选' and e.考生答案=q.标准答案"), QStringLiteral("1"));
+}
+
+void ExamPaperWindowTest::unshuffledQuestionsComeInTiHaoOrder()
+{
+    Program p;
+    p.configure({5, 3, 0, 0, 0});
+    QVERIFY(storePaperShuffle(p.db.store(), {false, false}));
+    ExamPaperWindow *w = p.signIn();
+    QVERIFY(w);
+    for (const QuestionType type : {QuestionType::SingleChoice, QuestionType::MultipleChoice}) {
+        const std::vector<qint64> &part = w->paper().part(type);
+        QVERIFY(std::is_sorted(part.begin(), part.end()));
+    }
+    QCOMPARE(w->paper().part(QuestionType::MultipleChoice), (std::vector<qint64>{1, 2, 3}));
+    // Options as written.
+    QCOMPARE(question(w), QStringLiteral("单选题%1\n\nA.甲\nB.乙\nC.丙").arg(w->paper().part(QuestionType::SingleChoice)[0]));
+    click(w, "B单选框");
+    QCOMPARE(p.kept().section(u';', 0, 0), QStringLiteral("单选%1=B").arg(w->paper().part(QuestionType::SingleChoice)[0]));
+    QCOMPARE(p.db.count("答卷顺序"), 0);
+}
+
+void ExamPaperWindowTest::aPaperWhoseOptionOrdersAreRefusedIsNotKept()
+{
+    Program p;
+    p.configure({2, 1, 0, 0, 10});
+    QVERIFY(storePaperShuffle(p.db.store(), {true, true}));
+    QVERIFY(ensureRoomTables(p.db.store()));
+    QVERIFY(refuseWrites(p.db.store(), "答卷顺序", "insert"));
+    QVERIFY(!p.signIn());
+    QCOMPARE(p.platform.lastMessage(), (Message{QStringLiteral("无法保存试卷,考试没有开始\n拒绝写入"), QStringLiteral("失败"),
+                                                Message::Icon::Warning}));
+    QCOMPARE(p.db.count("答卷"), 0);
+    QCOMPARE(p.db.count("答卷计时"), 0);
+    QCOMPARE(p.db.count("答卷顺序"), 0);
+    QVERIFY(p.main->navigationBar()->isEnabled());
+
+    // Once the orders can be written, the paper is drawn and kept with them.
+    QVERIFY(p.db.store().execute(QStringLiteral("drop trigger 拒绝_答卷顺序_insert")));
+    QVERIFY(p.signIn());
+    QCOMPARE(p.db.count("答卷"), 3);
+    QCOMPARE(p.db.count("答卷顺序"), 3);
 }
 
 QTEST_MAIN(ExamPaperWindowTest)

@@ -28,6 +28,16 @@ inline QLineEdit *box(QWidget *w, const QString &type)
 
 inline QString question(QWidget *w) { return control<QTextEdit>(w, QStringLiteral("题目超级编辑框"))->toPlainText(); }
 
+// The letter the question shown gives the option whose text is body, as a
+// candidate reads it ("乙" shown as "A.乙" → "A"); "" when none shows it.
+inline QString shownLetterOf(QWidget *w, const QString &body)
+{
+    for (const QString &line : question(w).split(u'\n'))
+        if (line.size() > 2 && line.mid(2) == body)
+            return line.left(1);
+    return QString();
+}
+
 // A toolbar button, by its caption.
 inline void press(QWidget *window, const QString &caption)
 {
