@@ -1,5 +1,6 @@
 #include "data/AnswerTable.h"
 
+#include "data/HandScoreTable.h"
 #include "data/ScoreStatements.h"
 
 
@@ -193,12 +194,18 @@ bool insertAnswers(DataStore &store, const std::vector<StoredAnswer> &rows)
 
 bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys)
 {
+    // Asked before the unit begins: on a server a statement that fails
+    // inside a unit ends it.
+    const bool withHandScores = hasHandScoreTable(store);
     Transaction unit(store);
     if (!unit.isOpen())
         return false;
     for (const AnswerKey &key : keys) {
         if (!store.execute(QStringLiteral("delete from 评分 where 题号=? and 题型=? and 考号=? and 场次=?"),
                            {key.questionNumber, key.type, key.number, key.occasion}))
+            return false;
+        // A later answer with the same key must not inherit this one's score.
+        if (withHandScores && !deleteHandScore(store, key))
             return false;
     }
     return unit.commit();

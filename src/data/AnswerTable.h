@@ -88,8 +88,8 @@ struct StoredAnswer {
 // the rows are meant to be stored all together or not at all.
 bool insertAnswers(DataStore &store, const std::vector<StoredAnswer> &rows);
 
-// Deletes every answer row that matches one of the keys, in one unit: either
-// all of them go or none does.
+// Deletes every answer row that matches one of the keys, and the hand score
+// of each (table 阅卷), in one unit: either all of them go or none does.
 bool deleteAnswers(DataStore &store, const std::vector<AnswerKey> &keys);
 
 } // namespace kaoshi

@@ -33,4 +33,10 @@ bool storeHandScore(DataStore &store, const FreeAnswer &answer, double score, co
          markedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
 }
 
+bool deleteHandScore(DataStore &store, const AnswerKey &key)
+{
+    return store.execute(QStringLiteral("delete from 阅卷 where 题号=? and 题型=? and 考号=? and 场次=?"),
+                         {key.questionNumber, key.type, key.number, key.occasion});
+}
+
 } // namespace kaoshi

@@ -3,6 +3,7 @@
 // answers, one row per answer (考号, 场次, 题型, 题号) with 得分 and the time
 // it was given (阅卷时间). Grading uses such a score in place of comparing
 // the answer with the standard answer.
+#include "data/AnswerTable.h"
 #include "data/DataStore.h"
 
 #include <QDateTime>
@@ -32,5 +33,9 @@ std::optional<std::vector<FreeAnswer>> freeAnswers(DataStore &store, const QStri
 // Keeps the marker's score of one answer, replacing an earlier one, in one
 // statement.
 bool storeHandScore(DataStore &store, const FreeAnswer &answer, double score, const QDateTime &markedAt);
+
+// Deletes the score of the answer the key names, if there is one. Deleting
+// an answer deletes its score in the same unit.
+bool deleteHandScore(DataStore &store, const AnswerKey &key);
 
 } // namespace kaoshi

@@ -18,6 +18,7 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -63,6 +64,27 @@ QList<ChartBar> bandBars(const ResultAnalysis &result)
     for (const ScoreBand &band : result.bands)
         bars.append({bandLabel(band), band.candidates});
     return bars;
+}
+
+// The widths the print window divides the paper by: each shown column as
+// wide as its title and its longest text need, not as far as the view
+// stretches its last column; 0 for the hidden column 0.
+QList<int> contentWidths(const QTableView &view)
+{
+    constexpr int kCellMargin = 12;
+    const QAbstractItemModel &model = *view.model();
+    const QFontMetrics metrics(view.font());
+    QList<int> widths;
+    for (int c = 0; c < model.columnCount(); ++c) {
+        int width = 0;
+        if (!view.isColumnHidden(c)) {
+            width = view.horizontalHeader()->sectionSizeHint(c);
+            for (int r = 0; r < model.rowCount(); ++r)
+                width = std::max(width, metrics.horizontalAdvance(model.index(r, c).data().toString()) + kCellMargin);
+        }
+        widths << width;
+    }
+    return widths;
 }
 
 QString chartTitle(const ResultAnalysis &result)
@@ -121,8 +143,7 @@ void AnalysisWindow::buildControls()
     m_tabs->addTab(addTable(QStringLiteral("分数段表格"), m_bands), QStringLiteral("分数段"));
     QTableView *summaryTab = new QTableView(this);
     nameControl(summaryTab, QStringLiteral("汇总页表格"), QStringLiteral("成绩汇总"));
-    summaryTab->setModel(m_summary);
-    summaryTab->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    showTable(summaryTab, m_summary);
     m_tabs->addTab(summaryTab, QStringLiteral("成绩汇总"));
 
     auto *layout = new QVBoxLayout(this);
@@ -140,12 +161,21 @@ void AnalysisWindow::buildControls()
     }
 }
 
+void AnalysisWindow::showTable(QTableView *view, ResultTableModel *model)
+{
+    view->setModel(model);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The list's column 0 is never shown nor printed; a new table shows every
+    // section again.
+    view->hideColumn(0);
+    connect(model, &QAbstractItemModel::modelReset, view, [view] { view->hideColumn(0); });
+}
+
 QTableView *AnalysisWindow::addTable(const QString &controlName, ResultTableModel *&model)
 {
     model = new ResultTableModel(this);
     auto *view = named(new QTableView(this), controlName);
-    view->setModel(model);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    showTable(view, model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->verticalHeader()->hide();
     view->horizontalHeader()->setStretchLastSection(true);
@@ -206,7 +236,9 @@ void AnalysisWindow::analyse()
     m_bands->setTable(bandTable(m_result));
     m_questions->setTable(questionTable(m_result));
     m_options->setTable(optionTable(m_result));
-    m_summaryView->resizeColumnToContents(0);
+    // Every column as wide as its contents, on the screen and in print.
+    for (QTableView *view : findChildren<QTableView *>())
+        view->resizeColumnsToContents();
     showChart();
 }
 
@@ -256,8 +288,7 @@ void AnalysisWindow::exportTable()
         return;
     PrintRequest request;
     request.source = view->model();
-    for (int c = 0; c < view->model()->columnCount(); ++c)
-        request.columnWidths << view->columnWidth(c);
+    request.columnWidths = contentWidths(*view);
     // Each table keeps its own column choice.
     const QString name = m_tabs->tabText(m_tabs->currentIndex());
     request.title = name + kExport;

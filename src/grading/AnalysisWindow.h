@@ -40,6 +40,7 @@ protected:
 
 private:
     void buildControls();
+    static void showTable(QTableView *view, ResultTableModel *model);
     QTableView *addTable(const QString &controlName, ResultTableModel *&model);
     void fillOccasions();
     void readThresholds();

@@ -22,7 +22,7 @@ int ResultTableModel::rowCount(const QModelIndex &parent) const
 
 int ResultTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_table.titles.size());
+    return parent.isValid() ? 0 : modelColumn(int(m_table.titles.size()));
 }
 
 QVariant ResultTableModel::data(const QModelIndex &index, int role) const
@@ -30,9 +30,10 @@ QVariant ResultTableModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || size_t(index.row()) >= m_table.rows.size())
         return {};
     const auto &row = m_table.rows[size_t(index.row())];
-    if (size_t(index.column()) >= row.size())
+    const int column = index.column() - modelColumn(0);
+    if (column < 0 || size_t(column) >= row.size())
         return {};
-    const TableCell &cell = row[size_t(index.column())];
+    const TableCell &cell = row[size_t(column)];
     switch (role) {
     case Qt::DisplayRole:
         return cell.text;
@@ -48,8 +49,11 @@ QVariant ResultTableModel::data(const QModelIndex &index, int role) const
 
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_table.titles.size())
-        return m_table.titles[section];
+    const int column = section - modelColumn(0);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && column >= 0 && column < m_table.titles.size())
+        return m_table.titles[column];
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section == 0)
+        return QString();
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 

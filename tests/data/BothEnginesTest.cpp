@@ -362,6 +362,64 @@ TEST_P(BothEngines, HandScoresCountInTotalsDetailsAndTheAnalysis)
     EXPECT_EQ(db.text("select 得分 from 阅卷 where 考号='K2'"), "3.5");
 }
 
+// Deleting answers deletes their hand scores in the same unit, so that a later
+// answer with the same key starts unmarked; a refused delete keeps both.
+// Renumbering the bank after a question goes moves neither the answers nor
+// their scores: a score stays with the answer it was given to.
+TEST_P(BothEngines, AHandScoreGoesWithItsAnswer)
+{
+    db.addQuestion(QuestionType::FreeAnswer, {1, "第一问", "甲", {}, 4});
+    db.addQuestion(QuestionType::FreeAnswer, {2, "第二问", "乙", {}, 4});
+    db.addQuestion(QuestionType::FreeAnswer, {3, "第三问", "丙", {}, 4});
+    const QuestionType free = QuestionType::FreeAnswer;
+    ASSERT_TRUE(insertAnswers(store, {{"K1", "一", "甲", 1, free, "x"}, {"K1", "一", "甲", 2, free, "y"},
+                                      {"K2", "一", "乙", 1, free, "z"}}));
+    auto answers = freeAnswers(store, "一");
+    ASSERT_TRUE(answers && answers->size() == 3);
+    const QDateTime at(QDate(2026, 12, 2), QTime(10, 0));
+    for (const FreeAnswer &a : *answers)
+        ASSERT_TRUE(storeHandScore(store, a, 2.5, at)) << store.errorString().toStdString();
+    // The marked answers as 考号/题号, in order.
+    const QString listed = GetParam() == TestEngine::File
+                               ? "select group_concat(k, ',') from (select 考号||'/'||题号 as k from 阅卷 order by 考号,题号)"
+                               : "select string_agg(考号||'/'||题号, ',' order by 考号,题号) from 阅卷";
+    auto scores = [&] { return db.text(listed); };
+    ASSERT_EQ(scores(), "K1/1,K1/2,K2/1");
+
+    ASSERT_TRUE(deleteAnswers(store, {{1, "问答", "K1", "一"}})) << store.errorString().toStdString();
+    EXPECT_EQ(scores(), "K1/2,K2/1");
+    // The same answer handed in again is unmarked, and counts by comparison.
+    ASSERT_TRUE(insertAnswers(store, {{"K1", "一", "甲", 1, free, "甲"}}));
+    answers = freeAnswers(store, "一");
+    ASSERT_TRUE(answers && answers->size() == 3);
+    EXPECT_FALSE((*answers)[0].score);
+    const TotalsResult totals = gradeTotals(store, "K1", "一");
+    ASSERT_EQ(totals.rows.size(), 1u);
+    EXPECT_EQ(totals.rows[0].total, 4 + 2.5);
+
+    // Question 1 goes; 2 and 3 become 1 and 2. The stored answers keep their
+    // numbers, and so do their scores.
+    {
+        Transaction unit(store);
+        ASSERT_TRUE(bank::deleteQuestion(store, free, bank::questionByNumber(store, free, 1)->rowId));
+        ASSERT_TRUE(unit.commit());
+    }
+    EXPECT_EQ(bank::questionNumbers(store, free), (std::vector<qint64>{1, 2}));
+    EXPECT_EQ(db.count("评分"), 3);
+    EXPECT_EQ(scores(), "K1/2,K2/1");
+    const auto details = readAnswerDetails(store, "K1", "一");
+    ASSERT_TRUE(details && details->size() == 2);
+    EXPECT_EQ((*details)[1].questionNumber, 2);
+    EXPECT_EQ((*details)[1].handScore, 2.5);
+
+    // Refused: neither the answers nor their scores go.
+    db.refuse("阅卷", "delete");
+    EXPECT_FALSE(deleteAnswers(store, {{1, "问答", "K2", "一"}, {2, "问答", "K1", "一"}}));
+    EXPECT_EQ(store.errorString(), "拒绝写入");
+    EXPECT_EQ(db.count("评分"), 3);
+    EXPECT_EQ(scores(), "K1/2,K2/1");
+}
+
 TEST_P(BothEngines, APaperIsKeptAnsweredAndHandedInAsOneUnit)
 {
     ASSERT_TRUE(ensurePaperTables(store));

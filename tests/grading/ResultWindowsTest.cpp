@@ -9,6 +9,7 @@
 #include "grading/AnalysisWindow.h"
 #include "grading/GradingWindow.h"
 #include "grading/MarkingWindow.h"
+#include "grading/ResultTableModel.h"
 #include "grading/Scoring.h"
 #include "print/FreePrintWindow.h"
 #include "print/BarChartPage.h"
@@ -92,12 +93,13 @@ struct Results : ProgramState {
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
+    // Column c of the table the view shows (its model has the hidden column 0 before it).
     QStringList column(const QString &table, int c)
     {
         QAbstractItemModel *model = control<QTableView>(table)->model();
         QStringList texts;
         for (int r = 0; r < model->rowCount(); ++r)
-            texts << model->data(model->index(r, c)).toString();
+            texts << model->data(model->index(r, ResultTableModel::modelColumn(c))).toString();
         return texts;
     }
     std::vector<int> barHeights()
@@ -138,6 +140,7 @@ private slots:
     void thresholdsAreRememberedAndAFailedSaveIsSaid();
     void tablesGoToThePrintWindowAndTheChartToAPicture();
     void theBandChartPrintsBeforeItsTable();
+    void everyTableGoesOutWithAllItsColumns();
     void markingKeepsScoresThatChangeTheTotals();
     void aRefusedScoreSaysFailedAndStaysTyped();
     void gradingShowsWhichScoresAreByHand();
@@ -171,7 +174,7 @@ void ResultWindowsTest::analysisFollowsTheChosenOccasion()
     QCOMPARE(r.column(QStringLiteral("试题表格"), 6), QStringList{"—"});
     const QString note = r.control<QTableView>(QStringLiteral("试题表格"))
                              ->model()
-                             ->index(0, 8)
+                             ->index(0, ResultTableModel::modelColumn(8))
                              .data(Qt::ToolTipRole)
                              .toString();
     QCOMPARE(note, QStringLiteral("太难：P=0.00，低于0.2"));
@@ -289,8 +292,68 @@ void ResultWindowsTest::theBandChartPrintsBeforeItsTable()
     const QString second = pdfPageText(pdf, 2);
     QVERIFY2(first.contains(QStringLiteral("分数段分布")), qPrintable(first));
     QVERIFY(!second.contains(QStringLiteral("分数段分布")));
+    // Both columns of the table: the bands and their counts.
     QVERIFY2(second.contains(QStringLiteral("人数")), qPrintable(second));
+    QVERIFY2(second.contains(QStringLiteral("分数段")), qPrintable(second));
+    QVERIFY2(second.contains(QStringLiteral("5.4~6")), qPrintable(second));
     preview->close();
+}
+
+// Each tab's table reaches the print window and the workbook with every one
+// of its columns, in its order, and its numbers stay numbers in the workbook.
+void ResultWindowsTest::everyTableGoesOutWithAllItsColumns()
+{
+    Results r;
+    r.open<AnalysisWindow>(QStringLiteral("成绩分析"));
+    auto *tabs = r.control<QTabWidget>(QStringLiteral("分析页"));
+    struct Expected {
+        QString tab;
+        QStringList titles;
+        QString numberCell, numberText; // a cell of the workbook that holds a number
+    };
+    const std::vector<Expected> cases{
+        {"试题分析", {"题型", "题号", "题目", "作答人数", "满分", "得分率P", "区分度D", "相关系数", "标记"}, "D2", "5"},
+        {"选项分析", {"题型", "题号", "选项", "正确答案", "高分组(%)", "低分组(%)", "标记"}, "B2", "1"},
+        {"分数段", {"分数段", "人数"}, "B2", "2"},
+        {"成绩汇总", {"项目", "数值"}, "B2", "5"},
+    };
+    for (int i = 0; i < tabs->count(); ++i) {
+        const Expected &expected = cases[size_t(i)];
+        QCOMPARE(tabs->tabText(i), expected.tab);
+        tabs->setCurrentIndex(i);
+        // On the screen the hidden column 0 stays hidden after a new analysis.
+        r.press(QStringLiteral("分析"));
+        QVERIFY(qobject_cast<QTableView *>(tabs->widget(i))->isColumnHidden(0));
+
+        r.press(QStringLiteral("导出"));
+        FreePrintWindow *print = r.main.printHandOver().window();
+        QVERIFY(print);
+        QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("打印按钮")), Qt::LeftButton);
+        const ReportPages *report = print->reportShown();
+        QVERIFY(report);
+        const ReportDocument &document = report->document();
+        QStringList printed;
+        for (int c = document.columnCount() - int(expected.titles.size()); c < document.columnCount(); ++c)
+            printed << document.columnTitle(c);
+        QCOMPARE(printed, expected.titles);
+        QVERIFY(document.columnCount() <= expected.titles.size() + 1); // at most the serial column besides
+        r.main.printHandOver().close();
+
+        r.press(QStringLiteral("导出"));
+        r.platform.openedFiles.clear();
+        QTest::mouseClick(r.main.printHandOver().window()->findChild<QPushButton *>(QStringLiteral("导出按钮")),
+                          Qt::LeftButton);
+        QCOMPARE(r.platform.openedFiles.size(), 1);
+        const QString workbook = r.platform.openedFiles.first();
+        const QMap<QString, QString> cells = worksheetCells(workbook);
+        QStringList titles;
+        for (int c = 0; c < expected.titles.size() + 1; ++c)
+            titles << cells.value(QChar(u'A' + c) + QStringLiteral("1"));
+        QCOMPARE(titles, expected.titles + QStringList{QString()});
+        QCOMPARE(cells.value(expected.numberCell), expected.numberText);
+        QVERIFY2(numberCells(workbook).contains(expected.numberCell), qPrintable(expected.tab));
+        r.main.printHandOver().close();
+    }
 }
 
 void ResultWindowsTest::markingKeepsScoresThatChangeTheTotals()
