@@ -44,11 +44,18 @@
 #include <QTableView>
 #include <QTimer>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <functional>
 #include <numeric>
 
@@ -187,10 +194,9 @@ struct Figures {
     double firstScreen = 0, lastRow = 0, megabytes = 0, cliWindow = -1, cliWhole = -1;
 };
 
-Figures benchFile(const QString &label, const QString &dir, int count)
+Figures benchFile(const QString &dir)
 {
     const QString path = QDir(dir).filePath(QStringLiteral("考试修改.mdb"));
-    std::printf("\n== %d questions, %s ==\n", count, qPrintable(label));
     QElapsedTimer timer;
     timer.start();
     Program program(dir);
@@ -382,7 +388,7 @@ struct SearchFigures {
 // 搜索 for a text: the first screen (search() and painting), then the rest
 // found with the event loop running, the longest time the window did not
 // answer (the gap between two ticks of a 5 ms timer), and a search stopped
-// by Esc 300 ms in.
+// by 停止 300 ms in.
 SearchFigures benchSearch(BankWindow *bank, const QString &text)
 {
     SearchFigures figures;
@@ -415,26 +421,39 @@ SearchFigures benchSearch(BankWindow *bank, const QString &text)
     figures.whole = median(whole);
     figures.longestPause = *std::max_element(pauses.begin(), pauses.end());
     figures.found = bank->grid()->rowCount() - 1;
-    // Esc part way: the time from the key to the search having stopped.
+    // 停止 part way, pressed while the search runs: a click on the button
+    // is queued from another thread 300 ms in, as the user's click arrives
+    // whatever the window is doing; the time runs from the click to the
+    // search having stopped.
+    auto *stop = bank->findChild<QPushButton *>(QStringLiteral("停止按钮"));
     bank->search();
-    QElapsedTimer timer;
-    timer.start();
-    while (bank->isSearching() && timer.elapsed() < 300)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    const qint64 before = bank->grid()->rowCount() - 1;
-    timer.restart();
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(bank->grid(), &escape);
+    std::atomic<qint64> pressedAt{0};
+    QElapsedTimer clock;
+    clock.start();
+    std::thread user([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        pressedAt = clock.nsecsElapsed();
+        QMetaObject::invokeMethod(stop, &QPushButton::click, Qt::QueuedConnection);
+    });
     while (bank->isSearching())
-        QApplication::processEvents();
-    figures.stopped = double(timer.nsecsElapsed()) / 1e6;
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const qint64 endedAt = clock.nsecsElapsed();
+    user.join();
+    QApplication::processEvents();
+    const qint64 before = bank->grid()->rowCount() - 1;
+    const bool stoppedByClick = note->text().startsWith(QStringLiteral("已停止"));
+    figures.stopped = stoppedByClick ? double(endedAt - pressedAt) / 1e6 : 0;
     std::printf("search \"%s\": %lld found\n", qPrintable(text), static_cast<long long>(figures.found));
     std::printf("%-58s %10.1f ms  (%.1f, %.1f, %.1f)\n", "  first screen: 搜索 to the first matches painted (median of 3)",
                 figures.firstScreen, first[0], first[1], first[2]);
     std::printf("%-58s %10.1f ms\n", "  the whole search, window answering (median of 3)", figures.whole);
     std::printf("%-58s %10.1f ms\n", "  longest time the window did not answer (worst of 3)", figures.longestPause);
-    std::printf("%-58s %10.2f ms  (%lld listed, note: %s)\n", "  Esc after 300 ms: stopped within", figures.stopped,
-                static_cast<long long>(before), qPrintable(note->text()));
+    if (stoppedByClick)
+        std::printf("%-58s %10.2f ms  (%lld listed, note: %s)\n", "  停止 clicked 300 ms in: stopped within",
+                    figures.stopped, static_cast<long long>(before), qPrintable(note->text()));
+    else
+        std::printf("%-58s (note: %s)\n", "  停止 clicked 300 ms in: the search had ended before",
+                    qPrintable(note->text()));
     std::fflush(stdout);
     return figures;
 }
@@ -469,51 +488,169 @@ void benchHeader(int rows)
                 residentMegabytes() - before, (residentMegabytes() - before) * 1048576.0 / rows);
 }
 
+// ---------------------------------------------------------------- files and processes
+
+// The files are made once per kind and size: in the folder LIST_BENCH_DATA
+// names, where they stay for later runs (`list_bench make grading 1000000`
+// makes them in a run of its own), else in a folder of this run. Every
+// measurement works on a copy in a process of its own, so that no figure
+// holds what an earlier file left in the process, and a file made
+// elsewhere stays without the indexes the program adds when it opens one.
+class DataFiles
+{
+public:
+    DataFiles()
+    {
+        const QString kept = qEnvironmentVariable("LIST_BENCH_DATA");
+        m_root = kept.isEmpty() ? m_temporary.path() : kept;
+        QDir().mkpath(m_root);
+    }
+    // The folder of the file of `kind` ("bank", "wrong", "grading"), made when missing.
+    QString folder(const QString &kind, int count, bool foreign)
+    {
+        const QString dir = QDir(m_root).filePath(
+            QStringLiteral("%1-%2-%3").arg(kind).arg(count).arg(foreign ? QStringLiteral("foreign") : QStringLiteral("made")));
+        const QString path = QDir(dir).filePath(QStringLiteral("考试修改.mdb"));
+        if (!QFileInfo::exists(path)) {
+            QDir().mkpath(dir);
+            QElapsedTimer timer;
+            timer.start();
+            const QString making = path + QStringLiteral(".making");
+            QFile::remove(making);
+            QTemporaryDir scratch(QDir(m_root).filePath(QStringLiteral("making-XXXXXX")));
+            makeFile(scratch.path(), count, foreign, kind == u"wrong", kind == u"grading");
+            QFile::rename(QDir(scratch.path()).filePath(QStringLiteral("考试修改.mdb")), path);
+            std::printf("made %s (%.0f s)\n", qPrintable(path), double(timer.elapsed()) / 1000);
+        }
+        return dir;
+    }
+
+private:
+    QTemporaryDir m_temporary;
+    QString m_root;
+};
+
+// The figures a child prints on its last line: "RESULT a b c …".
+void printResult(const std::vector<double> &figures)
+{
+    std::printf("RESULT");
+    for (double f : figures)
+        std::printf(" %.3f", f);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+// Runs `list_bench --child measure` on a copy of the file in `dir`; shows
+// what the child printed and returns its figures (empty when it failed).
+std::vector<double> inOwnProcess(const QString &measure, const QString &dir)
+{
+    QTemporaryDir copy(QDir(dir).filePath(QStringLiteral("../copy-XXXXXX")));
+    const QString name = QStringLiteral("考试修改.mdb");
+    if (!QFile::copy(QDir(dir).filePath(name), QDir(copy.path()).filePath(name))) {
+        std::printf("could not copy %s\n", qPrintable(dir));
+        return {};
+    }
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), measure, copy.path()});
+    child.waitForFinished(-1);
+    std::vector<double> figures;
+    for (const QString &line : QString::fromUtf8(child.readAllStandardOutput()).split(u'\n')) {
+        if (!line.startsWith(QStringLiteral("RESULT "))) {
+            if (!line.isEmpty())
+                std::printf("%s\n", qPrintable(line));
+            continue;
+        }
+        for (const QString &f : line.split(u' ').mid(1))
+            figures.push_back(f.toDouble());
+    }
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        std::printf("the measuring process failed (exit %d)\n", child.exitCode());
+    std::fflush(stdout);
+    return figures;
+}
+
+// The measurements a child makes on one file; each prints its figures last.
+int measureChild(const QString &measure, const QString &dir)
+{
+    if (measure == u"wrong" || measure == u"grading") {
+        const ListFigures f = measure == u"wrong" ? benchWrongList(dir) : benchDetailList(dir);
+        printResult({f.firstScreen, f.lastRow, f.megabytes});
+    } else if (measure == u"search") {
+        Program program(dir);
+        BankWindow *bank = program.openBank();
+        // Esc with no search running closes the window (and deletes it):
+        // the searches use 停止, and a window gone ends the measuring.
+        QPointer<BankWindow> open(bank);
+        const SearchFigures dense = benchSearch(bank, QStringLiteral("的"));
+        if (!open)
+            return 1;
+        const SearchFigures sparse = benchSearch(bank, realQuestions().value(7).text.left(12));
+        printResult({dense.firstScreen, dense.whole, std::max(dense.longestPause, sparse.longestPause),
+                     sparse.firstScreen, sparse.whole, std::max(dense.stopped, sparse.stopped)});
+    } else {
+        const Figures f = benchFile(dir);
+        printResult({f.firstScreen, f.lastRow, f.megabytes, f.cliWindow, f.cliWhole});
+    }
+    return 0;
+}
+
+QString growthOf(double now, double before)
+{
+    return before > 0 ? QStringLiteral("×%1").arg(now / before, 0, 'f', 2) : QString();
+}
+
 int otherLists(const QString &which, const QList<int> &sizes)
 {
+    DataFiles files;
+    const bool search = which == u"search";
+    const QString kind = search ? QStringLiteral("bank") : which;
     struct Line {
         int count;
-        double made[3] = {0, 0, 0}, foreign[3] = {0, 0, 0};
+        std::vector<double> made, foreign;
     };
     std::vector<Line> lines;
     for (int count : sizes) {
-        Line line{count};
+        Line line{count, {}, {}};
         for (const bool foreign : {false, true}) {
             std::printf("\n== %s, %d rows, %s ==\n", qPrintable(which), count,
                         foreign ? "a file made elsewhere: no indexes, shuffled rows" : "a file the program made");
-            QTemporaryDir dir;
-            makeFile(dir.path(), count, foreign, which == u"wrong", which == u"grading");
-            double *into = foreign ? line.foreign : line.made;
-            if (which == u"search") {
-                Program program(dir.path());
-                BankWindow *bank = program.openBank();
-                const SearchFigures dense = benchSearch(bank, QStringLiteral("的"));
-                const SearchFigures sparse = benchSearch(bank, realQuestions().value(7).text.left(12));
-                into[0] = dense.firstScreen;
-                into[1] = dense.whole;
-                into[2] = std::max(dense.longestPause, sparse.longestPause);
-            } else {
-                const ListFigures f = which == u"wrong" ? benchWrongList(dir.path()) : benchDetailList(dir.path());
-                into[0] = f.firstScreen;
-                into[1] = f.lastRow;
-                into[2] = f.megabytes;
-            }
+            std::vector<double> &into = foreign ? line.foreign : line.made;
+            into = inOwnProcess(which, files.folder(kind, count, foreign));
+            into.resize(6, 0);
         }
         lines.push_back(line);
     }
-    const bool search = which == u"search";
-    std::printf("\n%s (medians of 3)\n%10s %28s %28s %16s\n", qPrintable(which), "rows",
-                search ? "first screen made/elsewhere" : "first screen made/elsewhere",
-                search ? "whole search made/elsewhere" : "last row made/elsewhere",
-                search ? "longest pause" : "memory MB");
+    std::printf("\n%s (medians of 3, each file in a process of its own)\n", qPrintable(which));
+    if (search)
+        std::printf("%10s %26s %26s %26s %22s %18s\n", "rows", "\"的\": first screen m/e", "\"的\": whole m/e",
+                    "rare: first screen m/e", "rare: whole m/e", "stop / pause ms");
+    else
+        std::printf("%10s %26s %26s %18s\n", "rows", "first screen made/elsewhere", "last row made/elsewhere",
+                    "memory MB m/e");
     for (size_t i = 0; i < lines.size(); ++i) {
         const Line &l = lines[i];
-        const QString growth = i > 0 && lines[i - 1].made[0] > 0
-                                   ? QStringLiteral("×%1").arg(l.made[0] / lines[i - 1].made[0], 0, 'f', 2)
-                                   : QString();
-        std::printf("%10d %13.1f / %8.1f ms %13.1f / %8.1f ms %8.1f / %5.1f   growth of first screen %s\n", l.count,
-                    l.made[0], l.foreign[0], l.made[1], l.foreign[1], l.made[2], l.foreign[2], qPrintable(growth));
+        const QString growth = i > 0 ? growthOf(l.made[0], lines[i - 1].made[0]) : QString();
+        if (search)
+            std::printf("%10d %11.1f / %8.1f ms %11.1f / %8.1f ms %11.1f / %8.1f ms %9.0f / %6.0f ms %7.1f / %6.1f\n",
+                        l.count, l.made[0], l.foreign[0], l.made[1], l.foreign[1], l.made[3], l.foreign[3], l.made[4],
+                        l.foreign[4], std::max(l.made[5], l.foreign[5]), std::max(l.made[2], l.foreign[2]));
+        else
+            std::printf("%10d %11.1f / %8.1f ms %11.1f / %8.1f ms %8.1f / %5.1f   growth of first screen %s\n",
+                        l.count, l.made[0], l.foreign[0], l.made[1], l.foreign[1], l.made[2], l.foreign[2],
+                        qPrintable(growth));
     }
+    return 0;
+}
+
+// The files of a kind and size, made and kept (LIST_BENCH_DATA) for later runs.
+int makeOnly(const QString &which, int count)
+{
+    DataFiles files;
+    const QString kind = which == u"wrong" || which == u"grading" ? which : QStringLiteral("bank");
+    for (const bool foreign : {false, true})
+        if (which != u"bank" || foreign == false || count <= 1000000)
+            std::printf("%s\n", qPrintable(files.folder(kind, count, foreign)));
     return 0;
 }
 
@@ -523,11 +660,15 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (which == u"--child" && argc > 3)
+        return measureChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (which == u"delete") {
         benchDelete();
         return 0;
     }
     const QList<int> given = argc > 2 ? QList<int>{QString::fromLocal8Bit(argv[2]).toInt()} : QList<int>{};
+    if (which == u"make" && argc > 3)
+        return makeOnly(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]).toInt());
     if (which == u"header") {
         benchHeader(given.isEmpty() ? 3000000 : given[0]);
         return 0;
@@ -537,34 +678,31 @@ int main(int argc, char *argv[])
     QList<int> sizes{10000, 100000, 1000000, 3000000};
     if (!which.isEmpty())
         sizes = {which.toInt()};
+    DataFiles files;
     struct Line {
         int count;
-        Figures made, foreign;
+        std::vector<double> made, foreign;
     };
     std::vector<Line> lines;
     for (int count : sizes) {
         Line line{count, {}, {}};
-        {
-            QTemporaryDir made;
-            makeBank(made, count);
-            line.made = benchFile(QStringLiteral("a file the program made"), made.path(), count);
-        }
+        std::printf("\n== %d questions, a file the program made ==\n", count);
+        line.made = inOwnProcess(QStringLiteral("list"), files.folder(QStringLiteral("bank"), count, false));
         if (count <= 1000000) {
-            QTemporaryDir foreign;
-            makeForeignFile(QDir(foreign.path()).filePath(QStringLiteral("考试修改.mdb")), count);
-            line.foreign = benchFile(QStringLiteral("a file made elsewhere: no indexes, shuffled rows"), foreign.path(), count);
+            std::printf("\n== %d questions, a file made elsewhere: no indexes, shuffled rows ==\n", count);
+            line.foreign = inOwnProcess(QStringLiteral("list"), files.folder(QStringLiteral("bank"), count, true));
         }
+        line.made.resize(5, 0);
+        line.foreign.resize(5, 0);
         lines.push_back(line);
     }
-    std::printf("\n%10s %14s %12s %12s %14s %14s   (files the program made; medians of 3)\n", "rows", "first screen",
-                "last row", "memory MB", "tool: window", "tool: all rows");
+    std::printf("\n%10s %14s %12s %16s %14s %14s   (medians of 3, each file in a process of its own)\n", "rows",
+                "first screen", "last row", "memory MB m/e", "tool: window", "tool: all rows");
     for (size_t i = 0; i < lines.size(); ++i) {
-        const Figures &f = lines[i].made;
-        const QString growth = i > 0 && lines[i - 1].made.firstScreen > 0
-                                   ? QStringLiteral("×%1").arg(f.firstScreen / lines[i - 1].made.firstScreen, 0, 'f', 2)
-                                   : QString();
-        std::printf("%10d %11.1f ms %9.1f ms %12.1f %11.1f ms %11.1f ms   growth of first screen %s\n",
-                    lines[i].count, f.firstScreen, f.lastRow, f.megabytes, f.cliWindow, f.cliWhole, qPrintable(growth));
+        const std::vector<double> &f = lines[i].made;
+        const QString growth = i > 0 ? growthOf(f[0], lines[i - 1].made[0]) : QString();
+        std::printf("%10d %11.1f ms %9.1f ms %8.1f / %5.1f %11.1f ms %11.1f ms   growth of first screen %s\n",
+                    lines[i].count, f[0], f[1], f[2], lines[i].foreign[2], f[3], f[4], qPrintable(growth));
     }
     return 0;
 }

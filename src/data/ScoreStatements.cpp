@@ -3,6 +3,7 @@
 #include "data/QuestionType.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <iterator>
 #include <limits>
 #include <thread>
@@ -263,6 +264,36 @@ RowSet queryTotals(DataStore &store, const QString &number, const QString &occas
     const Statement statement =
         totalsStatement(number, occasion, hasHandScoreTable(store), store.engine().joinsAnswersToBanks());
     return store.query(statement.sql, statement.values);
+}
+
+ScoreSlice sumScoreSlice(DataStore &store, const QString &number, const QString &occasion, QuestionType bank,
+                         const FieldValue &after, qint64 limit)
+{
+    // Read through the index 评分_答题 (考号, 场次, 题型, 题号).
+    QString where = QStringLiteral(" from 评分 where 评分.考号=? and 评分.场次=? and 评分.题型=? and 评分.题号 is not null");
+    Values values{number, occasion, typeValue(bank)};
+    if (!after.isNull()) {
+        where += QStringLiteral(" and 评分.题号>?");
+        values << after;
+    }
+    ScoreSlice slice;
+    RowSet end = store.query(QStringLiteral("select 评分.题号") + where +
+                                 QStringLiteral(" order by 评分.题号 limit 1 offset ?"),
+                             Values(values) << std::max<qint64>(0, limit - 1));
+    if (end.failed())
+        return {0, {}, end.error()};
+    if (!end.atEnd()) {
+        slice.last = end.value(1);
+        where += QStringLiteral(" and 评分.题号<=?");
+        values << slice.last;
+    }
+    RowSet sum = store.query(QStringLiteral("select coalesce(sum(") + answerScoreExpression(hasHandScoreTable(store)) +
+                                 QStringLiteral("),0)") + where,
+                             values);
+    if (sum.failed() || sum.atEnd())
+        return {0, {}, sum.error()};
+    slice.sum = sum.value(1).toNumber();
+    return slice;
 }
 
 namespace {

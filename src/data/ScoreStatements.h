@@ -6,6 +6,7 @@
 // scores nothing. The database adds the scores up: totals per candidate, and
 // the sums per candidate and per question that the results analysis needs.
 #include "data/DataStore.h"
+#include "data/QuestionType.h"
 
 #include <QString>
 #include <functional>
@@ -44,6 +45,21 @@ QString bankOrderExpression(const QString &typeColumn);
 // says so (Engine::joinsAnswersToBanks), rather than looked up per answer.
 Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin = false);
 RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion);
+
+// One slice of one candidate's answers of one occasion in one bank, for a
+// total summed a slice at a time: the answers with a 题号 after `after`
+// (from the first without it) up to and including the 题号 that about
+// `limit` answers reach, so that the answers of one 题号 are never split.
+// Only the answers of the four banks with a 题号 can score; the others add
+// nothing. `last` is the slice's last 题号, null when it took the rest of
+// the bank; error set when it could not be read.
+struct ScoreSlice {
+    double sum = 0;
+    FieldValue last;
+    DataError error;
+};
+ScoreSlice sumScoreSlice(DataStore &store, const QString &number, const QString &occasion, QuestionType bank,
+                         const FieldValue &after, qint64 limit);
 
 // The rows of queryTotals, read to their end; error set (and no rows) when
 // they could not all be read. Where the engine gives a second reading

@@ -15,7 +15,9 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QToolBar>
+#include <limits>
 
 namespace kaoshi {
 
@@ -42,6 +44,11 @@ const QStringList kTitles{QString(),
                           kTotal};
 
 const QColor kSummaryBackground(236, 236, 236);
+// The list shows at once; its total follows when it is summed (at once
+// for all but very long lists), in slices short enough that the window answers.
+const QString kSumming = QStringLiteral("计算中…");
+constexpr qint64 kFirstTotalMs = 50;
+constexpr qint64 kTotalSliceMs = 40;
 // A score a marker gave stands out from the compared ones.
 const QColor kHandScoreBackground(255, 240, 190);
 const QString kHandScoreTip = QStringLiteral("阅卷给分");
@@ -94,7 +101,12 @@ GradingWindow::GradingWindow(AppContext &context, QWidget *host) : TaskWindow(co
         return list.index(row, Score).data(Qt::ToolTipRole).toString() == kHandScoreTip ? kHandMark : QString();
     }, this);
     m_printed->setSourceModel(m_grid->model());
+    m_totalTimer = new QTimer(this);
+    m_totalTimer->setInterval(0);
+    connect(m_totalTimer, &QTimer::timeout, this, [this] { sumTotal(kTotalSliceMs); });
 }
+
+GradingWindow::~GradingWindow() = default;
 
 void GradingWindow::setUpGrid()
 {
@@ -142,6 +154,7 @@ void GradingWindow::grade()
     if (m_grading)
         return;
     m_grading = true;
+    stopTotal();
     const QString number = m_number->currentText();
     const QString occasion = m_occasion->currentText();
     if (isDetailMode(number, occasion))
@@ -197,9 +210,36 @@ void GradingWindow::showDetails(const QString &number, const QString &occasion)
     m_grid->gridModel()->setMarked(Score, {}, kHandScoreTip, kHandScoreBackground);
     QStringList summary(kColumnCount);
     summary[NumberOfQuestion] = kTotal;
-    summary[Score] = numberToText(details.total);
-    m_grid->appendRow(summary);
-    m_grid->setRowBackground(m_grid->rowCount() - 1, kSummaryBackground, 1);
+    summary[Score] = kSumming;
+    m_totalRow = m_grid->appendRow(summary);
+    m_grid->setRowBackground(m_totalRow, kSummaryBackground, 1);
+    m_total = std::make_unique<DetailTotal>(m_context.store, number, occasion);
+    sumTotal(kFirstTotalMs);
+}
+
+void GradingWindow::sumTotal(qint64 budgetMs)
+{
+    if (!m_total)
+        return;
+    if (!m_total->advance(budgetMs)) {
+        const QString reason = m_total->reason();
+        stopTotal();
+        m_grid->setText(m_totalRow, Score, QString());
+        m_context.messages().failure(DetailTotal::failure(), reason);
+        return;
+    }
+    if (!m_total->finished()) {
+        m_totalTimer->start();
+        return;
+    }
+    m_grid->setText(m_totalRow, Score, numberToText(m_total->total()));
+    stopTotal();
+}
+
+void GradingWindow::stopTotal()
+{
+    m_totalTimer->stop();
+    m_total.reset();
 }
 
 void GradingWindow::deleteAnswers()
@@ -229,6 +269,8 @@ void GradingWindow::deleteAnswers()
 
 void GradingWindow::exportList()
 {
+    // The list goes with its total.
+    sumTotal(std::numeric_limits<qint64>::max());
     // The print window takes this list, with the column that says which
     // scores a marker gave, and the settings the bank list's export shares.
     PrintRequest request = listPrintRequest(*m_grid, QStringLiteral("自由打印导出"), QStringLiteral("题库.ini"));

@@ -8,13 +8,17 @@
 #include "ui/GridSizing.h"
 #include "ui/TaskWindow.h"
 
+#include <memory>
+
 class QAction;
 class QLabel;
+class QTimer;
 class QToolBar;
 
 namespace kaoshi {
 
 class AddedColumnModel;
+class DetailTotal;
 class DropDownBox;
 class ListGrid;
 struct DetailResult;
@@ -25,6 +29,7 @@ class GradingWindow final : public TaskWindow
     Q_OBJECT
 public:
     GradingWindow(AppContext &context, QWidget *host);
+    ~GradingWindow() override;
 
     ListGrid *grid() const { return m_grid; }
 
@@ -32,6 +37,8 @@ public:
     void deleteAnswers();
     void exportList();
     void grade();
+    // The total of a candidate's answers is still being summed.
+    bool isSumming() const { return m_total != nullptr; }
     // The drop-down lists, filled just before they open.
     void fillNumberList();
     void fillOccasionList();
@@ -48,6 +55,10 @@ private:
     void setUpGrid();
     void showTotals(const TotalsResult &totals);
     void showDetails(const QString &number, const QString &occasion);
+    // Sums the detail total on for about budgetMs and shows it once done; a
+    // failure is said with 失败.
+    void sumTotal(qint64 budgetMs);
+    void stopTotal();
 
     QToolBar *m_toolbar;
     DropDownBox *m_number;
@@ -57,6 +68,10 @@ private:
     AddedColumnModel *m_printed;
     ColumnProportions m_proportions;
     bool m_grading = false;
+    // The total of the listed answers while it is summed, and its row.
+    std::unique_ptr<DetailTotal> m_total;
+    int m_totalRow = 0;
+    QTimer *m_totalTimer;
 };
 
 } // namespace kaoshi

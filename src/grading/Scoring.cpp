@@ -4,6 +4,9 @@
 #include "data/KeysetRows.h"
 #include "data/ScoreStatements.h"
 
+#include <QElapsedTimer>
+#include <algorithm>
+
 namespace kaoshi {
 
 bool isDetailMode(const QString &number, const QString &occasion)
@@ -70,12 +73,6 @@ DetailListing detailListing(DataStore &store, const QString &number, const QStri
     const std::optional<std::vector<AnswerRun>> runs = answerRuns(store, number, occasion);
     if (!runs)
         return fail();
-    // The total is the database's sum of the same scores.
-    RowSet totals = queryTotals(store, number, occasion);
-    for (; !totals.atEnd(); totals.next())
-        listing.total += totals.value(4).toNumber();
-    if (totals.failed())
-        return fail();
     std::vector<KeysetRun> keysetRuns;
     for (const AnswerRun &run : *runs) {
         keysetRuns.push_back({run.count, [&store, number, occasion, run, cellsOf](
@@ -95,6 +92,33 @@ DetailListing detailListing(DataStore &store, const QString &number, const QStri
     }
     listing.rows = std::make_shared<KeysetRows>(std::move(keysetRuns), 0);
     return listing;
+}
+
+DetailTotal::DetailTotal(DataStore &store, QString number, QString occasion, qint64 sliceAnswers)
+    : m_store(store), m_number(std::move(number)), m_occasion(std::move(occasion)),
+      m_slice(std::max<qint64>(1, sliceAnswers)), m_banks(allQuestionTypes().begin(), allQuestionTypes().end())
+{
+}
+
+bool DetailTotal::advance(qint64 budgetMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!finished()) {
+        const ScoreSlice slice = sumScoreSlice(m_store, m_number, m_occasion, m_banks[m_bank], m_after, m_slice);
+        if (slice.error.isError()) {
+            m_reason = slice.error.message;
+            return false;
+        }
+        m_total += slice.sum;
+        m_after = slice.last;
+        // A slice that took the rest of its bank: the next bank follows.
+        if (slice.last.isNull())
+            ++m_bank;
+        if (timer.elapsed() >= budgetMs)
+            break;
+    }
+    return true;
 }
 
 } // namespace kaoshi

@@ -5,9 +5,13 @@
 // number or an occasion left empty the database sums the totals per 考号, 场次
 // and 姓名 in one grouped statement; with both given, that candidate's answers
 // of that occasion are marked one by one.
+#include "data/FieldValue.h"
+#include "data/QuestionType.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -72,16 +76,48 @@ DetailResult scoreDetails(DataStore &store, const QString &number, const QString
 DetailRow detailRowOf(const AnswerDetail &detail);
 
 // The same answers read as they come into view (a window at a time, by
-// keyset), and their total: the list of a candidate with a million answers
-// shows at once. A row is marked when its score is a marker's.
+// keyset): the list of a candidate with a million answers shows at once. A
+// row is marked when its score is a marker's. Their total is a DetailTotal.
 struct DetailListing {
     std::shared_ptr<RowSource> rows;
-    double total = 0;
     QString failure;
     QString reason;
 };
 DetailListing detailListing(DataStore &store, const QString &number, const QString &occasion,
                             std::function<QStringList(const DetailRow &)> cellsOf);
+
+// The total of the same answers (the sum of the scores present), summed by
+// the database a slice of answers at a time, bank by bank in 题号 order, so
+// that a window can show a million answers at once and their total when it
+// is done, and answer the user meanwhile.
+class DetailTotal
+{
+public:
+    static constexpr qint64 kSliceAnswers = 20000;
+
+    DetailTotal(DataStore &store, QString number, QString occasion, qint64 sliceAnswers = kSliceAnswers);
+
+    // Sums on for about `budgetMs` (at least one slice); false when the
+    // answers could not be read (failure() and reason() say why).
+    bool advance(qint64 budgetMs);
+    // Sums the rest.
+    bool finish() { return advance(std::numeric_limits<qint64>::max()); }
+    bool finished() const { return m_bank >= m_banks.size(); }
+    double total() const { return m_total; }
+    static QString failure() { return QStringLiteral("总分未能算出"); }
+    QString reason() const { return m_reason; }
+
+private:
+    DataStore &m_store;
+    QString m_number;
+    QString m_occasion;
+    qint64 m_slice;
+    std::vector<QuestionType> m_banks;
+    size_t m_bank = 0;
+    FieldValue m_after; // the last 题号 summed in the current bank
+    double m_total = 0;
+    QString m_reason;
+};
 
 // Whether an answer is right: the texts are equal, character for character.
 bool isRightAnswer(const QString &answer, const QString &standardAnswer);

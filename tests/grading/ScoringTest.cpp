@@ -159,6 +159,52 @@ TEST(Scoring, DetailsMarkOneCandidatesAnswersInBankOrder)
     EXPECT_TRUE(scoreDetails(f.db.store(), "' or ''='", "一").rows.empty());
 }
 
+// The window sums a long list's total a slice of answers at a time: any
+// slice size gives the total of the whole list, also where answers of one
+// 题号 meet a slice's end (a slice never splits them), with hand scores,
+// missing questions, answers without a 题号 and of no bank.
+TEST(Scoring, DetailTotalInSlicesIsTheTotalOfTheList)
+{
+    Fixture f;
+    ASSERT_TRUE(addAnswers(f.db.store(), {{"A01", "一", "张三", 1, "单选", "A"},   // 1 twice, right twice
+                                          {"A01", "一", "张三", 2, "判断", "√"}}));
+    ASSERT_TRUE(f.db.store().execute("insert into 评分 (考号,场次,姓名,题型,考生答案) values ('A01','一','张三','单选','A')"));
+    ASSERT_TRUE(f.db.store().execute("insert into 阅卷 (考号,场次,题型,题号,得分,阅卷时间) values ('A01','一','问答',1,6.5,'')"));
+    const DetailResult whole = scoreDetails(f.db.store(), "A01", "一");
+    ASSERT_EQ(whole.failure, QString());
+    EXPECT_DOUBLE_EQ(whole.total, 16.5); // 单选 1, 1, 2, 3 (10) and the hand score 6.5
+    for (const qint64 slice : {1, 2, 3, 1000}) {
+        SCOPED_TRACE(slice);
+        DetailTotal total(f.db.store(), "A01", "一", slice);
+        ASSERT_TRUE(total.finish()) << total.reason().toStdString();
+        EXPECT_TRUE(total.finished());
+        EXPECT_DOUBLE_EQ(total.total(), whole.total);
+    }
+    // One slice at a time, with a budget of nothing: each call goes on.
+    DetailTotal stepwise(f.db.store(), "A01", "一", 1);
+    int calls = 0;
+    while (!stepwise.finished() && calls < 100) {
+        ASSERT_TRUE(stepwise.advance(0));
+        ++calls;
+    }
+    EXPECT_GT(calls, 4);
+    EXPECT_DOUBLE_EQ(stepwise.total(), whole.total);
+
+    DetailTotal none(f.db.store(), "nobody", "一");
+    ASSERT_TRUE(none.finish());
+    EXPECT_EQ(none.total(), 0.0);
+}
+
+TEST(Scoring, ADetailTotalThatCannotBeReadSaysWhy)
+{
+    Fixture f;
+    ASSERT_TRUE(f.db.store().execute("alter table 判断 rename to 旧判断"));
+    DetailTotal total(f.db.store(), "A01", "一");
+    EXPECT_FALSE(total.finish());
+    EXPECT_FALSE(DetailTotal::failure().isEmpty());
+    EXPECT_TRUE(total.reason().contains("判断")) << total.reason().toStdString();
+}
+
 TEST(AnswerTable, DeletesOnlyTheNamedAnswersAsOneUnit)
 {
     Fixture f;
