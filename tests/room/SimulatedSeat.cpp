@@ -148,7 +148,7 @@ bool SimulatedSeat::takePaper(DataStore &store, SeatSession &session)
             m_paperAtSignIn = m_paper;
             return true;
         }
-        PaperDraw draw = drawPaper(store, m_room.draws, m_generator);
+        PaperDraw draw = drawPaper(store, m_room.draws, m_generator, true);
         if (draw.failed)
             return false;
         const KeepOutcome kept = session.keepPaper({draw.paper.items(), m_plan.limitSeconds});
