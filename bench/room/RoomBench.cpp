@@ -1,18 +1,21 @@
-// Speed of a computer room on the server: 200 seats, each on a connection
-// and a thread of its own, as the seats of a room are.
+// Speed of a computer room on the server: 200 seats, each a SeatSession on a
+// connection, a data folder (its journal) and a thread of its own, as the
+// seats of a room are.
 //
 //   keeps [seconds]  every seat keeps one answer every 2 s (starting at a
 //                    random moment of the first 2 s, so that the room keeps
 //                    about 100 answers a second) and beats its heartbeat
 //                    every 5 s, for 20 s unless told; the figure is the time
-//                    of one keep as the seat waits for it (the statement and
-//                    its commit), median and 99th percentile of all keeps.
+//                    of one keep as the seat waits for it (the answer's line
+//                    written to the journal and flushed to the disk, the
+//                    statement and its commit on the server), median and
+//                    99th percentile of all keeps.
 //   handins          every seat holds a paper of 30 answered questions; all
 //                    hand in in the same instant (a gate opened at once);
 //                    the figure is the time from the gate to the last
 //                    hand-in committed (its 30 评分 rows, the kept paper
-//                    removed, the seat's row and log line), and each
-//                    hand-in's own time.
+//                    removed, the seat's row and log line, the journal
+//                    emptied), and each hand-in's own time.
 //
 // Each run makes a fresh database on the server of tests/support/test-server
 // (PGHOST etc.), its banks and the seats' papers (not timed). The server
@@ -27,8 +30,11 @@
 #include "data/PostgresEngine.h"
 #include "data/RoomTable.h"
 #include "exam/ExamPaper.h"
+#include "room/SeatSession.h"
 
+#include <QDateTime>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -68,11 +74,13 @@ PaperOwner ownerOf(int seat)
 
 QString seatName(int seat) { return QStringLiteral("座位%1").arg(seat); }
 
-// One seat: its connection, signed in, its paper drawn and kept.
+// One seat: its connection and journal folder, signed in, its paper drawn
+// and kept.
 struct Seat {
     int index = 0;
+    QTemporaryDir dataDir;
     std::unique_ptr<DataStore> store;
-    std::vector<PaperItem> paper;
+    std::unique_ptr<SeatSession> session;
 };
 
 bool signIn(Seat &seat, const ServerSettings &settings, bool answered)
@@ -80,16 +88,17 @@ bool signIn(Seat &seat, const ServerSettings &settings, bool answered)
     seat.store = std::make_unique<DataStore>(std::make_unique<PostgresEngine>(settings));
     if (!seat.store->open(settings.describe()))
         return false;
-    const PaperOwner owner = ownerOf(seat.index);
-    if (claimSeat(*seat.store, owner, seatName(seat.index), 3600).outcome != ClaimOutcome::Claimed)
+    seat.session = std::make_unique<SeatSession>(*seat.store, ownerOf(seat.index), seatName(seat.index),
+                                                 seat.dataDir.path(), [] { return QDateTime::currentMSecsSinceEpoch(); });
+    if (seat.session->signIn(3600).outcome != SeatSession::SignIn::Sitting || seat.session->findPaper().failed)
         return false;
     QRandomGenerator generator(quint32(seat.index));
     const PaperDraw draw = drawPaper(*seat.store, {kQuestions, 0, 0, 0}, generator);
-    seat.paper = draw.paper.items();
+    std::vector<PaperItem> paper = draw.paper.items();
     if (answered)
-        for (PaperItem &item : seat.paper)
+        for (PaperItem &item : paper)
             item.answer = QStringLiteral("ABCD").mid(int(generator.bounded(4)), 1);
-    return !draw.failed && keepNewPaper(*seat.store, owner, {seat.paper, 3600}) == KeepOutcome::Kept;
+    return !draw.failed && seat.session->keepPaper({paper, 3600}) == KeepOutcome::Kept;
 }
 
 // A fresh database with a bank of 200 questions and every seat signed in.
@@ -104,7 +113,7 @@ std::vector<Seat> openRoom(TestDatabase &db, bool answered)
         seats[size_t(i)].index = i + 1;
         if (!signIn(seats[size_t(i)], db.serverSettings(), answered)) {
             std::printf("seat %d could not sign in: %s\n", i + 1,
-                        seats[size_t(i)].store ? qPrintable(seats[size_t(i)].store->errorString()) : "");
+                        seats[size_t(i)].session ? qPrintable(seats[size_t(i)].session->error()) : "");
             return {};
         }
     }
@@ -134,18 +143,17 @@ void keeps(TestDatabase &db, std::chrono::seconds duration)
             const auto begin = Clock::now();
             auto nextKeep = begin + std::chrono::milliseconds(generator.bounded(2000));
             auto nextBeat = begin + std::chrono::milliseconds(generator.bounded(5000));
-            const PaperOwner owner = ownerOf(s->index);
             for (int position = 0; Clock::now() < begin + duration;) {
                 const auto next = std::min(nextKeep, nextBeat);
                 std::this_thread::sleep_until(next);
                 if (next == nextBeat) {
-                    beat(*s->store, owner, seatName(s->index));
+                    s->session->heartbeat();
                     nextBeat += kBeatEvery;
                     continue;
                 }
                 const auto before = Clock::now();
-                const bool kept = keepPaperAnswer(*s->store, owner, position % kQuestions,
-                                                  QStringLiteral("ABCD").mid(position % 4, 1));
+                const bool kept = s->session->keepAnswer(position % kQuestions, QStringLiteral("ABCD").mid(position % 4, 1)) ==
+                                  SeatSession::Keep::Kept;
                 mine.push_back(milliseconds(Clock::now() - before));
                 if (mine.back() > 50)
                     slow.push_back(int(std::chrono::duration_cast<std::chrono::seconds>(before - begin).count()));
@@ -190,13 +198,12 @@ void handIns(TestDatabase &db)
         threads.emplace_back([&, s = &seat] {
             start.wait(60s);
             const auto before = Clock::now();
-            const HandInOutcome outcome = handInSeatPaper(*s->store, ownerOf(s->index), s->paper, seatName(s->index),
-                                                          ownerOf(s->index).number, QStringLiteral("交卷"));
+            const SeatSession::HandIn outcome = s->session->handIn(QStringLiteral("交卷"));
             const auto after = Clock::now();
             std::lock_guard lock(mutex);
             times.push_back(milliseconds(after - before));
             last = std::max(last, after);
-            failures += outcome == HandInOutcome::HandedIn ? 0 : 1;
+            failures += outcome == SeatSession::HandIn::HandedIn ? 0 : 1;
         });
     std::this_thread::sleep_for(500ms); // every thread waits at the gate
     const auto opened = Clock::now();

@@ -191,14 +191,18 @@ class RoomLoadTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // The seats, the seats that take over, the console and the checks.
-        own = std::make_unique<OwnServer>(kSeats + kSwitchedOff + 40);
+        // The seats and the seats that take over, each with a connection and
+        // now and then a probe whether the server is back, the console and
+        // the checks: more than the test server's usual 100.
+        own = std::make_unique<OwnServer>(4 * kSeats);
         ASSERT_TRUE(own->isReady()) << own->reason().toStdString();
         ASSERT_EQ(own->admin(QStringLiteral("create database kaoshi encoding 'UTF8' template template0")), QString());
         room.settings = own->overNetwork(QStringLiteral("kaoshi"), QStringLiteral("kaoshi"));
         room.draws = {kSingleChoice, kMultipleChoice, 0, 0};
         console = std::make_unique<DataStore>(std::make_unique<PostgresEngine>(room.settings));
         ASSERT_TRUE(console->open(room.settings.describe())) << console->errorString().toStdString();
+        EXPECT_EQ(console->query(QStringLiteral("select current_setting('max_connections')")).value(1).toText(),
+                  QString::number(4 * kSeats));
         fillBanks(*console);
     }
 
