@@ -93,7 +93,7 @@ bool signIn(Seat &seat, const ServerSettings &settings, bool answered)
     if (seat.session->signIn(3600).outcome != SeatSession::SignIn::Sitting || seat.session->findPaper().failed)
         return false;
     QRandomGenerator generator(quint32(seat.index));
-    const PaperDraw draw = drawPaper(*seat.store, {kQuestions, 0, 0, 0}, generator);
+    const PaperDraw draw = drawPaper(*seat.store, {kQuestions, 0, 0, 0}, generator, true);
     std::vector<PaperItem> paper = draw.paper.items();
     if (answered)
         for (PaperItem &item : paper)
