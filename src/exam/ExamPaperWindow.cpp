@@ -412,7 +412,7 @@ void ExamPaperWindow::reactToBeat(SeatSession::Beat beat)
         submit(QStringLiteral("收卷:"), m_seat->message());
         return;
     case SeatSession::Beat::HandedIn:
-        if (!m_queuedWhy.isNull())
+        if (m_handInWaits)
             finishHandIn(m_queuedWhy, m_queuedNote);
         else
             endSitting(QStringLiteral("这份试卷已在另一处交卷,本机的考试结束"));
@@ -441,7 +441,7 @@ void ExamPaperWindow::showSeatNote()
     if (!shell || !m_locked)
         return;
     QString note;
-    if (!m_queuedWhy.isNull())
+    if (m_handInWaits)
         note = kQueuedNote;
     else if (m_seat && !m_seat->isOnline())
         note = kOfflineNote;
@@ -500,7 +500,7 @@ void ExamPaperWindow::keepTimeLeft(qint64 secondsLeft)
 
 bool ExamPaperWindow::submit(const QString &why, const QString &note)
 {
-    if (m_ended || !m_queuedWhy.isNull())
+    if (m_ended || m_handInWaits)
         return false;
     switch (m_seat->handIn(handInEvent(why))) {
     case SeatSession::HandIn::HandedIn:
@@ -508,6 +508,7 @@ bool ExamPaperWindow::submit(const QString &why, const QString &note)
         return true;
     case SeatSession::HandIn::Queued:
         m_queuedWhy = why;
+        m_handInWaits = true;
         m_queuedNote = note;
         waitForQueuedHandIn();
         return true;

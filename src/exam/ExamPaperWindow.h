@@ -114,7 +114,8 @@ private:
     QTimer m_heartbeat;
     bool m_probing = false;
     bool m_ended = false;        // handed in or moved away: nothing more is kept here
-    QString m_queuedWhy;         // a hand-in waits for the server
+    bool m_handInWaits = false;  // a hand-in waits for the server
+    QString m_queuedWhy;
     QString m_queuedNote;
     PaperOrder m_order; // the order of each position's options
     qint64 m_keptSeconds = -1; // the time left as last kept; -1: no time limit
