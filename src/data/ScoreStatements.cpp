@@ -266,6 +266,17 @@ RowSet queryTotals(DataStore &store, const QString &number, const QString &occas
     return store.query(statement.sql, statement.values);
 }
 
+std::unique_ptr<DataStore> openLightReader(DataStore &store)
+{
+    std::unique_ptr<Engine> reader = store.engine().openReader();
+    if (!reader)
+        return nullptr;
+    auto light = std::make_unique<DataStore>(std::move(reader));
+    // Only a file gives a second reader; its cache of pages is held to 2 MB.
+    light->execute(QStringLiteral("pragma cache_size=-2048"));
+    return light;
+}
+
 ScoreSlice sumScoreSlice(DataStore &store, const QString &number, const QString &occasion, QuestionType bank,
                          const FieldValue &after, qint64 limit)
 {

@@ -46,6 +46,12 @@ QString bankOrderExpression(const QString &typeColumn);
 Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin = false);
 RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion);
 
+// A second connection for a long read that goes through every answer of a
+// list (its counts, its total) with a small cache of its own, so that the
+// program's memory does not grow with the list; nothing where the engine
+// gives none (the store itself reads then).
+std::unique_ptr<DataStore> openLightReader(DataStore &store);
+
 // One slice of one candidate's answers of one occasion in one bank, for a
 // total summed a slice at a time: the answers with a 题号 after `after`
 // (from the first without it) up to and including the 题号 that about

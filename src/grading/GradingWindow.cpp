@@ -47,7 +47,7 @@ const QColor kSummaryBackground(236, 236, 236);
 // The list shows at once; its total follows when it is summed (at once
 // for all but very long lists), in slices short enough that the window answers.
 const QString kSumming = QStringLiteral("计算中…");
-constexpr qint64 kFirstTotalMs = 50;
+constexpr qint64 kFirstTotalMs = 10;
 constexpr qint64 kTotalSliceMs = 40;
 // A score a marker gave stands out from the compared ones.
 const QColor kHandScoreBackground(255, 240, 190);

@@ -2,6 +2,7 @@
 
 #include "data/AnswerTable.h"
 #include "data/KeysetRows.h"
+#include "data/DataStore.h"
 #include "data/ScoreStatements.h"
 
 #include <QElapsedTimer>
@@ -70,9 +71,14 @@ DetailListing detailListing(DataStore &store, const QString &number, const QStri
         listing.reason = store.lastError().message;
         return listing;
     };
-    const std::optional<std::vector<AnswerRun>> runs = answerRuns(store, number, occasion);
-    if (!runs)
+    // The counts go through every answer: on a connection of their own.
+    const std::unique_ptr<DataStore> reader = openLightReader(store);
+    const std::optional<std::vector<AnswerRun>> runs = answerRuns(reader ? *reader : store, number, occasion);
+    if (!runs) {
+        if (reader)
+            store.noteFailure(reader->lastError().message);
         return fail();
+    }
     std::vector<KeysetRun> keysetRuns;
     for (const AnswerRun &run : *runs) {
         keysetRuns.push_back({run.count, [&store, number, occasion, run, cellsOf](
@@ -95,10 +101,12 @@ DetailListing detailListing(DataStore &store, const QString &number, const QStri
 }
 
 DetailTotal::DetailTotal(DataStore &store, QString number, QString occasion, qint64 sliceAnswers)
-    : m_store(store), m_number(std::move(number)), m_occasion(std::move(occasion)),
+    : m_reader(openLightReader(store)), m_store(m_reader ? *m_reader : store), m_number(std::move(number)), m_occasion(std::move(occasion)),
       m_slice(std::max<qint64>(1, sliceAnswers)), m_banks(allQuestionTypes().begin(), allQuestionTypes().end())
 {
 }
+
+DetailTotal::~DetailTotal() = default;
 
 bool DetailTotal::advance(qint64 budgetMs)
 {

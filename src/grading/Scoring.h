@@ -93,9 +93,10 @@ DetailListing detailListing(DataStore &store, const QString &number, const QStri
 class DetailTotal
 {
 public:
-    static constexpr qint64 kSliceAnswers = 20000;
+    static constexpr qint64 kSliceAnswers = 5000;
 
     DetailTotal(DataStore &store, QString number, QString occasion, qint64 sliceAnswers = kSliceAnswers);
+    ~DetailTotal();
 
     // Sums on for about `budgetMs` (at least one slice); false when the
     // answers could not be read (failure() and reason() say why).
@@ -108,6 +109,7 @@ public:
     QString reason() const { return m_reason; }
 
 private:
+    std::unique_ptr<DataStore> m_reader; // the sums read on a connection of their own where there is one
     DataStore &m_store;
     QString m_number;
     QString m_occasion;
