@@ -114,6 +114,17 @@ struct Results : ProgramState {
                 heights.push_back(int(series->barSets()[0]->at(i)));
         return heights;
     }
+    // "导出", then 打印 in the print window: what its preview lays out, or
+    // nullptr when no print window or no preview opened.
+    const ReportPages *printedReport()
+    {
+        press(QStringLiteral("导出"));
+        FreePrintWindow *print = main.printHandOver().window();
+        if (!print)
+            return nullptr;
+        QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("打印按钮")), Qt::LeftButton);
+        return print->reportShown();
+    }
     double total(const QString &number, const QString &occasion)
     {
         const TotalsResult totals = gradeTotals(db.store(), number, occasion);
@@ -328,11 +339,7 @@ void ResultWindowsTest::everyTableGoesOutWithAllItsColumns()
         r.press(QStringLiteral("分析"));
         QVERIFY(qobject_cast<QTableView *>(tabs->widget(i))->isColumnHidden(0));
 
-        r.press(QStringLiteral("导出"));
-        FreePrintWindow *print = r.main.printHandOver().window();
-        QVERIFY(print);
-        QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("打印按钮")), Qt::LeftButton);
-        const ReportPages *report = print->reportShown();
+        const ReportPages *report = r.printedReport();
         QVERIFY(report);
         const ReportDocument &document = report->document();
         QStringList printed;
@@ -449,11 +456,7 @@ void ResultWindowsTest::gradingShowsWhichScoresAreByHand()
 
     // The mark goes into print and the workbook as a column of its own,
     // and the score stays a number there.
-    r.press(QStringLiteral("导出"));
-    FreePrintWindow *print = r.main.printHandOver().window();
-    QVERIFY(print);
-    QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("打印按钮")), Qt::LeftButton);
-    const ReportPages *report = print->reportShown();
+    const ReportPages *report = r.printedReport();
     QVERIFY(report);
     const ReportDocument &document = report->document();
     QCOMPARE(document.columnTitle(document.columnCount() - 1), QStringLiteral("阅卷"));
