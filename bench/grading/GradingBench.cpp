@@ -12,8 +12,8 @@
 //   timed on its own;
 // - server: the same rows copied into a fresh database of the test server
 //   (run the bench through tests/support/test-server run, or ctest's
-//   server; without one this part is left out). The server has no table of
-//   hand scores, so there every answer is scored by comparison.
+//   server; without one this part is left out). The copy carries table
+//   阅卷, so the server scores the same answers by hand as the file.
 //
 // - totals: "评分" of the grading window with both filters empty (on a file
 //   the grouped statement in two ranges of 考号 on two connections and
@@ -23,17 +23,23 @@
 //   each, after one warm-up run of each; the medians are printed.
 // - analysis: "分析" of the results analysis over every occasion (the
 //   totals, summary, bands, per-question statistics and options, the tables
-//   and the chart filled), 3 runs, median.
+//   and the chart filled), 3 runs, median; then the core's analysis alone
+//   (statements and statistics, no window), 3 runs, median.
 // - on the made file at 1,000,500 rows: details of K0000 / 一 (1,000
 //   answers) and the sign-in check for a number that has answers and for one
 //   that has none.
 // The growth over the sizes closes the output.
+//
+// Arguments: the numbers of candidates to measure (default 20 200 2000), and
+// "analysis" to measure the analysis alone (no totals, details or foreign
+// file), so that one size fits one short run.
 #include "BenchData.h"
 #include "app/MainWindow.h"
 #include "data/DatabaseCopy.h"
 #include "data/ScoreStatements.h"
 #include "data/QuestionType.h"
 #include "exam/CandidateDialog.h"
+#include "grading/Analysis.h"
 #include "grading/AnalysisWindow.h"
 #include "grading/GradingWindow.h"
 #include "support/TestDatabase.h"
@@ -170,16 +176,21 @@ std::function<void()> sqliteTool(const QString &database)
     return [database] { runTool(QStringLiteral("sqlite3"), {database}, totalsSql()); };
 }
 
-// The same statement through psql on the server's database (no table of
-// hand scores there, as the program sees).
-std::function<void()> psqlTool(DataStore &store)
+QProcessEnvironment serverEnvironment(DataStore &store)
 {
     RowSet name = store.query(QStringLiteral("select current_database()"));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PGDATABASE"), name.value(1).toText());
-    return [environment] {
+    return environment;
+}
+
+// The same statement through psql on the server's database, with the hand
+// scores of its table 阅卷, as the program reads it.
+std::function<void()> psqlTool(DataStore &store)
+{
+    return [environment = serverEnvironment(store)] {
         runTool(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q")},
-                totalsStatement(QString(), QString(), false, true).sql, environment);
+                totalsStatement(QString(), QString(), true, true).sql, environment);
     };
 }
 
@@ -187,10 +198,9 @@ struct Figures {
     double tool = 0, program = 0, analysis = 0;
 };
 
-Figures measure(TestDatabase &db, const char *label, const std::function<void()> &tool)
+// "评分" with both filters empty, alternated with the tool.
+void measureTotals(Program &program, const char *label, const std::function<void()> &tool, Figures &figures)
 {
-    Figures figures;
-    Program program(db);
     tool();
     int rows = program.grade(QString(), QString());
     std::vector<double> tools, window;
@@ -203,6 +213,17 @@ Figures measure(TestDatabase &db, const char *label, const std::function<void()>
     std::printf("  %-8s totals, tool           median %8.1f ms of %d runs\n", label, figures.tool, kRounds);
     std::printf("  %-8s totals, 评分 window     median %8.1f ms of %d runs, %d rows listed, ratio %.2f\n", label,
                 figures.program, kRounds, rows, figures.program / figures.tool);
+}
+
+// Set by the argument "analysis": the analysis alone is measured.
+bool analysisOnly = false;
+
+Figures measure(TestDatabase &db, const char *label, const std::function<void()> &tool)
+{
+    Figures figures;
+    Program program(db);
+    if (!analysisOnly)
+        measureTotals(program, label, tool, figures);
 
     AnalysisWindow *analysis = program.analysis();
     std::vector<double> analyses;
@@ -216,6 +237,12 @@ Figures measure(TestDatabase &db, const char *label, const std::function<void()>
                 figures.analysis, analysis->result().summary.candidates, analysis->result().questions.size(),
                 analysis->result().failure.isEmpty() ? "" : qPrintable(QStringLiteral(" (") + analysis->result().failure +
                                                                        u'：' + analysis->result().reason + u')'));
+    // The core alone (statements and statistics, no window), to tell the
+    // database's share from the tables' and the chart's.
+    std::vector<double> core;
+    for (int i = 0; i < 3; ++i)
+        core.push_back(elapsed([&] { analyseResults(db.store(), QString(), {}); }));
+    std::printf("  %-8s analysis, core alone       median %8.1f ms of 3 runs\n", label, median(core));
     return figures;
 }
 
@@ -294,9 +321,9 @@ SizeFigures measureSize(int candidates, bool details, bool withServer)
     std::printf("\n%lld answers of %d candidates, %lld hand scores (generated in %.0f ms)\n", figures.answers,
                 candidates, db.count(QStringLiteral("阅卷")), filling);
     figures.made = measure(db, "made", sqliteTool(db.path()));
-    if (details)
+    if (details && !analysisOnly)
         measureDetails(db);
-    {
+    if (!analysisOnly) {
         TestDatabase foreign;
         makeForeignFile(db, foreign);
         figures.foreign = measure(foreign, "foreign", sqliteTool(foreign.path()));
@@ -326,8 +353,17 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const bool withServer = qEnvironmentVariableIsSet("PGHOST");
+    std::vector<int> counts;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "analysis")
+            analysisOnly = true;
+        else if (const int count = QByteArray(argv[i]).toInt(); count > 0)
+            counts.push_back(count);
+    }
+    if (counts.empty())
+        counts = {20, 200, 2000};
     std::vector<SizeFigures> sizes;
-    for (int candidates : {20, 200, 2000})
+    for (int candidates : counts)
         sizes.push_back(measureSize(candidates, candidates == 2000, withServer));
     std::printf("\ngrowth (medians, ms; × against the smallest size)\n");
     printGrowth(sizes, "made", &SizeFigures::made);

@@ -36,7 +36,9 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QScreen>
 #include <QTextEdit>
+#include <QToolTip>
 #include <QToolBar>
 #include <QtTest>
 
@@ -112,6 +114,17 @@ struct Results : ProgramState {
                 heights.push_back(int(series->barSets()[0]->at(i)));
         return heights;
     }
+    // "导出", then 打印 in the print window: what its preview lays out, or
+    // nullptr when no print window or no preview opened.
+    const ReportPages *printedReport()
+    {
+        press(QStringLiteral("导出"));
+        FreePrintWindow *print = main.printHandOver().window();
+        if (!print)
+            return nullptr;
+        QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("打印按钮")), Qt::LeftButton);
+        return print->reportShown();
+    }
     double total(const QString &number, const QString &occasion)
     {
         const TotalsResult totals = gradeTotals(db.store(), number, occasion);
@@ -144,6 +157,7 @@ private slots:
     void markingKeepsScoresThatChangeTheTotals();
     void aRefusedScoreSaysFailedAndStaysTyped();
     void gradingShowsWhichScoresAreByHand();
+    void screenshotsWhenAsked();
 };
 
 void ResultWindowsTest::analysisFollowsTheChosenOccasion()
@@ -325,11 +339,7 @@ void ResultWindowsTest::everyTableGoesOutWithAllItsColumns()
         r.press(QStringLiteral("分析"));
         QVERIFY(qobject_cast<QTableView *>(tabs->widget(i))->isColumnHidden(0));
 
-        r.press(QStringLiteral("导出"));
-        FreePrintWindow *print = r.main.printHandOver().window();
-        QVERIFY(print);
-        QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("打印按钮")), Qt::LeftButton);
-        const ReportPages *report = print->reportShown();
+        const ReportPages *report = r.printedReport();
         QVERIFY(report);
         const ReportDocument &document = report->document();
         QStringList printed;
@@ -446,11 +456,7 @@ void ResultWindowsTest::gradingShowsWhichScoresAreByHand()
 
     // The mark goes into print and the workbook as a column of its own,
     // and the score stays a number there.
-    r.press(QStringLiteral("导出"));
-    FreePrintWindow *print = r.main.printHandOver().window();
-    QVERIFY(print);
-    QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("打印按钮")), Qt::LeftButton);
-    const ReportPages *report = print->reportShown();
+    const ReportPages *report = r.printedReport();
     QVERIFY(report);
     const ReportDocument &document = report->document();
     QCOMPARE(document.columnTitle(document.columnCount() - 1), QStringLiteral("阅卷"));
@@ -480,6 +486,43 @@ void ResultWindowsTest::gradingShowsWhichScoresAreByHand()
         if (!model->index(row, 6).data().toString().isEmpty())
             totals << model->index(row, 6).data().toString() + "=" + model->index(row, 9).data().toString();
     QCOMPARE(totals, (QStringList{"K1=6", "K2=3.5", "K3=0", "K4=4"}));
+}
+
+// KAOSHI_SCREENSHOTS=<folder> (under Xvfb, QT_QPA_PLATFORM=xcb): the analysis
+// window with a marked question and its tip, and the marking view, as PNGs.
+void ResultWindowsTest::screenshotsWhenAsked()
+{
+    const QString folder = qEnvironmentVariable("KAOSHI_SCREENSHOTS");
+    if (folder.isEmpty())
+        QSKIP("KAOSHI_SCREENSHOTS not set");
+    Results r;
+    // A question everybody got right: marked as too easy.
+    r.db.addQuestion("判断", {1, "地球绕太阳转", "对", {}, 1});
+    addAnswers(r.db.store(), {{"K1", "一", "甲", 1, "判断", "对"}, {"K2", "一", "乙", 1, "判断", "对"},
+                              {"K3", "一", "丙", 1, "判断", "对"}, {"K4", "一", "丁", 1, "判断", "对"}});
+    r.main.resize(1100, 760);
+    r.open<AnalysisWindow>(QStringLiteral("成绩分析"));
+    r.choose(r.control<QComboBox>(QStringLiteral("场次选择框")), QStringLiteral("一"));
+    auto *questions = r.control<QTableView>(QStringLiteral("试题表格"));
+    QTest::qWait(300);
+    QVERIFY(r.main.grab().save(QDir(folder).filePath("analysis.png")));
+    // The mark's tip over the first marked cell of the question table.
+    const QModelIndex marked = questions->model()->index(1, ResultTableModel::modelColumn(8));
+    QVERIFY(!marked.data(Qt::ToolTipRole).toString().isEmpty());
+    const QPoint at = questions->viewport()->mapToGlobal(questions->visualRect(marked).center());
+    QToolTip::showText(at, marked.data(Qt::ToolTipRole).toString(), questions->viewport());
+    QTest::qWait(500);
+    QVERIFY(r.main.screen()->grabWindow(0).save(QDir(folder).filePath("analysis-tip.png")));
+    QToolTip::hideText();
+    r.control<QTabWidget>(QStringLiteral("分析页"))->setCurrentIndex(1);
+    QTest::qWait(300);
+    QVERIFY(r.main.grab().save(QDir(folder).filePath("analysis-options.png")));
+
+    r.open<MarkingWindow>(QStringLiteral("阅卷"));
+    r.choose(r.control<QComboBox>(QStringLiteral("场次选择框")), QStringLiteral("一"));
+    QTest::mouseClick(r.control<QPushButton>(QStringLiteral("下一份按钮")), Qt::LeftButton);
+    QTest::qWait(300);
+    QVERIFY(r.main.grab().save(QDir(folder).filePath("marking.png")));
 }
 
 QTEST_MAIN(ResultWindowsTest)
