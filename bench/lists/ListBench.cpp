@@ -18,6 +18,11 @@
 //   build/bench/list_bench search [rows] 搜索 in the bank list: first screen, the whole search with the
 //                                        window's longest pause, and 停止 (Esc) part way
 //   build/bench/list_bench header [rows] what a bare table view costs per row (Qt's row header)
+//   build/bench/list_bench make bank|wrong|grading|search rows   only make the files (kept in LIST_BENCH_DATA)
+//
+// Each file is measured on a copy in a process of its own (list_bench --child …),
+// so that its memory figure holds nothing an earlier file left behind. With
+// LIST_BENCH_DATA naming a folder, the files made stay there for later runs.
 //   ../shared/tools/with-a11y build/bench/list_bench 1000000   with a screen reader's bus
 #include "BenchData.h"
 #include "support/ProgramState.h"

@@ -135,6 +135,7 @@ private slots:
     void deleteRemovesTheSelectedAnswersOnly();
     void deleteIsRefusedOutsideOneCandidatesAnswers();
     void failedWritesAreReported();
+    void theTotalOfALongListFollowsTheList();
     void filterListsFillAsTheyOpen();
     void resizeNeverDropsListedRows();
     void exportHandsTheListToThePrintWindow();
@@ -316,6 +317,38 @@ void GradingWindowTest::failedWritesAreReported()
     QCOMPARE(shown.caption, QStringLiteral("失败"));
     QVERIFY(shown.text.contains(QStringLiteral("判断")));
     QCOMPARE(g.grid->rowCount(), 1);
+
+    // A candidate's total that cannot be summed: said, and no total shown.
+    g.platform.clear();
+    g.grade("A01", "一");
+    QTRY_VERIFY(!g.window->isSumming());
+    shown = g.platform.lastMessage();
+    QCOMPARE(shown.caption, QStringLiteral("失败"));
+    QVERIFY(shown.text.contains(QStringLiteral("总分未能算出")));
+    QVERIFY(shown.text.contains(QStringLiteral("判断")));
+    QCOMPARE(g.grid->text(g.grid->rowCount() - 1, 1), QStringLiteral("总分"));
+    QCOMPARE(g.grid->text(g.grid->rowCount() - 1, 9), QString());
+}
+
+void GradingWindowTest::theTotalOfALongListFollowsTheList()
+{
+    // Many slices of answers: the list is there at once, its total when
+    // it is summed (the window answering meanwhile), the same as in one.
+    Grading g;
+    {
+        Transaction unit(g.db.store());
+        QVERIFY(g.db.store().executeEach(
+            "insert into 评分 (考号, 场次, 姓名, 题号, 题型, 考生答案) values ('C09', '一', '周九', ?, '单选', ?)", 60000,
+            [](qsizetype i) { return Values{qint64(i % 3 + 1), i % 2 == 0 ? QStringLiteral("A") : QStringLiteral("B")}; }));
+        QVERIFY(unit.commit());
+    }
+    g.grade("C09", "一");
+    QCOMPARE(g.grid->rowCount(), 60002);
+    QCOMPARE(g.grid->text(60001, 1), QStringLiteral("总分"));
+    QTRY_VERIFY_WITH_TIMEOUT(!g.window->isSumming(), 20000);
+    // 题号 1 (A) is right on even rows, 题号 2 (B) on odd ones: 10,000 each of 2.5.
+    QCOMPARE(g.grid->text(60001, 9), QStringLiteral("50000"));
+    QCOMPARE(g.platform.lastMessage().caption, QString());
 }
 
 void GradingWindowTest::filterListsFillAsTheyOpen()
