@@ -265,14 +265,19 @@ void AnalysisWindow::showChart()
     chart->legend()->hide();
     auto *x = new QBarCategoryAxis;
     x->append(categories);
+    // Band labels are short numbers: shown whole, never cut to "0.7…".
+    x->setTruncateLabels(false);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
     auto *y = new QValueAxis;
     // Whole numbers of candidates on the axis, with room for the labels.
     y->setRange(0, std::max(4, highest + 1 + highest / 10));
     y->applyNiceNumbers();
+    // No axis title on screen: Qt Charts cuts the turned title 人数 to "⋮";
+    // the bars carry their counts (the printed chart names its axis).
     y->setLabelFormat(QStringLiteral("%d"));
-    y->setTitleText(QStringLiteral("人数"));
+    y->setTitleVisible(false);
+    y->setTruncateLabels(false);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
 
