@@ -1,5 +1,7 @@
 #include "data/PaperTable.h"
 
+#include "data/ServerReach.h"
+
 #include <optional>
 
 namespace kaoshi {
@@ -26,8 +28,25 @@ bool ensureOnePaperPerCandidate(DataStore &store)
 
 } // namespace
 
+bool indexesPresent(DataStore &store, const QStringList &names)
+{
+    if (!isOnServer(store) || names.isEmpty())
+        return false;
+    Values values;
+    for (const QString &name : names)
+        values << name;
+    const QString marks = QStringLiteral("?,").repeated(names.size()).chopped(1);
+    RowSet row = store.query(QStringLiteral("select count(*) from pg_catalog.pg_indexes where schemaname = current_schema() "
+                                            "and indexname in (%1)")
+                                 .arg(marks),
+                             values);
+    return !row.failed() && !row.atEnd() && row.value(1).toInteger() == names.size();
+}
+
 bool ensurePaperTables(DataStore &store)
 {
+    if (indexesPresent(store, {QStringLiteral("答卷计时_考号_场次"), QStringLiteral("答卷_考号_场次_序号")}))
+        return true;
     const QString text = store.engine().textType();
     const QString integer = store.engine().integerType();
     Transaction unit(store);

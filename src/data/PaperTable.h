@@ -9,6 +9,7 @@
 #include "data/QuestionType.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -33,6 +34,11 @@ struct KeptPaper {
     std::vector<PaperItem> items; // in the paper's order
     qint64 secondsLeft = 0;       // -1: no time limit
 };
+
+// Whether a server holds every one of the named indexes already (false on a
+// file, where making them again costs nothing). Making one that exists would
+// still lock its table against every seat's writes and wait behind them.
+bool indexesPresent(DataStore &store, const QStringList &names);
 
 // Makes the two tables when the file lacks them; false when it cannot.
 bool ensurePaperTables(DataStore &store);

@@ -99,10 +99,16 @@ bool restartSitting(DataStore &store, const PaperOwner &owner, const QString &se
            store.changes() == 1;
 }
 
+// The log's 事件 of a hand-in.
+QString handInEventText(const QString &why) { return why.isEmpty() ? QStringLiteral("交卷") : why; }
+
 } // namespace
 
 bool ensureRoomTables(DataStore &store)
 {
+    if (indexesPresent(store, {QStringLiteral("考场座位_考号_场次"), QStringLiteral("考场座位_场次"), QStringLiteral("考场日志_场次"),
+                               QStringLiteral("答卷顺序_考号_场次_序号")}))
+        return true;
     const QString text = store.engine().textType();
     const QString integer = store.engine().integerType();
     const QString rowId = store.engine().rowIdDeclaration();
@@ -307,12 +313,43 @@ Heartbeat beat(DataStore &store, const PaperOwner &owner, const QString &seat)
     return reply;
 }
 
+std::optional<bool> seatHoldsPaper(DataStore &store, const PaperOwner &owner, const QString &seat)
+{
+    if (!store.execute(QStringLiteral("update 考场座位 set 心跳=心跳 where 考号=? and 场次=? and 座位=? and 状态=?"),
+                       {owner.number, owner.occasion, seat, kSeatAnswering}))
+        return std::nullopt;
+    return store.changes() == 1;
+}
+
+AnswersOutcome keepSeatAnswers(DataStore &store, const PaperOwner &owner, const QString &seat,
+                               const std::vector<std::pair<int, QString>> &answers)
+{
+    Transaction unit(store);
+    if (!unit.isOpen())
+        return AnswersOutcome::Failed;
+    const std::optional<bool> holds = seatHoldsPaper(store, owner, seat);
+    if (!holds)
+        return AnswersOutcome::Failed;
+    if (!*holds)
+        return AnswersOutcome::NotKept;
+    const AnswersOutcome outcome = keepPaperAnswers(store, owner, answers);
+    if (outcome != AnswersOutcome::Kept)
+        return outcome;
+    return unit.commit() ? AnswersOutcome::Kept : AnswersOutcome::Failed;
+}
+
 HandInOutcome handInSeatPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items,
                               const QString &seat, const QString &who, const QString &why)
 {
     Transaction unit(store);
     if (!unit.isOpen())
         return HandInOutcome::Failed;
+    // Only the seat that sits the paper hands it in.
+    const std::optional<bool> holds = seatHoldsPaper(store, owner, seat);
+    if (!holds)
+        return HandInOutcome::Failed;
+    if (!*holds)
+        return HandInOutcome::NotKept;
     const HandInOutcome outcome = handInPaper(store, owner, items);
     if (outcome != HandInOutcome::HandedIn)
         return outcome;
@@ -320,9 +357,19 @@ HandInOutcome handInSeatPaper(DataStore &store, const PaperOwner &owner, const s
         store.execute(QStringLiteral("delete from 答卷顺序 where 考号=? and 场次=?"), {owner.number, owner.occasion}) &&
         store.execute(QStringLiteral("update 考场座位 set 状态=?, 收卷请求=0 where 考号=? and 场次=?"),
                       {kSeatHandedIn, owner.number, owner.occasion}) &&
-        logRoomEvent(store, {seat, owner.number, owner.occasion, who, why.isEmpty() ? QStringLiteral("交卷") : why}) &&
-        unit.commit();
+        logRoomEvent(store, {seat, owner.number, owner.occasion, who, handInEventText(why)}) && unit.commit();
     return done ? HandInOutcome::HandedIn : HandInOutcome::Failed;
+}
+
+std::optional<bool> seatHandedIn(DataStore &store, const PaperOwner &owner, const QString &seat, const QString &why)
+{
+    RowSet row = store.query(QStringLiteral("select count(*) from 考场日志 where 考号=? and 场次=? and 座位=? and 操作者=? "
+                                            "and 事件=? and 时间 >= (select 开始 from 考场座位 where 考号=? and 场次=?)"),
+                             {owner.number, owner.occasion, seat, owner.number, handInEventText(why), owner.number,
+                              owner.occasion});
+    if (row.failed() || row.atEnd())
+        return std::nullopt;
+    return row.value(1).toInteger() > 0;
 }
 
 HandInOutcome handInKeptPaper(DataStore &store, const PaperOwner &owner, const QString &who, const QString &why)

@@ -144,11 +144,25 @@ struct Heartbeat {
 };
 Heartbeat beat(DataStore &store, const PaperOwner &owner, const QString &seat);
 
-// Hands the paper in as the seat holds it: its answers into 评分, the kept
+// Whether seat still sits the candidate's answering paper (座位 is this seat,
+// 答题中). The row stays locked to the end of the unit, so a take-over or a
+// release waits for the write that checked it. Nothing when not asked.
+std::optional<bool> seatHoldsPaper(DataStore &store, const PaperOwner &owner, const QString &seat);
+// Keeps answers as keepPaperAnswers does, in one unit and only while seat
+// sits the paper: NotKept, with nothing changed, once another seat took it
+// over, the invigilator released it or it was handed in.
+AnswersOutcome keepSeatAnswers(DataStore &store, const PaperOwner &owner, const QString &seat,
+                               const std::vector<std::pair<int, QString>> &answers);
+// Hands the paper in as the seat holds it, only while seat sits it (NotKept
+// else): its answers into 评分, the kept
 // paper and its option orders removed, the row marked 已交卷 and the log
 // written, as one unit (see handInPaper for the refusals).
 HandInOutcome handInSeatPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items,
                               const QString &seat, const QString &who, const QString &why);
+// Whether the log of the current sitting holds a hand-in by the candidate
+// at this seat with this event (the trace handInSeatPaper leaves when it
+// commits); nothing when the log could not be read.
+std::optional<bool> seatHandedIn(DataStore &store, const PaperOwner &owner, const QString &seat, const QString &why);
 // Hands in what was kept of a candidate's paper (a seat switched off, the
 // invigilator's 收卷 of a seat that does not answer, a deadline passed).
 HandInOutcome handInKeptPaper(DataStore &store, const PaperOwner &owner, const QString &who, const QString &why);

@@ -19,9 +19,11 @@ std::function<bool()> reachProbe(DataStore &store, int timeoutSeconds)
     return [path] { return QFileInfo(path).isFile(); };
 }
 
+bool isOnServer(DataStore &store) { return dynamic_cast<const PostgresEngine *>(&store.engine()) != nullptr; }
+
 bool isServerGone(DataStore &store, const DataError &error)
 {
-    return dynamic_cast<const PostgresEngine *>(&store.engine()) && ServerConnection::isConnectionLoss(error);
+    return isOnServer(store) && ServerConnection::isConnectionLoss(error);
 }
 
 } // namespace kaoshi

@@ -16,6 +16,9 @@ class DataStore;
 // file is there.
 std::function<bool()> reachProbe(DataStore &store, int timeoutSeconds = 2);
 
+// The store is a database server (not a file).
+bool isOnServer(DataStore &store);
+
 // The failure means the server went away or cannot be reached, not that it
 // refused what was asked.
 bool isServerGone(DataStore &store, const DataError &error);

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QScopedValueRollback>
 #include <QSysInfo>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -134,6 +135,9 @@ bool ExamPaperWindow::startTask()
         close();
         return false;
     }
+    // A heartbeat during the first notice may have ended the sitting.
+    if (m_ended)
+        return false;
     for (QuestionType type : allQuestionTypes())
         m_pane.setOrder(type, m_paper.part(type));
     m_pane.boundByOrders();
@@ -184,6 +188,7 @@ bool ExamPaperWindow::openPaper()
         m_paper = ExamPaper(kept.paper->items);
         if (!readOrder())
             return false;
+        beatFromNowOn();
         messages.notice(QStringLiteral("继续未交的试卷:共 %1 题,已答 %2 题").arg(m_paper.total()).arg(m_paper.answered()));
         return true;
     }
@@ -218,8 +223,18 @@ bool ExamPaperWindow::openPaper()
     }
     const QString report = drawReport(draw);
     m_paper = std::move(draw.paper);
+    beatFromNowOn();
     messages.notice(report);
     return true;
+}
+
+void ExamPaperWindow::beatFromNowOn()
+{
+    // The seat beats while the first notice is still open, so that the
+    // console never takes it for silent; the paper is there by then. A
+    // hand-in queued by an earlier run goes in right after the notice.
+    if (!m_seat->handInQueued())
+        m_heartbeat.start();
 }
 
 bool ExamPaperWindow::signInSeat(const ExamSettings &config)
@@ -401,6 +416,7 @@ void ExamPaperWindow::probeInBackground()
 
 void ExamPaperWindow::reactToBeat(SeatSession::Beat beat)
 {
+    m_beatFailed = beat == SeatSession::Beat::Failed;
     showSeatNote();
     switch (beat) {
     case SeatSession::Beat::Sitting:
@@ -415,24 +431,43 @@ void ExamPaperWindow::reactToBeat(SeatSession::Beat beat)
         if (m_handInWaits)
             finishHandIn(m_queuedWhy, m_queuedNote);
         else
-            endSitting(QStringLiteral("这份试卷已在另一处交卷,本机的考试结束"));
+            endSitting(QStringLiteral("这份试卷已在另一处交卷,本机的考试结束"), m_seat->asideNote());
+        return;
+    case SeatSession::Beat::Refused:
+        endSitting(QStringLiteral("试卷没有交上"), refusalText());
         return;
     case SeatSession::Beat::Released:
-        endSitting(QStringLiteral("监考已允许该考生在其他座位登录,本机的考试结束,答案都已保存"));
+        leaveSeat(QStringLiteral("监考已允许该考生在其他座位登录,本机的考试结束"));
         return;
     case SeatSession::Beat::Moved:
-        endSitting(QStringLiteral("该考生已在%1接着考试,本机的考试结束,答案都已保存").arg(m_seat->seat().seat));
+        leaveSeat(QStringLiteral("该考生已在%1接着考试,本机的考试结束").arg(m_seat->seat().seat));
         return;
     }
 }
 
-void ExamPaperWindow::endSitting(const QString &why)
+void ExamPaperWindow::endSitting(const QString &why, const QString &failure)
 {
     m_ended = true;
     m_seconds.stop();
     m_heartbeat.stop();
     close();
-    m_context.messages().notice(why);
+    if (failure.isEmpty())
+        m_context.messages().notice(why);
+    else
+        m_context.messages().failure(why, failure);
+}
+
+void ExamPaperWindow::leaveSeat(const QString &why)
+{
+    const QString aside = m_seat->asideNote();
+    endSitting(aside.isEmpty() ? why + QStringLiteral(",答案都已保存") : why, aside);
+}
+
+QString ExamPaperWindow::refusalText() const
+{
+    const QString error = m_seat->error();
+    const QString refusal = handInRefusal(m_seat->refusal());
+    return error.isEmpty() ? refusal : refusal + QStringLiteral("\n") + error;
 }
 
 void ExamPaperWindow::showSeatNote()
@@ -445,6 +480,8 @@ void ExamPaperWindow::showSeatNote()
         note = kQueuedNote;
     else if (m_seat && !m_seat->isOnline())
         note = kOfflineNote;
+    else if (m_beatFailed)
+        note = QStringLiteral("数据库没有保存:%1,正在重试").arg(m_seat->error());
     else if (!m_timeKept)
         note = QStringLiteral("剩余时间没有保存，正在重试");
     shell->setStatusText(kTimeNotePart, note);
@@ -487,7 +524,7 @@ void ExamPaperWindow::tick()
 
 void ExamPaperWindow::keepTimeLeft(qint64 secondsLeft)
 {
-    const bool kept = keepSecondsLeft(m_context.store, m_owner, secondsLeft);
+    const bool kept = m_seat->keepTimeLeft(secondsLeft);
     if (kept)
         m_keptSeconds = secondsLeft;
     // A failure is said, not shown in a box: the answers are kept on their
@@ -500,8 +537,11 @@ void ExamPaperWindow::keepTimeLeft(qint64 secondsLeft)
 
 bool ExamPaperWindow::submit(const QString &why, const QString &note)
 {
-    if (m_ended || m_handInWaits)
+    // A beat that asks for the paper while the box of an earlier try is
+    // still open waits for it: the boxes never stack up.
+    if (m_ended || m_handInWaits || m_submitting)
         return false;
+    const QScopedValueRollback submitting(m_submitting, true);
     switch (m_seat->handIn(handInEvent(why))) {
     case SeatSession::HandIn::HandedIn:
         finishHandIn(why, note);
@@ -513,7 +553,7 @@ bool ExamPaperWindow::submit(const QString &why, const QString &note)
         waitForQueuedHandIn();
         return true;
     case SeatSession::HandIn::Refused:
-        m_context.messages().failure(QStringLiteral("试卷没有交上"), handInRefusal(m_seat->refusal()));
+        m_context.messages().failure(QStringLiteral("试卷没有交上"), refusalText());
         return false;
     case SeatSession::HandIn::Failed:
         break;

@@ -96,7 +96,14 @@ private:
     bool keepOnSeat(int position, const QString &answer);
     void reactToBeat(SeatSession::Beat beat);
     // The paper is no longer this seat's: ends it without a hand-in here.
-    void endSitting(const QString &why);
+    // Closes the paper and tells why; with a failure, in a 失败 box.
+    void endSitting(const QString &why, const QString &failure = {});
+    void beatFromNowOn();
+    // The paper went on elsewhere: said with where this seat's journal went
+    // when it could not be sent.
+    void leaveSeat(const QString &why);
+    // Why the hand-in was refused, and where the seat's own answers went.
+    QString refusalText() const;
     void probeInBackground();
     // The status-bar note: a queued hand-in, the server gone, the time left not kept.
     void showSeatNote();
@@ -124,6 +131,8 @@ private:
     ListGrid *m_overview = nullptr;
     bool m_locked = false;
     bool m_timeKept = true; // the last try to keep the time left succeeded
+    bool m_beatFailed = false; // the last heartbeat was refused by the database
+    bool m_submitting = false; // a hand-in (and its box) is under way
     qint64 m_shownSeconds = -1; // the time left shown last
 };
 

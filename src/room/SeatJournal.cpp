@@ -169,8 +169,10 @@ bool SeatJournal::setAside()
     if (!QFile::exists(m_path))
         return true;
     const QString aside = m_path + QStringLiteral(".未交上-") + QString::number(QDateTime::currentMSecsSinceEpoch());
-    if (QFile::rename(m_path, aside))
+    if (QFile::rename(m_path, aside)) {
+        m_asidePath = aside;
         return true;
+    }
     m_error = QStringLiteral("无法改名 %1").arg(m_path);
     return false;
 }

@@ -55,6 +55,8 @@ public:
     // handed in elsewhere) beside the others under a name of its own, so
     // that nothing the candidate answered is ever deleted.
     bool setAside();
+    // Where the last setAside put the journal ("" before any).
+    QString asidePath() const { return m_asidePath; }
     QString error() const { return m_error; }
 
     // The escaping of a field, and back.
@@ -66,6 +68,7 @@ private:
     void dropCutLine();
 
     QString m_path;
+    QString m_asidePath;
     QFile m_file;
     QString m_error;
 };

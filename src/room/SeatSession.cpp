@@ -104,9 +104,9 @@ SeatSession::SignInResult SeatSession::handInPastDeadline()
         noteFailure();
         return {SignIn::Failed, {}, {}};
     }
-    m_journal.clear();
-    m_handInQueued = false;
-    m_seat.state = kSeatHandedIn;
+    if (outcome != HandInOutcome::HandedIn && settleRefusedHandIn(outcome, m_queuedWhy) == HandIn::Refused)
+        return {SignIn::HandedIn, QStringLiteral("该考生本场次的试卷已经交过\n") + m_error, {}};
+    finishHandIn();
     return {SignIn::HandedIn, QStringLiteral("考试时间已过:试卷已按保存的答案交卷"), {}};
 }
 
@@ -158,9 +158,11 @@ SeatSession::Keep SeatSession::keepAnswer(int position, const QString &answer)
     const bool journalled = m_journal.append(position, answer);
     if (!journalled)
         m_error = m_journal.error();
-    if (!m_online)
+    if (!m_online) {
+        m_backlog = m_backlog || journalled;
         return journalled ? Keep::Offline : Keep::NotSaved;
-    switch (keepPaperAnswers(m_store, m_owner, {{position, answer}})) {
+    }
+    switch (keepSeatAnswers(m_store, m_owner, m_seatName, {{position, answer}})) {
     case AnswersOutcome::Kept:
         // Everything the journal held is in the database now.
         if (journalled && !m_backlog && !m_handInQueued)
@@ -174,10 +176,18 @@ SeatSession::Keep SeatSession::keepAnswer(int position, const QString &answer)
         break;
     }
     noteFailure();
+    m_backlog = m_backlog || journalled;
     if (!m_online)
         return journalled ? Keep::Offline : Keep::NotSaved;
-    m_backlog = m_backlog || journalled;
     return Keep::Refused;
+}
+
+bool SeatSession::keepTimeLeft(qint64 secondsLeft)
+{
+    if (isOnServer(m_store) || keepSecondsLeft(m_store, m_owner, secondsLeft))
+        return true;
+    noteFailure();
+    return false;
 }
 
 SeatSession::Resend SeatSession::resendJournal()
@@ -196,17 +206,19 @@ SeatSession::Resend SeatSession::resendJournal()
         if (m_items.empty() || size_t(entry.position) < m_items.size())
             answers.emplace_back(entry.position, entry.answer);
     if (!answers.empty()) {
-        switch (keepPaperAnswers(m_store, m_owner, answers)) {
+        switch (keepSeatAnswers(m_store, m_owner, m_seatName, answers)) {
         case AnswersOutcome::Failed:
+            // Nothing of it was committed: sent again with the next beat.
             noteFailure();
+            m_backlog = true;
             return m_online ? Resend::Failed : Resend::Offline;
         case AnswersOutcome::NotKept:
-            // The paper was handed in meanwhile. Unless a hand-in of this
-            // seat did it (then the answers went with it), what the journal
-            // held is kept aside, never deleted.
+            // The paper was handed in meanwhile. Whether a queued hand-in of
+            // this seat did it (then the answers went with it) is for
+            // sendHandIn to find out; else what the journal held is kept
+            // aside, never deleted.
             if (!m_handInQueued) {
-                m_journal.setAside();
-                m_backlog = false;
+                keepJournalAside();
                 return Resend::Sent;
             }
             break;
@@ -247,30 +259,90 @@ SeatSession::HandIn SeatSession::sendHandIn(const QString &why)
             return HandIn::Queued;
         return handIn(why);
     }
-    if (outcome != HandInOutcome::HandedIn && !m_handInQueued && !m_handInSent) {
-        m_refusal = outcome;
-        return HandIn::Refused;
+    if (outcome != HandInOutcome::HandedIn)
+        return settleRefusedHandIn(outcome, why);
+    finishHandIn();
+    return HandIn::HandedIn;
+}
+
+SeatSession::HandIn SeatSession::settleRefusedHandIn(HandInOutcome outcome, const QString &why)
+{
+    // A refusal is this seat's success only when an earlier try of it
+    // committed (its reply lost): the log then holds its hand-in. The paper
+    // may as well have been handed in from what the database kept (the
+    // console, the deadline), without what only the journal holds.
+    if (m_handInQueued || m_handInSent) {
+        const std::optional<bool> ours = seatHandedIn(m_store, m_owner, m_seatName, why);
+        if (!ours) {
+            noteFailure();
+            return m_online ? HandIn::Failed : HandIn::Queued;
+        }
+        if (*ours) {
+            finishHandIn();
+            return HandIn::HandedIn;
+        }
     }
-    // Handed in now, or by an earlier try of this seat whose reply was lost.
+    m_refusal = outcome;
+    m_handInQueued = false;
+    m_handInSent = false;
+    m_queuedWhy.clear();
+    m_error.clear();
+    keepJournalAside();
+    return HandIn::Refused;
+}
+
+void SeatSession::finishHandIn()
+{
     m_journal.clear();
     m_handInQueued = false;
     m_backlog = false;
     m_seat.state = kSeatHandedIn;
-    return HandIn::HandedIn;
+}
+
+void SeatSession::keepJournalAside()
+{
+    m_backlog = false;
+    const JournalContents contents = m_journal.read();
+    if (!contents.failed && contents.isEmpty())
+        return;
+    if (!m_journal.setAside()) {
+        m_error = QStringLiteral("本机记下的答案没有交上,也无法另存:%1").arg(m_journal.error());
+        return;
+    }
+    const QString name = QFileInfo(m_journal.asidePath()).fileName();
+    m_asideNote = QStringLiteral("这份试卷已不由本机作答(已在另一处交卷或接着考试),本机记下的答案没有交上,已另存为 %1")
+                      .arg(m_journal.asidePath());
+    m_error = m_asideNote;
+    // The invigilator sees it in the room's log when the database takes it.
+    logRoomEvent(m_store, {m_seatName, m_owner.number, m_owner.occasion, m_owner.number,
+                           QStringLiteral("本机答案没有交上,已另存为 %1").arg(name)});
 }
 
 SeatSession::Beat SeatSession::heartbeat()
 {
     if (!m_online)
         return m_probe && m_probe() ? reconnect() : Beat::Offline;
-    if (m_backlog && resendJournal() == Resend::Offline)
-        return Beat::Offline;
+    // What the journal holds and a queued hand-in are tried again at every
+    // beat until the database has them.
+    if (m_backlog || m_handInQueued)
+        return reconnect();
     return beatOnline();
 }
 
 SeatSession::Beat SeatSession::reconnect()
 {
     m_online = true;
+    // Whether this seat still sits the paper comes first: a seat that was
+    // taken over or released while it was gone never writes it again.
+    const Beat before = beatOnline();
+    if (before == Beat::Offline || before == Beat::Failed)
+        return before;
+    if (before == Beat::Moved || before == Beat::Released) {
+        m_handInQueued = false;
+        m_queuedWhy.clear();
+        keepJournalAside();
+        return before;
+    }
     switch (resendJournal()) {
     case Resend::Offline: return Beat::Offline;
     case Resend::Failed: return Beat::Failed;
@@ -280,7 +352,7 @@ SeatSession::Beat SeatSession::reconnect()
         switch (sendHandIn(m_queuedWhy)) {
         case HandIn::HandedIn: return Beat::HandedIn;
         case HandIn::Queued: return Beat::Offline;
-        case HandIn::Refused:
+        case HandIn::Refused: return Beat::Refused;
         case HandIn::Failed: return Beat::Failed;
         }
     }

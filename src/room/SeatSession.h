@@ -73,12 +73,20 @@ public:
     };
     Keep keepAnswer(int position, const QString &answer);
 
+    // Keeps the time left beside the deadline, for a paper resumed on a
+    // lone computer; false (error()) when refused. On a server its deadline
+    // there is what counts and nothing is written, so that a server gone
+    // silently never holds the seat up for it.
+    bool keepTimeLeft(qint64 secondsLeft);
+
     enum class Beat {
         Sitting,
         Collect,  // the invigilator asks for the paper: hand it in now (message())
         Released, // the invigilator let the candidate sign in elsewhere
         Moved,    // another seat took the paper over
         HandedIn, // handed in elsewhere, or a queued hand-in went through now
+        Refused,  // a queued hand-in was refused: the paper was handed in
+                  // elsewhere without it; the journal is set aside (error())
         Offline,  // the server is gone; the sitting goes on
         Failed,   // the database refused (error() tells why)
     };
@@ -93,7 +101,8 @@ public:
     enum class HandIn {
         HandedIn,
         Queued,  // the server is gone: kept in the journal, sent on reconnect
-        Refused, // NotKept or AlreadyGraded (refusal() tells which)
+        Refused, // NotKept or AlreadyGraded (refusal() tells which); what the
+                 // journal held is set aside (error() tells where)
         Failed,  // the database refused (error() tells why)
     };
     // why: the log's 事件 ("交卷", "收卷：…", "考试时间到，交卷").
@@ -112,6 +121,9 @@ public:
     // The invigilator's message of a 收卷 request.
     QString message() const { return m_seat.message; }
     QString error() const { return m_error; }
+    // Where what the journal held went when the database could no longer
+    // take it ("" while nothing was set aside).
+    QString asideNote() const { return m_asideNote; }
     SeatJournal &journal() { return m_journal; }
 
     // How the seat finds out that the server answers again (by default
@@ -129,6 +141,11 @@ private:
     enum class Resend { Sent, Offline, Failed };
     Resend resendJournal();
     HandIn sendHandIn(const QString &why);
+    HandIn settleRefusedHandIn(HandInOutcome outcome, const QString &why);
+    void finishHandIn();
+    // Keeps what the journal holds beside it under a name of its own, tells
+    // why in error() and writes it to the room's log.
+    void keepJournalAside();
     Beat beatOnline();
 
     DataStore &m_store;
@@ -151,6 +168,7 @@ private:
     bool m_handInSent = false;
     HandInOutcome m_refusal = HandInOutcome::HandedIn;
     QString m_error;
+    QString m_asideNote;
 };
 
 } // namespace kaoshi

@@ -12,6 +12,8 @@
 #include "room/SeatSession.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <atomic>
 #include <barrier>
@@ -399,6 +401,183 @@ TEST_F(SeatOffline, aHandInWhoseCommitWentThroughIsNotCountedTwice)
     EXPECT_EQ(session->heartbeat(), SeatSession::Beat::HandedIn);
     EXPECT_EQ(text("select count(*) from 评分"), QStringLiteral("3"));
     EXPECT_TRUE(session->journal().read().isEmpty());
+}
+
+// The paper a seat queued a hand-in for offline was handed in meanwhile from
+// what the database kept (the invigilator's 收卷 of a silent seat, the
+// deadline): the answers given offline are not in it, so the refusal is no
+// success of this seat and its journal is kept aside, said and logged.
+TEST_F(SeatOffline, aQueuedHandInRefusedAfterAHandInFromTheKeptPaperKeepsTheJournalAside)
+{
+    ASSERT_EQ(session->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+    outage(
+        [&] {
+            EXPECT_EQ(session->keepAnswer(1, QStringLiteral("C")), SeatSession::Keep::Offline);
+            EXPECT_EQ(session->handIn(QStringLiteral("交卷")), SeatSession::HandIn::Queued);
+        },
+        2);
+    ASSERT_TRUE(check->open(settings.describe()));
+    ASSERT_EQ(handInKeptPaper(*check, kOwner, kSystemOperator, QStringLiteral("考试时间到，交卷")),
+              HandInOutcome::HandedIn);
+    EXPECT_EQ(session->heartbeat(), SeatSession::Beat::Refused);
+    EXPECT_FALSE(session->handInQueued());
+    EXPECT_EQ(session->refusal(), HandInOutcome::NotKept);
+    EXPECT_TRUE(session->error().contains(QStringLiteral("另存"))) << session->error().toStdString();
+    EXPECT_TRUE(session->journal().read().isEmpty());
+    QFile aside(session->journal().asidePath());
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly)) << aside.fileName().toStdString();
+    const QString lines = QString::fromUtf8(aside.readAll());
+    EXPECT_TRUE(lines.contains(QStringLiteral("A\t1\tC\n"))) << lines.toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("H\t交卷\n"))) << lines.toStdString();
+    EXPECT_EQ(text("select string_agg(考生答案, ',' order by 题号) from 评分"), QStringLiteral("A,,"));
+    EXPECT_TRUE(text("select 事件 from 考场日志 order by 时间 desc, rowid desc limit 1").contains(QStringLiteral("另存")));
+}
+
+// Only the seat that sits the paper writes it: once the paper moved (taken
+// over, released and signed in elsewhere), an answer or a hand-in from the
+// seat it left changes nothing.
+TEST_P(SeatOnBothEngines, aSeatThePaperMovedAwayFromWritesNothing)
+{
+    for (const QString &moved : {QStringLiteral("座位='seat-2'"), QStringLiteral("座位=''")}) {
+        auto here = seat(QStringLiteral("seat-1"));
+        here->sit();
+        ASSERT_EQ(here->session.keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+        setSeat(moved);
+        EXPECT_EQ(here->session.keepAnswer(1, QStringLiteral("B")), SeatSession::Keep::PaperGone) << moved.toStdString();
+        EXPECT_EQ(here->session.handIn(QStringLiteral("交卷")), SeatSession::HandIn::Refused) << moved.toStdString();
+        EXPECT_EQ(kept(), QStringLiteral("A,,"));
+        EXPECT_EQ(db.count(QStringLiteral("评分")), 0);
+        // Its answer is kept aside on the seat, never deleted.
+        QFile aside(here->session.journal().asidePath());
+        ASSERT_TRUE(aside.open(QIODevice::ReadOnly)) << moved.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(aside.readAll()).contains(QStringLiteral("A\t1\tB\n")));
+        setSeat(QStringLiteral("座位='seat-1'"));
+    }
+}
+
+// A seat taken over (or released and signed in elsewhere) while it was cut
+// off comes back: neither its journal nor its queued hand-in reaches the
+// paper the other seat sits now; the journal is kept aside and logged.
+TEST_F(SeatOffline, aSeatTakenOverWhileCutOffNeverWritesThePaperWhenItComesBack)
+{
+    ASSERT_EQ(session->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+    outage(
+        [&] {
+            EXPECT_EQ(session->keepAnswer(1, QStringLiteral("B")), SeatSession::Keep::Offline);
+            EXPECT_EQ(session->handIn(QStringLiteral("交卷")), SeatSession::HandIn::Queued);
+        },
+        2);
+    ASSERT_TRUE(check->open(settings.describe()));
+    ASSERT_TRUE(check->execute(QStringLiteral("update 考场座位 set 心跳 = 心跳 - 61000")));
+    QTemporaryDir otherDir;
+    DataStore otherStore(std::make_unique<PostgresEngine>(settings));
+    ASSERT_TRUE(otherStore.open(settings.describe()));
+    SeatSession other(otherStore, kOwner, QStringLiteral("seat-2"), otherDir.path(),
+                      [] { return QDateTime::currentMSecsSinceEpoch(); });
+    ASSERT_EQ(other.signIn(3600).outcome, SeatSession::SignIn::OfferTakeOver);
+    ASSERT_EQ(other.takeOver().outcome, SeatSession::SignIn::Sitting);
+    ASSERT_TRUE(other.findPaper().paper);
+    ASSERT_EQ(other.keepAnswer(1, QStringLiteral("C")), SeatSession::Keep::Kept);
+
+    EXPECT_EQ(session->heartbeat(), SeatSession::Beat::Moved);
+    EXPECT_FALSE(session->handInQueued());
+    EXPECT_EQ(kept(), QStringLiteral("A,C,"));
+    EXPECT_EQ(text("select count(*) from 评分"), QStringLiteral("0"));
+    EXPECT_TRUE(session->journal().read().isEmpty());
+    QFile aside(session->journal().asidePath());
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(aside.readAll()).contains(QStringLiteral("A\t1\tB\n")));
+    EXPECT_TRUE(session->asideNote().contains(QStringLiteral("另存")));
+    EXPECT_EQ(text("select 座位 || ':' || 事件 from 考场日志 order by rowid desc limit 1").left(15),
+              QStringLiteral("seat-1:本机答案没有交上"));
+    // The seat that sits it now goes on and hands in its own answers.
+    ASSERT_EQ(other.handIn(QStringLiteral("交卷")), SeatSession::HandIn::HandedIn);
+    EXPECT_EQ(text("select string_agg(考生答案, ',' order by 题号) from 评分"), QStringLiteral("A,C,"));
+}
+
+// What the journal held and a queued hand-in wait until the database has
+// them: a resend or a hand-in refused at the reconnect (a lock timeout, a
+// deadlock, a trigger) is tried again at the next beat, and an answer kept
+// meanwhile does not empty the journal of the lines still unsent.
+TEST_F(SeatOffline, aResendOrQueuedHandInRefusedAtTheReconnectIsTriedAgain)
+{
+    const auto refuse = [&](const QString &table, const QString &event) {
+        ASSERT_TRUE(check->open(settings.describe()));
+        ASSERT_TRUE(check->execute(QStringLiteral("create or replace function 拒绝() returns trigger language plpgsql "
+                                                  "as $$ begin raise exception '拒绝写入'; end $$")))
+            << check->errorString().toStdString();
+        ASSERT_TRUE(check->execute(
+            QStringLiteral("create trigger 拒绝 before %2 on %1 for each row execute function 拒绝()").arg(table, event)))
+            << check->errorString().toStdString();
+    };
+    const auto allow = [&](const QString &table) {
+        ASSERT_TRUE(check->execute(QStringLiteral("drop trigger 拒绝 on %1").arg(table)));
+    };
+    outage(
+        [&] {
+            EXPECT_EQ(session->keepAnswer(1, QStringLiteral("B")), SeatSession::Keep::Offline);
+            EXPECT_EQ(session->keepAnswer(2, QStringLiteral("写了")), SeatSession::Keep::Offline);
+        },
+        2);
+    refuse(QStringLiteral("答卷"), QStringLiteral("update"));
+    EXPECT_EQ(session->heartbeat(), SeatSession::Beat::Failed);
+    EXPECT_TRUE(session->isOnline());
+    allow(QStringLiteral("答卷"));
+    ASSERT_EQ(session->keepAnswer(0, QStringLiteral("D")), SeatSession::Keep::Kept);
+    EXPECT_EQ(session->journal().read().answers.size(), 3u);
+    EXPECT_EQ(session->heartbeat(), SeatSession::Beat::Sitting);
+    EXPECT_EQ(kept(), QStringLiteral("D,B,写了"));
+    EXPECT_TRUE(session->journal().read().isEmpty());
+
+    outage([&] { EXPECT_EQ(session->handIn(QStringLiteral("交卷")), SeatSession::HandIn::Queued); }, 2);
+    refuse(QStringLiteral("评分"), QStringLiteral("insert"));
+    EXPECT_EQ(session->heartbeat(), SeatSession::Beat::Failed);
+    EXPECT_TRUE(session->handInQueued());
+    EXPECT_EQ(session->journal().read().handIn, QStringLiteral("交卷"));
+    allow(QStringLiteral("评分"));
+    EXPECT_EQ(session->heartbeat(), SeatSession::Beat::HandedIn);
+    EXPECT_EQ(text("select string_agg(考生答案, ',' order by 题号) from 评分"), QStringLiteral("D,B,写了"));
+    EXPECT_TRUE(session->journal().read().isEmpty());
+}
+
+// A sign-in while other seats write the paper tables: making an index that
+// is there already would wait behind their units (and hold up every later
+// write), so it is not asked for again.
+TEST_P(SeatOnBothEngines, aSignInDoesNotWaitForTheWritesOfOtherSeats)
+{
+    if (db.engine() != TestEngine::Server)
+        GTEST_SKIP() << "a file takes one writer at a time anyway";
+    auto here = seat(QStringLiteral("seat-1"));
+    here->sit();
+    std::unique_ptr<DataStore> busy = db.anotherStore();
+    Transaction unit(*busy);
+    ASSERT_TRUE(unit.isOpen());
+    ASSERT_TRUE(busy->execute(QStringLiteral("update 答卷 set 考生答案=考生答案")));
+    ASSERT_TRUE(busy->execute(QStringLiteral("update 答卷顺序 set 选项顺序=选项顺序")));
+    ASSERT_TRUE(busy->execute(QStringLiteral("update 考场座位 set 心跳=心跳")));
+    auto next = seat(QStringLiteral("seat-2"));
+    SeatSession other(*next->store, {QStringLiteral("A02"), kOwner.occasion, QStringLiteral("李四")},
+                      QStringLiteral("seat-2"), next->dir.path(), [] { return QDateTime::currentMSecsSinceEpoch(); });
+    QElapsedTimer took;
+    took.start();
+    EXPECT_EQ(other.signIn(600).outcome, SeatSession::SignIn::Sitting) << other.error().toStdString();
+    EXPECT_LT(took.elapsed(), 3000);
+}
+
+// The time left is kept beside the deadline on a file; on a server the
+// deadline there counts and nothing is written, so a silent server never
+// holds the seat up for it.
+TEST_P(SeatOnBothEngines, theTimeLeftIsKeptOnAFileOnly)
+{
+    auto here = seat(QStringLiteral("seat-1"));
+    here->sit();
+    EXPECT_TRUE(here->session.keepTimeLeft(321));
+    const bool file = db.engine() == TestEngine::File;
+    EXPECT_EQ(db.text(QStringLiteral("select 剩余秒数 from 答卷计时")), file ? QStringLiteral("321") : QStringLiteral("600"));
+    db.refuse(QStringLiteral("答卷计时"), QStringLiteral("update"));
+    EXPECT_EQ(here->session.keepTimeLeft(300), !file);
+    if (file)
+        EXPECT_TRUE(here->session.error().contains(QStringLiteral("拒绝写入"))) << here->session.error().toStdString();
 }
 
 } // namespace

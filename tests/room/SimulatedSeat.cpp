@@ -257,6 +257,7 @@ bool SimulatedSeat::actOnBeat(SeatSession &session)
         handIn(session, QStringLiteral("交卷（监考收卷）"), Ending::CollectedHere);
         return false;
     case SeatSession::Beat::HandedIn:
+    case SeatSession::Beat::Refused:
         m_ending = Ending::HandedInElsewhere;
         m_phase = Phase::HandedIn;
         return false;
