@@ -278,7 +278,8 @@ bool ExamPaperWindow::askTakeOver(const SeatSession::SignInResult &offered)
 bool ExamPaperWindow::readOrder()
 {
     DataStore &store = m_context.store;
-    const auto orders = ensureRoomTables(store) ? readOptionOrders(store, m_owner, m_paper.total()) : std::nullopt;
+    // The sign-in has made the room tables already.
+    const auto orders = readOptionOrders(store, m_owner, m_paper.total());
     if (!orders) {
         m_context.messages().failure(QStringLiteral("无法读取选项顺序,考试没有开始"), store.errorString());
         return false;
