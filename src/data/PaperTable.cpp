@@ -28,6 +28,16 @@ bool ensureOnePaperPerCandidate(DataStore &store)
 
 } // namespace
 
+std::vector<int> rowsOf(const KeptPaper &paper)
+{
+    if (!paper.rows.empty())
+        return paper.rows;
+    std::vector<int> rows(paper.items.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i] = int(i);
+    return rows;
+}
+
 bool indexesPresent(DataStore &store, const QStringList &names)
 {
     if (!isOnServer(store) || names.isEmpty())
@@ -61,12 +71,14 @@ bool ensurePaperTables(DataStore &store)
 PaperLookup findKeptPaper(DataStore &store, const QString &number, const QString &occasion)
 {
     PaperLookup lookup;
-    RowSet rows = store.query(QStringLiteral("select 题型,题号,考生答案 from 答卷 where 考号=? and 场次=? order by 序号"),
+    RowSet rows = store.query(QStringLiteral("select 题型,题号,考生答案,序号 from 答卷 where 考号=? and 场次=? order by 序号"),
                               {number, occasion});
     KeptPaper paper;
     for (; !rows.atEnd(); rows.next())
-        if (const std::optional<QuestionType> type = questionTypeOf(rows.value(1).toText()))
+        if (const std::optional<QuestionType> type = questionTypeOf(rows.value(1).toText())) {
             paper.items.push_back({*type, rows.value(2).toInteger(), rows.value(3).toText()});
+            paper.rows.push_back(int(rows.value(4).toInteger()));
+        }
     if (rows.failed()) {
         lookup.failed = true;
         return lookup;

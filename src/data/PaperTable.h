@@ -33,7 +33,13 @@ struct PaperItem {
 struct KeptPaper {
     std::vector<PaperItem> items; // in the paper's order
     qint64 secondsLeft = 0;       // -1: no time limit
+    // The 序号 of each item as kept (none: 0, 1, … as for a fresh draw). A
+    // kept row whose 题型 names no bank is left out of items but keeps its
+    // 序号, so that the rows after it are written under their own.
+    std::vector<int> rows{};
 };
+// The 序号 of each item of the paper.
+std::vector<int> rowsOf(const KeptPaper &paper);
 
 // Whether a server holds every one of the named indexes already (false on a
 // file, where making them again costs nothing). Making one that exists would
@@ -44,7 +50,7 @@ bool indexesPresent(DataStore &store, const QStringList &names);
 bool ensurePaperTables(DataStore &store);
 
 // The paper kept for this 考号 and 场次; a kept row whose 题型 names no bank
-// is left out. failed: it could not be read (which
+// is left out (untouched, see KeptPaper::rows). failed: it could not be read (which
 // decides nothing: the caller must not take it for "no paper").
 struct PaperLookup {
     std::optional<KeptPaper> paper;
@@ -57,9 +63,10 @@ PaperLookup findKeptPaper(DataStore &store, const QString &number, const QString
 // that draw for the same candidate at once exactly one keeps its paper.
 enum class KeepOutcome { Kept, Taken, Failed };
 KeepOutcome keepNewPaper(DataStore &store, const PaperOwner &owner, const KeptPaper &paper);
-// Keeps the answer at a position (0-based, in the paper's order).
+// Keeps the answer of the row with this 序号 (the position of a paper kept
+// without gaps: 0-based, in the paper's order).
 bool keepPaperAnswer(DataStore &store, const PaperOwner &owner, int position, const QString &answer);
-// Keeps answers at positions in the order given, as one unit (a seat sends
+// Keeps answers by 序号 in the order given, as one unit (a seat sends
 // what it kept while the server was gone). NotKept: the paper is kept no
 // more, or has no such position; nothing was changed then.
 enum class AnswersOutcome { Kept, NotKept, Failed };

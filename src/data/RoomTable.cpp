@@ -2,7 +2,9 @@
 
 #include "data/DataStore.h"
 
+#include <QRandomGenerator>
 #include <QStringList>
+#include <algorithm>
 
 namespace kaoshi {
 
@@ -10,6 +12,9 @@ namespace {
 
 const QString kSeatColumns =
     QStringLiteral("考号,场次,姓名,座位,开始,截止,心跳,状态,收卷请求,消息");
+// The row is held by this seat's claim: 座位, then 凭据 bound ("" matches a
+// row made before claims existed).
+const QString kHeldBy = QStringLiteral("座位=? and coalesce(凭据,'')=?");
 
 } // namespace
 
@@ -90,13 +95,45 @@ SeatClaim claimWith(ClaimOutcome outcome, DataStore &store, const PaperOwner &ow
 
 // A new sitting on a row that holds a handed-in paper whose answers are gone
 // from 评分 (the teacher cleared them so that the candidate sits again).
-bool restartSitting(DataStore &store, const PaperOwner &owner, const QString &seat, qint64 now, qint64 deadline)
+bool restartSitting(DataStore &store, const PaperOwner &owner, const SeatHolder &seat, qint64 now, qint64 deadline)
 {
-    return store.execute(QStringLiteral("update 考场座位 set 姓名=?, 座位=?, 开始=?, 截止=?, 心跳=?, 状态=?, 收卷请求=0, "
-                                        "消息='' where 考号=? and 场次=? and 状态=?"),
-                         {owner.name, seat, now, deadline, now, kSeatAnswering, owner.number, owner.occasion,
-                          kSeatHandedIn}) &&
+    return store.execute(QStringLiteral("update 考场座位 set 姓名=?, 座位=?, 凭据=?, 开始=?, 截止=?, 心跳=?, 状态=?, "
+                                        "收卷请求=0, 消息='' where 考号=? and 场次=? and 状态=?"),
+                         {owner.name, seat.seat, seat.claim, now, deadline, now, kSeatAnswering, owner.number,
+                          owner.occasion, kSeatHandedIn}) &&
            store.changes() == 1;
+}
+
+// The paper goes on under claim at seat, a row held by held before (the
+// same claim again, a released seat, a row made before claims existed);
+// false in changes when another seat moved it meanwhile.
+bool resumeSitting(DataStore &store, const PaperOwner &owner, const SeatHolder &seat, const RoomSeat &held,
+                   qint64 now)
+{
+    return store.execute(QStringLiteral("update 考场座位 set 座位=?, 凭据=?, 心跳=? where 考号=? and 场次=? and ") +
+                             kHeldBy,
+                         {seat.seat, seat.claim, now, owner.number, owner.occasion, held.seat, held.claim});
+}
+
+// Whether a seat that kept claim may go on with the paper held as held.
+bool mayResume(const RoomSeat &held, const SeatHolder &seat)
+{
+    // A seat the invigilator released is free for anyone.
+    if (held.seat.isEmpty())
+        return true;
+    // A row made before claims existed knows the seat by its name only.
+    if (held.claim.isEmpty())
+        return held.seat == seat.seat;
+    return held.claim == seat.claim;
+}
+
+// Makes 凭据 in a 考场座位 made before it. The column is asked for by name, so
+// that no statement a connection keeps prepared changes its columns.
+bool ensureClaimColumn(DataStore &store)
+{
+    if (!store.query(QStringLiteral("select 凭据 from 考场座位 where 1=0")).failed())
+        return true;
+    return store.execute(QStringLiteral("alter table 考场座位 add column 凭据 %1").arg(store.engine().textType()));
 }
 
 // The log's 事件 of a hand-in.
@@ -104,18 +141,28 @@ QString handInEventText(const QString &why) { return why.isEmpty() ? QStringLite
 
 } // namespace
 
+QString newSeatClaim()
+{
+    quint32 bits[4];
+    QRandomGenerator::system()->fillRange(bits);
+    QString claim;
+    for (quint32 part : bits)
+        claim += QStringLiteral("%1").arg(part, 8, 16, QLatin1Char('0'));
+    return claim;
+}
+
 bool ensureRoomTables(DataStore &store)
 {
     if (indexesPresent(store, {QStringLiteral("考场座位_考号_场次"), QStringLiteral("考场座位_场次"), QStringLiteral("考场日志_场次"),
                                QStringLiteral("答卷顺序_考号_场次_序号")}))
-        return true;
+        return ensureClaimColumn(store);
     const QString text = store.engine().textType();
     const QString integer = store.engine().integerType();
     const QString rowId = store.engine().rowIdDeclaration();
     Transaction unit(store);
     return unit.isOpen() &&
            store.execute(QStringLiteral("create table if not exists 考场座位 (考号 %1, 场次 %1, 姓名 %1, 座位 %1, "
-                                        "开始 %2, 截止 %2, 心跳 %2, 状态 %1, 收卷请求 %2, 消息 %1)")
+                                        "开始 %2, 截止 %2, 心跳 %2, 状态 %1, 收卷请求 %2, 消息 %1, 凭据 %1)")
                              .arg(text, integer)) &&
            store.execute(QStringLiteral("create unique index if not exists 考场座位_考号_场次 on 考场座位 (考号, 场次)")) &&
            store.execute(QStringLiteral("create index if not exists 考场座位_场次 on 考场座位 (场次)")) &&
@@ -127,7 +174,7 @@ bool ensureRoomTables(DataStore &store)
                              .arg(text, integer)) &&
            store.execute(
                QStringLiteral("create unique index if not exists 答卷顺序_考号_场次_序号 on 答卷顺序 (考号, 场次, 序号)")) &&
-           unit.commit();
+           unit.commit() && ensureClaimColumn(store);
 }
 
 std::optional<qint64> serverNow(DataStore &store)
@@ -175,12 +222,14 @@ RoomListing readRoom(DataStore &store, const QString &occasion)
 SeatLookup findSeat(DataStore &store, const QString &number, const QString &occasion)
 {
     SeatLookup lookup;
-    RowSet row = store.query(QStringLiteral("select %1 from 考场座位 where 考号=? and 场次=?").arg(kSeatColumns),
+    RowSet row = store.query(QStringLiteral("select %1,coalesce(凭据,'') from 考场座位 where 考号=? and 场次=?").arg(kSeatColumns),
                              {number, occasion});
-    if (row.failed())
+    if (row.failed()) {
         lookup.failed = true;
-    else if (!row.atEnd())
+    } else if (!row.atEnd()) {
         lookup.seat = seatOf(row);
+        lookup.seat->claim = row.value(11).toText();
+    }
     return lookup;
 }
 
@@ -202,24 +251,30 @@ std::optional<std::vector<RoomLogEntry>> readRoomLog(DataStore &store, const QSt
     return entries;
 }
 
-SeatClaim claimSeat(DataStore &store, const PaperOwner &owner, const QString &seat, qint64 limitSeconds,
+SeatClaim claimSeat(DataStore &store, const PaperOwner &owner, const SeatHolder &seat, qint64 limitSeconds,
                     qint64 silentAfterMs)
 {
     Transaction unit(store);
     if (!unit.isOpen())
         return failedClaim();
     const QString now = store.engine().nowMillisecondsExpression();
+    const SeatHolder fresh{seat.seat, newSeatClaim()};
     // The insert is the claim, and the first statement of the unit: the
     // unique index lets one seat make the row; every other waits for it and
-    // then finds the row there.
-    if (!store.execute(QStringLiteral("insert into 考场座位 (%1) values (?,?,?,?,%2,case when ? < 0 then -1 else %2 + ? end,"
-                                      "%2,?,0,'') on conflict (考号, 场次) do nothing")
+    // then finds the row there. A paper kept before rooms existed has no row
+    // yet: it goes on with the time it had left, not a new time limit.
+    if (!store.execute(QStringLiteral("insert into 考场座位 (%1,凭据) values (?,?,?,?,%2,coalesce((select case when t.剩余秒数 < 0 "
+                                      "then -1 else %2 + t.剩余秒数 * 1000 end from 答卷计时 t where t.考号=? and t.场次=? and "
+                                      "exists (select 1 from 答卷 a where a.考号=t.考号 and a.场次=t.场次) limit 1),"
+                                      "case when ? < 0 then -1 else %2 + ? end),%2,?,0,'',?) "
+                                      "on conflict (考号, 场次) do nothing")
                            .arg(kSeatColumns, now),
-                       {owner.number, owner.occasion, owner.name, seat, limitSeconds, limitSeconds * 1000,
-                        kSeatAnswering}))
+                       {owner.number, owner.occasion, owner.name, seat.seat, owner.number, owner.occasion,
+                        limitSeconds, limitSeconds * 1000, kSeatAnswering, fresh.claim}))
         return failedClaim();
     ClaimOutcome outcome = ClaimOutcome::Claimed;
     QString event = QStringLiteral("登录");
+    bool sameClaim = seat.claim.isEmpty();
     if (store.changes() == 0) {
         const SeatLookup found = findSeat(store, owner.number, owner.occasion);
         const std::optional<qint64> time = serverNow(store);
@@ -233,14 +288,17 @@ SeatClaim claimSeat(DataStore &store, const PaperOwner &owner, const QString &se
             if (*graded > 0)
                 return {ClaimOutcome::HandedIn, held, *time};
             const qint64 deadline = limitSeconds < 0 ? -1 : *time + limitSeconds * 1000;
-            if (!restartSitting(store, owner, seat, *time, deadline))
+            if (!restartSitting(store, owner, fresh, *time, deadline))
                 return failedClaim();
-        } else if (held.seat == seat || held.seat.isEmpty()) {
-            // The same seat again (the program was restarted), or a seat the
-            // invigilator released: the paper goes on here.
-            if (!store.execute(QStringLiteral("update 考场座位 set 座位=?, 心跳=? where 考号=? and 场次=? and 座位=?"),
-                               {seat, *time, owner.number, owner.occasion, held.seat}))
+            sameClaim = false;
+        } else if (mayResume(held, seat)) {
+            // The same claim again (the program restarted in its folder), or
+            // a seat the invigilator released: the paper goes on here, under
+            // a new claim unless this one still holds it.
+            const bool same = !held.claim.isEmpty() && held.claim == seat.claim;
+            if (!resumeSitting(store, owner, same ? seat : fresh, held, *time))
                 return failedClaim();
+            sameClaim = held.claim == seat.claim;
             if (store.changes() != 1)
                 return claimWith(ClaimOutcome::Busy, store, owner, *time);
             outcome = ClaimOutcome::Resumed;
@@ -249,34 +307,35 @@ SeatClaim claimSeat(DataStore &store, const PaperOwner &owner, const QString &se
             return {seatIsSilent(held, *time, silentAfterMs) ? ClaimOutcome::Silent : ClaimOutcome::Busy, held, *time};
         }
     }
-    if (!logRoomEvent(store, {seat, owner.number, owner.occasion, owner.number, event}))
+    if (!logRoomEvent(store, {seat.seat, owner.number, owner.occasion, owner.number, event}))
         return failedClaim();
     const SeatLookup claimed = findSeat(store, owner.number, owner.occasion);
     if (claimed.failed || !claimed.seat || !unit.commit())
         return failedClaim();
-    return {outcome, *claimed.seat, claimed.seat->heartbeat};
+    return {outcome, *claimed.seat, claimed.seat->heartbeat, sameClaim};
 }
 
-SeatClaim takeOverSeat(DataStore &store, const PaperOwner &owner, const QString &seat, const QString &silentSeat,
+SeatClaim takeOverSeat(DataStore &store, const PaperOwner &owner, const QString &seat, const SeatHolder &silent,
                        qint64 silentAfterMs)
 {
     Transaction unit(store);
     if (!unit.isOpen())
         return failedClaim();
     const QString now = store.engine().nowMillisecondsExpression();
-    // Only while the other seat is still silent: a seat that came back keeps
+    // Only while the other claim is still silent: a seat that came back keeps
     // its paper, and of two seats taking over at once one moves it.
-    if (!store.execute(QStringLiteral("update 考场座位 set 座位=?, 心跳=%1 where 考号=? and 场次=? and 座位=? and "
+    if (!store.execute(QStringLiteral("update 考场座位 set 座位=?, 凭据=?, 心跳=%1 where 考号=? and 场次=? and %2 and "
                                       "心跳 <= %1 - ? and 状态=?")
-                           .arg(now),
-                       {seat, owner.number, owner.occasion, silentSeat, silentAfterMs, kSeatAnswering}))
+                           .arg(now, kHeldBy),
+                       {seat, newSeatClaim(), owner.number, owner.occasion, silent.seat, silent.claim, silentAfterMs,
+                        kSeatAnswering}))
         return failedClaim();
     if (store.changes() != 1) {
         const std::optional<qint64> time = serverNow(store);
         return time ? claimWith(ClaimOutcome::Busy, store, owner, *time) : failedClaim();
     }
     if (!logRoomEvent(store, {seat, owner.number, owner.occasion, owner.number,
-                              QStringLiteral("接管（原座位 %1）").arg(silentSeat)}))
+                              QStringLiteral("接管（原座位 %1）").arg(silent.seat)}))
         return failedClaim();
     const SeatLookup claimed = findSeat(store, owner.number, owner.occasion);
     if (claimed.failed || !claimed.seat || !unit.commit())
@@ -284,14 +343,32 @@ SeatClaim takeOverSeat(DataStore &store, const PaperOwner &owner, const QString 
     return {ClaimOutcome::TakenOver, *claimed.seat, claimed.seat->heartbeat};
 }
 
-Heartbeat beat(DataStore &store, const PaperOwner &owner, const QString &seat)
+bool withdrawClaim(DataStore &store, const PaperOwner &owner, const SeatHolder &holder)
+{
+    Transaction unit(store);
+    if (!unit.isOpen() ||
+        !store.execute(QStringLiteral("delete from 考场座位 where 考号=? and 场次=? and %1 and 状态=? and not exists "
+                                      "(select 1 from 答卷计时 where 考号=? and 场次=?)")
+                           .arg(kHeldBy),
+                       {owner.number, owner.occasion, holder.seat, holder.claim, kSeatAnswering, owner.number,
+                        owner.occasion}))
+        return false;
+    // Nothing to give up when the row went on elsewhere meanwhile.
+    if (store.changes() == 0)
+        return unit.commit();
+    return logRoomEvent(store, {holder.seat, owner.number, owner.occasion, owner.number,
+                                QStringLiteral("没有抽到题目，考试没有开始")}) &&
+           unit.commit();
+}
+
+Heartbeat beat(DataStore &store, const PaperOwner &owner, const SeatHolder &seat)
 {
     Heartbeat reply;
     const std::optional<qint64> now = serverNow(store);
     if (!now)
         return reply;
-    if (!store.execute(QStringLiteral("update 考场座位 set 心跳=? where 考号=? and 场次=? and 座位=? and 状态=?"),
-                       {*now, owner.number, owner.occasion, seat, kSeatAnswering}))
+    if (!store.execute(QStringLiteral("update 考场座位 set 心跳=? where 考号=? and 场次=? and %1 and 状态=?").arg(kHeldBy),
+                       {*now, owner.number, owner.occasion, seat.seat, seat.claim, kSeatAnswering}))
         return reply;
     const SeatLookup found = findSeat(store, owner.number, owner.occasion);
     if (found.failed)
@@ -306,22 +383,22 @@ Heartbeat beat(DataStore &store, const PaperOwner &owner, const QString &seat)
         reply.outcome = BeatOutcome::HandedIn;
     else if (reply.seat.seat.isEmpty())
         reply.outcome = BeatOutcome::Released;
-    else if (reply.seat.seat != seat)
+    else if (reply.seat.seat != seat.seat || reply.seat.claim != seat.claim)
         reply.outcome = BeatOutcome::Moved;
     else
         reply.outcome = BeatOutcome::Sitting;
     return reply;
 }
 
-std::optional<bool> seatHoldsPaper(DataStore &store, const PaperOwner &owner, const QString &seat)
+std::optional<bool> seatHoldsPaper(DataStore &store, const PaperOwner &owner, const SeatHolder &seat)
 {
-    if (!store.execute(QStringLiteral("update 考场座位 set 心跳=心跳 where 考号=? and 场次=? and 座位=? and 状态=?"),
-                       {owner.number, owner.occasion, seat, kSeatAnswering}))
+    if (!store.execute(QStringLiteral("update 考场座位 set 心跳=心跳 where 考号=? and 场次=? and %1 and 状态=?").arg(kHeldBy),
+                       {owner.number, owner.occasion, seat.seat, seat.claim, kSeatAnswering}))
         return std::nullopt;
     return store.changes() == 1;
 }
 
-AnswersOutcome keepSeatAnswers(DataStore &store, const PaperOwner &owner, const QString &seat,
+AnswersOutcome keepSeatAnswers(DataStore &store, const PaperOwner &owner, const SeatHolder &seat,
                                const std::vector<std::pair<int, QString>> &answers)
 {
     Transaction unit(store);
@@ -339,7 +416,7 @@ AnswersOutcome keepSeatAnswers(DataStore &store, const PaperOwner &owner, const 
 }
 
 HandInOutcome handInSeatPaper(DataStore &store, const PaperOwner &owner, const std::vector<PaperItem> &items,
-                              const QString &seat, const QString &who, const QString &why)
+                              const SeatHolder &seat, const QString &who, const QString &why)
 {
     Transaction unit(store);
     if (!unit.isOpen())
@@ -357,16 +434,20 @@ HandInOutcome handInSeatPaper(DataStore &store, const PaperOwner &owner, const s
         store.execute(QStringLiteral("delete from 答卷顺序 where 考号=? and 场次=?"), {owner.number, owner.occasion}) &&
         store.execute(QStringLiteral("update 考场座位 set 状态=?, 收卷请求=0 where 考号=? and 场次=?"),
                       {kSeatHandedIn, owner.number, owner.occasion}) &&
-        logRoomEvent(store, {seat, owner.number, owner.occasion, who, handInEventText(why)}) && unit.commit();
+        logRoomEvent(store, {seat.seat, owner.number, owner.occasion, who, handInEventText(why)}) && unit.commit();
     return done ? HandInOutcome::HandedIn : HandInOutcome::Failed;
 }
 
-std::optional<bool> seatHandedIn(DataStore &store, const PaperOwner &owner, const QString &seat, const QString &why)
+std::optional<bool> seatHandedIn(DataStore &store, const PaperOwner &owner, const SeatHolder &seat,
+                                 const QString &why)
 {
+    // A hand-in keeps the row's claim: another seat of the same name that
+    // handed the paper in left a claim of its own there.
     RowSet row = store.query(QStringLiteral("select count(*) from 考场日志 where 考号=? and 场次=? and 座位=? and 操作者=? "
-                                            "and 事件=? and 时间 >= (select 开始 from 考场座位 where 考号=? and 场次=?)"),
-                             {owner.number, owner.occasion, seat, owner.number, handInEventText(why), owner.number,
-                              owner.occasion});
+                                            "and 事件=? and 时间 >= (select 开始 from 考场座位 where 考号=? and 场次=? "
+                                            "and coalesce(凭据,'')=?)"),
+                             {owner.number, owner.occasion, seat.seat, owner.number, handInEventText(why), owner.number,
+                              owner.occasion, seat.claim});
     if (row.failed() || row.atEnd())
         return std::nullopt;
     return row.value(1).toInteger() > 0;
@@ -395,8 +476,8 @@ HandInOutcome handInKeptPaper(DataStore &store, const PaperOwner &owner, const Q
     if (seat.seat && named.name.isEmpty())
         named.name = seat.seat->name;
     // handInSeatPaper's unit nests in this one; both commit or neither.
-    const HandInOutcome outcome =
-        handInSeatPaper(store, named, kept.paper->items, seat.seat ? seat.seat->seat : QString(), who, why);
+    const SeatHolder holder = seat.seat ? SeatHolder{seat.seat->seat, seat.seat->claim} : SeatHolder{};
+    const HandInOutcome outcome = handInSeatPaper(store, named, kept.paper->items, holder, who, why);
     if (outcome != HandInOutcome::HandedIn)
         return outcome;
     return unit.commit() ? HandInOutcome::HandedIn : HandInOutcome::Failed;
@@ -443,12 +524,6 @@ bool actOnSeat(DataStore &store, const PaperOwner &owner, const QString &assignm
 
 } // namespace
 
-bool setSeatDeadline(DataStore &store, const PaperOwner &owner, qint64 deadline)
-{
-    return store.execute(QStringLiteral("update 考场座位 set 截止=? where 考号=? and 场次=? and 状态=?"),
-                         {deadline, owner.number, owner.occasion, kSeatAnswering});
-}
-
 bool extendSeatTime(DataStore &store, const PaperOwner &owner, qint64 minutes, const QString &who)
 {
     // A paper without a time limit keeps none.
@@ -476,19 +551,25 @@ bool keepOptionOrders(DataStore &store, const PaperOwner &owner, const std::vect
                                              rows);
 }
 
-std::optional<std::vector<QList<int>>> readOptionOrders(DataStore &store, const PaperOwner &owner, int positions)
+std::optional<std::vector<QList<int>>> readOptionOrders(DataStore &store, const PaperOwner &owner,
+                                                        const std::vector<int> &rows)
 {
-    std::vector<QList<int>> orders(size_t(qMax(positions, 0)));
-    RowSet rows = store.query(QStringLiteral("select 序号, 选项顺序 from 答卷顺序 where 考号=? and 场次=?"),
-                              {owner.number, owner.occasion});
-    for (; !rows.atEnd(); rows.next()) {
-        const qint64 position = rows.value(1).toInteger();
-        if (position >= 0 && position < positions)
-            orders[size_t(position)] = orderOf(rows.value(2).toText());
+    std::vector<QList<int>> orders(rows.size());
+    RowSet found = store.query(QStringLiteral("select 序号, 选项顺序 from 答卷顺序 where 考号=? and 场次=?"),
+                               {owner.number, owner.occasion});
+    for (; !found.atEnd(); found.next()) {
+        const auto at = std::find(rows.begin(), rows.end(), found.value(1).toInteger());
+        if (at != rows.end())
+            orders[size_t(at - rows.begin())] = orderOf(found.value(2).toText());
     }
-    if (rows.failed())
+    if (found.failed())
         return std::nullopt;
     return orders;
+}
+
+std::optional<std::vector<QList<int>>> readOptionOrders(DataStore &store, const PaperOwner &owner, int positions)
+{
+    return readOptionOrders(store, owner, rowsOf({std::vector<PaperItem>(size_t(qMax(positions, 0))), 0, {}}));
 }
 
 KeepOutcome keepNewPaperWithOrders(DataStore &store, const PaperOwner &owner, const KeptPaper &paper,

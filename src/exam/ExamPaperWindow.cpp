@@ -19,8 +19,6 @@
 #include <QSysInfo>
 #include <QTabWidget>
 #include <QTextEdit>
-#include <QThread>
-#include <atomic>
 
 namespace kaoshi {
 
@@ -121,7 +119,13 @@ ExamPaperWindow::ExamPaperWindow(AppContext &context, PracticeSession &session, 
     connect(&m_heartbeat, &QTimer::timeout, this, &ExamPaperWindow::heartbeat);
 }
 
-QString ExamPaperWindow::seatName() { return QSysInfo::machineHostName(); }
+QString ExamPaperWindow::seatName()
+{
+    // Only shown to people: the seat's claim tells computers of one name
+    // apart. A seat without a name would pass for a released one.
+    const QString host = QSysInfo::machineHostName();
+    return host.isEmpty() ? QStringLiteral("未命名的计算机") : host;
+}
 
 ExamPaperWindow::~ExamPaperWindow() = default;
 
@@ -204,6 +208,9 @@ bool ExamPaperWindow::openPaper()
         return false;
     }
     if (draw.paper.total() == 0) {
+        // The sign-in gives the seat up again: the candidate is not answering.
+        if (!m_seat->withdraw())
+            messages.failure(QStringLiteral("考场中该考生仍记为答题中"), m_seat->error());
         messages.notice(QStringLiteral("试卷没有抽到题目,考试没有开始。请在“配置”中设置抽题数,并检查题库。"));
         return false;
     }
@@ -279,7 +286,7 @@ bool ExamPaperWindow::readOrder()
 {
     DataStore &store = m_context.store;
     // The sign-in has made the room tables already.
-    const auto orders = readOptionOrders(store, m_owner, m_paper.total());
+    const auto orders = readOptionOrders(store, m_owner, m_seat->rows());
     if (!orders) {
         m_context.messages().failure(QStringLiteral("无法读取选项顺序,考试没有开始"), store.errorString());
         return false;
@@ -401,18 +408,10 @@ void ExamPaperWindow::heartbeat()
 
 void ExamPaperWindow::probeInBackground()
 {
-    if (m_probing)
-        return;
-    m_probing = true;
-    auto answered = std::make_shared<std::atomic<bool>>(false);
-    QThread *thread = QThread::create([probe = m_seat->probe(), answered] { *answered = probe && probe(); });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    connect(thread, &QThread::finished, this, [this, answered] {
-        m_probing = false;
-        if (*answered && m_seat && !m_ended)
+    m_probe.start(m_seat->probe(), [this](bool answered) {
+        if (answered && m_seat && !m_ended)
             reactToBeat(m_seat->reconnect());
     });
-    thread->start();
 }
 
 void ExamPaperWindow::reactToBeat(SeatSession::Beat beat)
@@ -483,6 +482,8 @@ void ExamPaperWindow::showSeatNote()
         note = kOfflineNote;
     else if (m_beatFailed)
         note = QStringLiteral("数据库没有保存:%1,正在重试").arg(m_seat->error());
+    else if (m_seat && !m_seat->journalError().isEmpty())
+        note = m_seat->journalError();
     else if (!m_timeKept)
         note = QStringLiteral("剩余时间没有保存，正在重试");
     shell->setStatusText(kTimeNotePart, note);
@@ -580,7 +581,9 @@ void ExamPaperWindow::finishHandIn(const QString &why, const QString &note)
     const int total = m_paper.total();
     const int answered = m_paper.answered();
     close();
-    const QString done = why + QStringLiteral("交卷完毕,共 %1 题,已答 %2 题").arg(total).arg(answered);
+    QString done = why + QStringLiteral("交卷完毕,共 %1 题,已答 %2 题").arg(total).arg(answered);
+    if (const QString stuck = m_seat->journalError(); !stuck.isEmpty())
+        done += QStringLiteral("\n") + stuck;
     m_context.messages().notice(note.isEmpty() ? done : note + QStringLiteral("\n") + done);
 }
 
@@ -645,6 +648,7 @@ void ExamPaperWindow::closeEvent(QCloseEvent *event)
         keepShownAnswer();
     m_seconds.stop();
     m_heartbeat.stop();
+    m_probe.giveUp();
     if (m_locked) {
         m_locked = false;
         if (Shell *shell = m_context.shell) {

@@ -9,6 +9,7 @@
 #include "exam/PaperOrder.h"
 #include "practice/PracticeSession.h"
 #include "practice/QuestionPane.h"
+#include "room/BackgroundProbe.h"
 #include "room/SeatSession.h"
 #include "ui/TaskWindow.h"
 
@@ -119,7 +120,7 @@ private:
     ExamPaper m_paper;
     std::unique_ptr<SeatSession> m_seat;
     QTimer m_heartbeat;
-    bool m_probing = false;
+    BackgroundProbe m_probe; // given up (and waited for) when the window closes
     bool m_ended = false;        // handed in or moved away: nothing more is kept here
     bool m_handInWaits = false;  // a hand-in waits for the server
     QString m_queuedWhy;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QSaveFile>
 #include <QUrl>
 
 #include <unistd.h>
@@ -175,6 +176,30 @@ bool SeatJournal::setAside()
     }
     m_error = QStringLiteral("无法改名 %1").arg(m_path);
     return false;
+}
+
+QString SeatJournal::claim() const
+{
+    QFile file(claimPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll()).trimmed();
+}
+
+bool SeatJournal::keepClaim(const QString &claim)
+{
+    if (!QDir().mkpath(QFileInfo(m_path).path())) {
+        m_error = QStringLiteral("无法建立文件夹 %1").arg(QFileInfo(m_path).path());
+        return false;
+    }
+    // Written whole or not at all: a cut write never leaves half a claim.
+    QSaveFile file(claimPath());
+    const QByteArray bytes = claim.toUtf8() + '\n';
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_error = QStringLiteral("%1:%2").arg(claimPath(), file.errorString());
+        return false;
+    }
+    return true;
 }
 
 } // namespace kaoshi

@@ -8,6 +8,10 @@
 //   A<tab>position<tab>answer   an answer at a position of the paper (0-based)
 //   H<tab>why                   a hand-in queued while the server was gone
 // A last line without its line end was cut short by a crash and is ignored.
+// Positions are the 序号 of the paper's rows.
+//
+// Beside it, in a file of its own, the claim of the sign-in its lines were
+// written under: lines of an older claim never reach the paper again.
 #include "data/PaperTable.h"
 
 #include <QFile>
@@ -57,6 +61,12 @@ public:
     bool setAside();
     // Where the last setAside put the journal ("" before any).
     QString asidePath() const { return m_asidePath; }
+    // The claim the lines are written under ("" when none is kept), and
+    // keeping a new one (on the disk before it returns; false with error()
+    // when not).
+    QString claim() const;
+    bool keepClaim(const QString &claim);
+    QString claimPath() const { return m_path + QStringLiteral(".凭据"); }
     QString error() const { return m_error; }
 
     // The escaping of a field, and back.

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace kaoshi {
 
@@ -43,7 +44,7 @@ SeatSession::SignInResult SeatSession::signIn(qint64 limitSeconds)
         return {SignIn::Failed, {}, {}};
     }
     const qint64 before = m_clock();
-    const SeatClaim claim = claimSeat(m_store, m_owner, m_seatName, limitSeconds);
+    const SeatClaim claim = claimSeat(m_store, m_owner, {m_seatName, m_journal.claim()}, limitSeconds);
     return afterClaim(claim, before, m_clock());
 }
 
@@ -60,10 +61,10 @@ bool SeatSession::ensureTables()
 
 SeatSession::SignInResult SeatSession::takeOver()
 {
-    if (m_silentSeat.isEmpty())
+    if (m_silent.seat.isEmpty())
         return {SignIn::Failed, {}, {}};
     const qint64 before = m_clock();
-    const SeatClaim claim = takeOverSeat(m_store, m_owner, m_seatName, m_silentSeat);
+    const SeatClaim claim = takeOverSeat(m_store, m_owner, m_seatName, m_silent);
     return afterClaim(claim, before, m_clock());
 }
 
@@ -76,7 +77,7 @@ SeatSession::SignInResult SeatSession::afterClaim(const SeatClaim &claim, qint64
     case ClaimOutcome::Busy:
         return {SignIn::Busy, busyText(claim.seat.seat), claim.seat.seat};
     case ClaimOutcome::Silent:
-        m_silentSeat = claim.seat.seat;
+        m_silent = {claim.seat.seat, claim.seat.claim};
         return {SignIn::OfferTakeOver,
                 QStringLiteral("该考生在%1的考试已失去联系。要在本机接着考吗?").arg(claim.seat.seat), claim.seat.seat};
     case ClaimOutcome::HandedIn:
@@ -86,6 +87,8 @@ SeatSession::SignInResult SeatSession::afterClaim(const SeatClaim &claim, qint64
     case ClaimOutcome::TakenOver:
         break;
     }
+    if (!adoptClaim(claim))
+        return {SignIn::Failed, {}, {}};
     m_seat = claim.seat;
     m_online = true;
     measure(claim.now, before, after);
@@ -110,6 +113,37 @@ SeatSession::SignInResult SeatSession::handInPastDeadline()
     return {SignIn::HandedIn, QStringLiteral("考试时间已过:试卷已按保存的答案交卷"), {}};
 }
 
+bool SeatSession::adoptClaim(const SeatClaim &claim)
+{
+    // Lines of an older claim were written while another seat may have sat
+    // the paper since (A, then B, then A again): never sent again.
+    if (!claim.sameClaim)
+        keepJournalAside();
+    m_claim = claim.seat.claim;
+    if (m_journal.claim() == m_claim || m_journal.keepClaim(m_claim))
+        return true;
+    m_error = QStringLiteral("无法在本机记下考场凭据:%1").arg(m_journal.error());
+    return false;
+}
+
+bool SeatSession::emptyJournal()
+{
+    if (m_journal.clear()) {
+        m_journalError.clear();
+        return true;
+    }
+    m_journalError = QStringLiteral("答案已保存,但本机记下的答案无法清空:%1").arg(m_journal.error());
+    return false;
+}
+
+bool SeatSession::withdraw()
+{
+    if (withdrawClaim(m_store, m_owner, holder()))
+        return true;
+    noteFailure();
+    return false;
+}
+
 void SeatSession::measure(qint64 serverTime, qint64 before, qint64 after)
 {
     // The reply came somewhere between the two readings of the seat's clock.
@@ -131,8 +165,10 @@ PaperLookup SeatSession::findPaper()
     PaperLookup lookup = findKeptPaper(m_store, m_owner.number, m_owner.occasion);
     if (lookup.failed)
         noteFailure();
-    else if (lookup.paper)
+    else if (lookup.paper) {
         m_items = lookup.paper->items;
+        m_rows = rowsOf(*lookup.paper);
+    }
     return lookup;
 }
 
@@ -141,9 +177,10 @@ KeepOutcome SeatSession::keepPaper(const KeptPaper &paper, const std::vector<QLi
     // Through 答卷顺序 even without orders, so that orders an earlier paper of
     // this candidate left there are never read back for this one.
     const KeepOutcome outcome = keepNewPaperWithOrders(m_store, m_owner, paper, optionOrders);
-    if (outcome == KeepOutcome::Kept)
+    if (outcome == KeepOutcome::Kept) {
         m_items = paper.items;
-    else if (outcome == KeepOutcome::Failed)
+        m_rows = rowsOf({paper.items, 0, {}});
+    } else if (outcome == KeepOutcome::Failed)
         noteFailure();
     return outcome;
 }
@@ -155,18 +192,20 @@ SeatSession::Keep SeatSession::keepAnswer(int position, const QString &answer)
         return Keep::OutOfRange;
     }
     m_items[size_t(position)].answer = answer;
-    const bool journalled = m_journal.append(position, answer);
+    // The journal and the database name the row by its 序号.
+    const int row = rowAt(position);
+    const bool journalled = m_journal.append(row, answer);
     if (!journalled)
         m_error = m_journal.error();
     if (!m_online) {
         m_backlog = m_backlog || journalled;
         return journalled ? Keep::Offline : Keep::NotSaved;
     }
-    switch (keepSeatAnswers(m_store, m_owner, m_seatName, {{position, answer}})) {
+    switch (keepSeatAnswers(m_store, m_owner, holder(), {{row, answer}})) {
     case AnswersOutcome::Kept:
         // Everything the journal held is in the database now.
-        if (journalled && !m_backlog && !m_handInQueued)
-            m_journal.clear();
+        if (journalled && !m_backlog && !m_handInQueued && !emptyJournal())
+            m_backlog = true;
         return Keep::Kept;
     case AnswersOutcome::NotKept:
         m_error = QStringLiteral("这份试卷已不在数据库中");
@@ -203,10 +242,10 @@ SeatSession::Resend SeatSession::resendJournal()
     }
     std::vector<std::pair<int, QString>> answers;
     for (const JournalAnswer &entry : contents.answers)
-        if (m_items.empty() || size_t(entry.position) < m_items.size())
+        if (m_items.empty() || std::find(m_rows.begin(), m_rows.end(), entry.position) != m_rows.end())
             answers.emplace_back(entry.position, entry.answer);
     if (!answers.empty()) {
-        switch (keepSeatAnswers(m_store, m_owner, m_seatName, answers)) {
+        switch (keepSeatAnswers(m_store, m_owner, holder(), answers)) {
         case AnswersOutcome::Failed:
             // Nothing of it was committed: sent again with the next beat.
             noteFailure();
@@ -226,9 +265,8 @@ SeatSession::Resend SeatSession::resendJournal()
             break;
         }
     }
-    m_backlog = false;
-    if (!m_handInQueued)
-        m_journal.clear();
+    // Left in the journal when it does not empty: sent again with the next beat.
+    m_backlog = !m_handInQueued && !emptyJournal();
     return Resend::Sent;
 }
 
@@ -248,7 +286,7 @@ SeatSession::HandIn SeatSession::handIn(const QString &why)
 
 SeatSession::HandIn SeatSession::sendHandIn(const QString &why)
 {
-    const HandInOutcome outcome = handInSeatPaper(m_store, m_owner, m_items, m_seatName, m_owner.number, why);
+    const HandInOutcome outcome = handInSeatPaper(m_store, m_owner, m_items, holder(), m_owner.number, why);
     if (outcome == HandInOutcome::Failed) {
         noteFailure();
         if (m_online)
@@ -272,7 +310,7 @@ SeatSession::HandIn SeatSession::settleRefusedHandIn(HandInOutcome outcome, cons
     // may as well have been handed in from what the database kept (the
     // console, the deadline), without what only the journal holds.
     if (m_handInQueued || m_handInSent) {
-        const std::optional<bool> ours = seatHandedIn(m_store, m_owner, m_seatName, why);
+        const std::optional<bool> ours = seatHandedIn(m_store, m_owner, holder(), why);
         if (!ours) {
             noteFailure();
             return m_online ? HandIn::Failed : HandIn::Queued;
@@ -293,7 +331,9 @@ SeatSession::HandIn SeatSession::settleRefusedHandIn(HandInOutcome outcome, cons
 
 void SeatSession::finishHandIn()
 {
-    m_journal.clear();
+    // A journal that does not empty now is never sent again: a later sitting
+    // of the candidate holds another claim.
+    emptyJournal();
     m_handInQueued = false;
     m_backlog = false;
     m_seat.state = kSeatHandedIn;
@@ -362,7 +402,7 @@ SeatSession::Beat SeatSession::reconnect()
 SeatSession::Beat SeatSession::beatOnline()
 {
     const qint64 before = m_clock();
-    const Heartbeat reply = beat(m_store, m_owner, m_seatName);
+    const Heartbeat reply = beat(m_store, m_owner, holder());
     const qint64 after = m_clock();
     if (reply.outcome == BeatOutcome::Failed) {
         noteFailure();

@@ -8,6 +8,11 @@
 // hand-in wait in the journal and are sent, in order and once, when it is
 // back.
 //
+// Each sign-in or take-over holds the paper under a claim of its own, kept
+// beside the journal: the same program folder restarting on the same
+// computer goes on under it, while another computer of the same name, or
+// another program folder, is a seat of its own.
+//
 // A session works on its own DataStore and holds nothing shared, so a test or
 // a bench may run one per thread.
 #include "data/PaperTable.h"
@@ -31,7 +36,8 @@ using SeatClock = std::function<qint64()>;
 class SeatSession
 {
 public:
-    // dataDir: where the journal lives; seat: the seat's name (its host name).
+    // dataDir: where the journal and the claim live; seat: the seat's name
+    // (its host name), shown to people.
     SeatSession(DataStore &store, const PaperOwner &owner, const QString &seat, const QString &dataDir,
                 SeatClock clock);
     ~SeatSession();
@@ -62,6 +68,11 @@ public:
     PaperLookup findPaper();
     KeepOutcome keepPaper(const KeptPaper &paper, const std::vector<QList<int>> &optionOrders = {});
     const std::vector<PaperItem> &items() const { return m_items; }
+    // The 序号 of each item of the paper (see KeptPaper::rows).
+    const std::vector<int> &rows() const { return m_rows; }
+    // Gives up a sitting that never began (nothing was drawn), so that the
+    // candidate is not held as answering; false (error()) when refused.
+    bool withdraw();
 
     enum class Keep {
         Kept,       // journalled and in the database
@@ -124,6 +135,11 @@ public:
     // Where what the journal held went when the database could no longer
     // take it ("" while nothing was set aside).
     QString asideNote() const { return m_asideNote; }
+    // Why the journal still holds answers the database has already ("" when
+    // it emptied as it should); they are sent again, harmlessly, until it does.
+    QString journalError() const { return m_journalError; }
+    // The claim this seat holds the paper under.
+    SeatHolder holder() const { return {m_seatName, m_claim}; }
     SeatJournal &journal() { return m_journal; }
 
     // How the seat finds out that the server answers again (by default
@@ -146,6 +162,14 @@ private:
     // Keeps what the journal holds beside it under a name of its own, tells
     // why in error() and writes it to the room's log.
     void keepJournalAside();
+    // Holds the paper under the claim now: what the journal held under an
+    // older one is kept aside, and the claim is kept beside the journal.
+    bool adoptClaim(const SeatClaim &claim);
+    // Empties the journal once the database has all it held; false (said in
+    // journalError()) when it could not.
+    bool emptyJournal();
+    // The 序号 of a position of the paper.
+    int rowAt(int position) const { return m_rows[size_t(position)]; }
     Beat beatOnline();
 
     DataStore &m_store;
@@ -156,8 +180,10 @@ private:
     SeatClock m_clock;
     std::function<bool()> m_probe;
     std::vector<PaperItem> m_items;
+    std::vector<int> m_rows;
     RoomSeat m_seat;
-    QString m_silentSeat;
+    QString m_claim;
+    SeatHolder m_silent;
     qint64 m_offset = 0;
     bool m_online = true;
     // The journal holds answers the database has not committed.
@@ -169,6 +195,7 @@ private:
     HandInOutcome m_refusal = HandInOutcome::HandedIn;
     QString m_error;
     QString m_asideNote;
+    QString m_journalError;
 };
 
 } // namespace kaoshi

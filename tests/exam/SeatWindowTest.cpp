@@ -79,7 +79,7 @@ struct FileSeat : ProgramState {
     // Another seat holds kOwner's paper, its last heartbeat ago.
     void heldElsewhere(const QString &seat, qint64 ago)
     {
-        const SeatClaim claim = claimSeat(db.store(), kOwner, seat, 1800);
+        const SeatClaim claim = claimSeat(db.store(), kOwner, {seat, {}}, 1800);
         QCOMPARE(claim.outcome, ClaimOutcome::Claimed);
         QVERIFY(db.store().execute(QStringLiteral("update 考场座位 set 心跳 = 心跳 - ?"), {ago}));
         KeptPaper paper{{{QuestionType::SingleChoice, 2, QStringLiteral("C")},
@@ -100,6 +100,7 @@ private slots:
     void theHeartbeatActsOnTheInvigilatorsRequests_data();
     void theHeartbeatActsOnTheInvigilatorsRequests();
     void anOfflineSeatSaysSoAndSendsWhenTheServerIsBack();
+    void anEmptyDrawGivesTheSeatUp();
 };
 
 void SeatWindowTest::aCandidateSittingElsewhereIsRefused()
@@ -243,6 +244,33 @@ void SeatWindowTest::anOfflineSeatSaysSoAndSendsWhenTheServerIsBack()
     QCOMPARE(text(QStringLiteral("select count(*) from 答卷")), QStringLiteral("0"));
     QVERIFY(journal.read().isEmpty());
     QCOMPARE(main.statusText(4), QString());
+}
+
+void SeatWindowTest::anEmptyDrawGivesTheSeatUp()
+{
+    FileSeat s;
+    ExamSettings exam;
+    exam.draws = {0, 0, 0, 0};
+    exam.minutes = 30;
+    QVERIFY(storeExamSettings(s.db.store(), exam));
+    QVERIFY(!signIn(*s.main));
+    QVERIFY2(s.platform.lastMessage().text.startsWith(QStringLiteral("试卷没有抽到题目")),
+             qPrintable(s.platform.lastMessage().text));
+    // The candidate is not held as answering anywhere.
+    QCOMPARE(s.db.count("考场座位"), 0);
+    QCOMPARE(s.db.text("select 事件 from 考场日志 order by rowid desc limit 1"),
+             QStringLiteral("没有抽到题目，考试没有开始"));
+
+    // Refused by the database, it is said with the reason.
+    s.db.refuse(QStringLiteral("考场座位"), QStringLiteral("delete"));
+    const qsizetype before = s.platform.messages.size();
+    QVERIFY(!signIn(*s.main));
+    QVERIFY(s.platform.messages.size() >= before + 2);
+    const Message refused = s.platform.messages.at(s.platform.messages.size() - 2);
+    QCOMPARE(refused.caption, QStringLiteral("失败"));
+    QVERIFY2(refused.text.startsWith(QStringLiteral("考场中该考生仍记为答题中\n")), qPrintable(refused.text));
+    QVERIFY2(refused.text.contains(QStringLiteral("拒绝写入")), qPrintable(refused.text));
+    QCOMPARE(s.db.count("考场座位"), 1);
 }
 
 QTEST_MAIN(SeatWindowTest)

@@ -295,6 +295,155 @@ TEST_P(SeatOnBothEngines, aKeptPaperHandedInInsideAnotherUnitGoesBackWithIt)
     EXPECT_EQ(here->session.heartbeat(), SeatSession::Beat::Sitting);
 }
 
+// Cloned computers share a host name, and two program folders on one
+// computer share it too: the claim kept in the data folder tells them apart.
+// The same folder starting again goes on without a question.
+TEST_P(SeatOnBothEngines, aSecondSeatOfTheSameNameIsASeatOfItsOwn)
+{
+    const QString name = QStringLiteral("机房-克隆");
+    QTemporaryDir folder; // the first seat's program folder, kept across its runs
+    std::unique_ptr<DataStore> connection = db.anotherStore();
+    const auto runHere = [&] {
+        return std::make_unique<SeatSession>(*connection, kOwner, name, folder.path(),
+                                             [] { return QDateTime::currentMSecsSinceEpoch(); });
+    };
+    auto first = runHere();
+    ASSERT_EQ(first->signIn(600).outcome, SeatSession::SignIn::Sitting);
+    ASSERT_FALSE(first->findPaper().failed);
+    ASSERT_EQ(first->keepPaper(threeQuestions()), KeepOutcome::Kept);
+    ASSERT_EQ(first->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+
+    auto clone = seat(name);
+    SeatSession::SignInResult result = clone->session.signIn(600);
+    EXPECT_EQ(result.outcome, SeatSession::SignIn::Busy);
+    EXPECT_EQ(result.message, QStringLiteral("该考生正在机房-克隆考试"));
+    EXPECT_EQ(seatHoldsPaper(db.store(), kOwner, {name, QString()}), false);
+
+    first = runHere();
+    ASSERT_EQ(first->signIn(600).outcome, SeatSession::SignIn::Sitting) << first->error().toStdString();
+    ASSERT_TRUE(first->findPaper().paper);
+    EXPECT_EQ(first->keepAnswer(1, QStringLiteral("B")), SeatSession::Keep::Kept);
+
+    // After a minute of silence the clone may take over; the first seat
+    // writes nothing more then.
+    setSeat(QStringLiteral("心跳 = 心跳 - 61000"));
+    ASSERT_EQ(clone->session.signIn(600).outcome, SeatSession::SignIn::OfferTakeOver);
+    ASSERT_EQ(clone->session.takeOver().outcome, SeatSession::SignIn::Sitting);
+    ASSERT_TRUE(clone->session.findPaper().paper);
+    EXPECT_EQ(first->keepAnswer(2, QStringLiteral("晚了")), SeatSession::Keep::PaperGone);
+    EXPECT_EQ(first->heartbeat(), SeatSession::Beat::Moved);
+    EXPECT_EQ(first->handIn(QStringLiteral("交卷")), SeatSession::HandIn::Refused);
+    EXPECT_EQ(clone->session.keepAnswer(2, QStringLiteral("接着")), SeatSession::Keep::Kept);
+    EXPECT_EQ(kept(), QStringLiteral("A,B,接着"));
+    ASSERT_EQ(clone->session.handIn(QStringLiteral("交卷")), SeatSession::HandIn::HandedIn);
+    EXPECT_EQ(graded(), QStringLiteral("1=A,2=B,3=接着"));
+}
+
+// A seat whose paper was taken over, and which takes it back once the other
+// seat went silent too (A, B, A), finds in its journal lines of its first
+// claim: they are kept aside, never sent over what B answered meanwhile.
+TEST_P(SeatOnBothEngines, aJournalOfAnEarlierClaimIsKeptAsideWhenThePaperComesBack)
+{
+    QTemporaryDir folder;
+    std::unique_ptr<DataStore> connection = db.anotherStore();
+    const auto runHere = [&] {
+        return std::make_unique<SeatSession>(*connection, kOwner, QStringLiteral("seat-A"), folder.path(),
+                                             [] { return QDateTime::currentMSecsSinceEpoch(); });
+    };
+    auto a = runHere();
+    ASSERT_EQ(a->signIn(600).outcome, SeatSession::SignIn::Sitting);
+    ASSERT_FALSE(a->findPaper().failed);
+    ASSERT_EQ(a->keepPaper(threeQuestions()), KeepOutcome::Kept);
+    ASSERT_EQ(a->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+    // The last answer reached only the journal before the power went.
+    ASSERT_TRUE(a->journal().append(1, QStringLiteral("旧")));
+    a.reset();
+
+    setSeat(QStringLiteral("心跳 = 心跳 - 61000"));
+    auto b = seat(QStringLiteral("seat-B"));
+    ASSERT_EQ(b->session.signIn(600).outcome, SeatSession::SignIn::OfferTakeOver);
+    ASSERT_EQ(b->session.takeOver().outcome, SeatSession::SignIn::Sitting);
+    ASSERT_TRUE(b->session.findPaper().paper);
+    ASSERT_EQ(b->session.keepAnswer(1, QStringLiteral("新")), SeatSession::Keep::Kept);
+
+    setSeat(QStringLiteral("心跳 = 心跳 - 61000"));
+    a = runHere();
+    ASSERT_EQ(a->signIn(600).outcome, SeatSession::SignIn::OfferTakeOver);
+    ASSERT_EQ(a->takeOver().outcome, SeatSession::SignIn::Sitting) << a->error().toStdString();
+    const PaperLookup found = a->findPaper();
+    ASSERT_TRUE(found.paper);
+    EXPECT_EQ(found.paper->items[1].answer, QStringLiteral("新"));
+    EXPECT_EQ(kept(), QStringLiteral("A,新,"));
+    EXPECT_TRUE(a->journal().read().isEmpty());
+    QFile aside(a->journal().asidePath());
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly)) << aside.fileName().toStdString();
+    EXPECT_TRUE(QString::fromUtf8(aside.readAll()).contains(QStringLiteral("A\t1\t旧\n")));
+    EXPECT_EQ(db.text("select count(*) from 考场日志 where 事件 like '本机答案没有交上%'"), QStringLiteral("1"));
+}
+
+// A paper kept by a program from before rooms (答卷 and 答卷计时, no row in
+// 考场座位) goes on with the time it had left, not a new time limit.
+TEST_P(SeatOnBothEngines, aPaperKeptBeforeRoomsExistedGoesOnWithTheTimeItHadLeft)
+{
+    ASSERT_TRUE(ensurePaperTables(db.store()));
+    for (const qint64 left : {qint64(321), qint64(-1)}) {
+        const PaperOwner owner{kOwner.number, QString::number(left), kOwner.name};
+        ASSERT_EQ(keepNewPaper(db.store(), owner, threeQuestions(left)), KeepOutcome::Kept);
+        auto here = seat(QStringLiteral("seat-1"));
+        SeatSession session(*here->store, owner, QStringLiteral("seat-1"), here->dir.path(),
+                            [] { return QDateTime::currentMSecsSinceEpoch(); });
+        ASSERT_EQ(session.signIn(1800).outcome, SeatSession::SignIn::Sitting) << left;
+        EXPECT_NEAR(double(session.secondsLeft()), double(left), 2) << left;
+        ASSERT_TRUE(session.findPaper().paper);
+    }
+}
+
+// A kept row whose 题型 names no bank is not shown, and keeps its place: the
+// answers of the questions after it, and their option orders, stay theirs.
+TEST_P(SeatOnBothEngines, aKeptRowOfNoBankLeavesTheRowsAfterItInPlace)
+{
+    ASSERT_TRUE(ensurePaperTables(db.store()));
+    ASSERT_TRUE(ensureRoomTables(db.store()));
+    const KeptPaper four{{{QuestionType::SingleChoice, 1, {}}, {QuestionType::SingleChoice, 2, {}},
+                          {QuestionType::SingleChoice, 3, {}}, {QuestionType::FreeAnswer, 4, {}}},
+                         600};
+    ASSERT_EQ(keepNewPaperWithOrders(db.store(), kOwner, four, {{}, {}, {2, 0, 1, 3}, {}}), KeepOutcome::Kept);
+    ASSERT_TRUE(db.store().execute(QStringLiteral("update 答卷 set 题型='其他', 考生答案='留着' where 序号=1")));
+    auto here = seat(QStringLiteral("seat-1"));
+    here->sit();
+    ASSERT_EQ(here->session.items().size(), 3u);
+    EXPECT_EQ(here->session.items()[1].number, 3);
+    EXPECT_EQ(readOptionOrders(db.store(), kOwner, here->session.rows()),
+              (std::vector<QList<int>>{{}, {2, 0, 1, 3}, {}}));
+    ASSERT_EQ(here->session.keepAnswer(1, QStringLiteral("C")), SeatSession::Keep::Kept);
+    ASSERT_EQ(here->session.keepAnswer(2, QStringLiteral("写了")), SeatSession::Keep::Kept);
+    // A line still in the journal goes to its own row as well.
+    ASSERT_TRUE(here->session.journal().append(3, QStringLiteral("改了")));
+    ASSERT_TRUE(here->session.findPaper().paper);
+    EXPECT_EQ(kept(), QStringLiteral(",留着,C,改了"));
+    EXPECT_EQ(db.text("select 题型 from 答卷 where 序号=1"), QStringLiteral("其他"));
+}
+
+// A sitting that never began (nothing was drawn) gives the candidate's row
+// up, so that a later sign-in starts afresh; refused, it says why.
+TEST_P(SeatOnBothEngines, aSittingWithoutAPaperIsWithdrawn)
+{
+    auto here = seat(QStringLiteral("seat-1"));
+    ASSERT_EQ(here->session.signIn(600).outcome, SeatSession::SignIn::Sitting);
+    ASSERT_TRUE(here->session.withdraw()) << here->session.error().toStdString();
+    EXPECT_EQ(db.count(QStringLiteral("考场座位")), 0);
+    const std::optional<std::vector<RoomLogEntry>> log = readRoomLog(db.store(), kOwner.occasion);
+    ASSERT_TRUE(log && log->size() == 2);
+    EXPECT_EQ(log->back().what, QStringLiteral("没有抽到题目，考试没有开始"));
+
+    auto next = seat(QStringLiteral("seat-2"));
+    ASSERT_EQ(next->session.signIn(600).outcome, SeatSession::SignIn::Sitting);
+    db.refuse(QStringLiteral("考场座位"), QStringLiteral("delete"));
+    EXPECT_FALSE(next->session.withdraw());
+    EXPECT_TRUE(next->session.error().contains(QStringLiteral("拒绝写入"))) << next->session.error().toStdString();
+    EXPECT_EQ(db.text("select 座位 from 考场座位"), QStringLiteral("seat-2"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, SeatOnBothEngines, ::testing::Values(TestEngine::File, TestEngine::Server),
                          engineName);
 
@@ -396,7 +545,7 @@ TEST_F(SeatOffline, aHandInWhoseCommitWentThroughIsNotCountedTwice)
     // The hand-in had reached the server before the reply was lost: the
     // paper is in 评分 already when the seat sends it again.
     ASSERT_TRUE(check->open(settings.describe()));
-    ASSERT_EQ(handInSeatPaper(*check, kOwner, items, QStringLiteral("seat-1"), kOwner.number, QStringLiteral("交卷")),
+    ASSERT_EQ(handInSeatPaper(*check, kOwner, items, session->holder(), kOwner.number, QStringLiteral("交卷")),
               HandInOutcome::HandedIn);
     EXPECT_EQ(session->heartbeat(), SeatSession::Beat::HandedIn);
     EXPECT_EQ(text("select count(*) from 评分"), QStringLiteral("3"));
@@ -451,7 +600,8 @@ TEST_P(SeatOnBothEngines, aSeatThePaperMovedAwayFromWritesNothing)
         QFile aside(here->session.journal().asidePath());
         ASSERT_TRUE(aside.open(QIODevice::ReadOnly)) << moved.toStdString();
         EXPECT_TRUE(QString::fromUtf8(aside.readAll()).contains(QStringLiteral("A\t1\tB\n")));
-        setSeat(QStringLiteral("座位='seat-1'"));
+        // Released, so that the next round's seat goes on with the paper.
+        setSeat(QStringLiteral("座位=''"));
     }
 }
 
