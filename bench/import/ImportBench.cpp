@@ -9,9 +9,11 @@
 // Every run is a process of its own, so that its peak memory (VmHWM) is the
 // import's alone; each figure is the median of three runs.
 //
-//   build/bench/import_bench [csv|xlsx|ten-million|hostile|real] [most rows]   (default: csv and xlsx)
+//   build/bench/import_bench [csv|xlsx|text|ten-million|hostile|real] [most rows]   (default: csv and xlsx)
 //
 //   csv, xlsx     10,000, 100,000 and 1,000,000 rows, with the growth per size
+//   text          the same sizes as numbered text whose answers are all in a key
+//                 at the end (every question waits for the key)
 //   ten-million   a 10,000,000-row CSV once (peak memory of the bounded preview and store)
 //   hostile       workbooks made to exhaust memory or time, each refused or read
 #include "BenchData.h"
@@ -62,6 +64,37 @@ QString writeCsv(const QString &path, int rows)
             file.write(chunk);
             chunk.clear();
         }
+    }
+    file.write(chunk);
+    return path;
+}
+
+// A numbered text file whose answers all come in a key at its end, as a
+// teacher's paper often has them: every question waits for the key.
+QString writeNumberedText(const QString &path, int rows)
+{
+    const QList<bench::SourceQuestion> real = bench::realQuestions();
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    QByteArray chunk;
+    const auto put = [&](const QString &line) {
+        chunk += line.toUtf8() + '\n';
+        if (chunk.size() > (1 << 20)) {
+            file.write(chunk);
+            chunk.clear();
+        }
+    };
+    for (int i = 0; i < rows; ++i) {
+        QString text = real[i % real.size()].text;
+        text.replace(u'\n', u' ').replace(u'\r', u' ');
+        put(QStringLiteral("%1. %2（%1）").arg(i + 1).arg(text));
+    }
+    put(QStringLiteral("参考答案"));
+    for (int i = 0; i < rows; i += 5) {
+        QString answers;
+        for (int j = i; j < std::min(rows, i + 5); ++j)
+            answers += real[j % real.size()].answer.left(1);
+        put(QStringLiteral("%1-%2 %3").arg(i + 1).arg(i + int(answers.size())).arg(answers));
     }
     file.write(chunk);
     return path;
@@ -259,6 +292,9 @@ int main(int argc, char **argv)
         growth(self, "CSV", sizes, [&](int rows) { return writeCsv(folder.filePath("bench.csv"), rows); });
     if (which.isEmpty() || which == u"xlsx")
         growth(self, "xlsx", sizes, [&](int rows) { return writeXlsx(folder.filePath("bench.xlsx"), rows); });
+    if (which == u"text")
+        growth(self, "numbered text with the answers in a key at the end", sizes,
+               [&](int rows) { return writeNumberedText(folder.filePath("bench.txt"), rows); });
     if (which == u"ten-million") {
         const QString path = writeCsv(folder.filePath("ten.csv"), 10000000);
         const Run run = runInOwnProcess(self, path, true);

@@ -10,11 +10,13 @@ namespace {
 // digits read as ASCII ("选项Ａ" is "选项A").
 QString headerKey(const QString &text) { return upperAscii(removeAllSpaces(text.normalized(QString::NormalizationForm_KC))); }
 
+// Cells that trimSpaces would leave empty, told without copying them.
 bool isBlank(const QStringList &cells)
 {
     for (const QString &cell : cells)
-        if (!trimSpaces(cell).isEmpty())
-            return false;
+        for (const QChar c : cell)
+            if (c != u' ' && c != u'\u3000')
+                return false;
     return true;
 }
 
@@ -90,7 +92,7 @@ bool TableQuestionSource::next(RawQuestion &question)
 {
     if (!m_error.isEmpty())
         return false;
-    QStringList cells;
+    QStringList &cells = m_cells;
     qint64 row = 0;
     while (m_reader->nextRow(cells, row)) {
         if (isBlank(cells)) {

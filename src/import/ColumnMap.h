@@ -41,6 +41,7 @@ public:
 
 private:
     std::unique_ptr<TableReader> m_reader;
+    QStringList m_cells; // of the row being read, its room kept for the next
     static constexpr int kMostRowsBeforeHeader = 5;
     std::optional<ColumnMap> m_columns;
     int m_rowsBeforeHeader = 0;

@@ -1,11 +1,24 @@
 #include "import/CsvReader.h"
 
+#include <algorithm>
+
 namespace kaoshi {
 
 namespace {
 const QChar kQuote(u'"');
 const QChar kNewLine(u'\n');
 const QChar kReturn(u'\r');
+
+// Where a run of characters that need no decision ends: at the first of
+// the stops from `from` on, or at `to`.
+template <typename Stop>
+qsizetype runEnd(const QChar *text, qsizetype from, qsizetype to, Stop stops)
+{
+    while (from < to && !stops(text[from]))
+        ++from;
+    return from;
+}
+
 } // namespace
 
 CsvReader::Parse CsvReader::parseRecord(QStringList &cells, qsizetype &end, int &lineBreaks) const
@@ -15,43 +28,61 @@ CsvReader::Parse CsvReader::parseRecord(QStringList &cells, qsizetype &end, int 
     QString field;
     bool quoted = false;
     const qsizetype size = m_buffer.size();
+    const QChar *text = m_buffer.constData();
+    // Characters are taken a run at a time; a run never passes the most a
+    // row may hold, so the check of the length below sees every position.
+    const qsizetype runLimit = std::min(size, m_pos + kMostRowBytes + 1);
+    const QChar separator = m_separator;
+    const auto quotedStop = [](QChar c) { return c == kQuote || c == kNewLine || c == kReturn; };
+    const auto plainStop = [separator](QChar c) { return c == separator || c == kNewLine || c == kReturn; };
     qsizetype i = m_pos;
     const bool last = m_in.atEnd();
-    for (; i < size; ++i) {
+    while (i < size) {
         if (i - m_pos > kMostRowBytes)
             return Parse::TooLong;
-        const QChar c = m_buffer[i];
+        const QChar c = text[i];
         if (quoted) {
             if (c == kQuote) {
                 if (i + 1 >= size && !last)
                     return Parse::NeedMore; // a doubled quote may straddle the pieces
-                if (i + 1 < size && m_buffer[i + 1] == kQuote) {
+                if (i + 1 < size && text[i + 1] == kQuote) {
                     field += kQuote;
                     ++i;
                 } else {
                     quoted = false;
                 }
-            } else {
+                ++i;
+            } else if (c == kNewLine || c == kReturn) {
                 // A line break inside quotes is kept as written; a lone CR counts as one.
-                if (c == kNewLine || (c == kReturn && (i + 1 >= size || m_buffer[i + 1] != kNewLine)))
+                if (c == kNewLine || i + 1 >= size || text[i + 1] != kNewLine)
                     ++lineBreaks;
                 field += c;
+                ++i;
+            } else {
+                const qsizetype stop = runEnd(text, i + 1, std::max(runLimit, i + 1), quotedStop);
+                field.append(QStringView(text + i, stop - i));
+                i = stop;
             }
         } else if (c == kQuote && field.isEmpty()) {
             quoted = true;
-        } else if (c == m_separator) {
+            ++i;
+        } else if (c == separator) {
             cells << field;
             field.clear();
+            ++i;
         } else if (c == kNewLine || c == kReturn) {
             // A line ends at LF, CR LF or a lone CR (as older Mac programs write).
             if (c == kReturn && i + 1 >= size && !last)
                 return Parse::NeedMore; // its LF may begin the next piece
             ++lineBreaks;
             cells << field;
-            end = c == kReturn && i + 1 < size && m_buffer[i + 1] == kNewLine ? i + 2 : i + 1;
+            end = c == kReturn && i + 1 < size && text[i + 1] == kNewLine ? i + 2 : i + 1;
             return Parse::Complete;
         } else {
-            field += c;
+            // Once a field holds a character, a quote in it is an ordinary one.
+            const qsizetype stop = runEnd(text, i + 1, std::max(runLimit, i + 1), plainStop);
+            field.append(QStringView(text + i, stop - i));
+            i = stop;
         }
     }
     if (!last)

@@ -31,10 +31,12 @@ namespace kaoshi {
 namespace {
 
 // What was read is checked in slices between which the window keeps
-// answering the user; while nothing waits, the window looks again shortly.
+// answering the user; while nothing waits, the window looks again shortly:
+// soon enough that the reading thread, which reads a few thousand rows in
+// a few milliseconds, seldom waits for room (BackgroundReader::kMostWaiting).
 constexpr int kSliceMilliseconds = 40;
 constexpr size_t kSliceRows = 1000;
-constexpr int kIdleMilliseconds = 10;
+constexpr int kIdleMilliseconds = 2;
 
 } // namespace
 

@@ -315,7 +315,7 @@ bool ConventionsReader::next(RawQuestion &question)
             return false;
         if (release(question))
             return true;
-        if (m_ended)
+        if (m_ended || !m_error.isEmpty())
             return false;
         // A long stretch of paragraphs that give no question (blank lines)
         // is read here in one call: stopping is asked for each.
@@ -337,27 +337,25 @@ bool ConventionsReader::next(RawQuestion &question)
 
 bool ConventionsReader::release(RawQuestion &question)
 {
-    if (m_released >= m_held.size())
-        return false;
-    Entry &front = m_held[m_released];
     // A question without an answer waits: the key at the end may give it one.
-    const bool waits = front.question.unplaced.isEmpty() && trimSpaces(front.question.answer).isEmpty();
-    if (waits && !m_ended)
+    if (m_held.isEmpty() || (m_held.firstWaits() && !m_ended))
         return false;
-    question = std::move(front.question);
-    if (++m_released == m_held.size()) {
-        m_held.clear();
-        m_unanswered.clear();
-        m_released = 0;
+    if (!m_held.take(question)) {
+        m_error = m_held.error();
+        return false;
     }
+    if (m_held.isEmpty())
+        m_unanswered.clear();
     return true;
 }
 
 void ConventionsReader::push(Entry entry)
 {
-    if (entry.question.unplaced.isEmpty() && trimSpaces(entry.question.answer).isEmpty() && entry.number >= 0)
-        m_unanswered[entry.number].push_back(m_held.size());
-    m_held.push_back(std::move(entry));
+    const bool waits = entry.question.unplaced.isEmpty() && trimSpaces(entry.question.answer).isEmpty();
+    if (waits && entry.number >= 0)
+        m_unanswered[entry.number].push_back({m_held.nextIndex(), entry.sectionType});
+    if (!m_held.push(std::move(entry.question), waits))
+        m_error = m_held.error();
 }
 
 void ConventionsReader::unplaced(const SourceParagraph &paragraph, const QString &reason)
@@ -375,12 +373,11 @@ void ConventionsReader::applyKey(const QList<KeyEntry> &entries)
         auto found = m_unanswered.find(key.number);
         if (found == m_unanswered.end())
             continue;
-        std::vector<size_t> &waiting = found.value();
+        std::vector<Unanswered> &waiting = found.value();
         for (auto it = waiting.begin(); it != waiting.end(); ++it) {
-            Entry &entry = m_held[*it];
-            if (m_keyType && entry.sectionType != m_keyType)
+            if (m_keyType && it->sectionType != m_keyType)
                 continue;
-            entry.question.answer = key.answer;
+            m_held.answer(it->index, key.answer);
             waiting.erase(it);
             break;
         }

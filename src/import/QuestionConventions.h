@@ -11,6 +11,7 @@
 //
 // A paragraph that belongs to no question is handed on as an unplaced row
 // with the reason, so that the preview shows it.
+#include "import/HeldQuestions.h"
 #include "import/QuestionSource.h"
 
 #include <QHash>
@@ -97,11 +98,16 @@ private:
     std::optional<QuestionType> m_sectionType;
     QString m_sectionScore;
     std::unique_ptr<Draft> m_draft;
-    // Entries read but not yet handed on: from the first question without an
-    // answer on, everything waits for an answer key at the end.
-    std::vector<Entry> m_held;
-    size_t m_released = 0;
-    QHash<qint64, std::vector<size_t>> m_unanswered; // by written number, indexes into m_held
+    // Questions read but not yet handed on: from the first question without
+    // an answer on, everything waits for an answer key at the end.
+    HeldQuestions m_held;
+    // The held questions without an answer, by written number: their index
+    // in m_held and the heading above them.
+    struct Unanswered {
+        size_t index = 0;
+        std::optional<QuestionType> sectionType;
+    };
+    QHash<qint64, std::vector<Unanswered>> m_unanswered;
     bool m_inKey = false;
     bool m_keyMayFollow = false; // "答案：" alone: a key or the answer on the next lines
     std::optional<QuestionType> m_keyType;

@@ -21,12 +21,52 @@ bool looksBinary(const QByteArray &head)
 
 QString notTextMessage() { return QStringLiteral("文件不是文本文件（可能是工作簿或其他格式），无法按文本读取"); }
 
+namespace {
+
+bool isContinuation(const unsigned char *at) { return (*at & 0xC0) == 0x80; }
+
+// The length of the multi-byte character a lead byte starts (0 for any
+// other byte).
+int sequenceLength(unsigned char lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+} // namespace
+
 void Utf8Tally::feed(const QByteArray &bytes)
 {
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
+    const auto *at = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const unsigned char *const end = at + bytes.size();
+    while (at < end) {
+        // A whole character at a time while no piece of one is pending: a
+        // run of ASCII, or a lead byte with all its continuation bytes here.
+        if (m_pending == 0) {
+            if (*at < 0x80) {
+                ++at;
+                continue;
+            }
+            const int length = sequenceLength(*at);
+            if (length > 0 && end - at >= length) {
+                bool whole = true;
+                for (int i = 1; i < length && whole; ++i)
+                    whole = isContinuation(at + i);
+                if (whole) {
+                    ++wellFormed;
+                    at += length;
+                    continue;
+                }
+            }
+        }
+        const unsigned char b = *at++;
         if (m_pending > 0) {
-            if ((b & 0xC0) == 0x80) {
+            if (isContinuation(&b)) {
                 if (--m_pending == 0)
                     ++wellFormed;
                 continue;
@@ -36,12 +76,8 @@ void Utf8Tally::feed(const QByteArray &bytes)
         }
         if (b < 0x80)
             continue;
-        if (b >= 0xC2 && b <= 0xDF)
-            m_pending = 1;
-        else if (b >= 0xE0 && b <= 0xEF)
-            m_pending = 2;
-        else if (b >= 0xF0 && b <= 0xF4)
-            m_pending = 3;
+        if (const int length = sequenceLength(b); length > 0)
+            m_pending = length - 1;
         else
             ++malformed;
     }

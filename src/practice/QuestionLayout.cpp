@@ -86,8 +86,11 @@ QString layoutQuestionText(const QString &text)
 
 QString inlineOptionLetters(const QString &text)
 {
-    const qsizetype count = qMin<qsizetype>(splitQuestionText(text).options.size(), 7);
-    return QStringLiteral("ABCDEFG").left(count);
+    // As many options as splitQuestionText finds, without cutting them out.
+    qsizetype count = optionStarts(text, true).size();
+    if (count == 0)
+        count = optionStarts(text, false).size();
+    return QStringLiteral("ABCDEFG").left(qMin<qsizetype>(count, 7));
 }
 
 QString shownQuestionText(const QString &text)

@@ -139,6 +139,44 @@ TEST(ImportConventions, AnswerKeyAtTheEnd)
     }
 }
 
+TEST(ImportConventions, LongDocumentWithoutAnswersWaitsOutsideMemory)
+{
+    // Far more questions without answers than are kept in memory wait for
+    // the key at the end; a question answered on the way, a paragraph of no
+    // question, pictures' places and the key's sections keep their order
+    // and answers; the questions the key does not name stay without one.
+    QStringList lines{"一、单选题"};
+    QStringList expected;
+    const int choices = 1500;
+    const int judged = 600;
+    for (int i = 1; i <= choices; ++i) {
+        lines << QStringLiteral("%1. 选%1A.是B.否").arg(i);
+        if (i == 700)
+            lines << "答案：B" << "" << "这一段不属于题目";
+    }
+    lines << "二、判断题";
+    for (int i = 1; i <= judged; ++i)
+        lines << QStringLiteral("%1. 判%1").arg(i);
+    lines << "参考答案" << "一、单选题";
+    for (int i = 1; i <= choices; i += 5)
+        lines << QStringLiteral("%1-%2 ABABA").arg(i).arg(i + 4);
+    lines << "二、判断题";
+    for (int i = 1; i <= judged / 2; ++i)
+        lines << QStringLiteral("%1.%2").arg(i).arg(i % 2 ? QStringLiteral("√") : QStringLiteral("×"));
+    const int unplacedLine = int(lines.indexOf(QStringLiteral("这一段不属于题目"))) + 1;
+    for (int i = 1; i <= choices; ++i) {
+        // Question 700 keeps its own answer; its key entry finds no question waiting.
+        const QChar answer = i == 700 ? QChar(u'B') : QChar(u"ABABA"[(i - 1) % 5]);
+        expected << QStringLiteral("单选|选%1A.是B.否|%2|||").arg(i).arg(answer);
+        if (i == 700)
+            expected << QStringLiteral("不属于:%1:这一段不属于题目").arg(unplacedLine);
+    }
+    for (int i = 1; i <= judged; ++i)
+        expected << QStringLiteral("判断|判%1|%2|||").arg(i).arg(i > judged / 2 ? QString() : i % 2 ? QStringLiteral("√") : QStringLiteral("×"));
+    ImportFiles files;
+    EXPECT_EQ(readBothWays(files, lines), expected);
+}
+
 TEST(ImportConventions, UnplacedParagraphsAreHandedOnWithTheirReason)
 {
     ImportFiles files;

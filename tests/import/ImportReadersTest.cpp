@@ -73,6 +73,13 @@ TEST(ImportCsv, QuotesSeparatorsLineBreaksAndEncodings)
     EXPECT_EQ(questions[1].line, 4); // the quoted line break counts
     EXPECT_EQ(questions[2].explanation, "x");
 
+    // A quote inside a field that does not start with one is text, as is
+    // what follows a closing quote.
+    questions = readAll(files.writeText("inner.csv", "题目,标准答案\n屏幕5\"寸A.是B.否,A\n\"\"\"引\"\"\"号,B\n"));
+    ASSERT_EQ(questions.size(), 2);
+    EXPECT_EQ(questions[0].text, QStringLiteral("屏幕5\"寸A.是B.否"));
+    EXPECT_EQ(questions[1].text, QStringLiteral("\"引\"号"));
+
     // Tabs in the header make a tab-separated file; commas are then text.
     questions = readAll(files.writeText("t.csv", "题目\t标准答案\n一，二,三\tC\n"));
     ASSERT_EQ(questions.size(), 1);
