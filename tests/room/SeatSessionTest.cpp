@@ -37,6 +37,18 @@ KeptPaper threeQuestions(qint64 secondsLeft = 600)
             secondsLeft};
 }
 
+// Signs in and keeps a fresh paper (or finds the one kept).
+void sit(SeatSession &session, qint64 limitSeconds = 600)
+{
+    const SeatSession::SignInResult result = session.signIn(limitSeconds);
+    ASSERT_EQ(result.outcome, SeatSession::SignIn::Sitting) << result.message.toStdString()
+                                                             << session.error().toStdString();
+    const PaperLookup found = session.findPaper();
+    ASSERT_FALSE(found.failed);
+    if (!found.paper)
+        ASSERT_EQ(session.keepPaper(threeQuestions(limitSeconds)), KeepOutcome::Kept);
+}
+
 // One computer of the room: its own data folder, connection and clock.
 struct Seat {
     Seat(std::unique_ptr<DataStore> own, const QString &name, qint64 skew = 0)
@@ -44,17 +56,7 @@ struct Seat {
           session(*store, kOwner, name, dir.path(), [skew] { return QDateTime::currentMSecsSinceEpoch() + skew; })
     {
     }
-    // Signs in and keeps a fresh paper (or finds the one kept).
-    void sit(qint64 limitSeconds = 600)
-    {
-        const SeatSession::SignInResult result = session.signIn(limitSeconds);
-        ASSERT_EQ(result.outcome, SeatSession::SignIn::Sitting) << result.message.toStdString()
-                                                                 << session.error().toStdString();
-        const PaperLookup found = session.findPaper();
-        ASSERT_FALSE(found.failed);
-        if (!found.paper)
-            ASSERT_EQ(session.keepPaper(threeQuestions(limitSeconds)), KeepOutcome::Kept);
-    }
+    void sit(qint64 limitSeconds = 600) { ::sit(session, limitSeconds); }
     QTemporaryDir dir;
     std::unique_ptr<DataStore> store;
     SeatSession session;
@@ -68,6 +70,15 @@ struct Computer {
     {
         return std::make_unique<SeatSession>(*store, kOwner, name, folder.path(),
                                              [] { return QDateTime::currentMSecsSinceEpoch(); });
+    }
+    // Sits, keeps A at position 0, and is switched off when the next answer
+    // has reached only the journal.
+    void switchOffWith(const JournalAnswer &unsent) const
+    {
+        auto session = run();
+        ASSERT_NO_FATAL_FAILURE(sit(*session));
+        ASSERT_EQ(session->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+        ASSERT_TRUE(session->journal().append(unsent.position, unsent.answer));
     }
     QTemporaryDir folder;
     std::unique_ptr<DataStore> store;
@@ -209,15 +220,7 @@ TEST_P(SeatOnBothEngines, aSeatClockTwoHoursWrongShowsTheServersTime)
 TEST_P(SeatOnBothEngines, aDeadlinePassedWhileTheSeatWasOffHandsInAtTheNextSignIn)
 {
     const auto here = computer(QStringLiteral("seat-1"));
-    {
-        auto first = here->run();
-        ASSERT_EQ(first->signIn(600).outcome, SeatSession::SignIn::Sitting);
-        ASSERT_FALSE(first->findPaper().failed);
-        ASSERT_EQ(first->keepPaper(threeQuestions()), KeepOutcome::Kept);
-        ASSERT_EQ(first->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
-        // The last answer reached only the journal before the power went.
-        ASSERT_TRUE(first->journal().append(1, QStringLiteral("D")));
-    }
+    ASSERT_NO_FATAL_FAILURE(here->switchOffWith({1, QStringLiteral("D")}));
     setSeat(QStringLiteral("截止 = 开始 + 1"));
     auto back = here->run();
     const SeatSession::SignInResult result = back->signIn(600);
@@ -316,9 +319,7 @@ TEST_P(SeatOnBothEngines, aSecondSeatOfTheSameNameIsASeatOfItsOwn)
     const QString name = QStringLiteral("机房-克隆");
     const auto here = computer(name);
     auto first = here->run();
-    ASSERT_EQ(first->signIn(600).outcome, SeatSession::SignIn::Sitting);
-    ASSERT_FALSE(first->findPaper().failed);
-    ASSERT_EQ(first->keepPaper(threeQuestions()), KeepOutcome::Kept);
+    ASSERT_NO_FATAL_FAILURE(sit(*first));
     ASSERT_EQ(first->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
 
     auto clone = seat(name);
@@ -353,14 +354,7 @@ TEST_P(SeatOnBothEngines, aSecondSeatOfTheSameNameIsASeatOfItsOwn)
 TEST_P(SeatOnBothEngines, aJournalOfAnEarlierClaimIsKeptAsideWhenThePaperComesBack)
 {
     const auto here = computer(QStringLiteral("seat-A"));
-    auto a = here->run();
-    ASSERT_EQ(a->signIn(600).outcome, SeatSession::SignIn::Sitting);
-    ASSERT_FALSE(a->findPaper().failed);
-    ASSERT_EQ(a->keepPaper(threeQuestions()), KeepOutcome::Kept);
-    ASSERT_EQ(a->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
-    // The last answer reached only the journal before the power went.
-    ASSERT_TRUE(a->journal().append(1, QStringLiteral("旧")));
-    a.reset();
+    ASSERT_NO_FATAL_FAILURE(here->switchOffWith({1, QStringLiteral("旧")}));
 
     setSeat(QStringLiteral("心跳 = 心跳 - 61000"));
     auto b = seat(QStringLiteral("seat-B"));
@@ -370,7 +364,7 @@ TEST_P(SeatOnBothEngines, aJournalOfAnEarlierClaimIsKeptAsideWhenThePaperComesBa
     ASSERT_EQ(b->session.keepAnswer(1, QStringLiteral("新")), SeatSession::Keep::Kept);
 
     setSeat(QStringLiteral("心跳 = 心跳 - 61000"));
-    a = here->run();
+    auto a = here->run();
     ASSERT_EQ(a->signIn(600).outcome, SeatSession::SignIn::OfferTakeOver);
     ASSERT_EQ(a->takeOver().outcome, SeatSession::SignIn::Sitting) << a->error().toStdString();
     const PaperLookup found = a->findPaper();
