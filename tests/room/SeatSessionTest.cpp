@@ -37,6 +37,18 @@ KeptPaper threeQuestions(qint64 secondsLeft = 600)
             secondsLeft};
 }
 
+// Signs in and keeps a fresh paper (or finds the one kept).
+void sit(SeatSession &session, qint64 limitSeconds = 600)
+{
+    const SeatSession::SignInResult result = session.signIn(limitSeconds);
+    ASSERT_EQ(result.outcome, SeatSession::SignIn::Sitting) << result.message.toStdString()
+                                                             << session.error().toStdString();
+    const PaperLookup found = session.findPaper();
+    ASSERT_FALSE(found.failed);
+    if (!found.paper)
+        ASSERT_EQ(session.keepPaper(threeQuestions(limitSeconds)), KeepOutcome::Kept);
+}
+
 // One computer of the room: its own data folder, connection and clock.
 struct Seat {
     Seat(std::unique_ptr<DataStore> own, const QString &name, qint64 skew = 0)
@@ -44,20 +56,33 @@ struct Seat {
           session(*store, kOwner, name, dir.path(), [skew] { return QDateTime::currentMSecsSinceEpoch() + skew; })
     {
     }
-    // Signs in and keeps a fresh paper (or finds the one kept).
-    void sit(qint64 limitSeconds = 600)
-    {
-        const SeatSession::SignInResult result = session.signIn(limitSeconds);
-        ASSERT_EQ(result.outcome, SeatSession::SignIn::Sitting) << result.message.toStdString()
-                                                                 << session.error().toStdString();
-        const PaperLookup found = session.findPaper();
-        ASSERT_FALSE(found.failed);
-        if (!found.paper)
-            ASSERT_EQ(session.keepPaper(threeQuestions(limitSeconds)), KeepOutcome::Kept);
-    }
+    void sit(qint64 limitSeconds = 600) { ::sit(session, limitSeconds); }
     QTemporaryDir dir;
     std::unique_ptr<DataStore> store;
     SeatSession session;
+};
+
+// A computer whose program folder and connection outlive its sessions: the
+// program started again there.
+struct Computer {
+    Computer(std::unique_ptr<DataStore> own, const QString &name) : store(std::move(own)), name(name) {}
+    std::unique_ptr<SeatSession> run() const
+    {
+        return std::make_unique<SeatSession>(*store, kOwner, name, folder.path(),
+                                             [] { return QDateTime::currentMSecsSinceEpoch(); });
+    }
+    // Sits, keeps A at position 0, and is switched off when the next answer
+    // has reached only the journal.
+    void switchOffWith(const JournalAnswer &unsent) const
+    {
+        auto session = run();
+        ASSERT_NO_FATAL_FAILURE(sit(*session));
+        ASSERT_EQ(session->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+        ASSERT_TRUE(session->journal().append(unsent.position, unsent.answer));
+    }
+    QTemporaryDir folder;
+    std::unique_ptr<DataStore> store;
+    QString name;
 };
 
 class SeatOnBothEngines : public ::testing::TestWithParam<TestEngine>
@@ -67,6 +92,10 @@ protected:
     std::unique_ptr<Seat> seat(const QString &name, qint64 skew = 0)
     {
         return std::make_unique<Seat>(db.anotherStore(), name, skew);
+    }
+    std::unique_ptr<Computer> computer(const QString &name)
+    {
+        return std::make_unique<Computer>(db.anotherStore(), name);
     }
     // The texts of a column joined with commas, in order.
     QString joined(const QString &column, const QString &table, const QString &order)
@@ -190,23 +219,10 @@ TEST_P(SeatOnBothEngines, aSeatClockTwoHoursWrongShowsTheServersTime)
 
 TEST_P(SeatOnBothEngines, aDeadlinePassedWhileTheSeatWasOffHandsInAtTheNextSignIn)
 {
-    QTemporaryDir computer; // the seat's data folder, kept across its runs
-    std::unique_ptr<DataStore> connection = db.anotherStore();
-    const auto sessionHere = [&] {
-        return std::make_unique<SeatSession>(*connection, kOwner, QStringLiteral("seat-1"), computer.path(),
-                                             [] { return QDateTime::currentMSecsSinceEpoch(); });
-    };
-    {
-        auto first = sessionHere();
-        ASSERT_EQ(first->signIn(600).outcome, SeatSession::SignIn::Sitting);
-        ASSERT_FALSE(first->findPaper().failed);
-        ASSERT_EQ(first->keepPaper(threeQuestions()), KeepOutcome::Kept);
-        ASSERT_EQ(first->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
-        // The last answer reached only the journal before the power went.
-        ASSERT_TRUE(first->journal().append(1, QStringLiteral("D")));
-    }
+    const auto here = computer(QStringLiteral("seat-1"));
+    ASSERT_NO_FATAL_FAILURE(here->switchOffWith({1, QStringLiteral("D")}));
     setSeat(QStringLiteral("截止 = 开始 + 1"));
-    auto back = sessionHere();
+    auto back = here->run();
     const SeatSession::SignInResult result = back->signIn(600);
     EXPECT_EQ(result.outcome, SeatSession::SignIn::HandedIn);
     EXPECT_EQ(result.message, QStringLiteral("考试时间已过:试卷已按保存的答案交卷"));
@@ -301,16 +317,9 @@ TEST_P(SeatOnBothEngines, aKeptPaperHandedInInsideAnotherUnitGoesBackWithIt)
 TEST_P(SeatOnBothEngines, aSecondSeatOfTheSameNameIsASeatOfItsOwn)
 {
     const QString name = QStringLiteral("机房-克隆");
-    QTemporaryDir folder; // the first seat's program folder, kept across its runs
-    std::unique_ptr<DataStore> connection = db.anotherStore();
-    const auto runHere = [&] {
-        return std::make_unique<SeatSession>(*connection, kOwner, name, folder.path(),
-                                             [] { return QDateTime::currentMSecsSinceEpoch(); });
-    };
-    auto first = runHere();
-    ASSERT_EQ(first->signIn(600).outcome, SeatSession::SignIn::Sitting);
-    ASSERT_FALSE(first->findPaper().failed);
-    ASSERT_EQ(first->keepPaper(threeQuestions()), KeepOutcome::Kept);
+    const auto here = computer(name);
+    auto first = here->run();
+    ASSERT_NO_FATAL_FAILURE(sit(*first));
     ASSERT_EQ(first->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
 
     auto clone = seat(name);
@@ -319,7 +328,7 @@ TEST_P(SeatOnBothEngines, aSecondSeatOfTheSameNameIsASeatOfItsOwn)
     EXPECT_EQ(result.message, QStringLiteral("该考生正在机房-克隆考试"));
     EXPECT_EQ(seatHoldsPaper(db.store(), kOwner, {name, QString()}), false);
 
-    first = runHere();
+    first = here->run();
     ASSERT_EQ(first->signIn(600).outcome, SeatSession::SignIn::Sitting) << first->error().toStdString();
     ASSERT_TRUE(first->findPaper().paper);
     EXPECT_EQ(first->keepAnswer(1, QStringLiteral("B")), SeatSession::Keep::Kept);
@@ -344,20 +353,8 @@ TEST_P(SeatOnBothEngines, aSecondSeatOfTheSameNameIsASeatOfItsOwn)
 // claim: they are kept aside, never sent over what B answered meanwhile.
 TEST_P(SeatOnBothEngines, aJournalOfAnEarlierClaimIsKeptAsideWhenThePaperComesBack)
 {
-    QTemporaryDir folder;
-    std::unique_ptr<DataStore> connection = db.anotherStore();
-    const auto runHere = [&] {
-        return std::make_unique<SeatSession>(*connection, kOwner, QStringLiteral("seat-A"), folder.path(),
-                                             [] { return QDateTime::currentMSecsSinceEpoch(); });
-    };
-    auto a = runHere();
-    ASSERT_EQ(a->signIn(600).outcome, SeatSession::SignIn::Sitting);
-    ASSERT_FALSE(a->findPaper().failed);
-    ASSERT_EQ(a->keepPaper(threeQuestions()), KeepOutcome::Kept);
-    ASSERT_EQ(a->keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
-    // The last answer reached only the journal before the power went.
-    ASSERT_TRUE(a->journal().append(1, QStringLiteral("旧")));
-    a.reset();
+    const auto here = computer(QStringLiteral("seat-A"));
+    ASSERT_NO_FATAL_FAILURE(here->switchOffWith({1, QStringLiteral("旧")}));
 
     setSeat(QStringLiteral("心跳 = 心跳 - 61000"));
     auto b = seat(QStringLiteral("seat-B"));
@@ -367,7 +364,7 @@ TEST_P(SeatOnBothEngines, aJournalOfAnEarlierClaimIsKeptAsideWhenThePaperComesBa
     ASSERT_EQ(b->session.keepAnswer(1, QStringLiteral("新")), SeatSession::Keep::Kept);
 
     setSeat(QStringLiteral("心跳 = 心跳 - 61000"));
-    a = runHere();
+    auto a = here->run();
     ASSERT_EQ(a->signIn(600).outcome, SeatSession::SignIn::OfferTakeOver);
     ASSERT_EQ(a->takeOver().outcome, SeatSession::SignIn::Sitting) << a->error().toStdString();
     const PaperLookup found = a->findPaper();
@@ -379,6 +376,34 @@ TEST_P(SeatOnBothEngines, aJournalOfAnEarlierClaimIsKeptAsideWhenThePaperComesBa
     ASSERT_TRUE(aside.open(QIODevice::ReadOnly)) << aside.fileName().toStdString();
     EXPECT_TRUE(QString::fromUtf8(aside.readAll()).contains(QStringLiteral("A\t1\t旧\n")));
     EXPECT_EQ(db.text("select count(*) from 考场日志 where 事件 like '本机答案没有交上%'"), QStringLiteral("1"));
+}
+
+// A room's tables made before claims existed get the column at the next
+// sign-in; a sitting begun then goes on at the seat of its name, and that
+// seat holds it under a claim from then on.
+TEST_P(SeatOnBothEngines, aRoomMadeBeforeClaimsExistedTakesThemOn)
+{
+    ASSERT_TRUE(ensurePaperTables(db.store()));
+    ASSERT_TRUE(ensureRoomTables(db.store()));
+    ASSERT_TRUE(db.store().execute(QStringLiteral("alter table 考场座位 drop column 凭据")));
+    const std::optional<qint64> now = serverNow(db.store());
+    ASSERT_TRUE(now);
+    ASSERT_TRUE(db.store().execute(QStringLiteral("insert into 考场座位 (考号,场次,姓名,座位,开始,截止,心跳,状态,收卷请求,消息) "
+                                                  "values (?,?,?,'seat-1',?,?,?,?,0,'')"),
+                                   {kOwner.number, kOwner.occasion, kOwner.name, *now, *now + 600'000, *now,
+                                    kSeatAnswering}));
+    ASSERT_EQ(keepNewPaper(db.store(), kOwner, threeQuestions()), KeepOutcome::Kept);
+
+    auto other = seat(QStringLiteral("seat-2"));
+    EXPECT_EQ(other->session.signIn(600).outcome, SeatSession::SignIn::Busy);
+    auto here = seat(QStringLiteral("seat-1"));
+    here->sit();
+    EXPECT_EQ(here->session.keepAnswer(0, QStringLiteral("A")), SeatSession::Keep::Kept);
+    EXPECT_EQ(db.text("select 凭据 from 考场座位"), here->session.holder().claim);
+    EXPECT_NEAR(double(here->session.secondsLeft()), 600, 2);
+    // Another folder of the same name is a seat of its own now.
+    auto clone = seat(QStringLiteral("seat-1"));
+    EXPECT_EQ(clone->session.signIn(600).outcome, SeatSession::SignIn::Busy);
 }
 
 // A paper kept by a program from before rooms (答卷 and 答卷计时, no row in
