@@ -6,13 +6,17 @@
 //  - handing in a paper of 210 questions (210 rows into 评分 and the kept
 //    paper removed, one unit), closing the paper;
 //  - opening a chapter of 10,000 questions in a bank of 100,000 and showing
-//    its first question.
+//    its first question;
+//  - reading a paper's questions and picture rows into memory, as the paper
+//    does when it opens (part of the draw above), alone, for papers of 210,
+//    2,100 and 21,000 questions spread over the four banks.
 #include "BenchData.h"
 #include "support/TestDatabase.h"
 
 #include "app/MainWindow.h"
 #include "data/ConfigTable.h"
 #include "exam/ExamPaperWindow.h"
+#include "exam/PaperContent.h"
 #include "practice/PracticeSession.h"
 #include "ui/AppContext.h"
 #include "ui/ScriptedPlatform.h"
@@ -99,6 +103,29 @@ int main(int argc, char *argv[])
         main.openChapter(QStringLiteral("第三章"));
         QApplication::processEvents();
         chapters.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    for (int size : {210, 2100, 21000}) {
+        // Every bank's part is every k-th question of the bank, k from the size.
+        ExamPaper paper;
+        for (QuestionType type : allQuestionTypes()) {
+            std::vector<qint64> numbers;
+            for (qint64 n = 1; n <= kBankSize && qsizetype(numbers.size()) < size / 4; n += kBankSize / (size / 4))
+                numbers.push_back(n);
+            paper.setPart(type, numbers);
+        }
+        std::vector<double> reads;
+        for (int run = 0; run < kRuns; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            PaperContent content;
+            if (!content.read(db.store(), db.programDir(), paper) || content.questionCount() != paper.total()) {
+                std::printf("the paper's questions were not read\n");
+                return 1;
+            }
+            reads.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        const QByteArray what = QStringLiteral("read a paper of %1 questions and their pictures into memory").arg(paper.total()).toUtf8();
+        line(what.constData(), median(reads), "");
     }
     line("draw, keep and show a paper of 100+50+50+10 from 4 x 100,000", median(draws), "(target < 200 ms)");
     line("keep one answer durably (click an option: one update of 答卷)", median(keeps), "(target < 20 ms)");

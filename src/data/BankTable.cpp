@@ -222,17 +222,38 @@ std::optional<std::vector<Question>> questionsById(DataStore &store, QuestionTyp
         ids.reserve(qsizetype(part.size()));
         for (qint64 id : part)
             ids.append(id);
-        QString marks(qsizetype(part.size()) * 2 - 1, QLatin1Char('?'));
-        for (qsizetype i = 1; i < marks.size(); i += 2)
-            marks[i] = QLatin1Char(',');
         RowSet rows = store.query(questionColumns(store) + from(type) + QStringLiteral(" where ") +
-                                      store.engine().rowIdColumn() + QStringLiteral(" in (") + marks + QLatin1Char(')'),
+                                      store.engine().rowIdColumn() + QStringLiteral(" in (") +
+                                      placeholders(qsizetype(part.size())) + QLatin1Char(')'),
                                   ids);
         for (; !rows.atEnd(); rows.next())
             questions.push_back(readQuestion(rows, type));
         if (rows.failed())
             return std::nullopt;
     }
+    return questions;
+}
+
+std::optional<std::vector<Question>> questionsOfParts(DataStore &store, const PartNumbers &parts)
+{
+    std::vector<Question> questions;
+    QSet<QPair<int, qint64>> seen;
+    // The bank's place comes last, so that the question's columns stay where
+    // readQuestion takes them.
+    const auto selectOf = [&store](const PartPiece &piece, Values &) {
+        return questionColumns(store) + QStringLiteral(", %1").arg(typeIndex(piece.type)) + from(piece.type) +
+               QStringLiteral(" where 题号 in (") + placeholders(qsizetype(piece.numbers.size())) + QLatin1Char(')');
+    };
+    const auto readRow = [&](const RowSet &row) {
+        const QuestionType type = typeAt(int(row.value(9).toInteger())).value_or(QuestionType::SingleChoice);
+        Question question = readQuestion(row, type);
+        if (!seen.contains({typeIndex(type), question.number.toInteger()})) {
+            seen.insert({typeIndex(type), question.number.toInteger()});
+            questions.push_back(std::move(question));
+        }
+    };
+    if (!readPartRows(store, parts, selectOf, QStringLiteral("9, 1"), readRow))
+        return std::nullopt;
     return questions;
 }
 

@@ -5,6 +5,7 @@
 // Questions come and go as typed records.
 #include "data/DataStore.h"
 #include "data/Keyset.h"
+#include "data/PaperParts.h"
 #include "data/Question.h"
 
 #include <QSet>
@@ -59,6 +60,10 @@ bool clearAnswers(DataStore &store, QuestionType type);
 // The row identities of the bank in 题号 order; with a search text, those whose
 // 题目, 标准答案, 解析 or 分值 contains it. Reads one integer per row.
 std::optional<std::vector<qint64>> listRowIds(DataStore &store, QuestionType type, const QString &searchText);
+// The questions of a paper's parts, every bank in one statement: per bank
+// and 题号 the first row (by row identity) that carries it; a 题号 without a
+// row is left out. Nothing when they cannot be read.
+std::optional<std::vector<Question>> questionsOfParts(DataStore &store, const PartNumbers &parts);
 // The questions with these identities, in no particular order.
 std::optional<std::vector<Question>> questionsById(DataStore &store, QuestionType type,
                                                    std::span<const qint64> rowIds);

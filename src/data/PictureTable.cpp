@@ -17,6 +17,27 @@ std::optional<QList<PictureRecord>> load(DataStore &store, QuestionType type, co
     return records;
 }
 
+std::optional<std::vector<PartPicture>> loadOfParts(DataStore &store, const PartNumbers &parts)
+{
+    std::vector<PartPicture> found;
+    const QString rowId = store.engine().rowIdColumn();
+    const auto selectOf = [&rowId](const PartPiece &piece, Values &values) {
+        values.append(typeValue(piece.type));
+        return QStringLiteral("select %1, %2, 题号, 摘要, 图片 from 图片 where 题型=? and 题号 in (")
+                   .arg(typeIndex(piece.type))
+                   .arg(rowId) +
+               placeholders(qsizetype(piece.numbers.size())) + QLatin1Char(')');
+    };
+    const auto readRow = [&found](const RowSet &row) {
+        found.push_back({typeAt(int(row.value(1).toInteger())).value_or(QuestionType::SingleChoice),
+                         row.value(3).toInteger(),
+                         {row.value(4).toText(), row.value(5).toText()}});
+    };
+    if (!readPartRows(store, parts, selectOf, QStringLiteral("1, 2"), readRow))
+        return std::nullopt;
+    return found;
+}
+
 bool insert(DataStore &store, QuestionType type, const FieldValue &number, const QList<PictureRecord> &records)
 {
     for (const PictureRecord &picture : records)

@@ -2,6 +2,7 @@
 // The statements of table 图片: the pictures of a question, found by 题型 and
 // 题号, and the check whether a stored file is used elsewhere.
 #include "data/DataStore.h"
+#include "data/PaperParts.h"
 #include "data/QuestionType.h"
 
 #include <QList>
@@ -19,6 +20,14 @@ namespace pictures {
 
 // The picture rows of one question, in the order they were stored.
 std::optional<QList<PictureRecord>> load(DataStore &store, QuestionType type, const FieldValue &number);
+// The picture rows of a paper's questions, every bank in one statement:
+// bank by bank, each question's rows in the order they were stored.
+struct PartPicture {
+    QuestionType type = QuestionType::SingleChoice;
+    qint64 number = 0; // 题号
+    PictureRecord picture;
+};
+std::optional<std::vector<PartPicture>> loadOfParts(DataStore &store, const PartNumbers &parts);
 bool insert(DataStore &store, QuestionType type, const FieldValue &number, const QList<PictureRecord> &records);
 bool removeOfQuestion(DataStore &store, QuestionType type, const FieldValue &number);
 bool removeOfBank(DataStore &store, QuestionType type);

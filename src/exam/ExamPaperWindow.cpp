@@ -106,6 +106,7 @@ ExamPaperWindow::ExamPaperWindow(AppContext &context, PracticeSession &session, 
                          : m_order.shownAnswer(shownPosition(), question, m_paper.answer(m_pane.loadedType(), index));
     });
     m_pane.setTextSource([this](const Question &question, int) { return m_order.shownText(shownPosition(), question); });
+    m_pane.setQuestionSource(m_content);
     connect(&m_pane, &QuestionPane::answerChanged, this, &ExamPaperWindow::answerChanged);
     connect(&m_pane, &QuestionPane::aboutToLeave, this, [this] { keepShownAnswer(); });
     connect(&m_pane, &QuestionPane::toolbarButton, this, &ExamPaperWindow::runToolbarButton);
@@ -190,7 +191,7 @@ bool ExamPaperWindow::openPaper()
     if (kept.paper) {
         // The paper left without hand-in goes on, with its answers and time.
         m_paper = ExamPaper(kept.paper->items);
-        if (!readOrder())
+        if (!readOrder() || !readContent())
             return false;
         beatFromNowOn();
         messages.notice(QStringLiteral("继续未交的试卷:共 %1 题,已答 %2 题").arg(m_paper.total()).arg(m_paper.answered()));
@@ -230,6 +231,8 @@ bool ExamPaperWindow::openPaper()
     }
     const QString report = drawReport(draw);
     m_paper = std::move(draw.paper);
+    if (!readContent())
+        return false;
     beatFromNowOn();
     messages.notice(report);
     return true;
@@ -293,6 +296,16 @@ bool ExamPaperWindow::readOrder()
     }
     m_order = PaperOrder(*orders);
     return true;
+}
+
+bool ExamPaperWindow::readContent()
+{
+    DataStore &store = m_context.store;
+    if (m_content.read(store, m_context.dataDir, m_paper))
+        return true;
+    // The paper stays kept: the next sign-in goes on with it.
+    m_context.messages().failure(QStringLiteral("无法读取试卷的题目,考试没有开始"), store.errorString());
+    return false;
 }
 
 bool ExamPaperWindow::drawOrder(const ExamPaper &paper, bool shuffleOptions)

@@ -6,6 +6,7 @@
 // text when typing pauses), counts the time down and hands the paper in to 评分.
 #include "data/PaperTable.h"
 #include "exam/ExamPaper.h"
+#include "exam/PaperContent.h"
 #include "exam/PaperOrder.h"
 #include "practice/PracticeSession.h"
 #include "practice/QuestionPane.h"
@@ -72,6 +73,9 @@ private:
     // The option orders of a resumed paper, read back; false (said) when
     // they could not be read.
     bool readOrder();
+    // The paper's questions and pictures, read into memory for the sitting;
+    // false (said) when they could not be read.
+    bool readContent();
     // The option orders of a fresh draw (none unless 打乱选项); false when a
     // bank could not be read.
     bool drawOrder(const ExamPaper &paper, bool shuffleOptions);
@@ -118,6 +122,7 @@ private:
     QRandomGenerator *m_generator;
     PaperOwner m_owner;
     ExamPaper m_paper;
+    PaperContent m_content; // what the pane shows, also while the server is gone
     std::unique_ptr<SeatSession> m_seat;
     QTimer m_heartbeat;
     BackgroundProbe m_probe; // given up (and waited for) when the window closes

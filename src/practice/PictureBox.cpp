@@ -13,6 +13,13 @@ void PictureBox::setImage(const QImage &image)
     update();
 }
 
+void PictureBox::setNote(const QString &note)
+{
+    m_note = note;
+    setAccessibleDescription(note);
+    update();
+}
+
 QRect PictureBox::pictureRect() const
 {
     if (m_image.isNull())
@@ -30,9 +37,11 @@ QRect PictureBox::pictureRect() const
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
-    if (m_image.isNull())
-        return;
     QPainter painter(this);
+    if (m_image.isNull()) {
+        painter.drawText(contentsRect(), Qt::AlignCenter | Qt::TextWordWrap, m_note);
+        return;
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(pictureRect(), m_image);
 }

@@ -14,6 +14,10 @@ public:
 
     void setImage(const QImage &image);
     QImage image() const { return m_image; }
+    // Said in the box, and to a screen reader, while it shows no picture:
+    // why a picture of the question cannot be shown; "" for none.
+    void setNote(const QString &note);
+    QString note() const { return m_note; }
     // The area the picture is drawn into.
     QRect pictureRect() const;
 
@@ -26,6 +30,7 @@ protected:
 
 private:
     QImage m_image;
+    QString m_note;
 };
 
 } // namespace kaoshi

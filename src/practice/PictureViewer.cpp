@@ -1,9 +1,7 @@
 #include "practice/PictureViewer.h"
 
 #include "practice/PictureBox.h"
-#include "bank/PictureFiles.h"
 #include "data/BankTable.h"
-#include "data/PictureTable.h"
 #include "practice/PracticeView.h"
 #include "ui/AppContext.h"
 
@@ -12,13 +10,15 @@
 
 namespace kaoshi {
 
-PictureViewer::PictureViewer(AppContext &context, PracticeView &view) : m_context(context), m_view(view) {}
+PictureViewer::PictureViewer(AppContext &context, PracticeView &view, PaneSource &source)
+    : m_context(context), m_view(view), m_source(&source)
+{
+}
 
 void PictureViewer::open(QuestionType type, const QString &number)
 {
     const std::optional<FieldValue> value = bank::numberValue(number);
-    m_rows = value ? pictures::load(m_context.store, type, *value).value_or(QList<PictureRecord>())
-                   : QList<PictureRecord>();
+    m_rows = value ? m_source->pictures(type, *value) : QList<PictureRecord>();
     moveTo(0);
     showPictureRow();
 }
@@ -36,11 +36,16 @@ void PictureViewer::showPictureRow()
     const PictureRecord *row = current();
     m_view.summary->setText(row ? row->summary : QString());
     m_picturePath = row ? row->location : QString();
-    // A missing or unreadable picture leaves the box empty under its summary.
+    // A missing or unreadable picture leaves the box empty under its
+    // summary, with a note.
     const QString file = shownFile();
     QImageReader reader(file);
     reader.setAutoTransform(true);
-    m_view.picture->setImage(file.isEmpty() ? QImage() : reader.read());
+    const QImage image = file.isEmpty() ? QImage() : reader.read();
+    m_view.picture->setImage(image);
+    // A row whose picture cannot be shown says so (a lost file, or a server
+    // that is gone before the seat had a copy).
+    m_view.picture->setNote(!m_picturePath.isEmpty() && image.isNull() ? QStringLiteral("图片无法显示") : QString());
 }
 
 void PictureViewer::first()
@@ -80,8 +85,7 @@ void PictureViewer::next()
 
 QString PictureViewer::shownFile() const
 {
-    return m_picturePath.isEmpty() ? QString()
-                                   : pictureFilesFor(m_context.store, m_context.dataDir)->fileToShow(m_picturePath);
+    return m_picturePath.isEmpty() ? QString() : m_source->pictureFile(m_picturePath);
 }
 
 void PictureViewer::openPicture()

@@ -2,6 +2,7 @@
 // The 图片 page: steps through the picture rows of the loaded question and
 // opens the shown picture with the desktop's picture viewer.
 #include "data/PictureTable.h"
+#include "practice/PaneSource.h"
 
 #include <QString>
 
@@ -13,7 +14,9 @@ class PracticeView;
 class PictureViewer
 {
 public:
-    PictureViewer(AppContext &context, PracticeView &view);
+    // source: where the picture rows and files come from.
+    PictureViewer(AppContext &context, PracticeView &view, PaneSource &source);
+    void setSource(PaneSource &source) { m_source = &source; }
 
     // Reopens the picture rows of a question and shows the first.
     void open(QuestionType type, const QString &number);
@@ -30,12 +33,13 @@ public:
 private:
     AppContext &m_context;
     PracticeView &m_view;
+    PaneSource *m_source;
     // The position moves like a cursor's: one step past either end leaves
     // no row shown.
     const PictureRecord *current() const;
     void moveTo(qsizetype position);
-    // The file of the shown picture in the data folder's image folder,
-    // fetched from the server first where the pictures are kept there.
+    // The file of the shown picture in the data folder's image folder, as
+    // the source gives it.
     QString shownFile() const;
 
     QList<PictureRecord> m_rows;

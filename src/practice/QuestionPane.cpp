@@ -23,7 +23,7 @@ namespace kaoshi {
 
 QuestionPane::QuestionPane(AppContext &context, QWidget *window, const QStringList &toolbarCaptions)
     : QObject(window), m_context(context), m_window(window), m_view(window, toolbarCaptions),
-      m_pictures(context, m_view)
+      m_storeSource(context.store, context.dataDir), m_pictures(context, m_view, m_storeSource)
 {
     installAnswerKeys(window);
     window->installEventFilter(this);
@@ -66,6 +66,12 @@ void QuestionPane::setEmptyNote(QuestionType type, const QString &note)
     m_view.frames[at(type)]->setEnabled(note.isEmpty());
 }
 
+void QuestionPane::setQuestionSource(PaneSource &source)
+{
+    m_source = &source;
+    m_pictures.setSource(source);
+}
+
 void QuestionPane::showAnswerPage()
 {
     const std::optional<QuestionType> type = typeAt(m_view.answerTabs->currentIndex());
@@ -101,8 +107,7 @@ void QuestionPane::load()
     m_loadedNumber = numberToLoad();
     // A 题号 that matches no row (or no 题号 at all) reads as empty texts.
     const std::optional<FieldValue> number = bank::numberValue(m_loadedNumber);
-    m_question = (number ? bank::questionByNumber(m_context.store, m_loadedType, *number) : std::nullopt)
-                     .value_or(Question{m_loadedType});
+    m_question = (number ? m_source->question(m_loadedType, *number) : std::nullopt).value_or(Question{m_loadedType});
     const QString &emptyNote = m_emptyNotes[at(m_loadedType)];
     const QString text = m_textSource ? m_textSource(m_question, m_loadedIndex) : shownQuestionText(m_question.text);
     m_view.questionText->setPlainText(emptyNote.isEmpty() ? text : emptyNote);

@@ -10,6 +10,7 @@
 #include "data/BankTable.h"
 #include "practice/PictureViewer.h"
 #include "practice/PracticeView.h"
+#include "practice/PaneSource.h"
 
 #include <QObject>
 #include <functional>
@@ -88,6 +89,10 @@ public:
     using TextSource = std::function<QString(const Question &question, int index)>;
     void setTextSource(TextSource source) { m_textSource = std::move(source); }
 
+    // Where the questions shown and their pictures come from (by default the
+    // database, as each is shown); source outlives the pane's use of it.
+    void setQuestionSource(PaneSource &source);
+
     // "第 3 / 20 题": where the question shown stands in its bank or paper;
     // "" when none is shown. The status bar shows it while the window is open.
     QString positionText() const;
@@ -124,6 +129,8 @@ private:
     AppContext &m_context;
     QWidget *m_window;
     PracticeView m_view;
+    StorePaneSource m_storeSource;
+    PaneSource *m_source = &m_storeSource;
     PictureViewer m_pictures;
     QuestionType m_type = QuestionType::SingleChoice;
     std::array<bank::Bounds, kQuestionTypeCount> m_bounds;

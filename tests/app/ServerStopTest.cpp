@@ -3,7 +3,8 @@
 // own): the hand-in says 失败 with the reason and reports nothing done; once
 // the server runs again the database holds the paper as it was before the
 // hand-in, and the same window hands it in.
-#include "OwnServer.h"
+#include "OwnServerRun.h"
+#include "PaperSignIn.h"
 #include "PracticeDriving.h"
 
 #include "app/MainWindow.h"
@@ -45,90 +46,71 @@ class ServerStopTest : public QObject
 private slots:
     void aServerStoppedDuringAHandInLosesNothingAndServesAgain()
     {
-        OwnServer own;
-        QVERIFY2(own.isReady(), qPrintable(own.reason()));
-        QCOMPARE(own.admin(QStringLiteral("create database kaoshi encoding 'UTF8' template template0")), QString());
-        const ServerSettings settings = own.settings(QStringLiteral("kaoshi"));
-
-        QTemporaryDir dir;
-        ScriptedPlatform platform;
-        DataStore store(std::make_unique<PostgresEngine>(settings));
-        AppContext context{dir.path(), store, platform.platform()};
-        context.serverLocation = settings.describe();
-        QVERIFY2(store.open(context.serverLocation), qPrintable(store.errorString()));
+        OwnServerRun run(OwnServerRun::Reach::Socket);
+        QVERIFY2(run.isReady(), qPrintable(run.failure));
         for (int n = 1; n <= 4; ++n)
-            QVERIFY(store.execute(QStringLiteral("insert into 单选 (题号, 题目, 标准答案, 分值) values (?, ?, 'A', 1)"),
+            QVERIFY(run.store.execute(QStringLiteral("insert into 单选 (题号, 题目, 标准答案, 分值) values (?, ?, 'A', 1)"),
                                   {n, QStringLiteral("单选题%1").arg(n)}));
         ExamSettings exam;
         exam.draws = {2, 0, 0, 0};
-        QVERIFY(storeExamSettings(store, exam));
+        QVERIFY(storeExamSettings(run.store, exam));
 
-        MainWindow main(context);
+        MainWindow main(run.context);
         main.show();
-        QTimer::singleShot(0, [] {
-            auto *dialog = qobject_cast<CandidateDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(QStringLiteral("A01"));
-            dialog->findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(QStringLiteral("一"));
-            dialog->findChild<QLineEdit *>(QStringLiteral("姓名编辑框"))->setText(QStringLiteral("张三"));
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("开始考试按钮")), Qt::LeftButton);
-            if (QApplication::activeModalWidget() == dialog)
-                dialog->close();
-        });
-        main.runMenuItem(QStringLiteral("模拟组卷"));
-        auto *paper = qobject_cast<ExamPaperWindow *>(main.currentTaskWindow());
-        QVERIFY2(paper, qPrintable(platform.lastMessage().text));
+        ExamPaperWindow *paper =
+            signInPaper(main, {QStringLiteral("A01"), QStringLiteral("一"), QStringLiteral("张三")});
+        QVERIFY2(paper, qPrintable(run.platform.lastMessage().text));
         click(paper, QStringLiteral("A单选框"));
-        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 答卷 where 考生答案='A'")), 1);
+        QCOMPARE(countOn(run.settings, QStringLiteral("select count(*) from 答卷 where 考生答案='A'")), 1);
 
         // The hand-in's first row waits in the server; the server stops then.
-        QCOMPARE(own.admin(QStringLiteral("create function 慢() returns trigger language plpgsql as "
+        QCOMPARE(run.own.admin(QStringLiteral("create function 慢() returns trigger language plpgsql as "
                                           "$$ begin perform pg_sleep(60); return new; end $$"),
                            QStringLiteral("kaoshi")),
                  QString());
-        QCOMPARE(own.admin(QStringLiteral("create trigger 慢 before insert on 评分 for each row execute function 慢()"),
+        QCOMPARE(run.own.admin(QStringLiteral("create trigger 慢 before insert on 评分 for each row execute function 慢()"),
                            QStringLiteral("kaoshi")),
                  QString());
         std::atomic<bool> halted = false;
         std::thread stopper([&] {
             for (int i = 0; i < 400 && !halted; ++i) {
-                const QString waiting = own.admin(QStringLiteral(
+                const QString waiting = run.own.admin(QStringLiteral(
                     "do $$ begin if not exists (select 1 from pg_stat_activity where wait_event = 'PgSleep') "
                     "then raise exception 'not yet'; end if; end $$"));
                 if (waiting.isEmpty())
-                    halted = own.halt();
+                    halted = run.own.halt();
                 else
                     std::this_thread::sleep_for(std::chrono::milliseconds(50));
             }
         });
-        platform.clear();
-        platform.setNextAnswer(true);
+        run.platform.clear();
+        run.platform.setNextAnswer(true);
         for (QAction *a : main.findChildren<QAction *>())
             if (a->text() == QStringLiteral("交卷"))
                 a->trigger();
         stopper.join();
         QVERIFY(halted);
         // The seat keeps the hand-in and says so; it is not done yet.
-        QCOMPARE(platform.lastMessage().text,
+        QCOMPARE(run.platform.lastMessage().text,
                  QStringLiteral("网络中断：交卷已记在本机，连上服务器后自动交上，请不要关机"));
         QCOMPARE(main.statusText(4), QStringLiteral("网络中断，交卷已记在本机"));
-        for (const Message &shown : platform.messages)
+        for (const Message &shown : run.platform.messages)
             QVERIFY2(!shown.text.contains(QStringLiteral("交卷完毕")), qPrintable(shown.text));
         QVERIFY(paper->isVisible());
 
         // Started again: nothing of the hand-in was kept, the paper is whole.
-        QVERIFY(own.resume());
-        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 评分")), 0);
-        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 答卷")), 2);
-        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 答卷 where 考生答案='A'")), 1);
-        QCOMPARE(own.admin(QStringLiteral("drop trigger 慢 on 评分"), QStringLiteral("kaoshi")), QString());
+        QVERIFY(run.own.resume());
+        QCOMPARE(countOn(run.settings, QStringLiteral("select count(*) from 评分")), 0);
+        QCOMPARE(countOn(run.settings, QStringLiteral("select count(*) from 答卷")), 2);
+        QCOMPARE(countOn(run.settings, QStringLiteral("select count(*) from 答卷 where 考生答案='A'")), 1);
+        QCOMPARE(run.own.admin(QStringLiteral("drop trigger 慢 on 评分"), QStringLiteral("kaoshi")), QString());
 
         // The next heartbeat finds the server back and sends the same paper once.
         paper->heartbeat();
-        QTRY_COMPARE_WITH_TIMEOUT(platform.lastMessage().text, QStringLiteral("交卷完毕,共 2 题,已答 1 题"), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(run.platform.lastMessage().text, QStringLiteral("交卷完毕,共 2 题,已答 1 题"), 15000);
         QCOMPARE(main.statusText(4), QString());
-        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 评分 where 考号='A01'")), 2);
-        QCOMPARE(countOn(settings, QStringLiteral("select count(*) from 答卷")), 0);
+        QCOMPARE(countOn(run.settings, QStringLiteral("select count(*) from 评分 where 考号='A01'")), 2);
+        QCOMPARE(countOn(run.settings, QStringLiteral("select count(*) from 答卷")), 0);
     }
 };
 

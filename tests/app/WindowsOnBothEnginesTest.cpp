@@ -4,6 +4,7 @@
 // then meets a database that refuses the write: 失败 with the engine's reason,
 // nothing stored, the window where it was.
 #include "AnswerRows.h"
+#include "PaperSignIn.h"
 #include "PracticeDriving.h"
 #include "ProgramState.h"
 #include "TestDatabase.h"
@@ -62,18 +63,7 @@ struct Run : ProgramState {
     }
     ExamPaperWindow *signIn(const QString &number)
     {
-        QTimer::singleShot(0, [number] {
-            auto *dialog = qobject_cast<CandidateDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(number);
-            dialog->findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(QStringLiteral("一"));
-            dialog->findChild<QLineEdit *>(QStringLiteral("姓名编辑框"))->setText(QStringLiteral("张三"));
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("开始考试按钮")), Qt::LeftButton);
-            if (QApplication::activeModalWidget() == dialog)
-                dialog->close();
-        });
-        main->runMenuItem(QStringLiteral("模拟组卷"));
-        return qobject_cast<ExamPaperWindow *>(main->currentTaskWindow());
+        return signInPaper(*main, {number, QStringLiteral("一"), QStringLiteral("张三")});
     }
 };
 

@@ -159,6 +159,7 @@ void PictureWindowTest::secondSeatShowsThePictureAndFollowsAChange()
     press(practice, QStringLiteral("上题"));
     QCOMPARE(summary->text(), QStringLiteral("图"));
     QVERIFY(picture->image().isNull());
+    QCOMPARE(picture->note(), QStringLiteral("图片无法显示"));
     QTest::mouseDClick(picture, Qt::LeftButton);
     QVERIFY(second.platform.openedFiles.isEmpty());
 }

@@ -11,12 +11,16 @@
 #include "data/HandScoreTable.h"
 #include "data/PaperTable.h"
 #include "data/PictureTable.h"
+#include "data/PictureFileTable.h"
 #include "data/WorkTable.h"
+#include "exam/PaperContent.h"
 #include "grading/Analysis.h"
 #include "grading/Scoring.h"
 #include "import/ImportStore.h"
 #include "practice/PracticeQueries.h"
 
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace kaoshi;
@@ -228,6 +232,84 @@ TEST_P(BothEngines, DeletingRenumbersLaterQuestionsAndTheirPictures)
     EXPECT_EQ((*pictures)[0].summary, "四"); // in the order they were stored
     EXPECT_EQ((*pictures)[1].location, "\\image\\4b.png");
     EXPECT_EQ(db.count("图片"), 2);
+}
+
+TEST_P(BothEngines, APaperHoldsItsQuestionsAndPicturesOnceRead)
+{
+    db.addQuestions(QuestionType::SingleChoice, 4);
+    db.addQuestion(QuestionType::SingleChoice, {2, "又一个二"}); // the first row of a 题号 counts
+    db.addQuestions(QuestionType::FreeAnswer, 2);
+    const QStringList locations{"\\image\\单选2.png", "\\image\\单选2b.png", "\\image\\问答1.png", "\\image\\单选3.png"};
+    db.addPicture(QuestionType::SingleChoice, 2, "二", locations[0]);
+    db.addPicture(QuestionType::SingleChoice, 2, "二乙", locations[1]);
+    db.addPicture(QuestionType::FreeAnswer, 1, "问一", locations[2]);
+    db.addPicture(QuestionType::SingleChoice, 3, "不在卷中", locations[3]);
+    // The server keeps each picture's bytes; a file's pictures are the files of image/.
+    ASSERT_TRUE(QDir(db.programDir()).mkpath("image"));
+    for (const QString &location : locations) {
+        const QByteArray bytes = location.toUtf8();
+        if (db.engine() == TestEngine::Server) {
+            ASSERT_TRUE(pictureFiles::put(store, location, bytes));
+        } else {
+            QFile file(QDir(db.programDir()).filePath(location.mid(1).replace('\\', '/')));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+    }
+
+    ExamPaper paper;
+    paper.setPart(QuestionType::SingleChoice, {2, 9, 1}); // 9: no such question
+    paper.setPart(QuestionType::FreeAnswer, {1});
+    PaperContent content;
+    ASSERT_TRUE(content.read(store, db.programDir(), paper)) << store.errorString().toStdString();
+    EXPECT_EQ(content.questionCount(), 3);
+    EXPECT_EQ(content.pictureFileCount(), 3);
+
+    // From here on nothing is read from the database: a server that is gone
+    // changes nothing of what the paper shows.
+    store.close();
+    EXPECT_EQ(content.question(QuestionType::SingleChoice, 2)->text, "单选题2");
+    EXPECT_EQ(content.question(QuestionType::SingleChoice, FieldValue::real(1.0))->text, "单选题1");
+    EXPECT_EQ(content.question(QuestionType::FreeAnswer, 1)->text, "问答题1");
+    EXPECT_GT(content.question(QuestionType::FreeAnswer, 1)->rowId, 0);
+    EXPECT_FALSE(content.question(QuestionType::SingleChoice, 9));
+    EXPECT_FALSE(content.question(QuestionType::SingleChoice, 3)); // not on the paper
+    EXPECT_FALSE(content.question(QuestionType::FreeAnswer, 2));
+    const QList<PictureRecord> second = content.pictures(QuestionType::SingleChoice, 2);
+    ASSERT_EQ(second.size(), 2);
+    EXPECT_EQ(second[0].summary, "二"); // in the order they were stored
+    EXPECT_EQ(second[1].location, locations[1]);
+    EXPECT_EQ(content.pictures(QuestionType::FreeAnswer, 1).size(), 1);
+    EXPECT_TRUE(content.pictures(QuestionType::SingleChoice, 1).isEmpty());
+    for (const QString &location : locations.first(3)) {
+        QFile shown(content.pictureFile(location));
+        ASSERT_TRUE(shown.open(QIODevice::ReadOnly)) << location.toStdString();
+        EXPECT_EQ(shown.readAll(), location.toUtf8());
+    }
+}
+
+TEST_P(BothEngines, APaperLongerThanOneStatementIsReadWhole)
+{
+    // More numbers than one statement binds, spread over two banks.
+    std::vector<QuestionValues> many(2600, QuestionValues{"题", "A", "", 1, ""});
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i].text = QStringLiteral("题%1").arg(i + 1);
+    {
+        Transaction unit(store);
+        ASSERT_TRUE(bank::insertQuestions(store, QuestionType::SingleChoice, 1, many));
+        ASSERT_TRUE(bank::insertQuestions(store, QuestionType::MultipleChoice, 1, std::span(many).first(100)));
+        ASSERT_TRUE(unit.commit());
+    }
+    PartNumbers parts;
+    for (qint64 n = 2600; n >= 1; --n)
+        parts[0].push_back(n);
+    for (qint64 n = 1; n <= 100; ++n)
+        parts[1].push_back(n);
+    const std::optional<std::vector<Question>> questions = bank::questionsOfParts(store, parts);
+    ASSERT_TRUE(questions) << store.errorString().toStdString();
+    ASSERT_EQ(questions->size(), 2700u);
+    EXPECT_EQ(questions->front().text, "题1"); // bank by bank, each by row
+    EXPECT_EQ(questions->back().type, QuestionType::MultipleChoice);
+    EXPECT_EQ(questions->back().text, "题100");
 }
 
 TEST_P(BothEngines, AnswersAreGradedAndDeleted)

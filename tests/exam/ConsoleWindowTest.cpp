@@ -1,6 +1,7 @@
 // The invigilator's console driven through its controls on a room of three
 // seats — one answering, one handed in, one silent — on a file and on the
-// server.
+// server. KAOSHI_SHOT_DIR=<folder> saves the console with the three seats
+// as console-file.png and console-server.png there.
 #include "support/AnswerRows.h"
 #include "support/ProgramState.h"
 #include "support/TestDatabase.h"
@@ -228,6 +229,9 @@ void ConsoleWindowTest::listsEachSeatWithItsState()
     auto *summary = r.control<QLabel>(QStringLiteral("考场概况标签"));
     QVERIFY2(summary->text().startsWith(QStringLiteral("共3人：答题中1，已交卷1，失去联系1")), qPrintable(summary->text()));
     QCOMPARE(summary->accessibleName(), summary->text());
+    if (const QByteArray folder = qgetenv("KAOSHI_SHOT_DIR"); !folder.isEmpty())
+        QVERIFY(r.main->grab().save(QStringLiteral("%1/console-%2.png")
+                                        .arg(QString::fromLocal8Bit(folder), QString::fromLatin1(QTest::currentDataTag()))));
     // Every control speaks to a screen reader.
     for (QWidget *c : r.console->findChildren<QWidget *>()) {
         if (c->objectName().isEmpty() || c->objectName().startsWith(QStringLiteral("qt_")))

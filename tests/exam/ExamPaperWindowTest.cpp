@@ -2,6 +2,7 @@
 // through the dialog, answered through its controls, handed in through the
 // menu 试卷, timed with the scripted clock, and graded afterwards.
 #include "support/AnswerRows.h"
+#include "support/PaperSignIn.h"
 #include "support/PracticeDriving.h"
 #include "support/ProgramState.h"
 #include "support/TestDatabase.h"
@@ -72,18 +73,7 @@ struct Program : ProgramState {
     ExamPaperWindow *signIn(const QString &number = QStringLiteral("A01"), const QString &occasion = QStringLiteral("一"),
                             const QString &name = QStringLiteral("张三"))
     {
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<CandidateDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->findChild<DropDownBox *>(QStringLiteral("考号组合框"))->setEditText(number);
-            dialog->findChild<DropDownBox *>(QStringLiteral("场次组合框"))->setEditText(occasion);
-            dialog->findChild<QLineEdit *>(QStringLiteral("姓名编辑框"))->setText(name);
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("开始考试按钮")), Qt::LeftButton);
-            if (QApplication::activeModalWidget() == dialog)
-                dialog->close();
-        });
-        main->runMenuItem(QStringLiteral("模拟组卷"));
-        return qobject_cast<ExamPaperWindow *>(main->currentTaskWindow());
+        return signInPaper(*main, {number, occasion, name});
     }
     QAction *menuAction(const QString &caption)
     {
@@ -482,11 +472,12 @@ void ExamPaperWindowTest::aRefusedHandInKeepsEveryAnswer()
     click(w, "B单选框");
     showAnswerPage(w, 2);
     click(w, "错单选框");
-    // A drawn question deleted while the paper is open still gets its row.
+    // A drawn question deleted while the paper is open still gets its row,
+    // and still shows as it was read when the paper opened.
     p.db.store().execute(QStringLiteral("delete from 单选 where 题号=?"), {single[1]});
     showAnswerPage(w, 0);
     press(w, "下题");
-    QCOMPARE(question(w), QString());
+    QVERIFY(question(w).startsWith(QStringLiteral("单选题%1").arg(single[1])));
 
     // An answer the database does not keep is said so, and still handed in.
     QVERIFY(refuseWrites(p.db.store(), "答卷", "update"));
