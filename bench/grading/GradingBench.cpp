@@ -18,8 +18,9 @@
 // - totals: "评分" of the grading window with both filters empty (on a file
 //   the grouped statement in two ranges of 考号 on two connections and
 //   threads at once, reading the totals, filling the grid), against the
-//   sqlite3 tool (psql on the server) running the whole statement on the same
-//   database, output discarded. Tool and program run alternately, 5 times
+//   sqlite3 tool (psql on the server) running the same statements on the
+//   same database (the table of questions, then the grouped statement),
+//   output discarded. Tool and program run alternately, 5 times
 //   each, after one warm-up run of each; the medians are printed.
 // - analysis: "分析" of the results analysis over every occasion (the
 //   totals, summary, bands, per-question statistics and options, the tables
@@ -168,12 +169,19 @@ void runTool(const QString &program, const QStringList &arguments, const QString
         std::printf("%s failed: %s\n", qPrintable(program), tool.readAllStandardError().constData());
 }
 
-QString totalsSql() { return totalsStatement(QString(), QString(), true).sql; }
-
-// The same statement through the sqlite3 tool on the file.
-std::function<void()> sqliteTool(const QString &database)
+// The program's statements on one engine's terms: the grouped statement,
+// after the table of questions of the session where the engine joins it.
+QString totalsSql(const Engine &engine)
 {
-    return [database] { runTool(QStringLiteral("sqlite3"), {database}, totalsSql()); };
+    const bool byJoin = engine.joinsAnswersToBanks();
+    return (byJoin ? questionKeyStatements(engine).join(QStringLiteral(";\n")) + QStringLiteral(";\n") : QString()) +
+           totalsStatement(QString(), QString(), true, byJoin).sql;
+}
+
+// The same statements through the sqlite3 tool on the file.
+std::function<void()> sqliteTool(TestDatabase &db)
+{
+    return [path = db.path(), sql = totalsSql(db.store().engine())] { runTool(QStringLiteral("sqlite3"), {path}, sql); };
 }
 
 QProcessEnvironment serverEnvironment(DataStore &store)
@@ -184,13 +192,12 @@ QProcessEnvironment serverEnvironment(DataStore &store)
     return environment;
 }
 
-// The same statement through psql on the server's database, with the hand
-// scores of its table 阅卷, as the program reads it.
+// The same statements through psql on the server's database, with the hand
+// scores of its table 阅卷, as the program reads them.
 std::function<void()> psqlTool(DataStore &store)
 {
-    return [environment = serverEnvironment(store)] {
-        runTool(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q")},
-                totalsStatement(QString(), QString(), true, true).sql, environment);
+    return [environment = serverEnvironment(store), sql = totalsSql(store.engine())] {
+        runTool(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q")}, sql, environment);
     };
 }
 
@@ -320,13 +327,13 @@ SizeFigures measureSize(int candidates, bool details, bool withServer)
     figures.answers = db.count(QStringLiteral("评分"));
     std::printf("\n%lld answers of %d candidates, %lld hand scores (generated in %.0f ms)\n", figures.answers,
                 candidates, db.count(QStringLiteral("阅卷")), filling);
-    figures.made = measure(db, "made", sqliteTool(db.path()));
+    figures.made = measure(db, "made", sqliteTool(db));
     if (details && !analysisOnly)
         measureDetails(db);
     if (!analysisOnly) {
         TestDatabase foreign;
         makeForeignFile(db, foreign);
-        figures.foreign = measure(foreign, "foreign", sqliteTool(foreign.path()));
+        figures.foreign = measure(foreign, "foreign", sqliteTool(foreign));
     }
     if (withServer) {
         TestDatabase server(TestEngine::Server);

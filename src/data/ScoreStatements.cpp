@@ -39,45 +39,55 @@ QString perBank(const QString &value, bool withHandScores)
 
 QString fullMarkExpression() { return perBank(QStringLiteral("%1.分值"), false); }
 
+// The table of the session that holds one row per question of the four
+// banks: a statement that needs both the standard answer and the 分值 of
+// every answer's question finds them with one lookup there, and a server
+// joins it once rather than each bank.
+const QString kQuestionKey = QStringLiteral("分析题");
+
 // What a statement over the rows of 评分 adds to its FROM clause (joins)
-// to score each answer (score) and to name its question's 分值 (fullMark):
-// a lookup per answer, or the banks (and the hand scores) joined.
+// to score each answer (score) and to name its question's 分值 (fullMark),
+// and whether it reads the session's table of questions.
 struct AnswerScoring {
     QString score;
     QString fullMark;
     QString joins;
+    bool readsQuestionKey = false;
 };
 
-AnswerScoring answerScoring(bool byJoin, bool withHandScores)
+// Each value looked up in the answer's own bank: in a file the cheapest
+// way to one value per answer.
+AnswerScoring perBankScoring(bool withHandScores)
 {
-    if (!byJoin)
-        return {answerScoreExpression(withHandScores), fullMarkExpression(), QString()};
-    QStringList answer, fullMark;
-    for (QuestionType kind : allQuestionTypes()) {
-        answer << tableName(kind) + QStringLiteral(".标准答案");
-        fullMark << tableName(kind) + QStringLiteral(".分值");
-    }
+    return {answerScoreExpression(withHandScores), fullMarkExpression(), QString(), false};
+}
+
+// The answer's question found in the session's table of questions. A
+// server joins the hand scores (it hashes 阅卷 once); a file looks a 问答
+// answer's up in the index of 阅卷 and the others not at all.
+AnswerScoring keyedScoring(bool joinHandScores, bool withHandScores)
+{
     AnswerScoring scoring;
-    scoring.fullMark = QStringLiteral("coalesce(%1)").arg(fullMark.join(u','));
-    scoring.score = QStringLiteral("case when %1 is null then null when coalesce(%2)=评分.考生答案 then %1 else 0 end")
-                        .arg(scoring.fullMark, answer.join(u','));
-    scoring.joins = bankLookup(QStringLiteral("评分")).joins;
-    if (withHandScores) {
+    scoring.readsQuestionKey = true;
+    scoring.fullMark = kQuestionKey + QStringLiteral(".分值");
+    scoring.score = QStringLiteral("case when %1.标准答案=评分.考生答案 then %1.分值 else 0 end").arg(kQuestionKey);
+    scoring.joins = QStringLiteral(" left join %1 on %1.题型=评分.题型 and %1.题号=评分.题号").arg(kQuestionKey);
+    if (withHandScores && joinHandScores) {
         scoring.score = QStringLiteral("coalesce(阅卷.得分,%1)").arg(scoring.score);
         scoring.joins += QStringLiteral(" left join 阅卷 on 评分.题型='%1' and 阅卷.考号=评分.考号 and 阅卷.场次=评分.场次 "
                                         "and 阅卷.题型=评分.题型 and 阅卷.题号=评分.题号")
                              .arg(kHandBank);
+    } else if (withHandScores) {
+        scoring.score =
+            QStringLiteral("coalesce(case when 评分.题型='%1' then %2 end,%3)").arg(kHandBank, handScoreLookup(), scoring.score);
     }
     return scoring;
 }
 
-// "评分.场次=?" when an occasion is chosen.
-QString occasionFilter(const QString &occasion, Values &values)
+// The grading totals' way: a server joins, a file looks up per bank.
+AnswerScoring totalsScoring(const Engine &engine, bool withHandScores)
 {
-    if (occasion.isEmpty())
-        return QString();
-    values << occasion;
-    return QStringLiteral(" where 评分.场次=?");
+    return engine.joinsAnswersToBanks() ? keyedScoring(true, withHandScores) : perBankScoring(withHandScores);
 }
 
 QuestionSums readQuestionSums(const RowSet &rows)
@@ -146,14 +156,84 @@ QString bankOrderExpression(const QString &typeColumn)
     return order + QStringLiteral(" else %1 end").arg(rank + 1);
 }
 
+QStringList questionKeyStatements(const Engine &engine)
+{
+    QStringList statements{QStringLiteral("create temporary table %1 (题型 %2, 题号 %3, 标准答案 %2, 分值 %3)")
+                               .arg(kQuestionKey, engine.textType(), engine.integerType())};
+    // Where a bank holds a 题号 twice, the row that comes first in the order
+    // of its index (题号, 标准答案, 分值) counts, as a lookup in that index finds.
+    for (QuestionType kind : allQuestionTypes())
+        statements << QStringLiteral("insert into %1 (题型, 题号, 标准答案, 分值) select '%2', 题号, 标准答案, 分值 from "
+                                     "(select 题号, 标准答案, 分值, row_number() over (partition by 题号 order by 标准答案, 分值) "
+                                     "as 次 from %3 where 题号 is not null) as 题 where 次=1")
+                          .arg(kQuestionKey, typeValue(kind), tableName(kind));
+    // Every lookup is answered from this index alone.
+    statements << QStringLiteral("create index %1_评分 on %1 (题型, 题号, 标准答案, 分值)").arg(kQuestionKey);
+    return statements;
+}
+
 namespace {
 
-// The totals statement over the answers that meet every condition of where.
-Statement totalsWhere(const QStringList &where, const Values &values, bool withHandScores, bool byJoin)
+// A table of the connection's own (it vanishes with the connection and never
+// touches the database) for as long as one reading needs it: made by its
+// statements, dropped when this ends, also when a statement failed half-way.
+class SessionTable
 {
-    const AnswerScoring scoring = answerScoring(byJoin, withHandScores);
+public:
+    SessionTable(DataStore &store, const QString &name, const std::vector<Statement> &statements)
+        : m_store(store), m_name(name)
+    {
+        for (const Statement &statement : statements) {
+            if (!m_store.execute(statement.sql, statement.values)) {
+                m_error = m_store.lastError();
+                return;
+            }
+            m_exists = true;
+        }
+    }
+    ~SessionTable()
+    {
+        if (m_exists)
+            m_store.execute(QStringLiteral("drop table ") + m_name);
+    }
+    SessionTable(const SessionTable &) = delete;
+    SessionTable &operator=(const SessionTable &) = delete;
+
+    bool isMade() const { return !m_error.isError(); }
+    DataError error() const { return m_error; }
+
+private:
+    DataStore &m_store;
+    QString m_name;
+    bool m_exists = false;
+    DataError m_error;
+};
+
+// The session's table of questions, as of the state the connection reads.
+class QuestionKey : public SessionTable
+{
+public:
+    explicit QuestionKey(DataStore &store) : SessionTable(store, kQuestionKey, plain(questionKeyStatements(store.engine()))) {}
+
+private:
+    static std::vector<Statement> plain(const QStringList &statements)
+    {
+        std::vector<Statement> list;
+        for (const QString &sql : statements)
+            list.push_back({sql, {}});
+        return list;
+    }
+};
+
+// The totals statement over the answers that meet every condition of where,
+// with the sum of the 分值 of the questions answered (满分) when asked.
+Statement totalsWhere(const QStringList &where, const Values &values, const AnswerScoring &scoring,
+                      bool withFullMark = false)
+{
     return {QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,评分.姓名 as 姓名,coalesce(sum(") + scoring.score +
-                QStringLiteral("),0) as 总分 from 评分") + scoring.joins +
+                QStringLiteral("),0) as 总分") +
+                (withFullMark ? QStringLiteral(",coalesce(sum(%1),0) as 满分").arg(scoring.fullMark) : QString()) +
+                QStringLiteral(" from 评分") + scoring.joins +
                 (where.isEmpty() ? QString() : QStringLiteral(" where ") + where.join(QStringLiteral(" and "))) +
                 QStringLiteral(" group by 评分.考号,评分.场次,评分.姓名 order by 评分.考号,评分.场次,评分.姓名"),
             values};
@@ -181,17 +261,23 @@ Filters totalsFilters(const QString &number, const QString &occasion)
 // The totals of the candidates whose 考号 is before `secondFrom` (or
 // missing), or from it on: ordered like the whole, so the two ranges read
 // one after the other are the whole.
-Statement totalsRange(const QString &number, const QString &occasion, bool withHandScores, bool secondRange,
+Statement totalsRange(const QString &number, const QString &occasion, const AnswerScoring &scoring, bool secondRange,
                       const FieldValue &secondFrom)
 {
     Filters filters = totalsFilters(number, occasion);
     filters.where << (secondRange ? QStringLiteral("评分.考号>=?") : QStringLiteral("(评分.考号 is null or 评分.考号<?)"));
     filters.values << secondFrom;
-    return totalsWhere(filters.where, filters.values, withHandScores, false);
+    return totalsWhere(filters.where, filters.values, scoring);
 }
 
-CandidateTotals readTotalRows(DataStore &store, const Statement &statement)
+// The rows of statement, read to their end (with the session's table of
+// questions made for them where they read it); error set (and no rows)
+// when they could not.
+CandidateTotals readTotalRows(DataStore &store, const Statement &statement, const AnswerScoring &scoring)
 {
+    std::optional<QuestionKey> key;
+    if (scoring.readsQuestionKey && !key.emplace(store).isMade())
+        return {{}, key->error()};
     CandidateTotals totals;
     RowSet rows = store.query(statement.sql, statement.values);
     for (; !rows.atEnd(); rows.next())
@@ -256,14 +342,8 @@ bool startRead(DataStore &store)
 Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin)
 {
     const Filters filters = totalsFilters(number, occasion);
-    return totalsWhere(filters.where, filters.values, withHandScores, byJoin);
-}
-
-RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion)
-{
-    const Statement statement =
-        totalsStatement(number, occasion, hasHandScoreTable(store), store.engine().joinsAnswersToBanks());
-    return store.query(statement.sql, statement.values);
+    return totalsWhere(filters.where, filters.values,
+                       byJoin ? keyedScoring(true, withHandScores) : perBankScoring(withHandScores));
 }
 
 std::unique_ptr<DataStore> openLightReader(DataStore &store)
@@ -314,7 +394,7 @@ namespace {
 CandidateTotals readBothRanges(DataStore &store, std::unique_ptr<Engine> reader, const QString &number,
                                const QString &occasion, const FieldValue &secondFrom)
 {
-    const bool withHandScores = hasHandScoreTable(store);
+    const AnswerScoring scoring = totalsScoring(store.engine(), hasHandScoreTable(store));
     DataStore second(std::move(reader));
     if (!startRead(store))
         return {{}, store.lastError()};
@@ -324,10 +404,10 @@ CandidateTotals readBothRanges(DataStore &store, std::unique_ptr<Engine> reader,
     }
     CandidateTotals later;
     std::thread thread([&] {
-        later = readTotalRows(second, totalsRange(number, occasion, withHandScores, true, secondFrom));
+        later = readTotalRows(second, totalsRange(number, occasion, scoring, true, secondFrom), scoring);
         second.engine().commit();
     });
-    CandidateTotals totals = readTotalRows(store, totalsRange(number, occasion, withHandScores, false, secondFrom));
+    CandidateTotals totals = readTotalRows(store, totalsRange(number, occasion, scoring, false, secondFrom), scoring);
     thread.join();
     store.engine().commit();
     if (totals.error.isError())
@@ -341,8 +421,9 @@ CandidateTotals readBothRanges(DataStore &store, std::unique_ptr<Engine> reader,
 
 CandidateTotals readOneStatement(DataStore &store, const QString &number, const QString &occasion)
 {
-    return readTotalRows(store, totalsStatement(number, occasion, hasHandScoreTable(store),
-                                                store.engine().joinsAnswersToBanks()));
+    const AnswerScoring scoring = totalsScoring(store.engine(), hasHandScoreTable(store));
+    const Filters filters = totalsFilters(number, occasion);
+    return readTotalRows(store, totalsWhere(filters.where, filters.values, scoring), scoring);
 }
 
 } // namespace
@@ -368,20 +449,29 @@ CandidateTotals readCandidateTotals(DataStore &store, const QString &number, con
 
 namespace {
 
-// The candidates' totals of one analysis, kept in a table of the session
-// (it vanishes with the connection and never touches the database) while
-// the per-question sums are read: both then use the same totals, and every
-// answer is scored for the totals once.
+// The candidates' totals of one analysis (考号, 场次, 总分, 满分), kept in a
+// table of the session while the per-question sums are read: both then use
+// the same totals, and every answer is scored for the totals once.
 const QString kSessionTotals = QStringLiteral("分析成绩");
 
-bool keepSessionTotals(DataStore &store, const QString &occasion, bool withHandScores)
+// The totals per 考号 and 场次 with 满分, each answer's question looked up
+// once. A file sums them per 姓名 as well, in the order of the index that
+// holds every answer's text, and adds those up; a server groups by 考号
+// and 场次 at once.
+std::vector<Statement> sessionTotalsStatements(const Engine &engine, const QString &occasion, bool withHandScores)
 {
-    Values values;
-    const AnswerScoring scoring = answerScoring(store.engine().joinsAnswersToBanks(), withHandScores);
-    const QString select = QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(") + scoring.score +
-                           QStringLiteral("),0) as 总分,coalesce(sum(") + scoring.fullMark +
-                           QStringLiteral("),0) as 满分 from 评分") + scoring.joins + occasionFilter(occasion, values) + QStringLiteral(" group by 评分.考号,评分.场次");
-    return store.execute(QStringLiteral("create temporary table %1 as %2").arg(kSessionTotals, select), values);
+    const bool server = engine.joinsAnswersToBanks();
+    const AnswerScoring scoring = keyedScoring(server, withHandScores);
+    const Filters filters = totalsFilters(QString(), occasion);
+    const QString where =
+        filters.where.isEmpty() ? QString() : QStringLiteral(" where ") + filters.where.join(QStringLiteral(" and "));
+    const QString select =
+        server ? QStringLiteral("select 评分.考号 as 考号,评分.场次 as 场次,coalesce(sum(%1),0) as 总分,coalesce(sum(%2),0) "
+                                "as 满分 from 评分%3%4 group by 评分.考号,评分.场次")
+                     .arg(scoring.score, scoring.fullMark, scoring.joins, where)
+               : QStringLiteral("select 考号,场次,sum(总分) as 总分,sum(满分) as 满分 from (%1) as 各名 group by 考号,场次")
+                     .arg(totalsWhere(filters.where, filters.values, scoring, true).sql);
+    return {{QStringLiteral("create temporary table %1 as %2").arg(kSessionTotals, select), filters.values}};
 }
 
 CandidateScores readSessionTotals(DataStore &store)
@@ -397,15 +487,26 @@ CandidateScores readSessionTotals(DataStore &store)
     return result;
 }
 
-// The candidates of the kept totals by total (highest first, ties by 考号
-// and 场次) with their group: 1 top, -1 bottom, 0 neither. Its values are
-// the group size, twice.
-QString candidateGroups()
+// The candidates of the kept totals with what the per-question sums take
+// of each: T (the total), TT (its square), and whether it is in the top
+// group (高) or the bottom group (低) of `groupSize` by total (highest
+// first, ties by 考号 and 场次), 1 or 0. Looked up by 考号 and 场次 from one
+// index alone.
+const QString kCandidateGroups = QStringLiteral("分析组别");
+
+std::vector<Statement> candidateGroupStatements(int groupSize)
 {
-    return QStringLiteral("(select 考号,场次,T,case when 名次<=? then 1 when 名次>人数-? then -1 else 0 end as 组 from "
-                          "(select 考号,场次,总分 as T,row_number() over (order by 总分 desc,考号,场次) as 名次,"
-                          "count(*) over () as 人数 from %1) as 排名) as 组别")
-        .arg(kSessionTotals);
+    return {{QStringLiteral("create temporary table %1 as select 考号,场次,T,T*T as TT,"
+                            "case when 名次<=? then 1 else 0 end as 高,"
+                            "case when 名次<=? then 0 when 名次>人数-? then 1 else 0 end as 低 from "
+                            "(select 考号,场次,总分 as T,row_number() over (order by 总分 desc,考号,场次) as 名次,"
+                            "count(*) over () as 人数 from %2) as 排名")
+                 .arg(kCandidateGroups, kSessionTotals),
+             {groupSize, groupSize, groupSize}},
+            {QStringLiteral("create index %1_考生 on %1 (考号,场次,T,TT,高,低)").arg(kCandidateGroups), {}},
+            // Its size and spread, so that a server plans the join to a
+            // million answers as one (hashing, not sorting them).
+            {QStringLiteral("analyze ") + kCandidateGroups, {}}};
 }
 
 // " and 答.场次=?" when one occasion is analysed: the answers of other
@@ -421,12 +522,10 @@ QString occasionCondition(bool oneOccasion)
 QString answersAlike(bool oneOccasion)
 {
     return QStringLiteral("(select 答.题型 as 题型,答.题号 as 题号,答.考生答案 as 考生答案,count(*) as n,"
-                          "sum(组别.T) as st,sum(组别.T*组别.T) as stt,"
-                          "sum(case when 组别.组=1 then 1 else 0 end) as top,"
-                          "sum(case when 组别.组=-1 then 1 else 0 end) as bottom from 评分 as 答 cross join ") +
-           candidateGroups() +
-           QStringLiteral(" where 组别.考号=答.考号 and 组别.场次=答.场次") + occasionCondition(oneOccasion) +
-           QStringLiteral(" group by 答.题型,答.题号,答.考生答案)");
+                          "sum(组别.T) as st,sum(组别.TT) as stt,sum(组别.高) as top,sum(组别.低) as bottom "
+                          "from 评分 as 答 cross join %1 as 组别 where 组别.考号=答.考号 and 组别.场次=答.场次")
+               .arg(kCandidateGroups) +
+           occasionCondition(oneOccasion) + QStringLiteral(" group by 答.题型,答.题号,答.考生答案)");
 }
 
 // The same for the answers that carry a hand score: how many, the sums of
@@ -435,16 +534,14 @@ QString answersAlike(bool oneOccasion)
 QString handScoredAlike(bool oneOccasion)
 {
     return QStringLiteral("(select 答.题型 as 题型,答.题号 as 题号,答.考生答案 as 考生答案,count(*) as hn,"
-                          "sum(组别.T) as ht,sum(case when 组别.组=1 then 1 else 0 end) as htop,"
-                          "sum(case when 组别.组=-1 then 1 else 0 end) as hbottom,sum(阅卷.得分) as hx,"
+                          "sum(组别.T) as ht,sum(组别.高) as htop,sum(组别.低) as hbottom,sum(阅卷.得分) as hx,"
                           "sum(阅卷.得分*阅卷.得分) as hxx,sum(阅卷.得分*组别.T) as hxt,"
-                          "sum(case when 组别.组=1 then 阅卷.得分 else 0 end) as htopx,"
-                          "sum(case when 组别.组=-1 then 阅卷.得分 else 0 end) as hbottomx "
-                          "from 评分 as 答 cross join 阅卷 cross join ") +
-           candidateGroups() +
-           QStringLiteral(" where 答.题型='%1' and 阅卷.考号=答.考号 and 阅卷.场次=答.场次 and 阅卷.题型=答.题型 and "
+                          "sum(case when 组别.高=1 then 阅卷.得分 else 0 end) as htopx,"
+                          "sum(case when 组别.低=1 then 阅卷.得分 else 0 end) as hbottomx "
+                          "from 评分 as 答 cross join 阅卷 cross join %1 as 组别 "
+                          "where 答.题型='%2' and 阅卷.考号=答.考号 and 阅卷.场次=答.场次 and 阅卷.题型=答.题型 and "
                           "阅卷.题号=答.题号 and 组别.考号=答.考号 and 组别.场次=答.场次")
-               .arg(kHandBank) +
+               .arg(kCandidateGroups, kHandBank) +
            occasionCondition(oneOccasion) + QStringLiteral(" group by 答.题型,答.题号,答.考生答案)");
 }
 
@@ -498,15 +595,12 @@ QString questionSumsStatement(bool withHandScores, bool oneOccasion)
            bankOrderExpression(QStringLiteral("题.题型")) + QStringLiteral(",题.题型,题.题号");
 }
 
-QuestionSumsList readQuestionSumsList(DataStore &store, const QString &occasion, bool withHandScores, int groupSize)
+QuestionSumsList readQuestionSumsList(DataStore &store, const QString &occasion, bool withHandScores)
 {
     const bool oneOccasion = !occasion.isEmpty();
     Values values;
-    for (int part = 0; part < (withHandScores ? 2 : 1); ++part) {
-        values << groupSize << groupSize;
-        if (oneOccasion)
-            values << occasion;
-    }
+    for (int part = 0; oneOccasion && part < (withHandScores ? 2 : 1); ++part)
+        values << occasion;
     values << std::numeric_limits<qint64>::max();
     QuestionSumsList result;
     RowSet rows = store.query(questionSumsStatement(withHandScores, oneOccasion), values);
@@ -523,15 +617,25 @@ AnalysisSums analysisSums(DataStore &store, const QString &occasion, const std::
 {
     AnalysisSums sums;
     const bool withHandScores = hasHandScoreTable(store);
-    if (!keepSessionTotals(store, occasion, withHandScores)) {
-        sums.candidates.error = store.lastError();
+    const QuestionKey key(store);
+    if (!key.isMade()) {
+        sums.candidates.error = key.error();
+        return sums;
+    }
+    const SessionTable totals(store, kSessionTotals, sessionTotalsStatements(store.engine(), occasion, withHandScores));
+    if (!totals.isMade()) {
+        sums.candidates.error = totals.error();
         return sums;
     }
     sums.candidates = readSessionTotals(store);
-    if (!sums.candidates.error.isError())
-        sums.questions =
-            readQuestionSumsList(store, occasion, withHandScores, groupSize(int(sums.candidates.rows.size())));
-    store.execute(QStringLiteral("drop table %1").arg(kSessionTotals));
+    if (sums.candidates.error.isError())
+        return sums;
+    const SessionTable groups(store, kCandidateGroups,
+                              candidateGroupStatements(groupSize(int(sums.candidates.rows.size()))));
+    if (!groups.isMade())
+        sums.questions.error = groups.error();
+    else
+        sums.questions = readQuestionSumsList(store, occasion, withHandScores);
     return sums;
 }
 

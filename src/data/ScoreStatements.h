@@ -39,12 +39,17 @@ BankLookup bankLookup(const QString &table);
 // Orders rows by bank (单选, 多选, 判断, 问答, then any other 题型).
 QString bankOrderExpression(const QString &typeColumn);
 
+// The statements that make the table of the session (分析题) with one row
+// per question of the four banks: 题型, 题号, 标准答案 and 分值.
+QStringList questionKeyStatements(const Engine &engine);
+
 // One row per 考号, 场次 and 姓名 that has answers, in that order, with 总分:
 // the sum of the answers' scores (0 when none is right). An empty number or
-// occasion does not filter. byJoin: the banks joined, for an engine that
-// says so (Engine::joinsAnswersToBanks), rather than looked up per answer.
+// occasion does not filter. byJoin: each answer's question found in the
+// table of questions above, which the connection must hold while the
+// statement runs, for an engine that says so (Engine::joinsAnswersToBanks),
+// rather than looked up per answer in its bank.
 Statement totalsStatement(const QString &number, const QString &occasion, bool withHandScores, bool byJoin = false);
-RowSet queryTotals(DataStore &store, const QString &number, const QString &occasion);
 
 // A second connection for a long read that goes through every answer of a
 // list (its counts, its total) with a small cache of its own, so that the
@@ -67,7 +72,7 @@ struct ScoreSlice {
 ScoreSlice sumScoreSlice(DataStore &store, const QString &number, const QString &occasion, QuestionType bank,
                          const FieldValue &after, qint64 limit);
 
-// The rows of queryTotals, read to their end; error set (and no rows) when
+// The rows of totalsStatement, read to their end; error set (and no rows) when
 // they could not all be read. Where the engine gives a second reading
 // connection, the candidates are read in two ranges of 考号 at once, each on
 // its own connection and thread, both on one state of the database, and the

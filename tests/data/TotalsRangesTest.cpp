@@ -49,7 +49,8 @@ QStringList rowsOf(const CandidateTotals &totals)
 QStringList oneStatementRows(DataStore &store, const QString &occasion)
 {
     QStringList rows;
-    for (RowSet totals = queryTotals(store, "", occasion); !totals.atEnd(); totals.next())
+    const Statement statement = totalsStatement("", occasion, true);
+    for (RowSet totals = store.query(statement.sql, statement.values); !totals.atEnd(); totals.next())
         rows << QStringLiteral("%1|%2|%3|%4")
                     .arg(totals.value(1).toText(), totals.value(2).toText(), totals.value(3).toText())
                     .arg(totals.value(4).toNumber());

@@ -65,6 +65,10 @@ struct Results : ProgramState {
         });
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
+        // Keys reach a control only in the window the user works in, as after
+        // a click into it: without a window manager nothing activates it.
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
     }
     template <typename W>
     W *open(const QString &item)
