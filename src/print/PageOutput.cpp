@@ -1,6 +1,7 @@
 #include "print/PageOutput.h"
 
 #include "print/PageSource.h"
+#include "print/ThreadedPdf.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryFile>
+#include <QThread>
 #include <cerrno>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -101,17 +103,37 @@ private:
 #endif
 };
 
-bool printInto(const PageSource &source, const QString &file, const QString &title, const PageProgress &progress)
+int painterCount = 0; // 0: one per core
+
+bool printInto(const PageSource &source, const QString &file, const QString &title, const PageProgress &progress,
+               QString *error, bool *stopped)
 {
+    // Pages that can be read for other threads are painted on every core.
+    if (const int threads = pdfPainters(); threads > 1 && source.readsPages() && source.pageCount() > 1)
+        return printOnThreads(source, file, title, threads, progress, error, stopped);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(file);
     setUpPrinter(printer, source);
     printer.setDocName(title);
-    return printPages(source, printer, progress);
+    const PageProgress watch = [&](int done, int total) {
+        *stopped = progress && !progress(done, total);
+        return !*stopped;
+    };
+    if (printPages(source, printer, watch))
+        return true;
+    *error = *stopped ? QStringLiteral("已停止") : QStringLiteral("无法写入PDF文件");
+    return false;
 }
 
 } // namespace
+
+int pdfPainters()
+{
+    return painterCount > 0 ? painterCount : qBound(1, QThread::idealThreadCount(), kMostPdfPainters);
+}
+
+void setPdfPainters(int threads) { painterCount = qMax(0, threads); }
 
 bool writePdfs(const QList<PdfFile> &files, const QString &title, QString *error, const PageProgress &progress)
 {
@@ -127,7 +149,6 @@ bool writePdfs(const QList<PdfFile> &files, const QString &title, QString *error
     const KeepFreedMemory quicker;
     std::vector<std::unique_ptr<PendingPdf>> pending;
     int done = 0;
-    bool stopped = false;
     for (const PdfFile &file : files) {
         auto &written = *pending.emplace_back(std::make_unique<PendingPdf>(file.path));
         if (!written.pages.open())
@@ -136,11 +157,12 @@ bool writePdfs(const QList<PdfFile> &files, const QString &title, QString *error
         const int before = done;
         const PageProgress watch = [&](int page, int) {
             done = before + page;
-            stopped = progress && !progress(done, total);
-            return !stopped;
+            return !progress || progress(done, total);
         };
-        if (!printInto(*file.pages, written.pages.fileName(), title, watch))
-            return fail(stopped ? QStringLiteral("已停止") : QStringLiteral("无法写入PDF文件"));
+        QString reason;
+        bool stopped = false;
+        if (!printInto(*file.pages, written.pages.fileName(), title, watch, &reason, &stopped))
+            return fail(stopped ? QStringLiteral("已停止") : reason);
         if (QFileInfo(written.pages.fileName()).size() == 0)
             return fail(QStringLiteral("无法写入PDF文件"));
     }

@@ -30,6 +30,13 @@ bool printPages(const PageSource &source, QPrinter &printer, const PageProgress 
 bool writePdf(const PageSource &source, const QString &path, const QString &title, QString *error = nullptr,
               const PageProgress &progress = {});
 
+// How many threads paint the pages of a PDF when its source reads them
+// (PageSource::readsPages): by default one per core, at most
+// kMostPdfPainters. setPdfPainters(0) goes back to the default.
+int pdfPainters();
+void setPdfPainters(int threads);
+constexpr int kMostPdfPainters = 4;
+
 // One file of a set of PDF files: its pages and where they go.
 struct PdfFile {
     const PageSource *pages = nullptr;

@@ -1,5 +1,7 @@
 #include "print/PageSequence.h"
 
+#include <algorithm>
+
 namespace kaoshi {
 
 PageSequence::PageSequence(std::vector<std::unique_ptr<PageSource>> parts) : m_parts(std::move(parts)) {}
@@ -41,16 +43,32 @@ bool PageSequence::layOutMore(int milliseconds)
     return false;
 }
 
-void PageSequence::paintPage(QPainter &painter, int index) const
+std::pair<const PageSource *, int> PageSequence::locate(int index) const
 {
     for (size_t i = 0; i < m_parts.size(); ++i) {
         const int pages = pagesOf(i);
-        if (index < pages) {
-            m_parts[i]->paintPage(painter, index);
-            return;
-        }
+        if (index < pages)
+            return {m_parts[i].get(), index};
         index -= pages;
     }
+    return {nullptr, 0};
+}
+
+void PageSequence::paintPage(QPainter &painter, int index) const
+{
+    if (const auto [part, page] = locate(index); part)
+        part->paintPage(painter, page);
+}
+
+bool PageSequence::readsPages() const
+{
+    return std::all_of(m_parts.cbegin(), m_parts.cend(), [](const auto &part) { return part->readsPages(); });
+}
+
+std::unique_ptr<ReadPage> PageSequence::readPage(int index) const
+{
+    const auto [part, page] = locate(index);
+    return part ? part->readPage(page) : nullptr;
 }
 
 } // namespace kaoshi

@@ -21,12 +21,17 @@ public:
     QPageLayout pageLayout() const override;
     int pageCount() const override;
     void paintPage(QPainter &painter, int index) const override;
+    bool readsPages() const override;
+    std::unique_ptr<ReadPage> readPage(int index) const override;
     int pagesKnown() const override;
     bool layOutMore(int milliseconds) override;
 
 private:
     // Pages of part `index` counted so far (all of them once it is laid out).
     int pagesOf(size_t index) const;
+    // The part that holds page `index` and the page's index in it; no part
+    // past the last page.
+    std::pair<const PageSource *, int> locate(int index) const;
 
     std::vector<std::unique_ptr<PageSource>> m_parts;
     // Parts before this one are laid out completely.

@@ -4,6 +4,7 @@
 #include <QGlyphRun>
 #include <QPageSize>
 #include <QPainter>
+#include <QTextLayout>
 
 namespace kaoshi {
 
@@ -35,6 +36,94 @@ QFont referenceFont(const QString &family, bool bold = false)
     return font;
 }
 
+// The box a header text is fitted into: cell texts keep 0.8 mm from the lines.
+QRectF fittingBox(const ReportText &text, bool mayWrap)
+{
+    return text.rect.adjusted(mayWrap ? 8 : 0, 0, mayWrap ? -8 : 0, 0);
+}
+
+// A header text fitted into its box as glyph runs, in pixels of the
+// reference size from the box's top-left corner.
+struct FittedText {
+    QList<QGlyphRun> runs;
+    QPointF offset;       // where the runs are drawn
+    bool clipped = false; // the lines are higher than the box
+};
+
+// On one line when it fits, wrapped when the lines fit the box's height,
+// else on one line ending in "…"; aligned in the box as the text asks.
+FittedText layOutFitted(const ReportText &text, bool mayWrap)
+{
+    const QFont font = referenceFont(text.fontName, text.bold);
+    const QFontMetricsF metrics(font);
+    const double k = text.fontSize / FontWidths::kReferenceSize;
+    const QRectF box = fittingBox(text, mayWrap);
+    const QRectF unscaled(0, 0, box.width() / k, box.height() / k);
+    QString shown = text.text;
+    bool wrap = false;
+    if (metrics.horizontalAdvance(shown) > unscaled.width()) {
+        const int flags = int(text.alignment) | Qt::TextWordWrap | Qt::TextWrapAnywhere;
+        if (mayWrap && metrics.boundingRect(unscaled, flags, shown).height() <= unscaled.height())
+            wrap = true;
+        else
+            shown = metrics.elidedText(shown.replace(QLatin1Char('\n'), QLatin1Char(' ')), Qt::ElideRight,
+                                       unscaled.width());
+    }
+    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(shown, font);
+    QTextOption option(text.alignment & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(wrap ? QTextOption::WrapAnywhere : QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    double height = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(unscaled.width());
+        if (height > 0)
+            height += metrics.leading();
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+    FittedText fitted;
+    fitted.runs = layout.glyphRuns();
+    if (text.alignment & Qt::AlignVCenter)
+        fitted.offset.setY((unscaled.height() - height) / 2);
+    else if (text.alignment & Qt::AlignBottom)
+        fitted.offset.setY(unscaled.height() - height);
+    fitted.clipped = height > unscaled.height() + 1e-6;
+    return fitted;
+}
+
+} // namespace
+
+// The header texts of a painting thread laid out once: every page repeats
+// the title and the column titles, whose glyphs need only be placed.
+class FittedTexts
+{
+public:
+    const FittedText &of(const ReportText &text, bool mayWrap)
+    {
+        const QString key = QStringList{text.text, text.fontName, QString::number(text.fontSize),
+                                        QString::number(text.rect.width()), QString::number(text.rect.height()),
+                                        QString::number(int(text.alignment) | (text.bold ? 1 << 30 : 0)),
+                                        mayWrap ? QStringLiteral("w") : QString()}
+                                .join(QChar(0));
+        auto found = m_texts.find(key);
+        if (found == m_texts.end()) {
+            if (m_texts.size() >= kMostKept)
+                m_texts.clear();
+            found = m_texts.insert(key, layOutFitted(text, mayWrap));
+        }
+        return *found;
+    }
+
+private:
+    static constexpr qsizetype kMostKept = 256;
+    QHash<QString, FittedText> m_texts;
+};
+
+namespace {
+
 // Draws texts at any size with fonts of the reference size, scaled: the
 // measured widths hold on the screen, the printer and in the PDF alike.
 class TextPainter
@@ -58,30 +147,24 @@ public:
     }
 
     // A header text: on one line when it fits, wrapped when the lines fit its
-    // height, else on one line ending in "…"; never outside its box.
-    void drawFitted(const ReportText &text, bool mayWrap)
+    // height, else on one line ending in "…"; never outside its box. Laid
+    // out again unless `texts` keeps it.
+    void drawFitted(const ReportText &text, bool mayWrap, FittedTexts *texts = nullptr)
     {
         if (text.text.isEmpty() || text.fontSize <= 0)
             return;
-        const QFont font = referenceFont(text.fontName, text.bold);
-        m_painter.setFont(font);
-        const QFontMetricsF metrics(font);
         const double k = text.fontSize / FontWidths::kReferenceSize;
-        // Cell texts keep 0.8 mm from the lines.
-        const QRectF box = text.rect.adjusted(mayWrap ? 8 : 0, 0, mayWrap ? -8 : 0, 0);
-        const QRectF unscaled(0, 0, box.width() / k, box.height() / k);
-        QString shown = text.text;
-        int flags = int(text.alignment);
-        if (metrics.horizontalAdvance(shown) > unscaled.width()) {
-            const QRectF wrapped = metrics.boundingRect(unscaled, flags | Qt::TextWordWrap | Qt::TextWrapAnywhere, shown);
-            if (mayWrap && wrapped.height() <= unscaled.height())
-                flags |= Qt::TextWordWrap | Qt::TextWrapAnywhere;
-            else
-                shown = metrics.elidedText(QString(shown).replace(QLatin1Char('\n'), QLatin1Char(' ')),
-                                           Qt::ElideRight, unscaled.width());
-        }
+        const QRectF box = fittingBox(text, mayWrap);
+        const FittedText fitted = texts ? texts->of(text, mayWrap) : layOutFitted(text, mayWrap);
         m_painter.setWorldTransform(QTransform(k, 0, 0, k, box.x(), box.y()) * m_base);
-        m_painter.drawText(unscaled, flags, shown);
+        if (fitted.clipped) {
+            m_painter.save();
+            m_painter.setClipRect(QRectF(0, 0, box.width() / k, box.height() / k), Qt::IntersectClip);
+        }
+        for (const QGlyphRun &run : fitted.runs)
+            m_painter.drawGlyphRun(fitted.offset, run);
+        if (fitted.clipped)
+            m_painter.restore();
         m_painter.setWorldTransform(m_base);
     }
 
@@ -203,9 +286,12 @@ bool ReportPages::layOutMore(int milliseconds)
     return false;
 }
 
-void ReportPages::paintPage(QPainter &painter, int index) const
+namespace {
+
+// Paints a report's page with the fonts of the painting thread.
+void paintReportPage(QPainter &painter, const ReportPage &page, PageFonts &fonts)
 {
-    const ReportPage page = m_layout.page(index);
+    const FontWidths &widths = fonts.widths(ReportDocument::kBodyFontName);
     const QTransform base = painter.worldTransform();
     QPen pen(Qt::black);
     pen.setWidthF(2); // 0.2 mm
@@ -214,19 +300,19 @@ void ReportPages::paintPage(QPainter &painter, int index) const
 
     TextPainter texts(painter);
     for (const ReportText &text : page.texts)
-        texts.drawFitted(text, true);
+        texts.drawFitted(text, true, &fonts.fittedTexts());
     texts.drawFitted(page.pageNumber, false);
 
     // Body cells: the lines the layout broke, centred, the block centred in
     // the row. They are placed glyph by glyph with the widths the layout
     // measured and drawn as one run for the page: no text layout per line,
     // and one text object in a PDF page instead of one per line.
-    painter.setFont(m_widths.font());
+    painter.setFont(widths.font());
     const double size = page.bodyFontSize;
     if (size <= 0)
         return;
     const double k = size / FontWidths::kReferenceSize;
-    const double raise = (m_widths.ascent() - m_widths.descent()) * size / 2;
+    const double raise = (widths.ascent() - widths.descent()) * size / 2;
     QList<quint32> glyphs;
     QList<QPointF> positions;
     for (const ReportCell &cell : page.cells) {
@@ -234,21 +320,58 @@ void ReportPages::paintPage(QPainter &painter, int index) const
         double y = cell.rect.center().y() - block / 2;
         for (const QString &line : cell.lines) {
             const QRectF box(cell.rect.left(), y, cell.rect.width(), page.lineHeight);
-            const double x = box.center().x() - m_widths.width(line) * size / 2;
-            if (!m_widths.appendGlyphs(line, x / k, (box.center().y() + raise) / k, glyphs, positions))
-                texts.drawCentred(box, line, size, m_widths); // with the fallback fonts
+            const double x = box.center().x() - widths.width(line) * size / 2;
+            if (!widths.appendGlyphs(line, x / k, (box.center().y() + raise) / k, glyphs, positions))
+                texts.drawCentred(box, line, size, widths); // with the fallback fonts
             y += page.lineHeight;
         }
     }
     if (glyphs.isEmpty())
         return;
     QGlyphRun run;
-    run.setRawFont(m_widths.glyphFont());
+    run.setRawFont(widths.glyphFont());
     run.setGlyphIndexes(glyphs);
     run.setPositions(positions);
     painter.setWorldTransform(QTransform::fromScale(k, k) * base);
     painter.drawGlyphRun(QPointF(0, 0), run);
     painter.setWorldTransform(base);
+}
+
+class ReadReportPage final : public ReadPage
+{
+public:
+    explicit ReadReportPage(ReportPage page) : m_page(std::move(page)) {}
+    void paint(QPainter &painter, PageFonts &fonts) const override
+    {
+        paintReportPage(painter, m_page, fonts);
+    }
+
+private:
+    ReportPage m_page;
+};
+
+} // namespace
+
+void ReportPages::paintPage(QPainter &painter, int index) const
+{
+    paintReportPage(painter, m_layout.page(index), m_fonts);
+}
+
+std::unique_ptr<ReadPage> ReportPages::readPage(int index) const
+{
+    return std::make_unique<ReadReportPage>(m_layout.page(index));
+}
+
+PageFonts::PageFonts() : m_fitted(std::make_unique<FittedTexts>()) {}
+
+PageFonts::~PageFonts() = default;
+
+const FontWidths &PageFonts::widths(const QString &family)
+{
+    std::unique_ptr<FontWidths> &found = m_widths[family];
+    if (!found)
+        found = std::make_unique<FontWidths>(family);
+    return *found;
 }
 
 } // namespace kaoshi

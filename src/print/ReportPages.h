@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QRawFont>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,23 @@ private:
     mutable QHash<char32_t, quint32> m_otherGlyphs;
 };
 
+class FittedTexts;
+
+// The fonts of one painting thread, measured on it (a font's glyphs belong
+// to the thread that loaded them), and the header texts laid out with them.
+class PageFonts
+{
+public:
+    PageFonts();
+    ~PageFonts();
+    const FontWidths &widths(const QString &family);
+    FittedTexts &fittedTexts() { return *m_fitted; }
+
+private:
+    std::map<QString, std::unique_ptr<FontWidths>> m_widths;
+    std::unique_ptr<FittedTexts> m_fitted;
+};
+
 class ReportPages final : public PageSource
 {
 public:
@@ -61,11 +79,14 @@ public:
     int pagesKnown() const override { return m_layout.pagesKnown(); }
     bool layOutMore(int milliseconds) override;
     void paintPage(QPainter &painter, int index) const override;
+    bool readsPages() const override { return true; }
+    std::unique_ptr<ReadPage> readPage(int index) const override;
 
 private:
     ReportDocument m_document;
     FontWidths m_widths;
     ReportLayout m_layout;
+    mutable PageFonts m_fonts; // of the source's own thread, for painting
 };
 
 } // namespace kaoshi

@@ -8,6 +8,7 @@
 #include "print/FreePrintWindow.h"
 #include "print/PrintHandOver.h"
 #include "print/PageOutput.h"
+#include "print/PdfJoin.h"
 #include "print/PreviewWindow.h"
 #include "print/ReportPages.h"
 #include "ui/Chinese.h"
@@ -19,12 +20,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <functional>
 
 using namespace kaoshi;
 using namespace kaoshi::test;
@@ -57,6 +61,46 @@ int pdfPages(const QString &path)
         return -1;
     return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page>>") +
                pdf.count("/Type /Page /"));
+}
+
+// What poppler reads from a PDF file: its text (of one page, or of all for
+// page 0) and what it says of faults in the file.
+struct PopplerText {
+    QString text;
+    QString faults;
+};
+
+PopplerText pdfText(const QString &path, int page = 0)
+{
+    QStringList arguments;
+    if (page > 0)
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l") << QString::number(page);
+    QProcess poppler;
+    poppler.start(QStringLiteral("pdftotext"), arguments << path << QStringLiteral("-"));
+    poppler.waitForFinished();
+    return {QString::fromUtf8(poppler.readAllStandardOutput()), QString::fromUtf8(poppler.readAllStandardError())};
+}
+
+int popplerPageCount(const QString &path)
+{
+    QProcess poppler;
+    poppler.start(QStringLiteral("pdfinfo"), {path});
+    poppler.waitForFinished();
+    const QRegularExpressionMatch pages =
+        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"), QRegularExpression::MultilineOption)
+            .match(QString::fromUtf8(poppler.readAllStandardOutput()));
+    return pages.hasMatch() ? pages.captured(1).toInt() : -1;
+}
+
+// A list of students: 考号, 姓名 ("学生n号") and a third column.
+void fillStudents(ListGrid &grid, const QString &title, int rows, const std::function<QString(int)> &third)
+{
+    grid.setColumnCount(3);
+    grid.setText(0, 0, QStringLiteral("考号"));
+    grid.setText(0, 1, QStringLiteral("姓名"));
+    grid.setText(0, 2, title);
+    for (int i = 1; i <= rows; ++i)
+        grid.appendRow({QString::number(i), QStringLiteral("学生%1号").arg(i), third(i)});
 }
 
 struct Program : ProgramFixture {
@@ -132,6 +176,7 @@ private slots:
     void exportWritesAWorkbookAndOpensIt();
     void aSecondHandOverChangesOnlyTheRequest();
     void reportPdfHasItsPages();
+    void aPdfPaintedOnThreadsHasEveryPageInOrder();
     void theWindowIsAnnouncedByItsCaption();
     void aMillionRowsShowTheirFirstPageAtOnce();
 };
@@ -472,12 +517,7 @@ void FreePrintWindowTest::reportPdfHasItsPages()
     options.lineStyle = 4;
     options.rowsPerPage = 20;
     ListGrid grid;
-    grid.setColumnCount(3);
-    grid.setText(0, 0, QStringLiteral("考号"));
-    grid.setText(0, 1, QStringLiteral("姓名"));
-    grid.setText(0, 2, QStringLiteral("总分"));
-    for (int i = 1; i <= 45; ++i)
-        grid.appendRow({QString::number(i), QStringLiteral("学生%1").arg(i), QString::number(60 + i % 40)});
+    fillStudents(grid, QStringLiteral("总分"), 45, [](int i) { return QString::number(60 + i % 40); });
     const PrintTable table = PrintTable::of(listPrintRequest(grid, QString(), QString()));
     const ReportDocument doc = ReportDocument::build(table, allColumns(table), options);
 
@@ -520,6 +560,84 @@ void FreePrintWindowTest::reportPdfHasItsPages()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{QStringLiteral("成绩单.pdf"), QStringLiteral("成绩单2.pdf")}));
     QVERIFY(!writePdf(pages, dir.filePath(QStringLiteral("无此文件夹/成绩单.pdf")), options.title, &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void FreePrintWindowTest::aPdfPaintedOnThreadsHasEveryPageInOrder()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        QSKIP("poppler's pdftotext and pdfinfo are not installed");
+    QTemporaryDir dir;
+    ReportOptions options;
+    options.title = QStringLiteral("评语表");
+    options.serialColumn = true;
+    options.rowsPerPage = 4;
+    ListGrid grid; // rows of one to eleven lines
+    fillStudents(grid, QStringLiteral("评语"), 30,
+                 [](int i) {
+                     return QStringLiteral("第%1条：").arg(i) + QStringLiteral("认真完成作业。").repeated(i % 3 * 4);
+                 });
+    // Text as poppler reads it, its lines joined; the radicals whose glyphs
+    // the font shares read as the characters.
+    const auto readable = [](const QString &text) {
+        return text.normalized(QString::NormalizationForm_KC).remove(QRegularExpression(QStringLiteral("\\s")));
+    };
+    const PrintTable table = PrintTable::of(listPrintRequest(grid, QString(), QString()));
+    const ReportPages pages(ReportDocument::build(table, allColumns(table), options));
+    const int count = pages.pageCount();
+    QVERIFY(count >= 8); // at most 4 rows a page
+
+    // One painter writes the file as it always did; two and three paint
+    // their pages in turn into files of their own that are joined.
+    QString whole;
+    for (const int threads : {1, 2, 3}) {
+        setPdfPainters(threads);
+        const QString path = dir.filePath(QStringLiteral("评语%1.pdf").arg(threads));
+        QString error;
+        QVERIFY2(writePdf(pages, path, options.title, &error), qPrintable(error));
+        QCOMPARE(popplerPageCount(path), count);
+        const PopplerText all = pdfText(path);
+        QCOMPARE(all.faults, QString());
+        if (threads == 1)
+            whole = all.text;
+        QCOMPARE(all.text, whole);
+        for (int page = 1; page <= count; ++page) {
+            const QString text = readable(pdfText(path, page).text);
+            // The font draws 页 with the glyph of the radical ⻚, which poppler may read back.
+            const QString number = readable(QStringLiteral("第%1[页⻚]，共%2[页⻚]").arg(page).arg(count));
+            QVERIFY2(text.contains(QRegularExpression(number)), qPrintable(text));
+            QVERIFY(text.contains(readable(options.title)));
+            const int first = pages.layout().firstRow(page - 1);
+            const int after = first + pages.layout().rowCount(page - 1);
+            for (int row = first; row < after; ++row)
+                QVERIFY2(text.contains(readable(QStringLiteral("第%1条：").arg(row + 1))), qPrintable(text));
+            QVERIFY(!text.contains(readable(QStringLiteral("第%1条：").arg(after + 1))));
+        }
+    }
+
+    // Stopped while painted on threads: the file that was there stays, and
+    // no part is left in the folder.
+    const QString path = dir.filePath(QStringLiteral("评语3.pdf"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    const QByteArray before = old.readAll();
+    old.close();
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QString error;
+    QVERIFY(!writePdf(pages, path, options.title, &error, [](int done, int) { return done < 3; }));
+    QCOMPARE(error, QStringLiteral("已停止"));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), files);
+    setPdfPainters(0);
+
+    // A part that is not a PDF file is refused, with a reason.
+    QFile notPdf(dir.filePath(QStringLiteral("不是.pdf")));
+    QVERIFY(notPdf.open(QIODevice::WriteOnly));
+    notPdf.write("%PDF-1.4\nnot a document\n");
+    notPdf.close();
+    QVERIFY(!interleavePdfs({path, notPdf.fileName()}, dir.filePath(QStringLiteral("合并.pdf")), &error));
     QVERIFY(!error.isEmpty());
 }
 
