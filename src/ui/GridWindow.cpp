@@ -40,27 +40,13 @@ void GridWindow::connectSource()
         endResetModel();
     });
     connect(m_source, &QAbstractItemModel::rowsAboutToBeInserted, this,
-            [this](const QModelIndex &, int first, int last) {
-                if (!m_windowed && totalRows() + (last - first + 1) < g_threshold) {
-                    beginInsertRows({}, first, last);
-                    m_pending = Pending::Forward;
-                } else {
-                    beginChange(first);
-                }
-            });
+            [this](const QModelIndex &, int first, int last) { beginChange(first, last, true); });
     connect(m_source, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex &, int first, int last) { endChange(first, last, true); });
+            [this] { endChange(true); });
     connect(m_source, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex &, int first, int last) {
-                if (!m_windowed) {
-                    beginRemoveRows({}, first, last);
-                    m_pending = Pending::Forward;
-                } else {
-                    beginChange(first);
-                }
-            });
+            [this](const QModelIndex &, int first, int last) { beginChange(first, last, false); });
     connect(m_source, &QAbstractItemModel::rowsRemoved, this,
-            [this](const QModelIndex &, int first, int last) { endChange(first, last, false); });
+            [this] { endChange(false); });
     connect(m_source, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
                 const int from = std::max(topLeft.row(), m_window.first);
@@ -72,10 +58,19 @@ void GridWindow::connectSource()
     connect(m_source, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
 }
 
-// A change of rows from `first` on: rows after the window change only the
-// list's length; any other change resets the view's model.
-void GridWindow::beginChange(int first)
+// Rows first … last come or go. A short list that stays short passes the
+// change on; rows after the window change only the list's length; any
+// other change resets the view's model (and a list grown long gets a window).
+void GridWindow::beginChange(int first, int last, bool inserted)
 {
+    if (!m_windowed && (!inserted || totalRows() + (last - first + 1) < g_threshold)) {
+        if (inserted)
+            beginInsertRows({}, first, last);
+        else
+            beginRemoveRows({}, first, last);
+        m_pending = Pending::Forward;
+        return;
+    }
     if (m_windowed && first >= m_window.first + m_window.count) {
         m_pending = Pending::Length;
         return;
@@ -85,7 +80,7 @@ void GridWindow::beginChange(int first)
     m_pending = Pending::Reset;
 }
 
-void GridWindow::endChange(int first, int last, bool inserted)
+void GridWindow::endChange(bool inserted)
 {
     const Pending pending = std::exchange(m_pending, Pending::None);
     switch (pending) {
@@ -108,8 +103,6 @@ void GridWindow::endChange(int first, int last, bool inserted)
     case Pending::None:
         break;
     }
-    Q_UNUSED(first);
-    Q_UNUSED(last);
 }
 
 void GridWindow::placeWindow(int top)

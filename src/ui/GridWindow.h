@@ -53,8 +53,8 @@ signals:
 private:
     QModelIndex sourceIndex(const QModelIndex &index) const;
     void connectSource();
-    void beginChange(int rowsAfter);
-    void endChange(int first, int last, bool inserted);
+    void beginChange(int first, int last, bool inserted);
+    void endChange(bool inserted);
     void placeWindow(int top);
 
     GridModel *m_source;

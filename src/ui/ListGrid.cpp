@@ -645,33 +645,32 @@ bool ListGrid::extendsSelection(Qt::KeyboardModifiers modifiers) const
     return selectionMode() != SingleSelection && selectionMode() != NoSelection && (modifiers & Qt::ShiftModifier);
 }
 
-void ListGrid::keyPressEvent(QKeyEvent *event)
+// The view's own handling of an input event, extending the selection or not;
+// then the selected rows of the list are selected in the window.
+void ListGrid::handleSelecting(bool extending, const std::function<void()> &handle)
 {
-    m_extending = extendsSelection(event->modifiers());
-    QTableView::keyPressEvent(event);
+    m_extending = extending;
+    handle();
     m_extending = false;
     if (isWindowed() && selectionMode() != SingleSelection)
         applySelection();
 }
 
+void ListGrid::keyPressEvent(QKeyEvent *event)
+{
+    handleSelecting(extendsSelection(event->modifiers()), [&] { QTableView::keyPressEvent(event); });
+}
+
 void ListGrid::mousePressEvent(QMouseEvent *event)
 {
-    m_extending = extendsSelection(event->modifiers());
-    QTableView::mousePressEvent(event);
-    m_extending = false;
-    if (isWindowed() && selectionMode() != SingleSelection)
-        applySelection();
+    handleSelecting(extendsSelection(event->modifiers()), [&] { QTableView::mousePressEvent(event); });
 }
 
 void ListGrid::mouseMoveEvent(QMouseEvent *event)
 {
     // Dragging with the button held extends the selection from where it was pressed.
-    m_extending = selectionMode() != SingleSelection && selectionMode() != NoSelection &&
-                  (event->buttons() & Qt::LeftButton);
-    QTableView::mouseMoveEvent(event);
-    m_extending = false;
-    if (isWindowed() && selectionMode() != SingleSelection)
-        applySelection();
+    const bool dragging = (event->buttons() & Qt::LeftButton) && extendsSelection(Qt::ShiftModifier);
+    handleSelecting(dragging, [&] { QTableView::mouseMoveEvent(event); });
 }
 
 void ListGrid::selectAll()

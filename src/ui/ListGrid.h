@@ -226,6 +226,7 @@ private:
     void recordCurrent(int row, int column);
     void applySelection();
     bool extendsSelection(Qt::KeyboardModifiers modifiers) const;
+    void handleSelecting(bool extending, const std::function<void()> &handle);
     void announce(QAccessible::Event type, int row, int column);
 
     GridModel *m_model;
