@@ -100,7 +100,7 @@ GradingWindow::GradingWindow(AppContext &context, QWidget *host) : TaskWindow(co
     m_printed = new AddedColumnModel(kHandMark, [](const QAbstractItemModel &list, int row) {
         return list.index(row, Score).data(Qt::ToolTipRole).toString() == kHandScoreTip ? kHandMark : QString();
     }, this);
-    m_printed->setSourceModel(m_grid->model());
+    m_printed->setSourceModel(m_grid->gridModel());
     m_totalTimer = new QTimer(this);
     m_totalTimer->setInterval(0);
     connect(m_totalTimer, &QTimer::timeout, this, [this] { sumTotal(kTotalSliceMs); });

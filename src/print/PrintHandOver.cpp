@@ -11,8 +11,8 @@ namespace kaoshi {
 PrintRequest listPrintRequest(const ListGrid &grid, const QString &title, const QString &settingsFile)
 {
     PrintRequest request;
-    request.source = grid.model();
-    for (int c = 0; c < grid.model()->columnCount(); ++c)
+    request.source = grid.gridModel();
+    for (int c = 0; c < grid.columnCount(); ++c)
         request.columnWidths << grid.columnWidth(c);
     request.title = title;
     request.settingsFile = settingsFile;

@@ -1,8 +1,13 @@
 #include "ui/ListGrid.h"
 
 #include "data/RowSource.h"
+#include "ui/GridAccessible.h"
+#include "ui/GridWindow.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <algorithm>
 
 namespace kaoshi {
@@ -363,9 +368,29 @@ Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
 
 // ---------------------------------------------------------------- ListGrid
 
-ListGrid::ListGrid(QWidget *parent) : QTableView(parent), m_model(new GridModel(this))
+ListGrid::ListGrid(QWidget *parent)
+    : QTableView(parent), m_model(new GridModel(this)), m_window(new GridWindow(m_model, this))
 {
-    setModel(m_model);
+    installGridAccessible();
+    // The places follow the rows before the window hears of a change (a
+    // change of a long list resets the view, and the places are put back after).
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this](const QModelIndex &, int first, int last) { shiftPlaces(first, last - first + 1); });
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) { shiftPlaces(first, -(last - first + 1)); });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_places = {};
+        m_top = 0;
+    });
+    connect(m_window, &GridWindow::windowAboutToMove, this, &ListGrid::beforeWindowMoves);
+    connect(m_window, &GridWindow::windowMoved, this, &ListGrid::afterWindowMoved);
+    connect(m_window, &GridWindow::lengthChanged, this, &ListGrid::updateGeometries);
+    setModel(m_window);
+    // A new list (after the view's own reset): the bar spans it at once.
+    connect(m_window, &QAbstractItemModel::modelReset, this, [this] {
+        if (isWindowed() && !m_restoring)
+            updateGeometries();
+    });
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(24);
     verticalHeader()->setMinimumSectionSize(4);
@@ -378,10 +403,12 @@ ListGrid::ListGrid(QWidget *parent) : QTableView(parent), m_model(new GridModel(
     setWordWrap(false);
     setEditable(true);
     connect(this, &QTableView::doubleClicked, this,
-            [this](const QModelIndex &index) { emit rowDoubleClicked(index.row() + 1, index.column()); });
+            [this](const QModelIndex &index) { emit rowDoubleClicked(gridRow(index), index.column()); });
     connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
             [this](int column) { emit rowDoubleClicked(0, column); });
 }
+
+ListGrid::~ListGrid() = default;
 
 void ListGrid::setRowCount(int rows) { m_model->setGridRowCount(rows); }
 
@@ -405,33 +432,63 @@ int ListGrid::columnWidth(int column) const
     return isColumnHidden(column) ? 0 : QTableView::columnWidth(column);
 }
 
+bool ListGrid::isWindowed() const { return m_window->isWindowed(); }
+
+int ListGrid::gridRow(const QModelIndex &index) const { return m_window->listRow(index) + 1; }
+
+QModelIndex ListGrid::viewIndex(int row, int column) const { return m_window->viewIndex(row - 1, column); }
+
+int ListGrid::topRow() const { return (isWindowed() ? m_top : qMax(rowAt(0), 0)) + 1; }
+
 int ListGrid::cursorRow() const
 {
+    if (isWindowed())
+        return m_places.current + 1;
     const QModelIndex index = currentIndex();
     return index.isValid() ? index.row() + 1 : 0;
 }
 
 std::pair<int, int> ListGrid::selectedRowSpan() const
 {
-    const QModelIndexList selected = selectionModel()->selectedIndexes();
-    if (selected.isEmpty())
+    if (isWindowed()) {
+        if (m_places.first < 0)
+            return {cursorRow(), cursorRow()};
+        return {m_places.first + 1, m_places.last + 1};
+    }
+    const QItemSelection selection = selectionModel()->selection();
+    if (selection.isEmpty())
         return {cursorRow(), cursorRow()};
-    int first = selected.first().row();
-    int last = first;
-    for (const QModelIndex &index : selected) {
-        first = qMin(first, index.row());
-        last = qMax(last, index.row());
+    int first = selection.first().top();
+    int last = selection.first().bottom();
+    for (const QItemSelectionRange &range : selection) {
+        first = qMin(first, range.top());
+        last = qMax(last, range.bottom());
     }
     // Model rows count from the first data row; grid rows from the title row.
     return {first + 1, last + 1};
 }
 
+bool ListGrid::isCellSelected(int row, int column) const
+{
+    if (!isWindowed())
+        return selectionModel()->isSelected(viewIndex(row, column));
+    const int modelRow = row - 1;
+    if (m_places.first < 0 || modelRow < m_places.first || modelRow > m_places.last)
+        return false;
+    return selectionBehavior() == SelectRows || m_places.first != m_places.last || column == m_places.column;
+}
+
 void ListGrid::setCursorRow(int row, int column)
 {
-    if (row < 1 || row >= rowCount())
+    column = qBound(0, column, columnCount() - 1);
+    if (row < 1 || row >= rowCount()) {
+        m_places.current = -1;
         setCurrentIndex(QModelIndex());
-    else
-        setCurrentIndex(m_model->index(row - 1, qBound(0, column, columnCount() - 1)));
+        return;
+    }
+    if (isWindowed())
+        showTop(topShowing(row - 1, m_top, screenRows(), m_model->rowCount(), EnsureVisible));
+    setCurrentIndex(viewIndex(row, column));
 }
 
 void ListGrid::setEditable(bool editable)
@@ -459,6 +516,294 @@ void ListGrid::commitEdit()
         commitData(focus);
         closeEditor(focus, QAbstractItemDelegate::NoHint);
     }
+}
+
+// ---------------------------------------------------------------- a long list through a window
+
+// Rows of one height (see the constructor): as many as the viewport shows whole.
+int ListGrid::screenRows() const
+{
+    return qMax(1, viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()));
+}
+
+// Shows the rows from model row `top`, moving the window when they are not held.
+void ListGrid::showTop(int top)
+{
+    m_top = qBound(0, top, lastTop(screenRows(), m_model->rowCount()));
+    if (verticalScrollBar()->value() != m_top) {
+        ++m_quiet;
+        verticalScrollBar()->setValue(m_top);
+        --m_quiet;
+    }
+    m_window->hold(m_top, screenRows());
+    applyOffset();
+}
+
+void ListGrid::applyOffset()
+{
+    verticalHeader()->setOffset(verticalHeader()->sectionPosition(m_top - m_window->window().first));
+    viewport()->update();
+}
+
+void ListGrid::updateGeometries()
+{
+    if (!isWindowed()) {
+        QTableView::updateGeometries();
+        return;
+    }
+    // Asked again while placing (the window moved on the way): the outer call does it.
+    if (m_placing)
+        return;
+    // The view sets its scroll bar for the rows of the window; the bar here
+    // spans the whole list, one step a row.
+    m_placing = true;
+    ++m_quiet;
+    QTableView::updateGeometries();
+    QScrollBar *bar = verticalScrollBar();
+    bar->setRange(0, lastTop(screenRows(), m_model->rowCount()));
+    bar->setPageStep(screenRows());
+    bar->setSingleStep(1);
+    showTop(m_top);
+    --m_quiet;
+    m_placing = false;
+}
+
+void ListGrid::scrollContentsBy(int dx, int dy)
+{
+    if (!isWindowed()) {
+        QTableView::scrollContentsBy(dx, dy);
+        return;
+    }
+    if (dy != 0 && m_quiet == 0)
+        showTop(verticalScrollBar()->value());
+    if (dx != 0)
+        QTableView::scrollContentsBy(dx, 0);
+}
+
+void ListGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    if (!isWindowed() || !index.isValid()) {
+        QTableView::scrollTo(index, hint);
+        return;
+    }
+    const int row = m_window->listRow(index);
+    const int column = index.column();
+    showTop(topShowing(row, m_top, screenRows(), m_model->rowCount(), hint));
+    // Across: the view's own scrolling, its scroll bar up and down kept.
+    const QModelIndex held = m_window->viewIndex(row, column);
+    if (!held.isValid())
+        return;
+    ++m_quiet;
+    const int value = verticalScrollBar()->value();
+    QTableView::scrollTo(held, hint);
+    verticalScrollBar()->setValue(value);
+    --m_quiet;
+    applyOffset();
+}
+
+QModelIndex ListGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    if (!isWindowed() || m_model->rowCount() == 0)
+        return QTableView::moveCursor(cursorAction, modifiers);
+    const int from = m_places.current >= 0 ? m_places.current : m_top;
+    const int column = currentIndex().isValid() ? currentIndex().column() : m_places.column;
+    int to = from;
+    switch (cursorAction) {
+    case MoveUp:
+        to = from - 1;
+        break;
+    case MoveDown:
+        to = m_places.current >= 0 ? from + 1 : from;
+        break;
+    case MovePageUp:
+        to = from - screenRows();
+        break;
+    case MovePageDown:
+        to = from + screenRows();
+        break;
+    case MoveHome:
+    case MoveEnd:
+        if (modifiers & Qt::ControlModifier) {
+            to = cursorAction == MoveHome ? 0 : lastModelRow();
+            break;
+        }
+        [[fallthrough]];
+    default:
+        // Along the row: the view's own moves, on the cursor's row brought into the window.
+        showTop(topShowing(from, m_top, screenRows(), m_model->rowCount(), EnsureVisible));
+        if (!currentIndex().isValid())
+            setCurrentIndex(m_window->viewIndex(from, column));
+        return QTableView::moveCursor(cursorAction, modifiers);
+    }
+    to = qBound(0, to, lastModelRow());
+    showTop(topShowing(to, m_top, screenRows(), m_model->rowCount(), EnsureVisible));
+    return m_window->viewIndex(to, column);
+}
+
+bool ListGrid::extendsSelection(Qt::KeyboardModifiers modifiers) const
+{
+    return selectionMode() != SingleSelection && selectionMode() != NoSelection && (modifiers & Qt::ShiftModifier);
+}
+
+// The view's own handling of an input event, extending the selection or not;
+// then the selected rows of the list are selected in the window.
+void ListGrid::handleSelecting(bool extending, const std::function<void()> &handle)
+{
+    m_extending = extending;
+    handle();
+    m_extending = false;
+    if (isWindowed() && selectionMode() != SingleSelection)
+        applySelection();
+}
+
+void ListGrid::keyPressEvent(QKeyEvent *event)
+{
+    handleSelecting(extendsSelection(event->modifiers()), [&] { QTableView::keyPressEvent(event); });
+}
+
+void ListGrid::mousePressEvent(QMouseEvent *event)
+{
+    handleSelecting(extendsSelection(event->modifiers()), [&] { QTableView::mousePressEvent(event); });
+}
+
+void ListGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    // Dragging with the button held extends the selection from where it was pressed.
+    const bool dragging = (event->buttons() & Qt::LeftButton) && extendsSelection(Qt::ShiftModifier);
+    handleSelecting(dragging, [&] { QTableView::mouseMoveEvent(event); });
+}
+
+void ListGrid::selectAll()
+{
+    QTableView::selectAll();
+    if (isWindowed() && selectionMode() != SingleSelection && m_model->rowCount() > 0) {
+        m_places.first = 0;
+        m_places.last = lastModelRow();
+        applySelection();
+    }
+}
+
+void ListGrid::recordCurrent(int row, int column)
+{
+    m_places.current = row;
+    if (row < 0)
+        return;
+    m_places.column = column;
+    if (m_extending && m_places.anchor >= 0) {
+        m_places.first = qMin(m_places.anchor, row);
+        m_places.last = qMax(m_places.anchor, row);
+    } else {
+        m_places.anchor = m_places.first = m_places.last = row;
+    }
+}
+
+void ListGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    // Recorded before the view scrolls to it: a window moved on the way puts it back.
+    if (!m_restoring)
+        recordCurrent(m_window->listRow(current), current.column());
+    // The view's own announcement would name a row of the window: the grid's names the row of the list.
+    QAbstractItemView::currentChanged(current, previous);
+    if (!m_restoring && current.isValid())
+        announce(QAccessible::Focus, m_places.current, m_places.column);
+}
+
+void ListGrid::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    if (!QAccessible::isActive() || m_restoring)
+        return;
+    for (const QModelIndex &index : selected.indexes())
+        announce(QAccessible::SelectionAdd, m_window->listRow(index), index.column());
+    for (const QModelIndex &index : deselected.indexes())
+        announce(QAccessible::SelectionRemove, m_window->listRow(index), index.column());
+}
+
+void ListGrid::announce(QAccessible::Event type, int row, int column)
+{
+    if (!QAccessible::isActive() || row < 0)
+        return;
+    QAccessibleEvent event(this, type);
+    event.setChild(gridAccessibleChild(*this, row + 1, column));
+    QAccessible::updateAccessibility(&event);
+}
+
+// Places follow rows added or taken away before them (count < 0: taken away).
+void ListGrid::shiftPlaces(int first, int count)
+{
+    if (!isWindowed())
+        takePlacesFromView();
+    const int total = m_model->rowCount() + count;
+    auto shift = [&](int &row) {
+        if (row < first)
+            return;
+        if (count > 0 || row >= first - count)
+            row += count;
+        else
+            row = qMin(first, total - 1); // its row went: the one after takes its place
+    };
+    shift(m_places.current);
+    shift(m_places.anchor);
+    shift(m_places.first);
+    shift(m_places.last);
+    if (m_places.current < 0)
+        m_places = {};
+}
+
+void ListGrid::takePlacesFromView()
+{
+    const QModelIndex current = currentIndex();
+    m_places.current = current.isValid() ? current.row() : -1;
+    m_places.column = current.isValid() ? current.column() : 0;
+    m_places.anchor = m_places.current;
+    const auto [first, last] = selectedRowSpan();
+    m_places.first = first - 1;
+    m_places.last = last - 1;
+    m_top = qMax(rowAt(0), 0);
+}
+
+void ListGrid::beforeWindowMoves()
+{
+    // An open edit is kept before its cell leaves the view.
+    commitEdit();
+    if (!isWindowed())
+        takePlacesFromView();
+    m_restoring = true;
+}
+
+void ListGrid::afterWindowMoved()
+{
+    // The cursor goes back where it was without scrolling the view to it.
+    const bool scrolls = hasAutoScroll();
+    setAutoScroll(false);
+    if (const QModelIndex current = m_window->viewIndex(m_places.current, m_places.column); current.isValid())
+        selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    setAutoScroll(scrolls);
+    applySelection();
+    m_restoring = false;
+    // A change of the list moved the window: the top goes back where it was.
+    if (!m_placing)
+        updateGeometries();
+}
+
+// The selected rows of the list, as far as the window holds them, selected in the view.
+void ListGrid::applySelection()
+{
+    QItemSelection selection;
+    const RowWindow &window = m_window->window();
+    const int from = qMax(m_places.first, window.first);
+    const int to = qMin(m_places.last, window.first + window.count - 1);
+    const bool restoring = std::exchange(m_restoring, true);
+    if (m_places.first >= 0 && from <= to) {
+        if (selectionBehavior() == SelectRows || m_places.first != m_places.last)
+            selection.select(m_window->index(from - window.first, 0),
+                             m_window->index(to - window.first, m_window->columnCount() - 1));
+        else
+            selection.select(m_window->index(from - window.first, m_places.column),
+                             m_window->index(from - window.first, m_places.column));
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_restoring = restoring;
 }
 
 } // namespace kaoshi

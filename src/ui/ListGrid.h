@@ -4,6 +4,7 @@
 // A column of width 0 is hidden. Data rows are striped RGB(230,230,255) and
 // white. Cells may carry a tick box or a picture.
 #include <QAbstractTableModel>
+#include <QAccessible>
 #include <QColor>
 #include <QHash>
 #include <QSet>
@@ -109,11 +110,20 @@ private:
     QHash<quint64, Extra> m_extras;
 };
 
+class GridWindow;
+
+// A list grid of many rows (from GridWindow::threshold() on) gives its view a
+// window of rows (GridWindow) and keeps its scroll bar, cursor and selection
+// in rows of the whole list, so that the view costs the same at any length;
+// its accessible table speaks of the whole list too. Rows in the functions
+// below are always rows of the whole list; the view's QModelIndex rows are
+// rows of the window.
 class ListGrid : public QTableView
 {
     Q_OBJECT
 public:
     explicit ListGrid(QWidget *parent = nullptr);
+    ~ListGrid() override;
 
     int rowCount() const { return m_model->gridRowCount(); }
     // Keeps the title row; rows beyond n are dropped, missing ones added blank.
@@ -167,13 +177,66 @@ public:
     void commitEdit();
 
     GridModel *gridModel() const { return m_model; }
+    // The view's model holds a window of the rows, not all of them.
+    bool isWindowed() const;
+    // The data row of a view's index (1 … rowCount()-1); 0 when invalid.
+    int gridRow(const QModelIndex &index) const;
+    // The view's index of a data row; invalid when the row is not in the window.
+    QModelIndex viewIndex(int row, int column) const;
+    // The data row shown at the top.
+    int topRow() const;
+    // The cell of a data row is selected (held in the window or not).
+    bool isCellSelected(int row, int column) const;
 
 signals:
     // A double-click on a cell (row ≥ 1) or on the title row (row 0).
     void rowDoubleClicked(int row, int column);
 
+protected:
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+
+public:
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    void selectAll() override;
+
 private:
+    // The cursor and the selection in model rows of the whole list (data row - 1); -1 for none.
+    struct Places {
+        int current = -1;
+        int column = 0;
+        int anchor = -1;
+        int first = -1; // the selected rows first … last
+        int last = -1;
+    };
+    int screenRows() const;
+    int lastModelRow() const { return m_model->rowCount() - 1; }
+    void showTop(int top);
+    void applyOffset();
+    void takePlacesFromView();
+    void beforeWindowMoves();
+    void afterWindowMoved();
+    void shiftPlaces(int first, int count);
+    void recordCurrent(int row, int column);
+    void applySelection();
+    bool extendsSelection(Qt::KeyboardModifiers modifiers) const;
+    void handleSelecting(bool extending, const std::function<void()> &handle);
+    void announce(QAccessible::Event type, int row, int column);
+
     GridModel *m_model;
+    GridWindow *m_window;
+    Places m_places;
+    int m_top = 0;
+    int m_quiet = 0;        // scroll bar values set here, not the user's scrolling
+    bool m_restoring = false;
+    bool m_extending = false;
+    bool m_placing = false;
 };
 
 } // namespace kaoshi

@@ -58,7 +58,7 @@ inline void whenModalOpens(std::function<void(QWidget *)> act)
 // view see the second press as a double-click).
 inline void doubleClickCell(ListGrid *grid, int row, int column)
 {
-    const QPoint centre = grid->visualRect(grid->gridModel()->index(row - 1, column)).center();
+    const QPoint centre = grid->visualRect(grid->viewIndex(row, column)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centre);
 }

@@ -2,8 +2,11 @@
 #include "BankTestSupport.h"
 #include "bank/BankWindow.h"
 #include "bank/QuestionEditorWindow.h"
+#include "print/PrintHandOver.h"
+#include "ui/GridWindow.h"
 #include "ui/ListGrid.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
@@ -84,6 +87,7 @@ private slots:
     void resizeNeverDiscardsRowsWithText();
     void doubleClickOpensTheEditorOnDataRowsOnly();
     void listFollowsTheEditorsDeleteAndSave();
+    void aLongBankIsMetWholeByKeysEditorReaderAndPrint();
 
 private:
     // The same window on a database file and on a database server.
@@ -411,6 +415,56 @@ void BankWindowTest::listFollowsTheEditorsDeleteAndSave()
     QCOMPARE(f.grid->text(1, 0), QString());
     QCOMPARE(f.grid->text(f.grid->rowCount() - 1, 1), QStringLiteral("编辑器里的题"));
     QCOMPARE(f.grid->text(f.grid->rowCount() - 1, 0), QStringLiteral("5"));
+}
+
+// A bank long enough for the view to hold a window of it (the window made
+// small here): Ctrl+End shows and selects the last question, the editor opens
+// on it, a screen reader hears the whole bank and the print window gets every row.
+void BankWindowTest::aLongBankIsMetWholeByKeysEditorReaderAndPrint()
+{
+    struct SmallWindow {
+        const int threshold = GridWindow::threshold();
+        const int rows = GridWindow::windowRows();
+        SmallWindow() { GridWindow::setWindowing(500, 100); }
+        ~SmallWindow() { GridWindow::setWindowing(threshold, rows); }
+    } smallWindow;
+    BankFixture f;
+    f.db.addQuestions(kSingle, 1500);
+    f.open();
+    f.searchFor(QString());
+    QVERIFY(f.grid->isWindowed());
+    QCOMPARE(f.grid->rowCount(), 1501);
+    QCOMPARE(f.grid->model()->rowCount(), 100);
+
+    f.grid->setFocus();
+    QTest::keyClick(f.grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(f.grid->cursorRow(), 1500);
+    QCOMPARE(f.grid->text(1500, 0), QStringLiteral("1500"));
+    const QRect shown = f.grid->visualRect(f.grid->currentIndex());
+    QVERIFY(f.grid->viewport()->rect().contains(shown));
+    QCOMPARE(f.grid->currentIndex().data().toString(), f.grid->text(1500, f.grid->currentIndex().column()));
+    // KAOSHI_SCREENSHOTS=<folder>: the list at its last row, as the user sees it.
+    if (const QString folder = qEnvironmentVariable("KAOSHI_SCREENSHOTS"); !folder.isEmpty())
+        QVERIFY(f.bank->grab().save(QDir(folder).filePath(QStringLiteral("长题库末行.png"))));
+
+    QAccessibleTableInterface *table = QAccessible::queryAccessibleInterface(f.grid)->tableInterface();
+    QCOMPARE(table->rowCount(), 1500);
+    QCOMPARE(table->cellAt(1499, 1)->text(QAccessible::Name), QStringLiteral("单选题1500"));
+
+    QString number;
+    whenModalOpens([&](QWidget *editor) {
+        number = editor->findChild<QLineEdit *>(QStringLiteral("题号编辑框"))->text();
+        editor->close();
+    });
+    doubleClickCell(f.grid, 1500, 1);
+    QCOMPARE(number, QStringLiteral("1500"));
+
+    pressToolButton(f.bank, QStringLiteral("导出"));
+    QAbstractItemModel *printed = f.main.printHandOver().request().source;
+    QVERIFY(printed);
+    QCOMPARE(printed->rowCount(), 1500);
+    QCOMPARE(printed->index(1499, 1).data().toString(), QStringLiteral("单选题1500"));
+    f.main.printHandOver().close();
 }
 
 QTEST_MAIN(BankWindowTest)
