@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <sqlite3.h>
+#include <vector>
 
 namespace kaoshi {
 
@@ -52,21 +53,23 @@ bool onlyBlanks(const char *tail)
     return true;
 }
 
-void bindValue(sqlite3_stmt *statement, int index, const FieldValue &value)
+// Texts and bytes are bound without a copy: `kept` holds them until the
+// statement's values are bound anew or it is finalised.
+void bindValue(sqlite3_stmt *statement, int index, const FieldValue &value, QByteArray &kept)
 {
     switch (value.type()) {
     case FieldValue::Type::Integer: sqlite3_bind_int64(statement, index, value.toInteger()); break;
     case FieldValue::Type::Real: sqlite3_bind_double(statement, index, value.toNumber()); break;
     case FieldValue::Type::Null: sqlite3_bind_null(statement, index); break;
     case FieldValue::Type::Blob: {
-        const QByteArray bytes = value.toBytes();
-        sqlite3_bind_blob64(statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+        kept = value.toBytes();
+        sqlite3_bind_blob64(statement, index, kept.constData(), sqlite3_uint64(kept.size()), SQLITE_STATIC);
         break;
     }
     case FieldValue::Type::Text: {
         // The length is given, so a NUL inside the text is kept.
-        const QByteArray text = value.toText().toUtf8();
-        sqlite3_bind_text64(statement, index, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
+        kept = value.toText().toUtf8();
+        sqlite3_bind_text64(statement, index, kept.constData(), sqlite3_uint64(kept.size()), SQLITE_STATIC,
                             SQLITE_UTF8);
         break;
     }
@@ -90,8 +93,11 @@ public:
             m_connection->lastError = m_error;
             return false;
         }
+        std::vector<QByteArray> kept(size_t(values.size()));
         for (int i = 0; i < values.size(); ++i)
-            bindValue(m_statement, i + 1, values[i]);
+            bindValue(m_statement, i + 1, values[i], kept[size_t(i)]);
+        // The values bound before are let go only now that new ones are bound.
+        m_bound.swap(kept);
         m_error = {};
         return true;
     }
@@ -153,6 +159,7 @@ public:
 private:
     std::shared_ptr<Connection> m_connection;
     sqlite3_stmt *m_statement;
+    std::vector<QByteArray> m_bound; // the texts and bytes the statement's values point into
     DataError m_error;
 };
 

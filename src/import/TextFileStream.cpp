@@ -2,6 +2,12 @@
 
 #include "import/QuestionSource.h"
 
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMutex>
+#include <deque>
+#include <optional>
+
 namespace kaoshi {
 
 namespace {
@@ -15,6 +21,39 @@ bool looksBinary(const QByteArray &head)
     // Workbooks (ZIP or compound files) and anything with NUL bytes; UTF-16
     // text holds NUL bytes, and is told by its byte order mark.
     return isZipSignature(head) || isCompoundFileSignature(head) || (!startsUtf16(head) && head.contains('\0'));
+}
+
+// The files whose encoding was weighed last, known by their name, size and
+// time of change.
+struct FileStamp {
+    QString path;
+    qint64 size = 0;
+    QDateTime modified;
+    bool operator==(const FileStamp &) const = default;
+};
+struct Weighed {
+    FileStamp stamp;
+    bool utf8 = true;
+};
+constexpr size_t kWeighedFiles = 4;
+QMutex g_weighedLock;
+std::deque<Weighed> g_weighed;
+
+std::optional<bool> knownUtf8(const FileStamp &stamp)
+{
+    const QMutexLocker lock(&g_weighedLock);
+    for (const Weighed &file : g_weighed)
+        if (file.stamp == stamp)
+            return file.utf8;
+    return std::nullopt;
+}
+
+void rememberUtf8(const FileStamp &stamp, bool utf8)
+{
+    const QMutexLocker lock(&g_weighedLock);
+    g_weighed.push_front({stamp, utf8});
+    if (g_weighed.size() > kWeighedFiles)
+        g_weighed.pop_back();
 }
 
 } // namespace
@@ -114,15 +153,24 @@ bool TextFileStream::decideEncoding(QString *error)
     }
     // The whole file is weighed: a GB18030 file may start with a long stretch
     // of plain ASCII, and a UTF-8 file with one damaged byte is still UTF-8.
-    Utf8Tally tally;
-    while (!m_file.atEnd()) {
-        if (readingStopped()) {
-            *error = kStoppedReading;
-            return false;
+    // A file read again unchanged (the store after its preview) is not
+    // weighed again.
+    const QFileInfo info(m_file.fileName());
+    const FileStamp stamp{info.absoluteFilePath(), m_size, info.lastModified()};
+    if (const std::optional<bool> known = knownUtf8(stamp)) {
+        m_encoding = *known ? Encoding::Utf8 : Encoding::Gb18030;
+    } else {
+        Utf8Tally tally;
+        while (!m_file.atEnd()) {
+            if (readingStopped()) {
+                *error = kStoppedReading;
+                return false;
+            }
+            tally.feed(m_file.read(kPiece));
         }
-        tally.feed(m_file.read(kPiece));
+        m_encoding = tally.looksUtf8() ? Encoding::Utf8 : Encoding::Gb18030;
+        rememberUtf8(stamp, m_encoding == Encoding::Utf8);
     }
-    m_encoding = tally.looksUtf8() ? Encoding::Utf8 : Encoding::Gb18030;
     m_file.seek(head.startsWith("\xEF\xBB\xBF") ? 3 : 0);
     m_decoder = m_encoding == Encoding::Utf8 ? QStringDecoder(QStringConverter::Utf8) : QStringDecoder("GB18030");
     if (!m_decoder.isValid()) {
