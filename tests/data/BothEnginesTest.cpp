@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace kaoshi;
 using kaoshi::test::TestDatabase;
@@ -306,10 +307,13 @@ TEST_P(BothEngines, APaperLongerThanOneStatementIsReadWhole)
         parts[1].push_back(n);
     const std::optional<std::vector<Question>> questions = bank::questionsOfParts(store, parts);
     ASSERT_TRUE(questions) << store.errorString().toStdString();
-    ASSERT_EQ(questions->size(), 2700u);
-    EXPECT_EQ(questions->front().text, "题1"); // bank by bank, each by row
-    EXPECT_EQ(questions->back().type, QuestionType::MultipleChoice);
-    EXPECT_EQ(questions->back().text, "题100");
+    EXPECT_EQ(questions->size(), 2700u);
+    std::set<std::pair<int, qint64>> read;
+    for (const Question &question : *questions) {
+        EXPECT_EQ(question.text, QStringLiteral("题%1").arg(question.number.toInteger()));
+        read.insert({typeIndex(question.type), question.number.toInteger()});
+    }
+    EXPECT_EQ(read.size(), 2700u); // each once
 }
 
 TEST_P(BothEngines, AnswersAreGradedAndDeleted)
