@@ -494,19 +494,23 @@ CandidateScores readSessionTotals(DataStore &store)
 // index alone.
 const QString kCandidateGroups = QStringLiteral("分析组别");
 
-std::vector<Statement> candidateGroupStatements(int groupSize)
+std::vector<Statement> candidateGroupStatements(const Engine &engine, int groupSize)
 {
-    return {{QStringLiteral("create temporary table %1 as select 考号,场次,T,T*T as TT,"
-                            "case when 名次<=? then 1 else 0 end as 高,"
-                            "case when 名次<=? then 0 when 名次>人数-? then 1 else 0 end as 低 from "
-                            "(select 考号,场次,总分 as T,row_number() over (order by 总分 desc,考号,场次) as 名次,"
-                            "count(*) over () as 人数 from %2) as 排名")
-                 .arg(kCandidateGroups, kSessionTotals),
-             {groupSize, groupSize, groupSize}},
-            {QStringLiteral("create index %1_考生 on %1 (考号,场次,T,TT,高,低)").arg(kCandidateGroups), {}},
-            // Its size and spread, so that a server plans the join to a
-            // million answers as one (hashing, not sorting them).
-            {QStringLiteral("analyze ") + kCandidateGroups, {}}};
+    const QString groups =
+        QStringLiteral("create temporary table %1 as select 考号,场次,T,T*T as TT,case when 名次<=? then 1 else 0 end as 高,"
+                       "case when 名次<=? then 0 when 名次>人数-? then 1 else 0 end as 低 from "
+                       "(select 考号,场次,总分 as T,row_number() over (order by 总分 desc,考号,场次) as 名次,"
+                       "count(*) over () as 人数 from %2) as 排名")
+            .arg(kCandidateGroups, kSessionTotals);
+    std::vector<Statement> statements{
+        {groups, {groupSize, groupSize, groupSize}},
+        {QStringLiteral("create index %1_考生 on %1 (考号,场次,T,TT,高,低)").arg(kCandidateGroups), {}}};
+    // A server plans the join to a million answers well (hashing the hand
+    // scores, not sorting them) only when it knows the table's size; a file
+    // takes the index at once, and with the statistics chose a slower order.
+    if (engine.joinsAnswersToBanks())
+        statements.push_back({QStringLiteral("analyze ") + kCandidateGroups, {}});
+    return statements;
 }
 
 // " and 答.场次=?" when one occasion is analysed: the answers of other
@@ -631,7 +635,7 @@ AnalysisSums analysisSums(DataStore &store, const QString &occasion, const std::
     if (sums.candidates.error.isError())
         return sums;
     const SessionTable groups(store, kCandidateGroups,
-                              candidateGroupStatements(groupSize(int(sums.candidates.rows.size()))));
+                              candidateGroupStatements(store.engine(), groupSize(int(sums.candidates.rows.size()))));
     if (!groups.isMade())
         sums.questions.error = groups.error();
     else
