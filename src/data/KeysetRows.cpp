@@ -1,5 +1,7 @@
 #include "data/KeysetRows.h"
 
+#include "data/ScoreStatements.h"
+
 #include <QSet>
 #include <algorithm>
 
@@ -30,7 +32,12 @@ KeysetRows::KeysetRows(std::vector<KeysetRun> runs, int columns) : m_columns(col
 std::shared_ptr<KeysetRows> KeysetRows::make(DataStore &store, QuestionType type, KeyedRows::CellsOf cellsOf,
                                              int columns)
 {
-    const std::optional<bank::NumberedCount> count = bank::numberedCount(store, type);
+    // The count goes through the whole index: on a connection of its own with a
+    // small cache, so that the program's memory does not grow with the bank.
+    const std::unique_ptr<DataStore> reader = openLightReader(store);
+    const std::optional<bank::NumberedCount> count = bank::numberedCount(reader ? *reader : store, type);
+    if (!count && reader)
+        store.noteFailure(reader->lastError().message);
     if (!count || count->unnumbered > 0)
         return nullptr;
     KeysetReader read = [&store, type, cellsOf = std::move(cellsOf)](const std::optional<ListPosition> &from,

@@ -2,6 +2,7 @@
 
 #include "data/DataStore.h"
 #include "data/KeysetRows.h"
+#include "data/ScoreStatements.h"
 #include "data/TextRules.h"
 
 namespace kaoshi {
@@ -27,12 +28,17 @@ std::shared_ptr<RowSource> wrongQuestionListing(DataStore &store)
     };
     // Bank by bank; in each, the rows without a 题号 come first, as the file
     // sorts them. Each run is counted now and read as it comes into view.
+    // The counts go through every wrong question: on a connection of their own.
+    const std::unique_ptr<DataStore> reader = openLightReader(store);
     std::vector<KeysetRun> runs;
     for (QuestionType type : allQuestionTypes()) {
         for (const bool numbered : {false, true}) {
-            const std::optional<qint64> count = bank::wrongQuestionCount(store, type, numbered);
-            if (!count)
+            const std::optional<qint64> count = bank::wrongQuestionCount(reader ? *reader : store, type, numbered);
+            if (!count) {
+                if (reader)
+                    store.noteFailure(reader->lastError().message);
                 return nullptr;
+            }
             runs.push_back({*count, [&store, type, numbered, cellsOf](const std::optional<ListPosition> &from,
                                                                       bool backwards, qint64 offset, qint64 limit)
                                 -> std::optional<std::vector<KeysetRow>> {

@@ -499,7 +499,7 @@ void ConsoleWindowTest::logIsListedAndExportedThroughThePrintWindow()
     QWidget *print = r.main->printHandOver().window();
     QVERIFY(print);
     QCOMPARE(print->windowTitle(), QStringLiteral("考场日志导出"));
-    QCOMPARE(r.main->printHandOver().request().source.data(), log->model());
+    QCOMPARE(r.main->printHandOver().request().source.data(), log->gridModel());
     r.main->printHandOver().close();
 }
 
