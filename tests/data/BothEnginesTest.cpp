@@ -388,6 +388,20 @@ TEST_P(BothEngines, TheResultsAnalysisAddsUpOnTheDatabase)
     EXPECT_EQ(analyseResults(store, "一", {}).summary.candidates, 5);
 }
 
+TEST_P(BothEngines, AQuestionNumberABankHoldsTwiceIsOneQuestionInTheTotals)
+{
+    // A file another program filled: 单选 1 twice. The row its index gives
+    // first (by 标准答案) is the question, on either engine, counted once
+    // per answer (joined to both rows, 002 would score the second's 3).
+    ASSERT_TRUE(store.execute("insert into 单选 (题号, 题目, 标准答案, 分值) values (1, '甲', 'A', 2), (1, '乙', 'B', 3)"));
+    ASSERT_TRUE(insertAnswers(store, {{"001", "一", "甲", 1, QuestionType::SingleChoice, "A"},
+                                      {"002", "一", "乙", 1, QuestionType::SingleChoice, "B"}}));
+    const TotalsResult totals = gradeTotals(store, {}, {});
+    ASSERT_EQ(totals.rows.size(), 2u) << totals.reason.toStdString();
+    EXPECT_EQ(totals.rows[0].total, 2);
+    EXPECT_EQ(totals.rows[1].total, 0);
+}
+
 TEST_P(BothEngines, HandScoresCountInTotalsDetailsAndTheAnalysis)
 {
     db.addQuestion(QuestionType::SingleChoice, {1, "单选题", "A", {}, 2});
