@@ -565,8 +565,13 @@ QString scoredAlike(bool withHandScores, bool oneOccasion)
     for (int i = 0; i < kOptionLetters; ++i)
         letters << QStringLiteral("case when replace(同.考生答案,'%1','')<>同.考生答案 then 1 else 0 end as 含%1")
                        .arg(QChar(u'A' + i));
-    QString answerScore = answerScoreExpression(false);
-    answerScore.replace(QStringLiteral("评分."), QStringLiteral("同."));
+    // The question is looked up in the session's table of questions, which
+    // holds one row per question even where a bank holds its 题号 twice (a
+    // lookup in the bank itself would then find two rows).
+    const QString answerScore =
+        QStringLiteral("(select case when 键.标准答案=同.考生答案 then 键.分值 else 0 end from %1 as 键 "
+                       "where 键.题型=同.题型 and 键.题号=同.题号)")
+            .arg(kQuestionKey);
     return QStringLiteral("(select 同.*,") + answerScore + QStringLiteral(" as a,") + hand.join(u',') + u',' +
            letters.join(u',') + QStringLiteral(" from ") + answersAlike(oneOccasion) + QStringLiteral(" as 同") +
            (withHandScores ? QStringLiteral(" left join ") + handScoredAlike(oneOccasion) +
@@ -591,11 +596,21 @@ QString questionSumsStatement(bool withHandScores, bool oneOccasion)
         const QChar letter(u'A' + i);
         sums << QStringLiteral("sum(含%1*top) as 高%1").arg(letter) << QStringLiteral("sum(含%1*bottom) as 低%1").arg(letter);
     }
-    // The question's text, answer and score, looked up once per question.
-    const BankLookup bank = bankLookup(QStringLiteral("题"));
-    return QStringLiteral("select 题.*,") + bank.columns + QStringLiteral(" from (select 级.题型 as 题型,级.题号 as 题号,") +
+    // The question's answer and score from the session's table of questions,
+    // its text from the same row of its bank (the first in the order of the
+    // bank's index): one row per question, also where a bank holds its 题号
+    // twice.
+    QStringList texts;
+    for (QuestionType kind : allQuestionTypes())
+        texts << QStringLiteral("when '%1' then (select %2.题目 from %2 where %2.题号=题.题号 order by %2.标准答案,%2.分值 "
+                                "limit 1)")
+                     .arg(typeValue(kind), tableName(kind));
+    return QStringLiteral("select 题.*,case 题.题型 ") + texts.join(u' ') +
+           QStringLiteral(" end as 题目,%1.标准答案 as 标准答案,%1.分值 as 分值 from (select 级.题型 as 题型,级.题号 as 题号,")
+               .arg(kQuestionKey) +
            sums.join(u',') + QStringLiteral(" from ") + scoredAlike(withHandScores, oneOccasion) +
-           QStringLiteral(" group by 级.题型,级.题号) as 题") + bank.joins + QStringLiteral(" order by ") +
+           QStringLiteral(" group by 级.题型,级.题号) as 题 left join %1 on %1.题型=题.题型 and %1.题号=题.题号").arg(kQuestionKey) +
+           QStringLiteral(" order by ") +
            bankOrderExpression(QStringLiteral("题.题型")) + QStringLiteral(",题.题型,题.题号");
 }
 

@@ -400,6 +400,16 @@ TEST_P(BothEngines, AQuestionNumberABankHoldsTwiceIsOneQuestionInTheTotals)
     ASSERT_EQ(totals.rows.size(), 2u) << totals.reason.toStdString();
     EXPECT_EQ(totals.rows[0].total, 2);
     EXPECT_EQ(totals.rows[1].total, 0);
+
+    // The analysis reads the same question, once: its text, answer and score
+    // come from that row (a server refused the lookup that found two).
+    const ResultAnalysis result = analyseResults(store, "一", {});
+    ASSERT_TRUE(result.failure.isEmpty()) << result.reason.toStdString();
+    ASSERT_EQ(result.questions.size(), 1u);
+    EXPECT_EQ(result.questions[0].text, "甲");
+    EXPECT_EQ(result.questions[0].answered, 2);
+    EXPECT_DOUBLE_EQ(*result.questions[0].fullMark, 2);
+    EXPECT_DOUBLE_EQ(*result.questions[0].facility, 0.5);
 }
 
 TEST_P(BothEngines, HandScoresCountInTotalsDetailsAndTheAnalysis)
