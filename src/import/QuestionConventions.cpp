@@ -394,11 +394,13 @@ bool ConventionsReader::takeAnswerKey(const SourceParagraph &paragraph)
     const QString text = trimSpaces(paragraph.text);
     if (const auto heading = parseSectionHeading(text)) {
         m_keyType = heading->type;
+        m_keyHeading = heading;
         return true;
     }
     if (startsAnswerKey(text))
         return true;
     if (const auto entries = parseAnswerKeyLine(text)) {
+        m_keyHeading.reset();
         applyKey(*entries);
         return true;
     }
@@ -433,7 +435,10 @@ void ConventionsReader::take(const SourceParagraph &paragraph)
     }
     if (m_keyMayFollow) {
         m_keyMayFollow = false;
-        if (parseAnswerKeyLine(text)) {
+        // "参考答案" under a question without an answer, then a key line or a
+        // section heading: the key starts, and its heading names the bank
+        // its numbers belong to.
+        if (parseAnswerKeyLine(text) || parseSectionHeading(text)) {
             m_inKey = true;
             finishQuestion();
         }
@@ -446,6 +451,12 @@ void ConventionsReader::take(const SourceParagraph &paragraph)
             return;
         }
         m_inKey = false;
+        if (m_keyHeading) {
+            finishQuestion();
+            m_sectionType = m_keyHeading->type;
+            m_sectionScore = m_keyHeading->score;
+            m_keyHeading.reset();
+        }
     }
     if (const auto heading = parseSectionHeading(text)) {
         finishQuestion();

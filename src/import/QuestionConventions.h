@@ -111,6 +111,9 @@ private:
     bool m_inKey = false;
     bool m_keyMayFollow = false; // "答案：" alone: a key or the answer on the next lines
     std::optional<QuestionType> m_keyType;
+    // A heading read in the key with no key line after it yet: when a
+    // numbered question follows instead, it heads that question's section.
+    std::optional<SectionHeading> m_keyHeading;
     bool m_ended = false;
     QString m_error;
 };

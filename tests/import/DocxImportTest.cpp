@@ -118,6 +118,15 @@ TEST(ImportConventions, AnswerKeyAtTheEnd)
                                    "1. 丁", "2. 戊", "参考答案", "一、单选题", "1-3 ABA", "二、判断题", "1.√ 2.×"}),
               (QStringList{"单选|甲A.是B.否|A|||", "单选|乙A.是B.否|B|||", "单选|丙A.是B.否|A|||", "判断|丁|√|||",
                            "判断|戊|×|||"}));
+    // "参考答案" straight under a question without an answer, with the key's
+    // sections in another order: each number goes to its own section. A
+    // heading under "【答案】" that numbered questions follow heads them.
+    EXPECT_EQ(readBothWays(files, {"一、单选题", "1. 甲A.是B.否", "二、判断题", "1. 丁", "参考答案", "二、判断题", "1.×",
+                                   "一、单选题", "1.B"}),
+              (QStringList{"单选|甲A.是B.否|B|||", "判断|丁|×|||"}));
+    EXPECT_EQ(readBothWays(files, {"一、单选题", "1. 甲A.是B.否", "【答案】", "二、判断题", "1. 丁", "2. 戊", "参考答案",
+                                   "1.√ 2.×"}),
+              (QStringList{"单选|甲A.是B.否||||", "判断|丁|√|||", "判断|戊|×|||"}));
     // Without the key's headings a number goes to the first question of
     // that number still without an answer; "答案：" alone may head the key.
     EXPECT_EQ(readBothWays(files, {"1. 甲A.是B.否", "2. 乙A.是B.否", "答案：", "1.A 2.B", "随便写的一行"}),
