@@ -272,7 +272,9 @@ private slots:
         QCOMPARE(model->index(1, 9).data().toString(), QStringLiteral("2.5"));
         QCOMPARE(model->index(1, 9).data(Qt::ToolTipRole).toString(), QStringLiteral("阅卷给分"));
         QVERIFY(model->index(0, 9).data(Qt::ToolTipRole).isNull());
-        QCOMPARE(model->index(2, 9).data().toString(), QStringLiteral("4.5"));
+        // The total follows the list once its first slice is summed, which a
+        // busy server may not finish within the first slice's time.
+        QTRY_COMPARE(model->index(2, 9).data().toString(), QStringLiteral("4.5"));
     }
 
     void theEditorStoresOrSaysWhyNot_data() { engines_data(); }
