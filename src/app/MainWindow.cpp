@@ -4,6 +4,7 @@
 #include "app/DatabaseCopyTask.h"
 #include "app/DatabaseSettingsDialog.h"
 #include "app/AboutDialog.h"
+#include "ui/ElidedLabel.h"
 #include "app/Geometry.h"
 #include "app/NavigationBar.h"
 #include "bank/BankWindow.h"
@@ -151,7 +152,8 @@ void MainWindow::buildStatusBar()
     // Compact, so that a task window of the main height - 70 fits above it.
     bar->setFixedHeight(23);
     // The database in use comes first; the parts the tasks write follow it.
-    m_databasePanel = new QLabel(bar);
+    // A long path is cut in the middle; the tooltip holds it whole.
+    m_databasePanel = new ElidedLabel(bar);
     m_databasePanel->setObjectName(QStringLiteral("状态条1数据库栏"));
     m_databasePanel->setFixedWidth(kDatabasePanelWidth);
     m_databasePanel->setFrameShape(QFrame::StyledPanel);

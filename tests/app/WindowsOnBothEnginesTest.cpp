@@ -16,6 +16,7 @@
 #include "exam/ExamPaperWindow.h"
 #include "grading/GradingWindow.h"
 #include "grading/MarkingWindow.h"
+#include "ui/ElidedLabel.h"
 #include "ui/DropDownBox.h"
 #include "ui/ListGrid.h"
 
@@ -105,6 +106,14 @@ private slots:
                                         folder + QStringLiteral("/考试修改.mdb");
         QCOMPARE(panel->text(), shown);
         QCOMPARE(panel->accessibleName(), shown);
+        // What it paints fits the panel: a long path is cut in the middle,
+        // the file's name still seen.
+        const auto *painted = dynamic_cast<const ElidedLabel *>(panel);
+        QVERIFY(painted);
+        QVERIFY2(panel->fontMetrics().horizontalAdvance(painted->shownText()) <= panel->contentsRect().width(),
+                 qPrintable(painted->shownText()));
+        if (engine == TestEngine::File)
+            QVERIFY2(painted->shownText().endsWith(QStringLiteral("考试修改.mdb")), qPrintable(painted->shownText()));
         if (engine == TestEngine::File)
             QVERIFY2(panel->toolTip().contains(file), qPrintable(panel->toolTip()));
         if (thisRun)
